@@ -1,0 +1,103 @@
+#pragma once
+
+#include "ORQException.h"
+
+#include <QMutex>
+
+#include <atomic>
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+namespace ORQ {
+
+class CORQWriter
+{
+public:
+    virtual ~CORQWriter();
+    virtual void write(int level, const std::string &text) = 0;
+};
+
+// Writes every entry into a stream and flushes it, so the file is complete when the
+// process is terminated.
+class CORQStreamWriter : public CORQWriter
+{
+public:
+    CORQStreamWriter(std::ostream *stream, bool owns);
+    ~CORQStreamWriter() override;
+    void write(int level, const std::string &text) override;
+
+private:
+    std::ostream *m_stream;
+    bool m_owns;
+};
+
+// The debugger output of this platform: standard error.
+class CORQDebugWriter : public CORQWriter
+{
+public:
+    void write(int level, const std::string &text) override;
+};
+
+// The process-wide logger. Created by the first CORQExeLogging and never destroyed.
+class CORQLogger
+{
+public:
+    CORQLogger();
+    virtual ~CORQLogger();
+
+    void log(int level, const std::string &text);
+    void setLogLevel(int level);
+    int getLevel() const { return level.load(std::memory_order_relaxed); }
+    void addWriter(CORQWriter *writer);
+
+    // Threshold; call sites read it before they format anything.
+    std::atomic<int> level{1};
+
+private:
+    QMutex m_mutex;
+    std::vector<CORQWriter *> m_writers;
+};
+
+// The one global logger; null before the set-up.
+extern std::atomic<CORQLogger *> gLogger;
+
+class CORQSingleLogging
+{
+public:
+    virtual ~CORQSingleLogging();
+};
+
+// Set-up object: creates the logger with a file writer and a debug writer. A second
+// set-up leaves the existing logger alone.
+class CORQExeLogging : public CORQSingleLogging
+{
+public:
+    explicit CORQExeLogging(const char *logFilePath);
+};
+
+// Threshold of the global logger, -1 when there is none (nothing is then written).
+inline int logLevel()
+{
+    CORQLogger *logger = gLogger.load(std::memory_order_acquire);
+    return logger ? logger->getLevel() : -1;
+}
+
+void log(int level, const std::string &text);
+void setLogLevel(int level);
+
+// printf-style formatting into a string of any length.
+std::string formatString(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatStringV(const char *format, va_list args);
+
+// The entry's prefix for a level; throws ORQAssertException outside 0..7.
+const char *levelPrefix(int level);
+
+} // namespace ORQ
+
+// Tests the threshold first, so suppressed lines cost one comparison.
+#define KIV_LOG(lvl, ...)                                                                          \
+    do {                                                                                           \
+        if (ORQ::logLevel() >= (lvl))                                                              \
+            ORQ::log((lvl), ORQ::formatString(__VA_ARGS__));                                       \
+    } while (0)

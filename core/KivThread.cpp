@@ -1,0 +1,66 @@
+#include "KivThread.h"
+
+#include "CrashDump.h"
+
+#include <ORQLogging.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+const char *const kFatalErrorCaption = "Fatal Error";
+const char *const kFatalErrorText = "Kiv.exe has encountered a problem and needs to close.\n"
+                                    "If the problem persists, please contact us.";
+
+namespace {
+std::atomic<FatalErrorBoxHandler> gBoxHandler{nullptr};
+}
+
+KivThread::KivThread(QObject *parent) : QThread(parent) {}
+
+KivThread::~KivThread() = default;
+
+int KivThread::startThread()
+{
+    try {
+        if (!isRunning())
+            start(QThread::InheritPriority);
+    } catch (...) {
+        return -1;
+    }
+    return 0;
+}
+
+void KivThread::run()
+{
+    installThreadCrashStack();
+    try {
+        loop();
+    } catch (const std::exception &e) {
+        handleFatalThreadException(e.what());
+    }
+}
+
+void handleFatalThreadException(const char *what)
+{
+    KIV_LOG(2, "Exception: %s in thread\n", what ? what : "");
+    showFatalErrorBox();
+    terminateProcess(kFatalExitCode);
+}
+
+void setFatalErrorBoxHandler(FatalErrorBoxHandler handler) { gBoxHandler.store(handler); }
+
+void showFatalErrorBox()
+{
+    std::fprintf(stderr, "%s\n%s\n", kFatalErrorCaption, kFatalErrorText);
+    std::fflush(stderr);
+    if (FatalErrorBoxHandler handler = gBoxHandler.load())
+        handler(kFatalErrorCaption, kFatalErrorText);
+}
+
+void terminateProcess(int exitCode)
+{
+    std::fflush(stderr);
+    std::_Exit(exitCode);
+}

@@ -1,0 +1,210 @@
+#include <KivTest.h>
+#include <ORQLogging.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstring>
+
+#include <memory>
+
+using namespace ORQ;
+
+namespace {
+
+QString logPath()
+{
+    static QTemporaryDir dir;
+    return dir.filePath(QStringLiteral("log.txt"));
+}
+
+QByteArray readLog()
+{
+    QFile file(logPath());
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+int childRunner(const QString &scenario, int, char **)
+{
+    if (scenario == QLatin1String("restart")) {
+        // A second start of the program on the same log file.
+        const QByteArray path = qgetenv("KIV_LOG_PATH");
+        CORQExeLogging setup(path.constData());
+        setLogLevel(4);
+        log(4, "second run\n");
+        return 0;
+    }
+    return 99;
+}
+
+// One entry: prefix, line feed, 24-character ctime, line feed, ": ", text.
+const QRegularExpression &entryPattern()
+{
+    static const QRegularExpression re(QStringLiteral(
+        "^(FATAL:|E:|W:)?\\n[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\\n: "));
+    return re;
+}
+
+} // namespace
+
+class TestOrqLogging : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        static CORQExeLogging setup(logPath().toLocal8Bit().constData());
+        QCOMPARE(logLevel(), 1);
+        setLogLevel(4);
+    }
+
+    void setLogLevelIsWrittenUnderTheOldThreshold()
+    {
+        const QString text = QString::fromLocal8Bit(readLog());
+        QVERIFY(entryPattern().match(text).hasMatch());
+        QVERIFY(text.startsWith(QLatin1Char('\n')));
+        QCOMPARE(text.mid(25, 22), QStringLiteral("\n: Set LogLevel to 4\n"));
+    }
+
+    void entriesHavePrefixesAndObeyTheThreshold()
+    {
+        const int before = readLog().size();
+        log(2, "an error\n");
+        log(1, "fatal one\n");
+        log(3, "a warning\n");
+        log(4, "information\n");
+        log(5, "debug detail\n");
+        log(0, "always\n");
+        const QString text = QString::fromLocal8Bit(readLog().mid(before));
+        QVERIFY(!text.contains(QLatin1String("debug detail")));
+        const QStringList entries = text.split(QStringLiteral("\n: "));
+        // Every entry ends with the next entry's prefix and time; check in order.
+        QVERIFY(text.startsWith(QLatin1String("E:\n")));
+        QVERIFY(text.contains(QLatin1String("an error\nFATAL:\n")));
+        QVERIFY(text.contains(QLatin1String("fatal one\nW:\n")));
+        QVERIFY(text.contains(QLatin1String("a warning\n\n")));
+        QVERIFY(text.contains(QLatin1String("information\n\n")));
+        QVERIFY(text.endsWith(QLatin1String(": always\n")));
+        QCOMPARE(entries.size(), 6);
+    }
+
+    void macroDoesNotFormatSuppressedLines()
+    {
+        int evaluated = 0;
+        auto count = [&evaluated] { return ++evaluated; };
+        KIV_LOG(5, "suppressed %d\n", count());
+        QCOMPARE(evaluated, 0);
+        KIV_LOG(4, "written %d\n", count());
+        QCOMPARE(evaluated, 1);
+        QVERIFY(readLog().endsWith("written 1\n"));
+    }
+
+    void invalidLevelThrowsTheAssertion()
+    {
+        // Above the threshold nothing is looked up; a negative level reaches the lookup.
+        log(8, "never\n");
+        try {
+            log(-1, "never\n");
+            QFAIL("no exception");
+        } catch (const ORQAssertException &e) {
+            QCOMPARE(QString::fromLatin1(e.what()),
+                     QStringLiteral("Internal error: file ..\\..\\..\\code\\util\\src\\ORQLogging, "
+                                    "line 189: levelString != 0"));
+        }
+        // The mutex was released.
+        log(4, "after the assertion\n");
+        QVERIFY(readLog().endsWith("after the assertion\n"));
+        QVERIFY(!readLog().contains("never"));
+    }
+
+    void secondSetupAddsNothing()
+    {
+        QTemporaryDir dir;
+        const QString other = dir.filePath(QStringLiteral("other.txt"));
+        CORQExeLogging second(other.toLocal8Bit().constData());
+        log(4, "still the first file\n");
+        QVERIFY(!QFile::exists(other));
+        QVERIFY(readLog().endsWith("still the first file\n"));
+    }
+
+    void exceptionTextIsCutToTheBuffer()
+    {
+        const std::string longText(3000, 'x');
+        ORQException e(longText.c_str());
+        QCOMPARE(std::strlen(e.what()), size_t(1023));
+        ORQException copy = e;
+        QCOMPARE(std::string(copy.what()), std::string(1023, 'x'));
+    }
+
+    void formatStringReturnsWholeTexts_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("short") << 10;
+        QTest::newRow("one below the buffer") << 32767;
+        QTest::newRow("exactly the buffer") << 32768;
+        QTest::newRow("one above the buffer") << 32769;
+        QTest::newRow("much longer") << 200000;
+    }
+
+    void formatStringReturnsWholeTexts()
+    {
+        QFETCH(int, length);
+        const std::string body(static_cast<size_t>(length), 'a');
+        const std::string text = formatString("%s", body.c_str());
+        QCOMPARE(text.size(), body.size());
+        QCOMPARE(formatString("%d-%s-%.1f", 42, "x", 1.25), std::string("42-x-1.2"));
+    }
+
+    void entriesOfThreadsNeverInterleave()
+    {
+        const int before = readLog().size();
+        std::vector<std::unique_ptr<QThread>> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back(QThread::create([t] {
+                for (int i = 0; i < 200; ++i)
+                    KIV_LOG(4, "thread %d entry %d %s\n", t, i, std::string(60, 'a' + t).c_str());
+            }));
+            threads.back()->start();
+        }
+        for (auto &thread : threads)
+            QVERIFY(thread->wait(30000));
+        const QString text = QString::fromLocal8Bit(readLog().mid(before));
+        const QRegularExpression line(
+            QStringLiteral("\\n: thread (\\d) entry \\d+ ([a-d]+)\\n"));
+        int count = 0;
+        auto it = line.globalMatch(text);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            const QChar letter = QChar('a' + m.captured(1).toInt());
+            QCOMPARE(m.captured(2), QString(60, letter));
+            ++count;
+        }
+        QCOMPARE(count, 800);
+    }
+
+    void restartEmptiesTheLogFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old content of an earlier run\n");
+        }
+        const auto child = KivTest::runChild(QStringLiteral("restart"), 30000,
+                                             {QStringLiteral("KIV_LOG_PATH=") + path});
+        QCOMPARE(child.exitCode, 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        QVERIFY(!content.contains("old content"));
+        QVERIFY(content.contains("Set LogLevel to 4"));
+        QVERIFY(content.endsWith("second run\n"));
+    }
+};
+
+KIV_TEST_MAIN_WITH(TestOrqLogging, QCoreApplication, childRunner)
+#include "tst_orqlogging.moc"

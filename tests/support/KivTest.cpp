@@ -1,0 +1,61 @@
+#include "KivTest.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcessEnvironment>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace KivTest {
+
+void isolateHome()
+{
+    QByteArray base = qgetenv("TMPDIR");
+    if (base.isEmpty())
+        base = "/tmp";
+    QByteArray pattern = base + "/kivhome.XXXXXX";
+    char *dir = mkdtemp(pattern.data());
+    if (!dir)
+        qFatal("cannot create a temporary home");
+    const QByteArray home(dir);
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", home + "/.config");
+    qputenv("XDG_DATA_HOME", home + "/.local/share");
+    qputenv("XDG_CACHE_HOME", home + "/.cache");
+    QDir().mkpath(QString::fromLocal8Bit(home + "/Documents"));
+    QDir().mkpath(QString::fromLocal8Bit(home + "/.config"));
+}
+
+QString childScenario() { return QString::fromLocal8Bit(qgetenv("KIV_CHILD_SCENARIO")); }
+
+ChildResult runChild(const QString &scenario, int timeoutMs, const QStringList &extraEnv)
+{
+    ChildResult result;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KIV_CHILD_SCENARIO"), scenario);
+    for (const QString &entry : extraEnv) {
+        const int eq = entry.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            env.insert(entry.left(eq), entry.mid(eq + 1));
+    }
+    process.setProcessEnvironment(env);
+    process.start(QCoreApplication::applicationFilePath(), QStringList());
+    if (!process.waitForStarted(10000))
+        return result;
+    result.finished = process.waitForFinished(timeoutMs);
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    result.exitStatus = process.exitStatus();
+    result.exitCode = process.exitCode();
+    if (result.exitStatus == QProcess::CrashExit)
+        result.signal = process.exitCode(); // Qt reports the signal number as the code
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+} // namespace KivTest

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QtTest>
+
+#include <functional>
+
+namespace KivTest {
+
+// Points HOME and the XDG folders at a fresh temporary folder (kept for the process's
+// life), so the documents location and the data folder never touch a real one.
+void isolateHome();
+
+// Result of a child run of the test executable.
+struct ChildResult {
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    int exitCode = -1;
+    int signal = 0; // the signal that ended it, when known
+    QByteArray out;
+    QByteArray err;
+    bool finished = false;
+};
+
+// Runs this executable again with KIV_CHILD_SCENARIO set; the child's main runs the
+// scenario instead of the tests (see KIV_TEST_MAIN).
+ChildResult runChild(const QString &scenario, int timeoutMs = 30000,
+                     const QStringList &extraEnv = {});
+
+// The scenario name when this process is a child, else empty.
+QString childScenario();
+
+} // namespace KivTest
+
+// A test main that runs a child scenario when asked to, else the test object.
+// childRunner: int(const QString&scenario, int argc, char**argv).
+#define KIV_TEST_MAIN_WITH(TestObject, AppType, childRunner)                                       \
+    int main(int argc, char **argv)                                                               \
+    {                                                                                              \
+        if (!KivTest::childScenario().isEmpty())                                                   \
+            return childRunner(KivTest::childScenario(), argc, argv);                              \
+        KivTest::isolateHome();                                                                    \
+        AppType app(argc, argv);                                                                   \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
+
+#define KIV_TEST_MAIN(TestObject, AppType)                                                         \
+    int main(int argc, char **argv)                                                               \
+    {                                                                                              \
+        KivTest::isolateHome();                                                                    \
+        AppType app(argc, argv);                                                                   \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
