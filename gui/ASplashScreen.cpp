@@ -5,15 +5,23 @@ ASplashScreen::ASplashScreen(QWidget *parent) : QSplashScreen(QPixmap())
     // The constructor taking a parent is deprecated; the splash keeps its own flags.
     if (parent)
         setParent(parent, windowFlags());
-    connect(this, &ASplashScreen::showEvent, this, &ASplashScreen::onShowEvent, Qt::QueuedConnection);
-    connect(this, &ASplashScreen::hideEvent, this, &ASplashScreen::onHideEvent, Qt::QueuedConnection);
+    connect(this, &ASplashScreen::showEvent, this, &ASplashScreen::onShowEvent,
+            Qt::QueuedConnection);
+    connect(this, &ASplashScreen::hideEvent, this, &ASplashScreen::onHideEvent,
+            Qt::QueuedConnection);
 }
 
 ASplashScreen::~ASplashScreen() = default;
 
-void ASplashScreen::showSplash() { emit showEvent(); }
+void ASplashScreen::showSplash()
+{
+    emit showEvent();
+}
 
-void ASplashScreen::hideSplash() { emit hideEvent(); }
+void ASplashScreen::hideSplash()
+{
+    emit hideEvent();
+}
 
 void ASplashScreen::onShowEvent()
 {
@@ -21,4 +29,7 @@ void ASplashScreen::onShowEvent()
     raise();
 }
 
-void ASplashScreen::onHideEvent() { hide(); }
+void ASplashScreen::onHideEvent()
+{
+    hide();
+}

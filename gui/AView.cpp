@@ -29,7 +29,10 @@ void AView::onShow()
     show();
 }
 
-void AView::onHide() { hide(); }
+void AView::onHide()
+{
+    hide();
+}
 
 void AView::onImportLog()
 {
@@ -43,9 +46,8 @@ void AView::onImportLog()
                            "been reached."));
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(this, tr("Select log file"),
-                                                      getDocumentsLocation(),
-                                                      tr("KIV db (*.db);;ZQ XML (*.xml)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Select log file"), getDocumentsLocation(), tr("KIV db (*.db);;ZQ XML (*.xml)"));
     if (!path.isEmpty())
         hooks.requestDbImport(path, 0, QString());
 }

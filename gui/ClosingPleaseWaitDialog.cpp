@@ -73,7 +73,8 @@ void ClosingPleaseWaitDialog::setupForm()
 
 int ClosingPleaseWaitDialog::connectSignals(QThread *systemControllerThread)
 {
-    const auto queuedOnce = static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection);
+    const auto queuedOnce =
+        static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection);
     if (systemControllerThread) {
         connect(systemControllerThread, &QThread::finished, this,
                 &ClosingPleaseWaitDialog::onSystemControllerFinished, queuedOnce);
@@ -87,11 +88,20 @@ int ClosingPleaseWaitDialog::connectSignals(QThread *systemControllerThread)
     return 0;
 }
 
-void ClosingPleaseWaitDialog::requestShow() { emit showEvent(); }
+void ClosingPleaseWaitDialog::requestShow()
+{
+    emit showEvent();
+}
 
-void ClosingPleaseWaitDialog::onShowClosingPleaseWaitDialog() { showClosingDialog(); }
+void ClosingPleaseWaitDialog::onShowClosingPleaseWaitDialog()
+{
+    showClosingDialog();
+}
 
-void ClosingPleaseWaitDialog::onHideClosingPleaseWaitDialog() { hideClosingDialog(); }
+void ClosingPleaseWaitDialog::onHideClosingPleaseWaitDialog()
+{
+    hideClosingDialog();
+}
 
 void ClosingPleaseWaitDialog::showClosingDialog()
 {
@@ -115,6 +125,12 @@ void ClosingPleaseWaitDialog::onSystemControllerFinished()
     QCoreApplication::quit();
 }
 
-void ClosingPleaseWaitDialog::on_pushButton_clicked() { terminateProcess(0); }
+void ClosingPleaseWaitDialog::on_pushButton_clicked()
+{
+    terminateProcess(0);
+}
 
-void ClosingPleaseWaitDialog::onCloseTimer() { terminateProcess(0); }
+void ClosingPleaseWaitDialog::onCloseTimer()
+{
+    terminateProcess(0);
+}

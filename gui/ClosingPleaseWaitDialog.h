@@ -51,7 +51,8 @@ protected:
     virtual void hideClosingDialog();
 
 private:
-    struct Form {
+    struct Form
+    {
         QWidget *background = nullptr;
         QProgressBar *progressBar = nullptr;
         QPushButton *pushButton = nullptr;

@@ -13,7 +13,10 @@
 #include <exception>
 #include <new>
 
-GUIFactory::GUIFactory() { qRegisterMetaType<ViewType>("ViewType"); }
+GUIFactory::GUIFactory()
+{
+    qRegisterMetaType<ViewType>("ViewType");
+}
 
 GUIFactory::~GUIFactory() = default;
 
@@ -79,7 +82,8 @@ void GUIFactory::onDoCreateViewSignal(AView *&view, const ViewType &type)
     if (!isKnownViewType(type))
         return;
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()) || !onGuiThread()) {
-        KIV_LOG(2, "GUIFactory: view %d cannot be built outside a widget application's GUI thread\n",
+        KIV_LOG(2,
+                "GUIFactory: view %d cannot be built outside a widget application's GUI thread\n",
                 static_cast<int>(type));
         return;
     }

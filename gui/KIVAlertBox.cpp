@@ -51,7 +51,8 @@ void KIVAlertBox::setupForm()
     f.alertIconlabel->setObjectName(QStringLiteral("alertIconlabel"));
     f.alertIconlabel->setFixedSize(84, 48);
     f.alertIconlabel->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
-    f.alertIconlabel->setPixmap(QPixmap(QStringLiteral(":/dialog/dialog/IconMessageboxAlertYellow.png")));
+    f.alertIconlabel->setPixmap(
+        QPixmap(QStringLiteral(":/dialog/dialog/IconMessageboxAlertYellow.png")));
     f.alertIconlabel->setAlignment(Qt::AlignCenter);
     f.gridLayout->addWidget(f.alertIconlabel, 0, 0);
 
@@ -64,7 +65,8 @@ void KIVAlertBox::setupForm()
     f.gridLayout->addWidget(f.alertTextLabel, 0, 1, 1, 3);
 
     f.gridLayout->addItem(new QSpacerItem(20, 29, QSizePolicy::Minimum, QSizePolicy::Fixed), 1, 2);
-    f.gridLayout->addItem(new QSpacerItem(155, 20, QSizePolicy::Fixed, QSizePolicy::Minimum), 2, 0, 1, 2);
+    f.gridLayout->addItem(new QSpacerItem(155, 20, QSizePolicy::Fixed, QSizePolicy::Minimum), 2, 0,
+                          1, 2);
 
     f.alertDismissButton = new QPushButton(f.background);
     f.alertDismissButton->setObjectName(QStringLiteral("alertDismissButton"));

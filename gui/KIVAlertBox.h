@@ -29,7 +29,8 @@ public slots:
     void on_alertDismissButton_clicked();
 
 private:
-    struct Form {
+    struct Form
+    {
         QHBoxLayout *horizontalLayout = nullptr;
         QWidget *background = nullptr;
         QGridLayout *gridLayout = nullptr;

@@ -5,7 +5,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
-KivPleaseWaitBox::KivPleaseWaitBox(QWidget *parent) : ADialog(parent), m_form(std::make_unique<Form>())
+KivPleaseWaitBox::KivPleaseWaitBox(QWidget *parent)
+    : ADialog(parent), m_form(std::make_unique<Form>())
 {
     setupForm();
     setAttribute(Qt::WA_TranslucentBackground);
@@ -46,4 +47,7 @@ void KivPleaseWaitBox::setupForm()
     f.alertTextLabel->setWordWrap(true);
 }
 
-void KivPleaseWaitBox::setText(const QString &text) { m_form->alertTextLabel->setText(text); }
+void KivPleaseWaitBox::setText(const QString &text)
+{
+    m_form->alertTextLabel->setText(text);
+}

@@ -20,7 +20,8 @@ public:
     void setText(const QString &text);
 
 private:
-    struct Form {
+    struct Form
+    {
         QWidget *background = nullptr;
         QLabel *alertTextLabel = nullptr;
         QProgressBar *progressBar = nullptr;

@@ -5,21 +5,18 @@
 
 namespace {
 
-struct Entry {
+struct Entry
+{
     const char *className;
     const char *description;
     bool dialog;
 };
 
 const Entry kEntries[kViewTypeCount] = {
-    {"QTSystemView", "Main window", false},
-    {"QTAgView", "Audiogroup window", false},
-    {"AddInstrumentDialog", "Add device", true},
-    {"ConfirmationDialog", "Confirmation", true},
-    {"SettingsDialog", "Settings", true},
-    {"GoToTimeDialog", "Go to time", true},
-    {"GenerateReportDialog", "Report", true},
-    {"BackupManagerView", "Backup Manager", false},
+    {"QTSystemView", "Main window", false},        {"QTAgView", "Audiogroup window", false},
+    {"AddInstrumentDialog", "Add device", true},   {"ConfirmationDialog", "Confirmation", true},
+    {"SettingsDialog", "Settings", true},          {"GoToTimeDialog", "Go to time", true},
+    {"GenerateReportDialog", "Report", true},      {"BackupManagerView", "Backup Manager", false},
     {"HijackRequestView", "Hijack request", true},
 };
 
@@ -32,9 +29,9 @@ PlaceholderView::PlaceholderView(ViewType type, QWidget *parent) : AView(type, p
         setWindowFlags(Qt::Dialog);
     setWindowTitle(QStringLiteral("KIV - %1").arg(description(type)));
     setStyleSheet(QStringLiteral("background-color: rgb(70,70,70); color: white;"));
-    auto *label = new QLabel(
-        QStringLiteral("%1 (%2) is not available in this build.").arg(description(type), className(type)),
-        this);
+    auto *label = new QLabel(QStringLiteral("%1 (%2) is not available in this build.")
+                                 .arg(description(type), className(type)),
+                             this);
     label->setObjectName(QStringLiteral("placeholderLabel"));
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);

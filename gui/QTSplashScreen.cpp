@@ -26,7 +26,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, int 
 
 } // namespace
 
-QTSplashScreen::QTSplashScreen(QWidget *parent) : ASplashScreen(parent), m_form(std::make_unique<Form>())
+QTSplashScreen::QTSplashScreen(QWidget *parent)
+    : ASplashScreen(parent), m_form(std::make_unique<Form>())
 {
     initKivResources();
     setupForm();
@@ -51,8 +52,8 @@ void QTSplashScreen::setupForm()
     m_form->vLabel->setFixedHeight(34);
     m_form->vLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    m_form->versionNumberLabel = makeLabel(this, "versionNumberLabel", QRect(70, 258, 571, 34), 19,
-                                           QStringLiteral("0.0"));
+    m_form->versionNumberLabel =
+        makeLabel(this, "versionNumberLabel", QRect(70, 258, 571, 34), 19, QStringLiteral("0.0"));
     m_form->versionNumberLabel->setFixedHeight(34);
     m_form->versionNumberLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     QFont versionFont = m_form->versionNumberLabel->font();
@@ -60,8 +61,8 @@ void QTSplashScreen::setupForm()
     m_form->versionNumberLabel->setFont(versionFont);
     m_form->versionNumberLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    m_form->copyrightLabel = makeLabel(this, "copyrightLabel", QRect(48, 418, 591, 16), 10,
-                                       QStringLiteral("Copyright"));
+    m_form->copyrightLabel =
+        makeLabel(this, "copyrightLabel", QRect(48, 418, 591, 16), 10, QStringLiteral("Copyright"));
     m_form->vfullVersionString = makeLabel(this, "vfullVersionString", QRect(48, 450, 591, 16), 8,
                                            QStringLiteral("Version"));
 }

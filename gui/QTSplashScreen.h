@@ -18,7 +18,8 @@ public:
     static int setLetterSpacing(QWidget *widget, double spacing);
 
 private:
-    struct Form {
+    struct Form
+    {
         QLabel *vLabel = nullptr;
         QLabel *versionNumberLabel = nullptr;
         QLabel *copyrightLabel = nullptr;

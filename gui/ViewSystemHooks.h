@@ -6,7 +6,8 @@
 
 // What the views need of the system front. The system layer sits above this library,
 // so start-up installs these before the first window is built.
-struct ViewSystemHooks {
+struct ViewSystemHooks
+{
     // Number of audiogroups over all instruments of the current configuration.
     std::function<int()> agConfigCount;
     // Shows a message in an alert box of the main window; any thread.

@@ -16,9 +16,15 @@ void ViewUpdateTimer::prepare(int intervalMs)
             static_cast<Qt::ConnectionType>(Qt::BlockingQueuedConnection | Qt::UniqueConnection));
 }
 
-void ViewUpdateTimer::start() { QMetaObject::invokeMethod(&m_timer, "start", Qt::QueuedConnection); }
+void ViewUpdateTimer::start()
+{
+    QMetaObject::invokeMethod(&m_timer, "start", Qt::QueuedConnection);
+}
 
-void ViewUpdateTimer::stop() { QMetaObject::invokeMethod(&m_timer, "stop", Qt::QueuedConnection); }
+void ViewUpdateTimer::stop()
+{
+    QMetaObject::invokeMethod(&m_timer, "stop", Qt::QueuedConnection);
+}
 
 void ViewUpdateTimer::stopAndWait()
 {

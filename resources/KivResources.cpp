@@ -5,7 +5,10 @@
 #include <mutex>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void registerKivResources() { Q_INIT_RESOURCE(kiv); }
+static void registerKivResources()
+{
+    Q_INIT_RESOURCE(kiv);
+}
 
 void initKivResources()
 {

@@ -100,11 +100,13 @@ void TestDialogs::resourcesLoad_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
-    const struct {
+    const struct
+    {
         const char *path;
         int w, h;
     } pictures[] = {
-        {":/components/components/ScrollBar/Horizontal/PlotHorizontal/scroll-bar-horizontal.png", 64, 58},
+        {":/components/components/ScrollBar/Horizontal/PlotHorizontal/scroll-bar-horizontal.png",
+         64, 58},
         {":/components/components/ScrollBar/Horizontal/scroll-bar_arrow_left.png", 22, 30},
         {":/components/components/ScrollBar/Horizontal/scroll-bar_arrow_right.png", 22, 30},
         {":/components/components/ScrollBar/Vertical/scroll-bar_arrow_down.png", 30, 30},
@@ -165,7 +167,8 @@ void TestDialogs::splashShowsVersionAndPicture()
     QCOMPARE(splash->pixmap().size(), QSize(640, 480));
     QCOMPARE(child<QLabel>(splash.get(), "vLabel")->text(), QStringLiteral("v"));
     QCOMPARE(child<QLabel>(splash.get(), "versionNumberLabel")->text(), QStringLiteral("1.7"));
-    QCOMPARE(child<QLabel>(splash.get(), "vfullVersionString")->text(), KivConstants::buildString());
+    QCOMPARE(child<QLabel>(splash.get(), "vfullVersionString")->text(),
+             KivConstants::buildString());
     QVERIFY(KivConstants::buildString().startsWith(QLatin1String("1.7-V-")));
     QVERIFY(!child<QLabel>(splash.get(), "copyrightLabel")->text().isEmpty());
     QCOMPARE(QTSplashScreen::setLetterSpacing(nullptr, 2.5), -1);
@@ -278,7 +281,8 @@ void TestDialogs::closingDialogShowAndHide()
 {
     QThread systemController;
     ClosingPleaseWaitDialog dialog(nullptr);
-    QCOMPARE(child<QLabel>(&dialog, "alertTextLabel")->text(), QStringLiteral("Closing... please wait."));
+    QCOMPARE(child<QLabel>(&dialog, "alertTextLabel")->text(),
+             QStringLiteral("Closing... please wait."));
     QCOMPARE(child<QPushButton>(&dialog, "pushButton")->text(), QStringLiteral("FORCE CLOSE"));
     QCOMPARE(child<QProgressBar>(&dialog, "progressBar")->maximum(), 0);
     QCOMPARE(dialog.size(), QSize(426, 225));
@@ -310,8 +314,8 @@ void TestDialogs::closingDialogEndsProcess_data()
     QTest::newRow("FORCE CLOSE") << QStringLiteral("force-close") << 0 << QByteArray();
     QTest::newRow("close timer") << QStringLiteral("close-timer") << 0 << QByteArray();
     // The system controller finished: the event loop returns, the dialog hides, the count stops.
-    QTest::newRow("controller finished") << QStringLiteral("normal-end") << 42
-                                         << QByteArray("exec=0 hidden=1 timer=0\n");
+    QTest::newRow("controller finished")
+        << QStringLiteral("normal-end") << 42 << QByteArray("exec=0 hidden=1 timer=0\n");
 }
 
 void TestDialogs::closingDialogEndsProcess()

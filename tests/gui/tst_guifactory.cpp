@@ -32,7 +32,8 @@ public:
     int initCount = 0;
 };
 
-struct CreatorLog {
+struct CreatorLog
+{
     std::atomic<int> calls{0};
     std::atomic<QThread *> thread{nullptr};
 };
@@ -104,7 +105,10 @@ private slots:
     void updateTimerRunsOnGuiThread();
 };
 
-void TestGuiFactory::initTestCase() { GUIFactory::getInstance()->init(); }
+void TestGuiFactory::initTestCase()
+{
+    GUIFactory::getInstance()->init();
+}
 
 void TestGuiFactory::cleanup()
 {
@@ -158,8 +162,8 @@ void TestGuiFactory::placeholderForUnregisteredType_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("className");
-    const char *const names[] = {"QTSystemView",     "QTAgView",       "AddInstrumentDialog",
-                                 "ConfirmationDialog", "SettingsDialog", "GoToTimeDialog",
+    const char *const names[] = {"QTSystemView",         "QTAgView",          "AddInstrumentDialog",
+                                 "ConfirmationDialog",   "SettingsDialog",    "GoToTimeDialog",
                                  "GenerateReportDialog", "BackupManagerView", "HijackRequestView"};
     for (int t = 0; t < kViewTypeCount; ++t)
         QTest::newRow(names[t]) << t << QString::fromLatin1(names[t]);
@@ -297,7 +301,8 @@ void TestGuiFactory::importLog()
             return;
         dialogSeen = true;
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Select log file"));
-        QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("KIV db (*.db)"), QStringLiteral("ZQ XML (*.xml)")}));
+        QCOMPARE(dialog->nameFilters(),
+                 (QStringList{QStringLiteral("KIV db (*.db)"), QStringLiteral("ZQ XML (*.xml)")}));
         if (choose) {
             dialog->selectFile(file);
             QMetaObject::invokeMethod(dialog, "accept");

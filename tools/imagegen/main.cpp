@@ -27,7 +27,8 @@ const QColor kMid(70, 70, 70);
 const QColor kLight(0xD3, 0xD3, 0xD3);
 const QColor kLightShade(0xA5, 0xA5, 0xA5);
 
-struct Picture {
+struct Picture
+{
     QString path; // relative to the resources folder, as in the resource file
     QSize size;
     std::function<void(QPainter &, const QSize &)> draw;
@@ -79,8 +80,8 @@ void drawCheckBox(QPainter &p, bool checked, bool enabled)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0, 0, 0, 110), 5.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(tick.translated(0.8, 0.8));
-    p.setPen(QPen(enabled ? QColor(0x46, 0xe0, 0x46) : QColor(0x8a, 0x9a, 0x8a), 3.6,
-                  Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(enabled ? QColor(0x46, 0xe0, 0x46) : QColor(0x8a, 0x9a, 0x8a), 3.6, Qt::SolidLine,
+                  Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(tick);
 }
 
@@ -92,16 +93,20 @@ void drawArrow(QPainter &p, const QSize &size, Qt::ArrowType direction)
     QPolygonF tri;
     switch (direction) {
     case Qt::UpArrow:
-        tri << QPointF(cx - h, cy + h / 2) << QPointF(cx + h, cy + h / 2) << QPointF(cx, cy - h / 2 - 1);
+        tri << QPointF(cx - h, cy + h / 2) << QPointF(cx + h, cy + h / 2)
+            << QPointF(cx, cy - h / 2 - 1);
         break;
     case Qt::DownArrow:
-        tri << QPointF(cx - h, cy - h / 2) << QPointF(cx + h, cy - h / 2) << QPointF(cx, cy + h / 2 + 1);
+        tri << QPointF(cx - h, cy - h / 2) << QPointF(cx + h, cy - h / 2)
+            << QPointF(cx, cy + h / 2 + 1);
         break;
     case Qt::LeftArrow:
-        tri << QPointF(cx + h / 2, cy - h) << QPointF(cx + h / 2, cy + h) << QPointF(cx - h / 2 - 1, cy);
+        tri << QPointF(cx + h / 2, cy - h) << QPointF(cx + h / 2, cy + h)
+            << QPointF(cx - h / 2 - 1, cy);
         break;
     default:
-        tri << QPointF(cx - h / 2, cy - h) << QPointF(cx - h / 2, cy + h) << QPointF(cx + h / 2 + 1, cy);
+        tri << QPointF(cx - h / 2, cy - h) << QPointF(cx - h / 2, cy + h)
+            << QPointF(cx + h / 2 + 1, cy);
         break;
     }
     p.setPen(Qt::NoPen);
@@ -127,9 +132,11 @@ void drawHandle(QPainter &p, const QSize &size, Qt::Orientation orientation)
     const QPointF c = bar.center();
     for (int i = -1; i <= 1; ++i) {
         if (vertical)
-            p.drawLine(QPointF(c.x() - 5, c.y() + i * 3 + 0.5), QPointF(c.x() + 5, c.y() + i * 3 + 0.5));
+            p.drawLine(QPointF(c.x() - 5, c.y() + i * 3 + 0.5),
+                       QPointF(c.x() + 5, c.y() + i * 3 + 0.5));
         else
-            p.drawLine(QPointF(c.x() + i * 3 + 0.5, c.y() - 5), QPointF(c.x() + i * 3 + 0.5, c.y() + 5));
+            p.drawLine(QPointF(c.x() + i * 3 + 0.5, c.y() - 5),
+                       QPointF(c.x() + i * 3 + 0.5, c.y() + 5));
     }
 }
 
@@ -166,7 +173,8 @@ void drawProductIcon(QPainter &p, const QSize &size)
     p.setBrush(face);
     p.drawRoundedRect(r, s * 0.18, s * 0.18);
     // Three level bars along the bottom: green, yellow, red.
-    const QColor bars[] = {QColor(0x3c, 0xd2, 0x3c), QColor(0xf0, 0xd2, 0x28), QColor(0xe6, 0x3c, 0x32)};
+    const QColor bars[] = {QColor(0x3c, 0xd2, 0x3c), QColor(0xf0, 0xd2, 0x28),
+                           QColor(0xe6, 0x3c, 0x32)};
     const double barW = s * 0.2;
     for (int i = 0; i < 3; ++i) {
         const double barH = s * (0.12 + 0.06 * i);
@@ -198,7 +206,8 @@ void drawMakerLogo(QPainter &p, const QSize &size, const QColor &colour)
     p.drawRect(QRectF(0, h * 0.12, h * 0.28, h * 0.76));
     QSize textArea(size.width() - qRound(h * 0.45), size.height());
     p.translate(h * 0.45, 0);
-    drawWord(p, textArea, QStringLiteral("NUV"), colour, qRound(h * 0.82), Qt::AlignLeft | Qt::AlignVCenter);
+    drawWord(p, textArea, QStringLiteral("NUV"), colour, qRound(h * 0.82),
+             Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void drawSplash(QPainter &p, const QSize &size)
@@ -218,8 +227,8 @@ void drawSplash(QPainter &p, const QSize &size)
     QPainterPath curve;
     curve.moveTo(0, 170);
     for (int x = 0; x <= w; x += 4) {
-        const double y = 160 + 26 * std::sin(x / 37.0) + 12 * std::sin(x / 11.0 + 1.3)
-                         + 6 * std::sin(x / 5.0);
+        const double y =
+            160 + 26 * std::sin(x / 37.0) + 12 * std::sin(x / 11.0 + 1.3) + 6 * std::sin(x / 5.0);
         curve.lineTo(x, y);
     }
     p.setPen(QPen(QColor(2, 254, 255, 70), 2.0));
@@ -274,7 +283,8 @@ void drawMarkerFlag(QPainter &p, const QSize &size, const QString &letter, const
     p.drawRoundedRect(flag, 4, 4);
     // Pointer from the flag down the pole.
     QPolygonF tip;
-    tip << QPointF(12, flag.bottom()) << QPointF(24, flag.bottom()) << QPointF(18, flag.bottom() + 8);
+    tip << QPointF(12, flag.bottom()) << QPointF(24, flag.bottom())
+        << QPointF(18, flag.bottom() + 8);
     p.setPen(Qt::NoPen);
     p.setBrush(colour.darker(130));
     p.drawPolygon(tip);
@@ -320,7 +330,8 @@ std::vector<Picture> pictures()
     const QColor green(0x3c, 0xd2, 0x3c), red(0xe6, 0x3c, 0x32), yellow(0xf0, 0xd2, 0x28);
     const QColor gray(0x6e, 0x6e, 0x6e), white(0xf0, 0xf0, 0xf0);
     std::vector<Picture> list;
-    auto add = [&list](const char *path, QSize size, std::function<void(QPainter &, const QSize &)> f) {
+    auto add = [&list](const char *path, QSize size,
+                       std::function<void(QPainter &, const QSize &)> f) {
         list.push_back({QString::fromLatin1(path), size, std::move(f)});
     };
 
@@ -328,9 +339,11 @@ std::vector<Picture> pictures()
         {"gray", gray}, {"green", green}, {"red", red}, {"yellow", yellow}};
     for (const auto &lamp : lamps) {
         const QColor c = lamp.second;
-        const QString path = QStringLiteral("gui/menubar/aglistview/Semaphore/semaphore_%1_light.png")
-                                 .arg(QLatin1String(lamp.first));
-        list.push_back({path, QSize(31, 31), [c](QPainter &p, const QSize &s) { drawLamp(p, s, c); }});
+        const QString path =
+            QStringLiteral("gui/menubar/aglistview/Semaphore/semaphore_%1_light.png")
+                .arg(QLatin1String(lamp.first));
+        list.push_back(
+            {path, QSize(31, 31), [c](QPainter &p, const QSize &s) { drawLamp(p, s, c); }});
     }
 
     add("components/components/checkboxon.png", {32, 26},
@@ -348,8 +361,8 @@ std::vector<Picture> pictures()
         [](QPainter &p, const QSize &s) { drawArrow(p, s, Qt::UpArrow); });
     add("components/components/ScrollBar/Vertical/scroll-bar_arrow_down.png", {30, 30},
         [](QPainter &p, const QSize &s) { drawArrow(p, s, Qt::DownArrow); });
-    add("components/components/ScrollBar/Horizontal/PlotHorizontal/scroll-bar-horizontal.png", {64, 58},
-        [](QPainter &p, const QSize &s) { drawHandle(p, s, Qt::Horizontal); });
+    add("components/components/ScrollBar/Horizontal/PlotHorizontal/scroll-bar-horizontal.png",
+        {64, 58}, [](QPainter &p, const QSize &s) { drawHandle(p, s, Qt::Horizontal); });
     add("components/components/ScrollBar/Horizontal/scroll-bar_arrow_left.png", {22, 30},
         [](QPainter &p, const QSize &s) { drawArrow(p, s, Qt::LeftArrow); });
     add("components/components/ScrollBar/Horizontal/scroll-bar_arrow_right.png", {22, 30},
@@ -368,14 +381,18 @@ std::vector<Picture> pictures()
     add("main/NUV_logo_black.png", {200, 40},
         [](QPainter &p, const QSize &s) { drawMakerLogo(p, s, Qt::black); });
 
-    add("markers/agview/markers/markerA.png", {36, 52},
-        [](QPainter &p, const QSize &s) { drawMarkerFlag(p, s, QStringLiteral("A"), QColor(0xf0, 0xb4, 0x28)); });
-    add("markers/agview/markers/markerB.png", {36, 52},
-        [](QPainter &p, const QSize &s) { drawMarkerFlag(p, s, QStringLiteral("B"), QColor(0x5a, 0xb4, 0xf0)); });
-    add("markers/agview/markers/MarkerAn.png", {35, 34},
-        [](QPainter &p, const QSize &s) { drawMarkerBadge(p, s, QStringLiteral("A"), QColor(0xf0, 0xb4, 0x28)); });
-    add("markers/agview/markers/MarkerBn.png", {35, 35},
-        [](QPainter &p, const QSize &s) { drawMarkerBadge(p, s, QStringLiteral("B"), QColor(0x5a, 0xb4, 0xf0)); });
+    add("markers/agview/markers/markerA.png", {36, 52}, [](QPainter &p, const QSize &s) {
+        drawMarkerFlag(p, s, QStringLiteral("A"), QColor(0xf0, 0xb4, 0x28));
+    });
+    add("markers/agview/markers/markerB.png", {36, 52}, [](QPainter &p, const QSize &s) {
+        drawMarkerFlag(p, s, QStringLiteral("B"), QColor(0x5a, 0xb4, 0xf0));
+    });
+    add("markers/agview/markers/MarkerAn.png", {35, 34}, [](QPainter &p, const QSize &s) {
+        drawMarkerBadge(p, s, QStringLiteral("A"), QColor(0xf0, 0xb4, 0x28));
+    });
+    add("markers/agview/markers/MarkerBn.png", {35, 35}, [](QPainter &p, const QSize &s) {
+        drawMarkerBadge(p, s, QStringLiteral("B"), QColor(0x5a, 0xb4, 0xf0));
+    });
 
     const QSize eventSize(19, 24);
     add("plot/events/agview/events/eventPlay.png", eventSize, [green](QPainter &p, const QSize &s) {
@@ -387,31 +404,37 @@ std::vector<Picture> pictures()
         });
     });
     add("plot/events/agview/events/eventStop.png", eventSize, [red](QPainter &p, const QSize &s) {
-        drawEventIcon(p, s, red, [](QPainter &q, const QRectF &r) { q.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5)); });
-    });
-    add("plot/events/agview/events/eventReset.png", eventSize, [yellow](QPainter &p, const QSize &s) {
-        drawEventIcon(p, s, yellow, [yellow](QPainter &q, const QRectF &r) {
-            // An open circle with an arrow head: "start again".
-            q.setBrush(Qt::NoBrush);
-            q.setPen(QPen(yellow, 1.8, Qt::SolidLine, Qt::FlatCap));
-            q.drawArc(r.adjusted(0.5, 0.5, -0.5, -0.5), 60 * 16, 290 * 16);
-            q.setPen(Qt::NoPen);
-            q.setBrush(yellow);
-            const QPointF end(r.center().x() + r.width() / 2 * std::cos(M_PI / 3),
-                              r.center().y() - r.height() / 2 * std::sin(M_PI / 3));
-            QPolygonF head;
-            head << end + QPointF(-3.5, -2.5) << end + QPointF(2.5, -3.5) << end + QPointF(1, 2.5);
-            q.drawPolygon(head);
+        drawEventIcon(p, s, red, [](QPainter &q, const QRectF &r) {
+            q.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
         });
     });
-    add("plot/events/agview/events/eventMulti.png", eventSize, [white](QPainter &p, const QSize &s) {
-        drawEventIcon(p, s, white, [](QPainter &q, const QRectF &r) {
-            // Three stacked dots: several events merged into one icon.
-            const double d = r.width() / 4.0;
-            for (int i = -1; i <= 1; ++i)
-                q.drawEllipse(QPointF(r.center().x() + i * d * 1.3, r.center().y()), d / 2 + 0.3, d / 2 + 0.3);
+    add("plot/events/agview/events/eventReset.png", eventSize,
+        [yellow](QPainter &p, const QSize &s) {
+            drawEventIcon(p, s, yellow, [yellow](QPainter &q, const QRectF &r) {
+                // An open circle with an arrow head: "start again".
+                q.setBrush(Qt::NoBrush);
+                q.setPen(QPen(yellow, 1.8, Qt::SolidLine, Qt::FlatCap));
+                q.drawArc(r.adjusted(0.5, 0.5, -0.5, -0.5), 60 * 16, 290 * 16);
+                q.setPen(Qt::NoPen);
+                q.setBrush(yellow);
+                const QPointF end(r.center().x() + r.width() / 2 * std::cos(M_PI / 3),
+                                  r.center().y() - r.height() / 2 * std::sin(M_PI / 3));
+                QPolygonF head;
+                head << end + QPointF(-3.5, -2.5) << end + QPointF(2.5, -3.5)
+                     << end + QPointF(1, 2.5);
+                q.drawPolygon(head);
+            });
         });
-    });
+    add("plot/events/agview/events/eventMulti.png", eventSize,
+        [white](QPainter &p, const QSize &s) {
+            drawEventIcon(p, s, white, [](QPainter &q, const QRectF &r) {
+                // Three stacked dots: several events merged into one icon.
+                const double d = r.width() / 4.0;
+                for (int i = -1; i <= 1; ++i)
+                    q.drawEllipse(QPointF(r.center().x() + i * d * 1.3, r.center().y()),
+                                  d / 2 + 0.3, d / 2 + 0.3);
+            });
+        });
     return list;
 }
 
@@ -452,7 +475,8 @@ int main(int argc, char **argv)
     int failures = 0;
     for (const Picture &picture : pictures()) {
         if (writePicture(root, picture))
-            std::printf("%s %dx%d\n", qPrintable(picture.path), picture.size.width(), picture.size.height());
+            std::printf("%s %dx%d\n", qPrintable(picture.path), picture.size.width(),
+                        picture.size.height());
         else
             ++failures;
     }
