@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The XQuery texts that read the configuration document, built on first use.
+// Mode 0 reads the query's focus, mode 1 the document bound to $inputDocument.
+// Sections: 0 system, 1 range settings, 2 instrument, 3 audiogroup, 4 SMTP,
+// 5 alert contact, 6 report. Unknown modes or sections give an empty text.
+const QString &configFieldQueryText(int mode, int section);
+// Name lists: section 2 instrument Names, 3 SourceNames of $instrumentId,
+// 5 contact Names.
+const QString &configNameListQueryText(int mode, int section);
