@@ -37,11 +37,11 @@ void AView::onHide()
 void AView::onImportLog()
 {
     const ViewSystemHooks hooks = viewSystemHooks();
-    if (!hooks.agConfigCount || !hooks.showAlert || !hooks.requestDbImport) {
+    if (!hooks.getSystemConfig || !hooks.showAlert || !hooks.requestDbImport) {
         KIV_LOG(2, "Import log: the system is not connected to the windows\n");
         return;
     }
-    if (hooks.agConfigCount() + 1 > kMaxAudiogroupCount) {
+    if (hooks.getSystemConfig().getAgConfigCount() + 1 > kMaxAudiogroupCount) {
         hooks.showAlert(tr("Could not import log file because the max audiogroup count limit has "
                            "been reached."));
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <SystemConfig.h>
+
 #include <QString>
 
 #include <functional>
@@ -8,8 +10,8 @@
 // so start-up installs these before the first window is built.
 struct ViewSystemHooks
 {
-    // Number of audiogroups over all instruments of the current configuration.
-    std::function<int()> agConfigCount;
+    // A copy of the current configuration; any thread.
+    std::function<SystemConfig()> getSystemConfig;
     // Shows a message in an alert box of the main window; any thread.
     std::function<void(const QString &text)> showAlert;
     // Asks the system to import a database or meter export file; the queue's result.

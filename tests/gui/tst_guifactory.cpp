@@ -284,7 +284,16 @@ void TestGuiFactory::importLog()
     QStringList alerts;
     QList<QVariantList> imports;
     ViewSystemHooks hooks;
-    hooks.agConfigCount = [configured] { return configured; };
+    // The audiogroups spread over meters of at most eight.
+    SystemConfig config;
+    for (int i = 0; i < configured; i += 8) {
+        InstrumentConfig meter(QStringLiteral("meter%1").arg(i));
+        for (int j = i; j < qMin(configured, i + 8); ++j)
+            meter.setAgConfig(AgConfig(QStringLiteral("pgm%1").arg(j)));
+        config.addOrUpdateInstrument(meter);
+    }
+    QCOMPARE(config.getAgConfigCount(), configured);
+    hooks.getSystemConfig = [config] { return config; };
     hooks.showAlert = [&alerts](const QString &text) { alerts << text; };
     hooks.requestDbImport = [&imports](const QString &path, int id, const QString &second) {
         imports << QVariantList{path, id, second};
