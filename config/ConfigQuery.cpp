@@ -2,7 +2,6 @@
 
 #include "ConfigQueryTexts.h"
 
-#include <QAbstractXmlNodeModel>
 #include <QDebug>
 #include <QIODevice>
 #include <QXmlItem>
@@ -20,7 +19,6 @@ struct ConfigQuery::Compiled {
 };
 
 namespace {
-const QString kFieldName = QStringLiteral("fieldName");
 const QString kInstrumentId = QStringLiteral("instrumentId");
 const QString kAgName = QStringLiteral("agName");
 const QString kName = QStringLiteral("name");
@@ -32,16 +30,6 @@ QXmlItem stringItem(const QString &text)
     return QXmlItem(text.isNull() ? QStringLiteral("") : text);
 }
 
-QString itemText(const QXmlItem &item)
-{
-    if (item.isAtomicValue())
-        return item.toAtomicValue().toString();
-    if (item.isNode()) {
-        const QXmlNodeModelIndex index = item.toNodeModelIndex();
-        return index.model() ? index.model()->stringValue(index) : QString();
-    }
-    return QString();
-}
 } // namespace
 
 ConfigQuery::ConfigQuery(QIODevice *document, Mode mode, QAbstractMessageHandler *handler)
@@ -76,8 +64,6 @@ ConfigQuery::Compiled *ConfigQuery::compiled(int slot, const QString &text)
         entry.reset(new Compiled{m_master, false});
         if (!text.isEmpty()) {
             // The variables must be bound before compiling so that their types are known.
-            if (slot < SectionCount)
-                entry->query.bindVariable(kFieldName, stringItem(QString()));
             bindVariables(entry->query, slot % SectionCount);
             entry->query.setQuery(text);
             entry->valid = entry->query.isValid();
@@ -104,24 +90,39 @@ void ConfigQuery::bindVariables(QXmlQuery &query, int section)
     }
 }
 
-QString ConfigQuery::field(Section section, const QString &fieldName)
+QStringList ConfigQuery::fields(Section section, const QStringList &fieldNames)
 {
-    if (section < 0 || section >= SectionCount)
-        return QString();
+    QStringList values;
+    for (int i = 0; i < fieldNames.size(); ++i)
+        values.append(QString());
+    if (section < 0 || section >= SectionCount || fieldNames.isEmpty())
+        return values;
     // Without a focus the range settings query has no document to read.
     if (m_mode == ModeFocus ? !m_hasConfigDocument : section == SectionRangeSettings)
-        return QString();
+        return values;
     Compiled *c = compiled(section, configFieldQueryText(m_mode, section));
     if (!c->valid)
-        return QString();
-    c->query.bindVariable(kFieldName, stringItem(fieldName));
+        return values;
     bindVariables(c->query, section);
-    QXmlResultItems result;
-    c->query.evaluateTo(&result);
-    QString text;
-    for (QXmlItem item = result.next(); !item.isNull(); item = result.next())
-        text += itemText(item);
-    return result.hasError() ? QString() : text;
+    QStringList pairs;
+    if (!c->query.evaluateTo(&pairs) || pairs.size() % 2 != 0)
+        return values;
+    // A field is the first child whose name ends with the field's name; an element
+    // whose name matches no field is ignored.
+    for (int f = 0; f < fieldNames.size(); ++f) {
+        for (int i = 0; i < pairs.size(); i += 2) {
+            if (pairs.at(i).endsWith(fieldNames.at(f))) {
+                values[f] = pairs.at(i + 1);
+                break;
+            }
+        }
+    }
+    return values;
+}
+
+QString ConfigQuery::field(Section section, const QString &fieldName)
+{
+    return fields(section, QStringList(fieldName)).constFirst();
 }
 
 QStringList ConfigQuery::names(Section section)
