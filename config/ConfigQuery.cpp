@@ -2,6 +2,7 @@
 
 #include "ConfigQueryTexts.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QIODevice>
 #include <QXmlItem>
@@ -14,8 +15,10 @@ void MsgHandler::handleMessage(QtMsgType, const QString &description, const QUrl
 }
 
 struct ConfigQuery::Compiled {
+    explicit Compiled(const QXmlQuery &master) : query(master) {}
     QXmlQuery query;
     bool valid = false;
+    QBuffer document;
 };
 
 namespace {
@@ -48,10 +51,9 @@ ConfigQuery::ConfigQuery(QIODevice *document, Mode mode, QAbstractMessageHandler
                 m_hasConfigDocument = item.isAtomicValue() && item.toAtomicValue().toBool();
             }
         }
-    } else if (document) {
-        // Binding creates the resource loader that the section queries share, so the
-        // document is parsed once.
-        m_master.bindVariable(kInputDocument, document);
+    } else if (document && document->isOpen()) {
+        // Each compiled query binds a device of its own (bindings are not copied).
+        m_documentBytes = document->readAll();
     }
 }
 
@@ -61,7 +63,12 @@ ConfigQuery::Compiled *ConfigQuery::compiled(int slot, const QString &text)
 {
     std::unique_ptr<Compiled> &entry = m_slots[slot];
     if (!entry) {
-        entry.reset(new Compiled{m_master, false});
+        entry.reset(new Compiled(m_master));
+        if (m_mode == ModeInputDocument) {
+            entry->document.setData(m_documentBytes);
+            entry->document.open(QIODevice::ReadOnly);
+            entry->query.bindVariable(kInputDocument, &entry->document);
+        }
         if (!text.isEmpty()) {
             // The variables must be bound before compiling so that their types are known.
             bindVariables(entry->query, slot % SectionCount);

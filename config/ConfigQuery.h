@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractMessageHandler>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QXmlQuery>
@@ -68,6 +69,7 @@ private:
 
     Mode m_mode;
     QXmlQuery m_master;
+    QByteArray m_documentBytes;
     bool m_hasConfigDocument = false;
     QString m_instrumentId;
     QString m_agName;
