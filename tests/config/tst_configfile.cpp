@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QThread>
+#include <QVector>
 
 using namespace ConfigTestUtil;
 
@@ -459,6 +461,32 @@ private slots:
         // An overwrite leaves no temporary file behind.
         QCOMPARE(saveSystemConfigToFile(SystemConfig(), kFile), 0);
         QCOMPARE(QDir(getDataFolderPath()).entryList(QDir::Files), QStringList{kFile});
+    }
+
+    // Each load builds its own queries: loads on several threads at once agree.
+    void concurrentLoads()
+    {
+        const SystemConfig written = fullConfig();
+        QCOMPARE(saveSystemConfigToFile(written, kFile), 0);
+        const QString expected = systemConfigToXmlString(written, false);
+        QVector<QString> seen(4);
+        QVector<QThread *> threads;
+        for (int t = 0; t < seen.size(); ++t) {
+            threads << QThread::create([&seen, t] {
+                for (int i = 0; i < 5; ++i) {
+                    const QString text = systemConfigToXmlString(loadSystemConfigFromFile(kFile), false);
+                    if (i == 0 || text != seen[t])
+                        seen[t] = i == 0 ? text : QStringLiteral("differs");
+                }
+            });
+            threads.last()->start();
+        }
+        for (QThread *thread : threads) {
+            QVERIFY(thread->wait(30000));
+            delete thread;
+        }
+        for (const QString &text : seen)
+            QCOMPARE(text, expected);
     }
 
     // Characters XML cannot carry are dropped from text fields; the file still reads.
