@@ -1,0 +1,125 @@
+#include "AgData.h"
+
+#include "AgConfig.h"
+
+AgData::AgData() = default;
+
+AgData::AgData(const QString &sourceName) : m_sourceName(sourceName) {}
+
+AgData::AgData(const AgData &other) = default;
+
+AgData &AgData::operator=(const AgData &other)
+{
+    if (this != &other) {
+        m_empty = other.m_empty;
+        m_sourceName = other.m_sourceName;
+        m_timecode = other.m_timecode;
+        m_timestamp = other.m_timestamp;
+        m_programId = other.m_programId;
+        m_TP = other.m_TP;
+        m_TPMax = other.m_TPMax;
+        m_M100ms = other.m_M100ms;
+        m_M400ms = other.m_M400ms;
+        m_MMax = other.m_MMax;
+        m_S = other.m_S;
+        m_SMax = other.m_SMax;
+        m_I = other.m_I;
+        m_LRA = other.m_LRA;
+        m_SPL = other.m_SPL;
+        m_flags = other.m_flags;
+        m_events = other.m_events;
+    }
+    return *this;
+}
+
+AgData::~AgData() = default;
+
+// A NaN compares false either way, so it never violates.
+bool AgData::isMomentaryAboveMainThreshold(const AgConfig &config) const
+{
+    return config.getMainThresholdActiveState() && m_M400ms > config.getMUpperThreshold();
+}
+
+bool AgData::isMomentaryAboveSecondaryThreshold(const AgConfig &config) const
+{
+    return config.getSecondaryThresholdActiveState() &&
+           m_M400ms > config.getMUpperSecondaryThreshold();
+}
+
+bool AgData::isShortTermAboveMainThreshold(const AgConfig &config) const
+{
+    return config.getMainThresholdActiveState() && m_S > config.getSUpperThreshold();
+}
+
+bool AgData::isShortTermAboveSecondaryThreshold(const AgConfig &config) const
+{
+    return config.getSecondaryThresholdActiveState() && m_S > config.getSUpperSecondaryThreshold();
+}
+
+bool AgData::isTruePeakAboveMainThreshold(const AgConfig &config) const
+{
+    return config.getMainThresholdActiveState() && m_TP > config.getTPUpperThreshold();
+}
+
+bool AgData::isTruePeakAboveSecondaryThreshold(const AgConfig &config) const
+{
+    return config.getSecondaryThresholdActiveState() &&
+           m_TP > config.getTPUpperSecondaryThreshold();
+}
+
+bool AgData::isIntegratedAboveMainThreshold(const AgConfig &config) const
+{
+    return config.getMainThresholdActiveState() && m_I > config.getIUpperThreshold();
+}
+
+bool AgData::isIntegratedBelowMainThreshold(const AgConfig &config) const
+{
+    return config.getMainThresholdActiveState() && m_I < config.getILowerThreshold();
+}
+
+bool AgData::isIntegratedAboveSecondaryThreshold(const AgConfig &config) const
+{
+    return config.getSecondaryThresholdActiveState() && m_I > config.getIUpperSecondaryThreshold();
+}
+
+bool AgData::isIntegratedBelowSecondaryThreshold(const AgConfig &config) const
+{
+    return config.getSecondaryThresholdActiveState() && m_I < config.getILowerSecondaryThreshold();
+}
+
+bool AgData::hasMomentaryViolation(const AgConfig &config) const
+{
+    return isMomentaryAboveMainThreshold(config) || isMomentaryAboveSecondaryThreshold(config);
+}
+
+bool AgData::hasShortTermViolation(const AgConfig &config) const
+{
+    return isShortTermAboveMainThreshold(config) || isShortTermAboveSecondaryThreshold(config);
+}
+
+bool AgData::hasTruePeakViolation(const AgConfig &config) const
+{
+    return isTruePeakAboveMainThreshold(config) || isTruePeakAboveSecondaryThreshold(config);
+}
+
+bool AgData::hasIntegratedViolation(const AgConfig &config) const
+{
+    return isIntegratedAboveMainThreshold(config) || isIntegratedBelowMainThreshold(config) ||
+           isIntegratedAboveSecondaryThreshold(config) ||
+           isIntegratedBelowSecondaryThreshold(config);
+}
+
+bool AgData::hasViolation(const AgConfig &config) const
+{
+    return hasMomentaryViolation(config) || hasShortTermViolation(config) ||
+           hasIntegratedViolation(config) || hasTruePeakViolation(config);
+}
+
+bool isIntegratedCheckDue(bool checkAtProgramEndOnly, const AgData &next, const AgData &judged)
+{
+    if (judged.isEmpty())
+        return false;
+    if (!checkAtProgramEndOnly)
+        return true;
+    return next.getProgramId() != judged.getProgramId();
+}

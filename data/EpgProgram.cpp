@@ -1,0 +1,3 @@
+#include "EpgProgram.h"
+
+EpgProgram::EpgProgram(int kind, const Program &program) : Program(program), m_kind(kind) {}

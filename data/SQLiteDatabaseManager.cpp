@@ -1,0 +1,86 @@
+#include "SQLiteDatabaseManager.h"
+
+#include "KivUtils.h"
+#include "Program.h"
+
+#include <QDir>
+
+#include <sqlite3.h>
+
+SQLiteDatabaseManager::SQLiteDatabaseManager() = default;
+
+SQLiteDatabaseManager::~SQLiteDatabaseManager()
+{
+    // Deferred close: statements an owner failed to finalize must not leak the file.
+    if (m_connection)
+        sqlite3_close_v2(m_connection);
+}
+
+void SQLiteDatabaseManager::init(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig,
+                                 bool levelZeroOnly, const QString &targetPath)
+{
+    m_instrumentConfig = instrumentConfig;
+    m_agConfig = agConfig;
+    m_levelZeroOnly = levelZeroOnly;
+    m_targetPath = targetPath;
+}
+
+void SQLiteDatabaseManager::updateConfigs(const InstrumentConfig &instrumentConfig,
+                                          const AgConfig &agConfig)
+{
+    m_instrumentConfig = instrumentConfig;
+    m_agConfig = agConfig;
+}
+
+QString SQLiteDatabaseManager::getFileName() const
+{
+    if (m_levelZeroOnly)
+        return m_targetPath;
+    return getAgDbFilePath(m_instrumentConfig.getName(), m_agConfig.getName());
+}
+
+int SQLiteDatabaseManager::open()
+{
+    if (m_connection)
+        return 0;
+    const QString fileName = getFileName();
+    sqlite3 *connection = nullptr;
+    const int rc = sqlite3_open16(fileName.utf16(), &connection);
+    if (rc != SQLITE_OK) {
+        if (connection)
+            sqlite3_close(connection);
+        return rc;
+    }
+    m_connection = connection;
+    return 0;
+}
+
+int SQLiteDatabaseManager::close()
+{
+    if (!m_connection)
+        return 0;
+    const int rc = sqlite3_close(m_connection);
+    if (rc == SQLITE_OK)
+        m_connection = nullptr;
+    return rc;
+}
+
+sqlite3 *SQLiteDatabaseManager::openBackupDb(const Program &program, int *err) const
+{
+    int ignored = 0;
+    int &code = err ? *err : ignored;
+    if (!QDir().mkpath(getLogBackupFolderPath())) {
+        code = -1;
+        return nullptr;
+    }
+    const QString path = getBackupDbFilePath(m_instrumentConfig.getName(), m_agConfig.getName(),
+                                             program.getProgramId(), program.getStart());
+    sqlite3 *connection = nullptr;
+    code = sqlite3_open16(path.utf16(), &connection);
+    if (code != SQLITE_OK) {
+        if (connection)
+            sqlite3_close(connection);
+        return nullptr;
+    }
+    return connection;
+}

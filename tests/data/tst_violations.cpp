@@ -1,0 +1,313 @@
+#include <AgConfig.h>
+#include <AgData.h>
+#include <AgDataAverageComputer.h>
+#include <AgDataVector.h>
+#include <AgViolations.h>
+#include <AgZoomViolations.h>
+#include <KivTest.h>
+
+#include <QCoreApplication>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr qint64 kT0 = 1700000000000;
+
+// Main: M 8, S 3, TP -3, I -1..1; secondary: M 5, S 1, TP -6, I -2..2.
+AgConfig thresholds(bool mainActive, bool secondaryActive)
+{
+    AgConfig config(QStringLiteral("Main"));
+    config.setMainThresholdActiveState(mainActive);
+    config.setSecondaryThresholdActiveState(secondaryActive);
+    config.setMUpperThreshold(8.0);
+    config.setMUpperSecondaryThreshold(5.0);
+    config.setSUpperThreshold(3.0);
+    config.setSUpperSecondaryThreshold(1.0);
+    config.setTPUpperThreshold(-3.0);
+    config.setTPUpperSecondaryThreshold(-6.0);
+    config.setIUpperThreshold(1.0);
+    config.setILowerThreshold(-1.0);
+    config.setIUpperSecondaryThreshold(2.0);
+    config.setILowerSecondaryThreshold(-2.0);
+    return config;
+}
+
+// A sample within every limit.
+AgData quiet(qint64 timestamp, qint64 programId = 1)
+{
+    AgData sample(QStringLiteral("Main"));
+    sample.setEmpty(false);
+    sample.setTimestamp(timestamp);
+    sample.setProgramId(programId);
+    sample.setM400ms(-10.0);
+    sample.setM100ms(-10.0);
+    sample.setS(-10.0);
+    sample.setTP(-20.0);
+    sample.setI(0.0);
+    return sample;
+}
+
+AgDataVector batchOf(std::initializer_list<AgData> samples)
+{
+    AgDataVector batch;
+    for (const AgData &sample : samples)
+        batch.append(sample);
+    return batch;
+}
+
+QVector<int> counters(const AgViolations &v)
+{
+    return {v.getMomentaryMainCount(),
+            v.getShortTermMainCount(),
+            v.getIntegratedUpperMainCount(),
+            v.getIntegratedLowerMainCount(),
+            v.getTruePeakMainCount(),
+            v.getMomentarySecondaryCount(),
+            v.getShortTermSecondaryCount(),
+            v.getIntegratedUpperSecondaryCount(),
+            v.getIntegratedLowerSecondaryCount(),
+            v.getTruePeakSecondaryCount()};
+}
+
+} // namespace
+
+class TestViolations : public QObject
+{
+    Q_OBJECT
+private slots:
+    void thresholdTests_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("mainActive");
+        QTest::addColumn<bool>("secondaryActive");
+        QTest::addColumn<QString>("violations");
+        const double nan = std::nan("");
+        // violations: the predicates that hold, as letters: m M s S t T u U l L
+        // (momentary, short-term, true peak, integrated upper, integrated lower; lower case
+        // main, upper case secondary).
+        QTest::newRow("M at the main limit") << "M" << 8.0 << true << true << "M";
+        QTest::newRow("M above both") << "M" << 8.5 << true << true << "mM";
+        QTest::newRow("M above main, sets off") << "M" << 8.5 << false << false << "";
+        QTest::newRow("M above secondary, secondary only") << "M" << 6.0 << false << true << "M";
+        QTest::newRow("I above main only, secondary only") << "I" << 1.5 << false << true << "";
+        QTest::newRow("M100ms is never judged") << "M100" << 20.0 << true << true << "";
+        QTest::newRow("M not a number") << "M" << nan << true << true << "";
+        QTest::newRow("S at the secondary limit") << "S" << 1.0 << true << true << "";
+        QTest::newRow("S above both") << "S" << 3.1 << true << true << "sS";
+        QTest::newRow("TP between limits") << "TP" << -4.0 << true << true << "T";
+        QTest::newRow("TP at the main limit") << "TP" << -3.0 << true << true << "T";
+        QTest::newRow("TP not a number") << "TP" << nan << true << true << "";
+        QTest::newRow("I at the upper limit") << "I" << 1.0 << true << true << "";
+        QTest::newRow("I above main") << "I" << 1.5 << true << true << "u";
+        QTest::newRow("I above both") << "I" << 2.5 << true << true << "uU";
+        QTest::newRow("I at the lower limit") << "I" << -1.0 << true << true << "";
+        QTest::newRow("I below both") << "I" << -2.5 << true << true << "lL";
+        QTest::newRow("I below both, sets off") << "I" << -2.5 << false << false << "";
+        QTest::newRow("I not a number") << "I" << nan << true << true << "";
+    }
+
+    void thresholdTests()
+    {
+        QFETCH(QString, field);
+        QFETCH(double, value);
+        QFETCH(bool, mainActive);
+        QFETCH(bool, secondaryActive);
+        QFETCH(QString, violations);
+        const AgConfig config = thresholds(mainActive, secondaryActive);
+        AgData sample = quiet(kT0);
+        if (field == QLatin1String("M"))
+            sample.setM400ms(value);
+        else if (field == QLatin1String("M100"))
+            sample.setM100ms(value);
+        else if (field == QLatin1String("S"))
+            sample.setS(value);
+        else if (field == QLatin1String("TP"))
+            sample.setTP(value);
+        else
+            sample.setI(value);
+
+        QString found;
+        found += sample.isMomentaryAboveMainThreshold(config) ? "m" : "";
+        found += sample.isMomentaryAboveSecondaryThreshold(config) ? "M" : "";
+        found += sample.isShortTermAboveMainThreshold(config) ? "s" : "";
+        found += sample.isShortTermAboveSecondaryThreshold(config) ? "S" : "";
+        found += sample.isTruePeakAboveMainThreshold(config) ? "t" : "";
+        found += sample.isTruePeakAboveSecondaryThreshold(config) ? "T" : "";
+        found += sample.isIntegratedAboveMainThreshold(config) ? "u" : "";
+        found += sample.isIntegratedAboveSecondaryThreshold(config) ? "U" : "";
+        found += sample.isIntegratedBelowMainThreshold(config) ? "l" : "";
+        found += sample.isIntegratedBelowSecondaryThreshold(config) ? "L" : "";
+        QCOMPARE(found, violations);
+        QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
+        QCOMPARE(sample.hasMomentaryViolation(config),
+                 violations.contains('m', Qt::CaseInsensitive));
+        QCOMPARE(sample.hasIntegratedViolation(config),
+                 violations.contains('u', Qt::CaseInsensitive) ||
+                     violations.contains('l', Qt::CaseInsensitive));
+    }
+
+    void samplesAndBatches()
+    {
+        const AgData blank;
+        const AgData copy(blank);
+        QVERIFY(copy.isEmpty());
+        AgData filled = quiet(kT0);
+        filled = blank;
+        QVERIFY(filled.isEmpty());
+
+        AgDataVector batch(QStringLiteral("Main"), 3);
+        QCOMPARE(batch.size(), 0);
+        QVERIFY_EXCEPTION_THROWN(batch.at(0), std::out_of_range);
+        batch.append(quiet(kT0));
+        QCOMPARE(batch.at(0).getTimestamp(), kT0);
+        QVERIFY_EXCEPTION_THROWN(batch.at(1), std::out_of_range);
+        QVERIFY_EXCEPTION_THROWN(batch.at(-1), std::out_of_range);
+
+        QVERIFY(!isIntegratedCheckDue(false, quiet(kT0), AgData()));
+        QVERIFY(isIntegratedCheckDue(false, quiet(kT0, 1), quiet(kT0, 1)));
+        QVERIFY(!isIntegratedCheckDue(true, quiet(kT0, 1), quiet(kT0, 1)));
+        QVERIFY(isIntegratedCheckDue(true, quiet(kT0, 2), quiet(kT0, 1)));
+    }
+
+    // Each sample is judged once its successor is known.
+    void countsOneSampleLate()
+    {
+        const AgConfig config = thresholds(true, true);
+        AgViolations violations;
+        AgData loud = quiet(kT0);
+        loud.setM400ms(9.0);
+        loud.setTP(-1.0);
+        AgDataVector first = batchOf({loud});
+        violations.update(true, config, &first, 0);
+        QCOMPARE(counters(violations), QVector<int>(10, 0));
+
+        AgDataVector second = batchOf({quiet(kT0 + 100)});
+        violations.update(true, config, &second, -1);
+        QCOMPARE(counters(violations), (QVector<int>{1, 0, 0, 0, 1, 1, 0, 0, 0, 1}));
+
+        // Copies carry the counts; a reset clears them.
+        const AgViolations published(violations);
+        QCOMPARE(counters(published), counters(violations));
+        violations.resetCounters();
+        QCOMPARE(counters(violations), QVector<int>(10, 0));
+        QCOMPARE(published.getMomentaryMainCount(), 1);
+    }
+
+    void integratedAtProgramEnd_data()
+    {
+        QTest::addColumn<bool>("atProgramEndOnly");
+        QTest::addColumn<qint64>("lastTimestamp");
+        QTest::addColumn<int>("integratedUpperMain");
+        // Program 1 has four samples above the integrated limit, then program 2 starts.
+        QTest::newRow("program end only") << true << qint64(-1) << 1;
+        QTest::newRow("every sample") << false << qint64(-1) << 4;
+        // The final sample is judged at once, integrated test included.
+        QTest::newRow("program end only, final sample") << true << kT0 + 400 << 2;
+        QTest::newRow("every sample, final sample") << false << kT0 + 400 << 5;
+    }
+
+    void integratedAtProgramEnd()
+    {
+        QFETCH(bool, atProgramEndOnly);
+        QFETCH(qint64, lastTimestamp);
+        QFETCH(int, integratedUpperMain);
+        const AgConfig config = thresholds(true, false);
+        AgDataVector batch;
+        for (int i = 0; i < 5; ++i) {
+            AgData sample = quiet(kT0 + i * 100, i < 4 ? 1 : 2);
+            sample.setI(1.5);
+            batch.append(sample);
+        }
+        AgViolations violations;
+        violations.update(atProgramEndOnly, config, &batch, lastTimestamp);
+        QCOMPARE(violations.getIntegratedUpperMainCount(), integratedUpperMain);
+        QCOMPARE(violations.getIntegratedUpperSecondaryCount(), 0);
+
+        // A sample judged for good is not judged again by the next batch.
+        AgDataVector next = batchOf({quiet(kT0 + 500, 2)});
+        violations.update(atProgramEndOnly, config, &next, -1);
+        QCOMPARE(violations.getIntegratedUpperMainCount(),
+                 integratedUpperMain + (lastTimestamp > 0 ? 0 : (atProgramEndOnly ? 0 : 1)));
+    }
+
+    void windowRepresentative_data()
+    {
+        QTest::addColumn<QVector<double>>("momentary");
+        QTest::addColumn<QVector<double>>("truePeak");
+        QTest::addColumn<int>("kept");
+        // Limits: the stricter of each pair, M 5 and TP -6, whatever the active sets.
+        QTest::newRow("no violation keeps the first")
+            << QVector<double>{-10, -9, -8} << QVector<double>{-20, -20, -20} << 0;
+        QTest::newRow("first violation wins over quiet")
+            << QVector<double>{-10, 9, -8} << QVector<double>{-20, -20, -20} << 1;
+        QTest::newRow("worse in another category replaces")
+            << QVector<double>{9.0, -10, -10} << QVector<double>{-20, -2.0, -2.5} << 1;
+        QTest::newRow("larger excess replaces")
+            << QVector<double>{8.5, 9.5, 9.0} << QVector<double>{-20, -20, -20} << 1;
+        QTest::newRow("equal excess keeps the earlier")
+            << QVector<double>{9.0, 9.0, -10} << QVector<double>{-20, -20, -20} << 0;
+    }
+
+    void windowRepresentative()
+    {
+        QFETCH(QVector<double>, momentary);
+        QFETCH(QVector<double>, truePeak);
+        QFETCH(int, kept);
+        AgDataAverageComputer computer(thresholds(true, false), kT0);
+        QVERIFY(computer.isEmpty());
+        computer.addSample(AgData());
+        QVERIFY(computer.isEmpty());
+        for (int i = 0; i < momentary.size(); ++i) {
+            AgData sample = quiet(kT0 + 10 + i * 100);
+            sample.setTimecode(100 + i);
+            sample.setM400ms(momentary[i]);
+            sample.setTP(truePeak[i]);
+            computer.addSample(sample);
+        }
+        const AgData result = computer.getResult();
+        QVERIFY(!result.isEmpty());
+        QCOMPARE(result.getTimestamp(), kT0);
+        QCOMPARE(result.getTimecode(), qint64(100 + kept));
+        QCOMPARE(result.getM400ms(), momentary[kept]);
+    }
+
+    void zoomWindows()
+    {
+        const AgConfig config = thresholds(true, false);
+        AgZoomViolations zoom; // one-hour level: 7031 ms windows
+        const AgDataVector none;
+        QVERIFY(zoom.addSamples(config, &none).empty());
+        QVERIFY(zoom.addSamples(config, nullptr).empty());
+
+        AgData loud = quiet(kT0 + 3000);
+        loud.setM400ms(9.0);
+        AgDataVector first = batchOf({quiet(kT0), loud, quiet(kT0 + 7030)});
+        QVERIFY(zoom.addSamples(config, &first).empty());
+
+        // One millisecond past the window's end opens the next window.
+        AgDataVector second = batchOf({quiet(kT0 + 7031), quiet(kT0 + 8000)});
+        std::vector<AgData> closed = zoom.addSamples(config, &second);
+        QCOMPARE(closed.size(), size_t(1));
+        QCOMPARE(closed[0].getTimestamp(), kT0);
+        QCOMPARE(closed[0].getM400ms(), 9.0);
+
+        // A program change closes the window with the old program's final sample.
+        AgDataVector third = batchOf({quiet(kT0 + 8100, 2)});
+        closed = zoom.addSamples(config, &third);
+        QCOMPARE(closed.size(), size_t(1));
+        QCOMPARE(closed[0].getTimestamp(), kT0 + 8000);
+        QCOMPARE(closed[0].getProgramId(), qint64(1));
+
+        // A copy goes on with its own open window.
+        AgZoomViolations copy(zoom);
+        AgDataVector fourth = batchOf({quiet(kT0 + 20000, 2)});
+        QCOMPARE(copy.addSamples(config, &fourth).size(), size_t(1));
+        QCOMPARE(zoom.addSamples(config, &fourth).size(), size_t(1));
+    }
+};
+
+KIV_TEST_MAIN(TestViolations, QCoreApplication)
+#include "tst_violations.moc"
