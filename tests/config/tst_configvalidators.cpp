@@ -88,8 +88,6 @@ private slots:
                "ILowerSecondaryThreshold=-1";
         QTest::newRow("M secondary above") << "MUpperSecondaryThreshold=8.5" << m
                                            << "MUpperThreshold=8;MUpperSecondaryThreshold=8";
-        QTest::newRow("M below -18") << "MUpperThreshold=-18.5;MUpperSecondaryThreshold=-19" << m
-                                     << "MUpperThreshold=8;MUpperSecondaryThreshold=8";
         QTest::newRow("S above 9") << "SUpperThreshold=9.5" << s
                                    << "SUpperThreshold=3;SUpperSecondaryThreshold=3";
         QTest::newRow("TP at 9") << "TPUpperThreshold=9" << "" << "";
@@ -195,16 +193,6 @@ private slots:
         QTEST(meter.getPort(), "repairedPort");
     }
 
-    void instrumentWithoutAudioGroupsNeedsNoAddress()
-    {
-        InstrumentConfig meter(QStringLiteral("M"));
-        meter.setPort(QStringLiteral("not a port"));
-        InstrumentConfigValidator validator;
-        validator.setConfig(&meter);
-        QString message;
-        QVERIFY(validator.validate(message, false));
-    }
-
     void instrumentAudioGroups()
     {
         InstrumentConfig meter(QStringLiteral("M"));
@@ -281,13 +269,11 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::newRow("plain") << "a@b.com" << true;
         QTest::newRow("upper case") << "A.B+C_D%E-F@X-Y.ORG" << true;
-        QTest::newRow("sub domains") << "x@mail.example.co.uk" << true;
         QTest::newRow("four letters") << "x@example.info" << true;
         QTest::newRow("five letters") << "x@example.abcde" << false;
         QTest::newRow("one letter") << "x@example.c" << false;
         QTest::newRow("no at") << "example.com" << false;
         QTest::newRow("blank") << "a b@c.com" << false;
-        QTest::newRow("trailing blank") << "a@c.com " << false;
         QTest::newRow("empty") << "" << false;
     }
     void emailAddresses()
@@ -323,22 +309,6 @@ private slots:
         QString message = QStringLiteral("old");
         QTEST(validator.validate(message, true), "valid");
         QTEST(message, "message");
-    }
-
-    void singleContact()
-    {
-        AlertContactConfig c = contact(QString(), QStringLiteral("bad"));
-        AlertContactConfigValidator validator;
-        validator.setConfig(&c);
-        QString message = QStringLiteral("old");
-        QVERIFY(!validator.validate(message, true));
-        QCOMPARE(message, QStringLiteral("First name and last name are mandatory fields !"));
-        c.setName(QStringLiteral("Ann"));
-        QVERIFY(!validator.validate(message, false));
-        QCOMPARE(message, QStringLiteral("Invalid E-mail address !"));
-        c.setEmail(QStringLiteral("ann@x.com"));
-        QVERIFY(validator.validate(message, false));
-        QCOMPARE(message, QString());
     }
 
     void systemRanges_data()
