@@ -267,8 +267,6 @@ int SystemController::dispatchCommand(Command *command)
         return 0;
     }
     default:
-        // The configuration, import, report and hijack commands reach their operations
-        // here once those exist.
-        return 0;
+        return dispatchConfigCommand(command);
     }
 }
