@@ -24,8 +24,8 @@ std::array<double, 5> excesses(const AgConfig &config, const AgData &sample)
                    std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold())),
             excess(std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()),
                    sample.getI()),
-            excess(sample.getTP(), std::min(config.getTPUpperThreshold(),
-                                            config.getTPUpperSecondaryThreshold()))};
+            excess(sample.getTP(),
+                   std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold()))};
 }
 
 } // namespace

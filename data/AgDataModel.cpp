@@ -211,12 +211,11 @@ std::vector<AgEvent> AgDataModel::getEvents(qint64 from, qint64 to, int *err)
 {
     int ignored = 0;
     int *code = err ? err : &ignored;
-    return guarded(*this, "getEvents", code, std::vector<AgEvent>(),
-                   [&]() -> std::vector<AgEvent> {
-                       if ((*code = open()) != 0)
-                           return {};
-                       return readEvents(from, to, code, true);
-                   });
+    return guarded(*this, "getEvents", code, std::vector<AgEvent>(), [&]() -> std::vector<AgEvent> {
+        if ((*code = open()) != 0)
+            return {};
+        return readEvents(from, to, code, true);
+    });
 }
 
 void AgDataModel::updateConfig(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig)

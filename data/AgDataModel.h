@@ -64,8 +64,7 @@ public:
     virtual int storeZoomLevel(int level, qint64 from, qint64 to, std::vector<AgData> *out) = 0;
     virtual qint64 readMaxTimestamp(int level, int *err, bool fromCache) = 0;
     virtual qint64 readMinTimestamp(int level, int *err, bool fromCache) = 0;
-    virtual std::vector<AgEvent> readEvents(qint64 from, qint64 to, int *err,
-                                            bool fromCache) = 0;
+    virtual std::vector<AgEvent> readEvents(qint64 from, qint64 to, int *err, bool fromCache) = 0;
     virtual std::vector<AgEvent> readAllEvents(int *err, bool fromCache) = 0;
     virtual AgData readLastData(int level, int *err) = 0;
     virtual std::vector<AgData> readRecentData(int level, int *err, bool fromCache) = 0;

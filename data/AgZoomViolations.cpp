@@ -21,17 +21,15 @@ AgZoomViolations &AgZoomViolations::operator=(const AgZoomViolations &other)
         m_last = other.m_last;
         m_windowStart = other.m_windowStart;
         m_windowEnd = other.m_windowEnd;
-        m_computer = other.m_computer
-                         ? std::make_unique<AgDataAverageComputer>(*other.m_computer)
-                         : nullptr;
+        m_computer =
+            other.m_computer ? std::make_unique<AgDataAverageComputer>(*other.m_computer) : nullptr;
     }
     return *this;
 }
 
 AgZoomViolations::~AgZoomViolations() = default;
 
-std::vector<AgData> AgZoomViolations::addSamples(const AgConfig &config,
-                                                 const AgDataVector *batch)
+std::vector<AgData> AgZoomViolations::addSamples(const AgConfig &config, const AgDataVector *batch)
 {
     std::vector<AgData> closed;
     if (!batch)

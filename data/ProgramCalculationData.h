@@ -10,9 +10,9 @@ public:
     ProgramCalculationData() = default;
     ProgramCalculationData(double momentaryMax, double shortTermMax, double truePeakMax,
                            double integrated, const QList<double> &counts,
-                           const QList<double> &energies, double histogramMin,
-                           double histogramMax, double histogramStep, qint64 start, qint64 end,
-                           qint64 firstTimecode, qint64 lastTimecode, qint64 processedUntil);
+                           const QList<double> &energies, double histogramMin, double histogramMax,
+                           double histogramStep, qint64 start, qint64 end, qint64 firstTimecode,
+                           qint64 lastTimecode, qint64 processedUntil);
     ProgramCalculationData(const ProgramCalculationData &other) = default;
     ProgramCalculationData &operator=(const ProgramCalculationData &other) = default;
     virtual ~ProgramCalculationData();

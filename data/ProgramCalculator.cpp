@@ -57,9 +57,9 @@ void ProgramCalculator::reset()
     m_firstTimecode = -1;
     m_lastTimecode = -1;
     // One bin per step from min to max inclusive: 201 bins.
-    const int bins = static_cast<int>(std::floor((m_histogramMax - m_histogramMin) / m_histogramStep +
-                                                 1e-9)) +
-                     1;
+    const int bins =
+        static_cast<int>(std::floor((m_histogramMax - m_histogramMin) / m_histogramStep + 1e-9)) +
+        1;
     m_counts.assign(static_cast<size_t>(bins), 0.0);
     m_energies.assign(static_cast<size_t>(bins), 0.0);
     m_lowBinGatedCount = 0.0;
@@ -218,7 +218,7 @@ ProgramCalculationData ProgramCalculator::getCalculationData() const
     for (double value : m_energies)
         energies.append(value);
     return ProgramCalculationData(m_momentaryMax, m_shortTermMax, m_truePeakMax, m_integrated,
-                                  counts, energies, m_histogramMin, m_histogramMax,
-                                  m_histogramStep, m_start, m_end, m_firstTimecode,
-                                  m_lastTimecode, m_processedUntil);
+                                  counts, energies, m_histogramMin, m_histogramMax, m_histogramStep,
+                                  m_start, m_end, m_firstTimecode, m_lastTimecode,
+                                  m_processedUntil);
 }

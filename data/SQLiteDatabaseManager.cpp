@@ -16,9 +16,8 @@ SQLiteDatabaseManager::~SQLiteDatabaseManager()
         sqlite3_close_v2(m_connection);
 }
 
-void SQLiteDatabaseManager::init(const InstrumentConfig &instrumentConfig,
-                                 const AgConfig &agConfig, bool levelZeroOnly,
-                                 const QString &targetPath)
+void SQLiteDatabaseManager::init(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig,
+                                 bool levelZeroOnly, const QString &targetPath)
 {
     m_instrumentConfig = instrumentConfig;
     m_agConfig = agConfig;

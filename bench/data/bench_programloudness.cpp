@@ -28,6 +28,13 @@ AgData sampleAt(int k)
     return sample;
 }
 
+AgConfig absoluteUnits()
+{
+    AgConfig config(QStringLiteral("Main"));
+    config.setLoudnessUnit(QStringLiteral("LUFS"));
+    return config;
+}
+
 // Level-0 rows held in one vector; a range read copies the slice out, as a store would.
 class MemoryModel : public AgDataModel
 {
@@ -62,13 +69,25 @@ public:
     int storeZoomLevel(int, qint64, qint64, std::vector<AgData> *) override { return 0; }
     qint64 readMaxTimestamp(int, int *err, bool) override { return *err = 0; }
     qint64 readMinTimestamp(int, int *err, bool) override { return *err = 0; }
-    std::vector<AgEvent> readEvents(qint64, qint64, int *err, bool) override { return *err = 0, std::vector<AgEvent>(); }
-    std::vector<AgEvent> readAllEvents(int *err, bool) override { return *err = 0, std::vector<AgEvent>(); }
+    std::vector<AgEvent> readEvents(qint64, qint64, int *err, bool) override
+    {
+        return *err = 0, std::vector<AgEvent>();
+    }
+    std::vector<AgEvent> readAllEvents(int *err, bool) override
+    {
+        return *err = 0, std::vector<AgEvent>();
+    }
     AgData readLastData(int, int *err) override { return *err = 0, AgData(); }
-    std::vector<AgData> readRecentData(int, int *err, bool) override { return *err = 0, std::vector<AgData>(); }
+    std::vector<AgData> readRecentData(int, int *err, bool) override
+    {
+        return *err = 0, std::vector<AgData>();
+    }
     AgDbConfig readLatestConfig(int *err) override { return *err = 0, AgDbConfig(); }
     Program readProgram(int, qint64, int *err) override { return *err = 0, Program(); }
-    std::vector<Program> readPrograms(int *err) override { return *err = 0, std::vector<Program>(); }
+    std::vector<Program> readPrograms(int *err) override
+    {
+        return *err = 0, std::vector<Program>();
+    }
     int readCount(int, int *err) override { return *err = 0, kSamples; }
     int readVersionCount(int *err) override { return *err = 0, 1; }
     int openDatabase() override { return 0; }
@@ -86,11 +105,12 @@ void BM_ProgramDay(benchmark::State &state)
     double integrated = 0.0;
     for (auto _ : state) {
         LiveProgramCalculator calculator;
+        calculator.setAgConfig(absoluteUnits());
         calculator.setInterval(1, kT0, kT0 + qint64(kSamples - 1) * 100);
         while (!calculator.isFinished())
             calculator.processNextChunk(&model);
+        benchmark::DoNotOptimize(calculator);
         integrated = calculator.getIntegrated();
-        benchmark::DoNotOptimize(integrated);
     }
     state.SetItemsProcessed(state.iterations() * kSamples);
     state.counters["integrated_LUFS"] = integrated;
@@ -109,9 +129,10 @@ void BM_HistogramDay(benchmark::State &state)
     }
     for (auto _ : state) {
         LiveProgramCalculator calculator;
+        calculator.setAgConfig(absoluteUnits());
         for (const auto &slice : slices)
             calculator.addSamples(slice.get(), true);
-        benchmark::DoNotOptimize(calculator.getIntegrated());
+        benchmark::DoNotOptimize(calculator);
     }
     state.SetItemsProcessed(state.iterations() * kSamples);
 }

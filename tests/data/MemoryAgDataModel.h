@@ -15,8 +15,8 @@ class MemoryAgDataModel : public AgDataModel
 {
 public:
     explicit MemoryAgDataModel(bool levelZeroOnly = false)
-        : AgDataModel(InstrumentConfig(QStringLiteral("Studio 1")), AgConfig(QStringLiteral("Main")),
-                      levelZeroOnly, QString())
+        : AgDataModel(InstrumentConfig(QStringLiteral("Studio 1")),
+                      AgConfig(QStringLiteral("Main")), levelZeroOnly, QString())
     {
     }
 
@@ -24,7 +24,7 @@ public:
 
     // Switches.
     int openResult = 0;
-    int failReads = 0;      // the next n readData calls fail
+    int failReads = 0; // the next n readData calls fail
     bool throwOnRead = false;
 
     // What was asked.

@@ -29,7 +29,7 @@ AgData row(qint64 timestamp, qint64 events = 0, double m400 = -20.0)
 }
 
 // timestamp, program start, program id, event word.
-AgEvent event(qint64 timestamp, qint64 start, qint64 programId, qint64 events)
+AgEvent eventRow(qint64 timestamp, qint64 start, qint64 programId, qint64 events)
 {
     return AgEvent(0, timestamp, start, programId, events, 0);
 }
@@ -105,9 +105,10 @@ private slots:
     {
         AgCache cache;
         cache.init({}, {}, {{0, {row(kT0 + 9000, 4)}}});
-        cache.addEvents({event(kT0 + 1000, kT0 + 1000, 5, 1), event(kT0 + 2000, kT0 + 1000, 5, 2),
-                         event(kT0 + 3000, kT0 + 3000, 6, 1), event(kT0 + 4000, kT0 + 3000, 6, 8),
-                         event(kT0 + 5000, kT0 + 5000, 6, 1), event(kT0 + 6000, kT0 + 6000, 7, 0)});
+        cache.addEvents(
+            {eventRow(kT0 + 1000, kT0 + 1000, 5, 1), eventRow(kT0 + 2000, kT0 + 1000, 5, 2),
+             eventRow(kT0 + 3000, kT0 + 3000, 6, 1), eventRow(kT0 + 4000, kT0 + 3000, 6, 8),
+             eventRow(kT0 + 5000, kT0 + 5000, 6, 1), eventRow(kT0 + 6000, kT0 + 6000, 7, 0)});
 
         const Program current = cache.getProgram(0, 0);
         QCOMPARE(current.getType(), 0);
@@ -126,12 +127,12 @@ private slots:
 
         // Event ranges stop at the first later event.
         QCOMPARE(cache.getEvents(kT0 + 2000, kT0 + 4000).size(), size_t(3));
-        cache.addEvents({event(kT0 + 500, kT0 + 500, 4, 1)});
+        cache.addEvents({eventRow(kT0 + 500, kT0 + 500, 4, 1)});
         QCOMPARE(cache.getEvents(kT0, kT0 + 1500).size(), size_t(1));
         QCOMPARE(cache.getAllEvents().size(), size_t(7));
 
         // A row written again replaces its cached copy.
-        cache.addEvents({event(kT0 + 4000, kT0 + 3000, 6, 2)});
+        cache.addEvents({eventRow(kT0 + 4000, kT0 + 3000, 6, 2)});
         QCOMPARE(cache.getAllEvents().size(), size_t(7));
         QCOMPARE(describe({cache.getPrograms()[1]}), QStringLiteral("6:3000-4000/1,2"));
 
@@ -218,7 +219,7 @@ private slots:
         auto *store = new MemoryAgDataModel;
         for (const AgData &sample : rowsFrom(kT0, kT0 + 60000, 100))
             store->addRow(sample);
-        store->events = {event(kT0, kT0, 3, 1)};
+        store->events = {eventRow(kT0, kT0, 3, 1)};
         AAgDataModel model(store);
         int err = -7;
         QCOMPARE(model.getMaxTimestamp(0, &err), kT0 + 60000);

@@ -59,11 +59,16 @@ AgDataVector batchOf(std::initializer_list<AgData> samples)
 
 QVector<int> counters(const AgViolations &v)
 {
-    return {v.getMomentaryMainCount(),          v.getShortTermMainCount(),
-            v.getIntegratedUpperMainCount(),    v.getIntegratedLowerMainCount(),
-            v.getTruePeakMainCount(),           v.getMomentarySecondaryCount(),
-            v.getShortTermSecondaryCount(),     v.getIntegratedUpperSecondaryCount(),
-            v.getIntegratedLowerSecondaryCount(), v.getTruePeakSecondaryCount()};
+    return {v.getMomentaryMainCount(),
+            v.getShortTermMainCount(),
+            v.getIntegratedUpperMainCount(),
+            v.getIntegratedLowerMainCount(),
+            v.getTruePeakMainCount(),
+            v.getMomentarySecondaryCount(),
+            v.getShortTermSecondaryCount(),
+            v.getIntegratedUpperSecondaryCount(),
+            v.getIntegratedLowerSecondaryCount(),
+            v.getTruePeakSecondaryCount()};
 }
 
 } // namespace
@@ -137,7 +142,8 @@ private slots:
         found += sample.isIntegratedBelowSecondaryThreshold(config) ? "L" : "";
         QCOMPARE(found, violations);
         QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
-        QCOMPARE(sample.hasMomentaryViolation(config), violations.contains('m', Qt::CaseInsensitive));
+        QCOMPARE(sample.hasMomentaryViolation(config),
+                 violations.contains('m', Qt::CaseInsensitive));
         QCOMPARE(sample.hasIntegratedViolation(config),
                  violations.contains('u', Qt::CaseInsensitive) ||
                      violations.contains('l', Qt::CaseInsensitive));
@@ -233,16 +239,16 @@ private slots:
         QTest::addColumn<QVector<double>>("truePeak");
         QTest::addColumn<int>("kept");
         // Limits: the stricter of each pair, M 5 and TP -6, whatever the active sets.
-        QTest::newRow("no violation keeps the first") << QVector<double>{-10, -9, -8}
-                                                     << QVector<double>{-20, -20, -20} << 0;
-        QTest::newRow("first violation wins over quiet") << QVector<double>{-10, 9, -8}
-                                                        << QVector<double>{-20, -20, -20} << 1;
+        QTest::newRow("no violation keeps the first")
+            << QVector<double>{-10, -9, -8} << QVector<double>{-20, -20, -20} << 0;
+        QTest::newRow("first violation wins over quiet")
+            << QVector<double>{-10, 9, -8} << QVector<double>{-20, -20, -20} << 1;
         QTest::newRow("worse in another category replaces")
             << QVector<double>{9.0, -10, -10} << QVector<double>{-20, -2.0, -2.5} << 1;
-        QTest::newRow("larger excess replaces") << QVector<double>{8.5, 9.5, 9.0}
-                                               << QVector<double>{-20, -20, -20} << 1;
-        QTest::newRow("equal excess keeps the earlier") << QVector<double>{9.0, 9.0, -10}
-                                                       << QVector<double>{-20, -20, -20} << 0;
+        QTest::newRow("larger excess replaces")
+            << QVector<double>{8.5, 9.5, 9.0} << QVector<double>{-20, -20, -20} << 1;
+        QTest::newRow("equal excess keeps the earlier")
+            << QVector<double>{9.0, 9.0, -10} << QVector<double>{-20, -20, -20} << 0;
     }
 
     void windowRepresentative()

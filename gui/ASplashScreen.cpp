@@ -1,0 +1,35 @@
+#include "ASplashScreen.h"
+
+ASplashScreen::ASplashScreen(QWidget *parent) : QSplashScreen(QPixmap())
+{
+    // The constructor taking a parent is deprecated; the splash keeps its own flags.
+    if (parent)
+        setParent(parent, windowFlags());
+    connect(this, &ASplashScreen::showEvent, this, &ASplashScreen::onShowEvent,
+            Qt::QueuedConnection);
+    connect(this, &ASplashScreen::hideEvent, this, &ASplashScreen::onHideEvent,
+            Qt::QueuedConnection);
+}
+
+ASplashScreen::~ASplashScreen() = default;
+
+void ASplashScreen::showSplash()
+{
+    emit showEvent();
+}
+
+void ASplashScreen::hideSplash()
+{
+    emit hideEvent();
+}
+
+void ASplashScreen::onShowEvent()
+{
+    show();
+    raise();
+}
+
+void ASplashScreen::onHideEvent()
+{
+    hide();
+}

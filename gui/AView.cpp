@@ -1,0 +1,59 @@
+#include "AView.h"
+
+#include "ViewSystemHooks.h"
+
+#include <KivResources.h>
+#include <KivUtils.h>
+#include <ORQLogging.h>
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QIcon>
+
+namespace {
+constexpr int kMaxAudiogroupCount = 20;
+}
+
+AView::AView(ViewType type, QWidget *parent) : QWidget(parent), m_viewType(type)
+{
+    initKivResources();
+    setWindowIcon(QIcon(QStringLiteral(":/gui/menubar/kiv_icon.ico")));
+}
+
+AView::~AView() = default;
+
+void AView::onShow()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    show();
+}
+
+void AView::onHide()
+{
+    hide();
+}
+
+void AView::onImportLog()
+{
+    const ViewSystemHooks hooks = viewSystemHooks();
+    if (!hooks.getSystemConfig || !hooks.showAlert || !hooks.requestDbImport) {
+        KIV_LOG(2, "Import log: the system is not connected to the windows\n");
+        return;
+    }
+    if (hooks.getSystemConfig().getAgConfigCount() + 1 > kMaxAudiogroupCount) {
+        hooks.showAlert(tr("Could not import log file because the max audiogroup count limit has "
+                           "been reached."));
+        return;
+    }
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Select log file"), getDocumentsLocation(), tr("KIV db (*.db);;ZQ XML (*.xml)"));
+    if (!path.isEmpty())
+        hooks.requestDbImport(path, 0, QString());
+}
+
+void AView::closeEvent(QCloseEvent *event)
+{
+    emit viewHide();
+    event->ignore();
+}

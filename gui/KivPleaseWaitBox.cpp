@@ -1,0 +1,53 @@
+#include "KivPleaseWaitBox.h"
+
+#include "DialogStyles.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+KivPleaseWaitBox::KivPleaseWaitBox(QWidget *parent)
+    : ADialog(parent), m_form(std::make_unique<Form>())
+{
+    setupForm();
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowFlags(Qt::FramelessWindowHint);
+}
+
+KivPleaseWaitBox::~KivPleaseWaitBox() = default;
+
+void KivPleaseWaitBox::setupForm()
+{
+    setObjectName(QStringLiteral("KivPleaseWaitBox"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowModality(Qt::ApplicationModal);
+    setFixedSize(426, 150);
+    setStyleSheet(DialogStyles::greyGradientSheet());
+
+    Form &f = *m_form;
+    f.background = new QWidget(this);
+    f.background->setObjectName(QStringLiteral("background"));
+    f.background->setGeometry(0, 0, 426, 150);
+    f.background->setFixedSize(426, 150);
+
+    f.progressBar = new QProgressBar(f.background);
+    f.progressBar->setObjectName(QStringLiteral("progressBar"));
+    f.progressBar->setGeometry(113, 110, 200, 23);
+    f.progressBar->setMaximum(0);
+    f.progressBar->setValue(-1);
+    f.progressBar->setStyleSheet(DialogStyles::busyProgressBarSheet());
+
+    // Made after the background, so that it lies above it.
+    f.alertTextLabel = new QLabel(this);
+    f.alertTextLabel->setObjectName(QStringLiteral("alertTextLabel"));
+    f.alertTextLabel->setGeometry(43, 14, 340, 54);
+    f.alertTextLabel->setFixedSize(340, 54);
+    f.alertTextLabel->setFont(QFont(QStringLiteral("Verdana"), 11));
+    f.alertTextLabel->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+    f.alertTextLabel->setAlignment(Qt::AlignCenter);
+    f.alertTextLabel->setWordWrap(true);
+}
+
+void KivPleaseWaitBox::setText(const QString &text)
+{
+    m_form->alertTextLabel->setText(text);
+}
