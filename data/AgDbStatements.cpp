@@ -54,8 +54,9 @@ KIV_SQL_TEXT(insertConfig,
 KIV_SQL_TEXT(selectLatestConfig,
              "SELECT timestamp, instrumentName, agSourceName, rawXml FROM config ORDER BY "
              "timestamp DESC LIMIT 1;")
-KIV_SQL_TEXT(insertVersion,
-             "INSERT OR REPLACE INTO Version (dbVersion, creator, creatorVersion) VALUES (?, ?, ?);")
+KIV_SQL_TEXT(
+    insertVersion,
+    "INSERT OR REPLACE INTO Version (dbVersion, creator, creatorVersion) VALUES (?, ?, ?);")
 KIV_SQL_TEXT(selectVersionCount, "SELECT COUNT(*) FROM Version;")
 
 KIV_SQL_TEXT(beginTransaction, "BEGIN TRANSACTION")

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -23,11 +24,57 @@ constexpr int kBusyTimeoutMs = 2000;
 // Capacity hint limit of a range read: a view never needs more than about 512 rows.
 constexpr double kMaxRangeReserve = 4096.0;
 
-inline bool isLevel(int level) { return level >= 0 && level < kZoomLevelCount; }
+inline bool isLevel(int level)
+{
+    return level >= 0 && level < kZoomLevelCount;
+}
 
 // SQLite would store a NaN as NULL; it is stored as 0, as a failed conversion of a meter
 // reply is.
-inline double storable(double value) { return std::isnan(value) ? 0.0 : value; }
+inline double storable(double value)
+{
+    return std::isnan(value) ? 0.0 : value;
+}
+
+inline bool earlier(const AgData &a, const AgData &b)
+{
+    return a.getTimestamp() < b.getTimestamp();
+}
+
+inline bool isSortedUnique(const std::vector<AgData> &rows)
+{
+    return std::adjacent_find(rows.begin(), rows.end(), [](const AgData &a, const AgData &b) {
+               return a.getTimestamp() >= b.getTimestamp();
+           }) == rows.end();
+}
+
+// Rows in timestamp order, one per timestamp: the last of equals, as INSERT OR REPLACE leaves it.
+std::vector<AgData> sortedUnique(const std::vector<AgData> &rows)
+{
+    std::vector<AgData> sorted(rows);
+    std::stable_sort(sorted.begin(), sorted.end(), earlier);
+    auto kept = sorted.begin();
+    for (auto it = sorted.begin(); it != sorted.end(); ++it) {
+        if (kept != sorted.begin() && (kept - 1)->getTimestamp() == it->getTimestamp())
+            *(kept - 1) = *it;
+        else
+            *kept++ = *it;
+    }
+    sorted.erase(kept, sorted.end());
+    return sorted;
+}
+
+template <typename Iterator> Iterator firstAtOrAfter(Iterator begin, Iterator end, qint64 timestamp)
+{
+    return std::lower_bound(begin, end, timestamp,
+                            [](const AgData &row, qint64 t) { return row.getTimestamp() < t; });
+}
+
+// The largest zoom window plus a margin: the stretch of level-0 rows kept in memory.
+inline qint64 recentRowsSpan()
+{
+    return zoomLevelToSampleIntervalMs(kZoomLevelCount - 1) + 2000;
+}
 
 AgData storedForm(const AgData &sample)
 {
@@ -70,9 +117,9 @@ private:
 
 int bindSample(sqlite3_stmt *statement, const AgData &sample)
 {
-    const double values[] = {sample.getTP(),  sample.getTPMax(), sample.getM100ms(),
-                             sample.getM400ms(), sample.getMMax(), sample.getS(),
-                             sample.getSMax(), sample.getI(),     sample.getLRA()};
+    const double values[] = {sample.getTP(),     sample.getTPMax(), sample.getM100ms(),
+                             sample.getM400ms(), sample.getMMax(),  sample.getS(),
+                             sample.getSMax(),   sample.getI(),     sample.getLRA()};
     if (sqlite3_bind_int64(statement, 1, sample.getTimestamp()) != SQLITE_OK ||
         sqlite3_bind_int64(statement, 2, sample.getTimecode()) != SQLITE_OK ||
         sqlite3_bind_int64(statement, 3, sample.getProgramId()) != SQLITE_OK)
@@ -196,8 +243,7 @@ void SQLiteAgDataModel::prepareStatements()
         if (prepare(sql, statement) != SQLITE_OK)
             KIV_LOG(2, "SQLiteAgDataModel[%s][%s] cannot prepare \"%s\": %s\n",
                     qPrintable(getInstrumentConfig().getName()),
-                    qPrintable(getAgConfig().getName()), qPrintable(sql),
-                    sqlite3_errmsg(db()));
+                    qPrintable(getAgConfig().getName()), qPrintable(sql), sqlite3_errmsg(db()));
     };
     const int levels = isLevelZeroOnly() ? 1 : kZoomLevelCount;
     for (int level = 0; level < levels; ++level) {
@@ -232,6 +278,7 @@ void SQLiteAgDataModel::finalizeStatements()
 
 void SQLiteAgDataModel::releaseConnection()
 {
+    forgetRows();
     finalizeStatements();
     m_manager.close();
 }
@@ -251,8 +298,8 @@ int SQLiteAgDataModel::checkSchema()
     // A file in the audiogroup's place that is not one of ours is reported and left untouched:
     // nothing may be written to it before this check.
     sqlite3_stmt *statement = nullptr;
-    int rc = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table';"),
-                     &statement);
+    int rc =
+        prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table';"), &statement);
     if (rc != SQLITE_OK) {
         logOpenFailure(rc, QStringLiteral("not a readable SQLite database; the file is left "
                                           "as it is (%1)")
@@ -272,9 +319,9 @@ int SQLiteAgDataModel::checkSchema()
         return SQLITE_OK;
 
     auto foreign = [this](const QString &why) {
-        logOpenFailure(SQLITE_NOTADB,
-                       QStringLiteral("not an audiogroup database (%1); the file is left as it is")
-                           .arg(why));
+        logOpenFailure(
+            SQLITE_NOTADB,
+            QStringLiteral("not an audiogroup database (%1); the file is left as it is").arg(why));
         return SQLITE_NOTADB;
     };
     const QString levelZero = agDataZoomLevelTableName(0);
@@ -291,8 +338,8 @@ int SQLiteAgDataModel::checkSchema()
         while (sqlite3_step(statement) == SQLITE_ROW)
             columns << columnText(statement, 1);
         sqlite3_finalize(statement);
-        if (columns.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')),
-                                                   Qt::CaseInsensitive) != 0)
+        if (columns.join(QLatin1Char(','))
+                .compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
             return foreign(QStringLiteral("table %1 has the columns %2")
                                .arg(table, columns.join(QStringLiteral(", "))));
     }
@@ -311,8 +358,9 @@ void SQLiteAgDataModel::configureJournal()
     sqlite3_finalize(statement);
     if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         // The rollback journal with its default full synchronisation stays just as safe.
-        KIV_LOG(3, "SQLiteAgDataModel[%s][%s] WAL journal not available (%s); keeping the "
-                   "rollback journal\n",
+        KIV_LOG(3,
+                "SQLiteAgDataModel[%s][%s] WAL journal not available (%s); keeping the "
+                "rollback journal\n",
                 qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
                 qPrintable(mode));
         return;
@@ -364,7 +412,10 @@ void SQLiteAgDataModel::ensureVersionRow()
         storeVersion(&err);
 }
 
-int SQLiteAgDataModel::checkDatabase() { return 0; }
+int SQLiteAgDataModel::checkDatabase()
+{
+    return 0;
+}
 
 int SQLiteAgDataModel::applyConfigs(const InstrumentConfig &instrumentConfig,
                                     const AgConfig &agConfig)
@@ -373,7 +424,10 @@ int SQLiteAgDataModel::applyConfigs(const InstrumentConfig &instrumentConfig,
     return 0;
 }
 
-void SQLiteAgDataModel::closeDatabase() { releaseConnection(); }
+void SQLiteAgDataModel::closeDatabase()
+{
+    releaseConnection();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Transactions
@@ -417,7 +471,7 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
             sqlite3_reset(statement);
             return rc;
         }
-        sqlite3_clear_bindings(statement);
+        // All fourteen parameters are bound again for the next row: no need to clear them.
         if (sqlite3_reset(statement) != SQLITE_OK)
             return -1;
         written->push_back(storedForm(row));
@@ -480,6 +534,8 @@ void SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents, int *e
     }
 
     // The cache mirrors the file only after the commit.
+    if (!isLevelZeroOnly())
+        rememberRows(isSortedUnique(accepted) ? accepted : sortedUnique(accepted), newest);
     AgCache &cache = getCache();
     cache.addData(0, accepted);
     if (deriveEvents)
@@ -535,16 +591,19 @@ int SQLiteAgDataModel::storeProgramEvents(std::vector<AgData> *samples, std::vec
     qint64 currentStart = current.getStart();
     qint64 currentId = current.getProgramId();
 
-    std::vector<AgData> sorted(*samples);
-    std::stable_sort(sorted.begin(), sorted.end(), [](const AgData &a, const AgData &b) {
-        return a.getTimestamp() < b.getTimestamp();
-    });
+    std::vector<const AgData *> sorted;
+    sorted.reserve(samples->size());
+    for (const AgData &sample : *samples)
+        sorted.push_back(&sample);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const AgData *a, const AgData *b) { return earlier(*a, *b); });
     sqlite3_reset(m_insertEvent);
     auto eventOf = [](const AgData &sample, qint64 start, qint64 word) {
         return AgEvent(sample.getTimecode(), sample.getTimestamp(), start, sample.getProgramId(),
                        word, sample.getFlags());
     };
-    for (const AgData &sample : sorted) {
+    for (const AgData *next : sorted) {
+        const AgData &sample = *next;
         int rc = 0;
         if (sample.getProgramId() != currentId) {
             if (!previous.isEmpty() && currentStart != -1) {
@@ -611,10 +670,11 @@ int SQLiteAgDataModel::zoomWindows(int level, qint64 from, qint64 to, ZoomWindow
 }
 
 int SQLiteAgDataModel::readWindowRows(const std::vector<ZoomWindows> &windows,
+                                      const std::vector<AgData> &batchRows, qint64 lastStored,
                                       std::vector<AgData> *rows)
 {
-    // One read per stretch of time that any level needs, instead of one per window: every
-    // level-0 row is read once per batch, not once per level.
+    // One stretch of rows for all levels, not one read per window: each level-0 row is
+    // gathered once per batch.
     std::vector<std::pair<qint64, qint64>> spans;
     for (const ZoomWindows &level : windows) {
         if (level.next > 0)
@@ -624,19 +684,72 @@ int SQLiteAgDataModel::readWindowRows(const std::vector<ZoomWindows> &windows,
     }
     std::sort(spans.begin(), spans.end());
     for (size_t i = 0; i < spans.size();) {
-        qint64 from = spans[i].first;
+        const qint64 from = spans[i].first;
         qint64 to = spans[i].second;
         for (++i; i < spans.size() && spans[i].first <= to + 1; ++i)
             to = std::max(to, spans[i].second);
-        if (readLevelZeroRows(from, to, rows) != 0)
+        if (from <= lastStored &&
+            appendCommittedRows(from, std::min(to, lastStored), lastStored, rows) != 0)
             return -1;
+        if (to > lastStored) {
+            auto begin =
+                firstAtOrAfter(batchRows.begin(), batchRows.end(), std::max(from, lastStored + 1));
+            rows->insert(rows->end(), begin, firstAtOrAfter(begin, batchRows.end(), to + 1));
+        }
     }
     return 0;
 }
 
+int SQLiteAgDataModel::appendCommittedRows(qint64 from, qint64 to, qint64 lastStored,
+                                           std::vector<AgData> *rows)
+{
+    if (!m_recentRowsValid || from < m_recentRowsFrom) {
+        if (lastStored == std::numeric_limits<qint64>::max() ||
+            from < lastStored - recentRowsSpan())
+            return readLevelZeroRows(from, to, rows);
+        // Extend the remembered stretch back to `from`.
+        std::vector<AgData> older;
+        if (readLevelZeroRows(from, m_recentRowsValid ? m_recentRowsFrom - 1 : lastStored,
+                              &older) != 0)
+            return -1;
+        m_recentRows.insert(m_recentRows.begin(), older.begin(), older.end());
+        m_recentRowsFrom = from;
+        m_recentRowsValid = true;
+    }
+    auto begin = firstAtOrAfter(m_recentRows.begin(), m_recentRows.end(), from);
+    rows->insert(rows->end(), begin, firstAtOrAfter(begin, m_recentRows.end(), to + 1));
+    return 0;
+}
+
+void SQLiteAgDataModel::rememberRows(const std::vector<AgData> &batchRows, qint64 lastStored)
+{
+    if (batchRows.empty())
+        return;
+    if (!m_recentRowsValid) {
+        // Only an empty level 0 is known completely without reading it.
+        if (lastStored != 0)
+            return;
+        m_recentRowsValid = true;
+        m_recentRowsFrom = std::numeric_limits<qint64>::min();
+    }
+    // Every stored row is newer than lastStored, so appending keeps the order.
+    m_recentRows.insert(m_recentRows.end(), batchRows.begin(), batchRows.end());
+    const qint64 keepFrom = m_recentRows.back().getTimestamp() - recentRowsSpan();
+    while (!m_recentRows.empty() && m_recentRows.front().getTimestamp() < keepFrom)
+        m_recentRows.pop_front();
+    m_recentRowsFrom = std::max(m_recentRowsFrom, keepFrom);
+}
+
+void SQLiteAgDataModel::forgetRows()
+{
+    m_recentRows.clear();
+    m_recentRowsValid = false;
+    m_recentRowsFrom = 0;
+}
+
 int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
                                       const std::vector<AgData> &levelZero,
-                                      std::vector<AgData> *out)
+                                      const std::vector<char> &violating, std::vector<AgData> *out)
 {
     if (windows.isEmpty())
         return 0;
@@ -644,20 +757,19 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
     if (!insert || sqlite3_reset(insert) != SQLITE_OK)
         return -1;
     using Iterator = std::vector<AgData>::const_iterator;
-    auto firstAtOrAfter = [](Iterator begin, Iterator end, qint64 timestamp) {
-        return std::lower_bound(begin, end, timestamp, [](const AgData &row, qint64 t) {
-            return row.getTimestamp() < t;
-        });
-    };
     const QString sourceName = getAgConfig().getName();
     const qint64 width = windows.width;
     std::vector<AgData> built;
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
         if (begin == end)
             return;
+        // A window keeps its first sample unless one violates a threshold: the other samples
+        // cannot change its representative, so only those two kinds are fed.
         AgDataAverageComputer computer(getAgConfig(), windowStart);
-        for (Iterator row = begin; row != end; ++row)
-            computer.addSample(*row);
+        computer.addSample(*begin);
+        for (Iterator row = begin + 1; row != end; ++row)
+            if (violating[size_t(row - levelZero.begin())])
+                computer.addSample(*row);
         if (computer.isEmpty())
             return;
         AgData kept = computer.getResult();
@@ -681,8 +793,7 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
             row = windowEnd;
         }
     }
-    return insertSampleRows(insert, built.begin(), built.end(), windows.lastRow, out) == 0 ? 0
-                                                                                          : -1;
+    return insertSampleRows(insert, built.begin(), built.end(), windows.lastRow, out) == 0 ? 0 : -1;
 }
 
 int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
@@ -702,12 +813,21 @@ int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
     for (int level = 1; level < kZoomLevelCount; ++level)
         if (zoomWindows(level, first, last, &windows[level - 1]) != 0)
             return -1;
-    std::vector<AgData> levelZero;
-    if (readWindowRows(windows, &levelZero) != 0)
+    int err = 0;
+    const qint64 lastStored = readMaxTimestamp(0, &err, true);
+    if (err != 0)
         return -1;
+    std::vector<AgData> reordered;
+    const bool inOrder = isSortedUnique(samples);
+    if (!inOrder)
+        reordered = sortedUnique(samples);
+    std::vector<AgData> levelZero;
+    if (readWindowRows(windows, inOrder ? samples : reordered, lastStored, &levelZero) != 0)
+        return -1;
+    const std::vector<char> violating = violations(levelZero);
     for (const ZoomWindows &level : windows) {
         std::vector<AgData> rows;
-        if (writeZoomLevel(level, levelZero, &rows) != 0)
+        if (writeZoomLevel(level, levelZero, violating, &rows) != 0)
             return -1;
         out->insert(level.level, rows);
     }
@@ -722,14 +842,24 @@ int SQLiteAgDataModel::storeZoomLevel(int level, qint64 from, qint64 to, std::ve
         return rc;
     if (windows.isEmpty())
         return 0;
+    // Outside the insert path every row comes from the file.
     std::vector<AgData> levelZero;
-    if (readWindowRows({windows}, &levelZero) != 0)
+    if (readWindowRows({windows}, {}, std::numeric_limits<qint64>::max(), &levelZero) != 0)
         return -1;
-    return writeZoomLevel(windows, levelZero, out);
+    return writeZoomLevel(windows, levelZero, violations(levelZero), out);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reads
+
+std::vector<char> SQLiteAgDataModel::violations(const std::vector<AgData> &rows) const
+{
+    std::vector<char> violating;
+    violating.reserve(rows.size());
+    for (const AgData &row : rows)
+        violating.push_back(row.hasViolation(getAgConfig()) ? 1 : 0);
+    return violating;
+}
 
 AgData SQLiteAgDataModel::toSample(sqlite3_stmt *statement) const
 {
@@ -908,8 +1038,7 @@ std::vector<AgEvent> SQLiteAgDataModel::readAllEvents(int *err, bool fromCache)
     return events;
 }
 
-std::vector<AgEvent> SQLiteAgDataModel::readEvents(qint64 from, qint64 to, int *err,
-                                                   bool fromCache)
+std::vector<AgEvent> SQLiteAgDataModel::readEvents(qint64 from, qint64 to, int *err, bool fromCache)
 {
     if (fromCache) {
         *err = 0;
@@ -946,8 +1075,8 @@ AgDbConfig SQLiteAgDataModel::readLatestConfig(int *err)
         return AgDbConfig();
     }
     *err = 0;
-    return AgDbConfig(sqlite3_column_int64(select, 0), columnText(select, 1),
-                      columnText(select, 2), columnText(select, 3));
+    return AgDbConfig(sqlite3_column_int64(select, 0), columnText(select, 1), columnText(select, 2),
+                      columnText(select, 3));
 }
 
 int SQLiteAgDataModel::readVersionCount(int *err)
@@ -1021,7 +1150,8 @@ void SQLiteAgDataModel::storeVersion(int *err)
     ResetOnExit reset(insert);
     if (bindText(insert, 1, AgDbSql::dbVersionText()) != SQLITE_OK ||
         bindText(insert, 2, AgDbSql::creatorText()) != SQLITE_OK ||
-        bindText(insert, 3, KivConstants::buildString()) != SQLITE_OK || sqlite3_step(insert) != SQLITE_DONE)
+        bindText(insert, 3, KivConstants::buildString()) != SQLITE_OK ||
+        sqlite3_step(insert) != SQLITE_DONE)
         return rollback();
     sqlite3_clear_bindings(insert);
     if (sqlite3_reset(insert) != SQLITE_OK)

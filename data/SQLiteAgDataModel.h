@@ -5,13 +5,14 @@
 #include "SQLiteDatabaseManager.h"
 
 #include <array>
+#include <deque>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 // Result codes of the sample-batch insert path besides 0 and -1.
-constexpr int kStoreGapCode = 0x50100001;     // stored, but more than 500 ms after the newest
-constexpr int kStoreFailedCode = 0x50100002;  // nothing stored
+constexpr int kStoreGapCode = 0x50100001;    // stored, but more than 500 ms after the newest
+constexpr int kStoreFailedCode = 0x50100002; // nothing stored
 constexpr qint64 kStoreMaxGapMs = 500;
 
 // The audiogroup store over one SQLite file: sixteen zoom-level tables (level 0 only for an
@@ -64,7 +65,8 @@ private:
     // The windows of a level that a batch spanning [from, to] completes: the one after the
     // level's newest row when the batch begins later (next, 0 when none), then the aligned
     // windows of [alignedStart, alignedEnd).
-    struct ZoomWindows {
+    struct ZoomWindows
+    {
         int level = 0;
         qint64 width = 0;
         qint64 lastRow = 0;
@@ -97,10 +99,18 @@ private:
     int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);
     AgData toSample(sqlite3_stmt *statement) const;
     int zoomWindows(int level, qint64 from, qint64 to, ZoomWindows *windows);
-    // Reads the level-0 rows that the windows need, in one ascending list.
-    int readWindowRows(const std::vector<ZoomWindows> &windows, std::vector<AgData> *rows);
+    // The level-0 rows that the windows need, in one ascending list: rows up to lastStored
+    // from the file (or the recent rows), newer ones from the batch being stored.
+    int readWindowRows(const std::vector<ZoomWindows> &windows,
+                       const std::vector<AgData> &batchRows, qint64 lastStored,
+                       std::vector<AgData> *rows);
+    int appendCommittedRows(qint64 from, qint64 to, qint64 lastStored, std::vector<AgData> *rows);
+    void rememberRows(const std::vector<AgData> &batchRows, qint64 lastStored);
+    void forgetRows();
+    // Whether each row violates a threshold, judged once for all levels.
+    std::vector<char> violations(const std::vector<AgData> &rows) const;
     int writeZoomLevel(const ZoomWindows &windows, const std::vector<AgData> &levelZero,
-                       std::vector<AgData> *out);
+                       const std::vector<char> &violating, std::vector<AgData> *out);
 
     std::array<LevelStatements, 6> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
@@ -112,6 +122,12 @@ private:
     sqlite3_stmt *m_insertVersion = nullptr;
     sqlite3_stmt *m_selectVersionCount = nullptr;
     SQLiteDatabaseManager m_manager;
+    // Committed level-0 rows of the newest stretch: every row of the file with a timestamp from
+    // m_recentRowsFrom up to the newest, so a completing zoom window (up to 506 s) does not read
+    // its rows back at every batch. Whatever deletes level-0 rows must call forgetRows().
+    std::deque<AgData> m_recentRows;
+    qint64 m_recentRowsFrom = 0;
+    bool m_recentRowsValid = false;
     // The last open failure that was logged, so a file that stays broken is logged once.
     int m_loggedOpenFailure = 0;
 };
