@@ -380,6 +380,9 @@ int SQLiteAgDataModel::openDatabase()
         releaseConnection();
         return rc;
     }
+    // Opened through the UTF-16 interface, a new file would take UTF-16 as its text encoding;
+    // the format keeps its texts in UTF-8. Only a file without tables takes the setting.
+    exec(QStringLiteral("PRAGMA encoding = 'UTF-8';"));
     if (!isLevelZeroOnly())
         configureJournal();
     const QString creates[] = {AgDbSql::createLevelTable().arg(agDataZoomLevelTableName(0)),
@@ -648,7 +651,16 @@ int SQLiteAgDataModel::zoomWindows(int level, qint64 from, qint64 to, ZoomWindow
     if (from <= 0 || to <= 0)
         return 0;
     qint64 start = floorDiv(from, width) * width;
-    if (lastRow > 0) {
+    if (lastRow <= 0) {
+        // A level without rows has had no complete window yet, so its first window is the one
+        // holding the newest stored sample; starting from this batch alone would lose it
+        // whenever its end falls between two batches.
+        const qint64 lastStored = readMaxTimestamp(0, &err, true);
+        if (err != 0)
+            return err;
+        if (lastStored > 0 && lastStored < from)
+            start = floorDiv(lastStored, width) * width;
+    } else {
         // Windows up to the level's newest row are never built again; the one after it is
         // built even when the batch begins later.
         const qint64 next = lastRow + width;

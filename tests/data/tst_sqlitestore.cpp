@@ -248,6 +248,7 @@ private slots:
                      "SELECT dbVersion || '|' || creator || '|' || creatorVersion FROM Version")),
                  QStringList{QStringLiteral("1.0|KIV|") + KivConstants::buildString()});
         QCOMPARE(file.value(QStringLiteral("PRAGMA journal_mode")), journal);
+        QCOMPARE(file.value(QStringLiteral("PRAGMA encoding")), QStringLiteral("UTF-8"));
         QCOMPARE(file.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
 
@@ -423,19 +424,22 @@ private slots:
 
     void zoomLevels_data()
     {
+        QTest::addColumn<qint64>("first");
         QTest::addColumn<int>("batchSize");
         QTest::addColumn<int>("reopenEvery");
-        QTest::newRow("2 s batches") << 20 << 0;
-        QTest::newRow("one batch") << 16000 << 0;
-        QTest::newRow("reopened every 30 batches") << 20 << 30;
-        QTest::newRow("uneven batches, reopened") << 7 << 101;
+        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0;
+        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0;
+        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30;
+        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101;
+        // Level 7's first window ends between the second and the third batch.
+        QTest::newRow("first window ends between batches") << qint64(1699999650000) << 20 << 0;
     }
 
     void zoomLevels()
     {
+        QFETCH(qint64, first);
         QFETCH(int, batchSize);
         QFETCH(int, reopenEvery);
-        const qint64 first = kT0 + 50;
         const int count = 16000;
         const int loud = 9000; // the one sample that violates a threshold
         auto m400 = [&](int i) { return i == loud ? 0.0 : -20.0 - (i % 997) / 10.0; };
