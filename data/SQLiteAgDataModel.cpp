@@ -514,22 +514,31 @@ void SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents, int *e
             code = kStoreFailedCode;
             return;
         }
-        auto failed = [&] {
+        auto failed = [&](const char *step) {
+            // A batch with nothing new is no error: the meter sent samples already stored.
+            if (step)
+                KIV_LOG(2,
+                        "SQLiteAgDataModel[%s][%s] batch of %d samples not stored: %s failed "
+                        "(%s)\n",
+                        qPrintable(getInstrumentConfig().getName()),
+                        qPrintable(getAgConfig().getName()), batch->size(), step,
+                        db() ? sqlite3_errmsg(db()) : "no database");
             rollback();
             code = kStoreFailedCode;
         };
         if (exec(AgDbSql::beginTransaction()) != SQLITE_OK)
-            return failed();
+            return failed(nullptr); // logged by exec
         sqlite3_stmt *insert = m_levelStatements[kInsert][0];
         if (!insert || sqlite3_reset(insert) != SQLITE_OK)
-            return failed();
-        if (insertSampleRows(insert, batch->begin(), batch->end(), lastStored, &accepted) != 0 ||
-            accepted.empty())
-            return failed();
+            return failed("the sample insert");
+        if (insertSampleRows(insert, batch->begin(), batch->end(), lastStored, &accepted) != 0)
+            return failed("the sample insert");
+        if (accepted.empty())
+            return failed(nullptr);
         if (deriveEvents && storeProgramEvents(&accepted, &events) != 0)
-            return failed();
+            return failed("the event rows");
         if (!isLevelZeroOnly() && buildZoomLevels(accepted, &levels) != 0)
-            return failed();
+            return failed("the zoom levels");
         if (!commit()) {
             code = kStoreFailedCode;
             return;

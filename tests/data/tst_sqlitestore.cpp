@@ -307,6 +307,20 @@ private slots:
         QCOMPARE(err, -1);
     }
 
+    void failedStepStoresNothing()
+    {
+        std::unique_ptr<AAgDataModel> model = openStore();
+        QCOMPARE(insert(*model, {sample(kT0)}), 0);
+        // The events table vanishes under the store: the samples already written in the
+        // transaction go with the failed event step.
+        sqlite3_exec(DbFile(ownFile()).handle(), "DROP TABLE events", nullptr, nullptr, nullptr);
+        QCOMPARE(insert(*model, {sample(kT0 + 100), sample(kT0 + 200, 2)}), kFailed);
+        QCOMPARE(levelTimestamps(ownFile(), 0), QList<qint64>{0});
+        int err = -7;
+        QCOMPARE(model->getMaxTimestamp(0, &err), kT0);
+        QCOMPARE(model->getPrograms(&err).size(), size_t(1));
+    }
+
     void programEvents_data()
     {
         QTest::addColumn<QString>("batches");
