@@ -45,7 +45,8 @@ QString sloppy(const QString &address)
     QStringList parts = address.split(QLatin1Char('.'));
     for (QString &part : parts)
         part = part.rightJustified(3, QLatin1Char('0'));
-    return parts.takeFirst() + QStringLiteral("..") + parts.join(QLatin1Char('.'));
+    const QString first = parts.takeFirst();
+    return first + QStringLiteral("..") + parts.join(QLatin1Char('.'));
 }
 
 } // namespace
