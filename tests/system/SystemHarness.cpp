@@ -200,12 +200,9 @@ QList<qint64> storedTimestamps(const QString &path)
 QString storedConfigText(const QString &path)
 {
     QString text;
-    query(path, "SELECT * FROM config", [&text](sqlite3_stmt *s) {
-        for (int i = 0; i < sqlite3_column_count(s); ++i) {
-            const auto *value = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
-            if (value && QByteArray(value).contains("<"))
-                text = QString::fromUtf8(value);
-        }
-    });
+    query(path, "SELECT rawXml FROM config ORDER BY timestamp DESC LIMIT 1",
+          [&text](sqlite3_stmt *s) {
+              text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+          });
     return text;
 }
