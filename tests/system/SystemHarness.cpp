@@ -161,6 +161,23 @@ bool SystemHarness::waitForIdle(int timeoutMs) const
                          timeoutMs);
 }
 
+bool SystemHarness::applyAndWait(const std::function<int()> &post, int operations) const
+{
+    RecordingSystem *system = m_system.get();
+    if (!system)
+        return false;
+    const int before = system->pausedWhenApplied().size();
+    if (post() != 0)
+        return false;
+    // A change is applied while its operation is still queued, so idle means it has ended.
+    return QTest::qWaitFor(
+               [system, before, operations] {
+                   return system->pausedWhenApplied().size() >= before + operations;
+               },
+               20000) &&
+           waitForIdle();
+}
+
 SystemConfig SystemHarness::storedConfig()
 {
     return loadSystemConfigFromFile(QStringLiteral("_config.xml"));

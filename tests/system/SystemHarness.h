@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 // The system as the program runs it, in the test process, with what the user would see
@@ -79,6 +80,9 @@ public:
     bool waitForAlert(const QString &text, int timeoutMs = 15000) const;
     // True once no configuration operation is queued.
     bool waitForIdle(int timeoutMs = 20000) const;
+    // Posts through `post` (which must queue) and waits until `operations` configuration
+    // changes have been applied and no operation is left.
+    bool applyAndWait(const std::function<int()> &post, int operations = 1) const;
 
     static SystemConfig storedConfig();
 

@@ -199,8 +199,7 @@ void TestConfigOps::switchesLogging()
     QTRY_VERIFY_WITH_TIMEOUT(sampleCount(kP1) > 0 && sampleCount(kP2) > 0, 15000);
 
     // Everything off: the file follows and the requests stop.
-    QCOMPARE(front->stopManualAcquisition(), 0);
-    QVERIFY(m_harness.waitForIdle());
+    QVERIFY(m_harness.applyAndWait([front] { return front->stopManualAcquisition(); }));
     QVERIFY(!SystemHarness::storedConfig().getManualAcquisitionOn());
     QVERIFY(!front->getSystemConfig().getManualAcquisitionOn());
     verifyDatabaseConfigs({kP1, kP2});
@@ -209,18 +208,20 @@ void TestConfigOps::switchesLogging()
     QVERIFY(dataRequests() <= requests + 1); // one may have been on its way
 
     // On again: the samples missed meanwhile are fetched; none twice.
-    QCOMPARE(front->startManualAcquisition(), 0);
-    QVERIFY(m_harness.waitForIdle());
+    QVERIFY(m_harness.applyAndWait([front] { return front->startManualAcquisition(); }));
     QVERIFY(SystemHarness::storedConfig().getManualAcquisitionOn());
     requests = dataRequests();
     QTRY_VERIFY_WITH_TIMEOUT(dataRequests() >= requests + 2, 10000);
 
     // One audiogroup off: the other goes on logging; the operations of one type queue once,
     // different types behind each other, oldest first.
-    QCOMPARE(front->disableAgLogging(kStudio, kP2), 0);
-    QCOMPARE(front->disableAgLogging(kStudio, kP1), 0); // refused: one of its type is queued
-    QCOMPARE(front->enableAgLogging(kStudio, kP1), 0);
-    QVERIFY(m_harness.waitForIdle());
+    QVERIFY(m_harness.applyAndWait(
+        [front] {
+            // The second is refused while the first of its type is queued.
+            return front->disableAgLogging(kStudio, kP2) + front->disableAgLogging(kStudio, kP1) +
+                   front->enableAgLogging(kStudio, kP1);
+        },
+        2));
     SystemConfig stored = SystemHarness::storedConfig();
     QVERIFY(stored.getAgConfig(kStudio, kP1).getHasLoggingEnabled());
     QVERIFY(!stored.getAgConfig(kStudio, kP2).getHasLoggingEnabled());
@@ -230,10 +231,8 @@ void TestConfigOps::switchesLogging()
     QVERIFY(sampleCount(kP2) <= offCount + 30); // at most a reply that was on its way
 
     // The audiogroup window's start: that audiogroup and the system logging on at once.
-    QCOMPARE(front->stopAutoAcquisition(), 0);
-    QVERIFY(m_harness.waitForIdle());
-    QCOMPARE(front->startAcquisition(kStudio, kP2), 0);
-    QVERIFY(m_harness.waitForIdle());
+    QVERIFY(m_harness.applyAndWait([front] { return front->stopAutoAcquisition(); }));
+    QVERIFY(m_harness.applyAndWait([front] { return front->startAcquisition(kStudio, kP2); }));
     stored = SystemHarness::storedConfig();
     QVERIFY(stored.getManualAcquisitionOn());
     QVERIFY(stored.getAgConfig(kStudio, kP2).getHasLoggingEnabled());
@@ -241,8 +240,7 @@ void TestConfigOps::switchesLogging()
     QTRY_VERIFY_WITH_TIMEOUT(sampleCount(kP2) > resumedCount + 40, 15000);
 
     // Auto start leaves the system's logging off.
-    QCOMPARE(front->startAutoAcquisition(), 0);
-    QVERIFY(m_harness.waitForIdle());
+    QVERIFY(m_harness.applyAndWait([front] { return front->startAutoAcquisition(); }));
     QVERIFY(!SystemHarness::storedConfig().getManualAcquisitionOn());
 
     QCOMPARE(system->alerts(), QStringList());
