@@ -101,6 +101,8 @@ private slots:
     void requestIds();
     void addDeviceAgainstMeterReplies_data();
     void addDeviceAgainstMeterReplies();
+    void refusesNamesTheFileCannotCarry_data();
+    void refusesNamesTheFileCannotCarry();
     void answersWithoutAnOperationCloseTheDialogs();
     void commandsRefusedWithAlerts_data();
     void commandsRefusedWithAlerts();
@@ -306,11 +308,6 @@ void TestConfigController::addDeviceAgainstMeterReplies_data()
         << none << "Studio" << QStringList{"Main L", "MainL"} << "pw" << "" << -1
         << "Could not add device Studio because its audiogroup Main L would use the same "
            "database file as the audiogroup MainL of Studio.";
-    QTest::newRow("name the file cannot carry")
-        << none << "Studio" << QStringList{QStringLiteral("Bad") + QChar(0xFFFE)} << "pw" << ""
-        << -1
-        << "Could not add device. Audiogroup name \"Bad\" holds characters that cannot be stored "
-           "in the configuration file.";
 }
 
 void TestConfigController::addDeviceAgainstMeterReplies()
@@ -390,6 +387,45 @@ void TestConfigController::addDeviceAgainstMeterReplies()
         QCOMPARE(stored.getPass(), password);
         QCOMPARE(stored.getAgConfigCount(), meterGroups.size());
     }
+}
+
+void TestConfigController::refusesNamesTheFileCannotCarry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("audiogroup") << "S" << "Bad&#x1;"
+                                << "Could not add device. Audiogroup name \"Bad\" holds characters "
+                                   "that cannot be stored in the configuration file.";
+    QTest::newRow("instrument") << "S&#xFFFF;" << "Main"
+                                << "Could not add device. Instrument name \"S\" holds characters "
+                                   "that cannot be stored in the configuration file.";
+}
+
+void TestConfigController::refusesNamesTheFileCannotCarry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, source);
+    QFETCH(QString, message);
+
+    // The reply reader refuses such a reply; it must end in the reason, not a time-out.
+    FakeSystem fake;
+    AddInstrumentConfigManagementOperation operation(0, 7);
+    operation.submit(QStringLiteral("10.0.0.5"), QStringLiteral("pw"));
+    operation.run();
+    const QString reply =
+        QStringLiteral("<response><version>0.1</version><reqid>7:0</reqid><status><code>0</code>"
+                       "</status><confid>c1</confid><Name>%1</Name><ModelNumber>m</ModelNumber>"
+                       "<SerialNumber>s</SerialNumber><LoudnessMeasurement><DataSource>"
+                       "<SourceName>%2</SourceName></DataSource></LoudnessMeasurement></response>")
+            .arg(name, source);
+    operation.onNetworkReply(0, ARequest::GETCONFIG, &reply);
+    for (int cycle = 0; cycle < 4 && !operation.isFinished(); ++cycle)
+        operation.run();
+    QVERIFY(operation.isFinished());
+    QCOMPARE(alerts(fake), QStringList{message});
+    QVERIFY(fake.appliedConfigs().isEmpty());
 }
 
 void TestConfigController::answersWithoutAnOperationCloseTheDialogs()
