@@ -6,12 +6,15 @@
 
 #include <AConfigManagementOperation.h>
 #include <AddInstrumentConfigManagementOperation.h>
+#include <AcquisitionStartStopConfigManagementOperation.h>
 #include <AddInstrumentViewController.h>
 #include <Command.h>
 #include <ConfigController.h>
 #include <ConfirmationViewController.h>
 #include <DBImportRequestCommandParameter.h>
+#include <DeleteAudiogroupConfigManagementOperation.h>
 #include <GenerateReportViewController.h>
+#include <InstrumentManager.h>
 #include <KivUtils.h>
 #include <MeterSimulator.h>
 #include <RemoveAudiogroupCommandParameter.h>
@@ -20,6 +23,9 @@
 #include <SystemController.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
+
+#include <memory>
 
 Q_DECLARE_METATYPE(QList<InstrumentConfig>)
 
@@ -86,6 +92,49 @@ QStringList numbered(const QString &prefix, int from, int to)
     return names;
 }
 
+// Answers the operation's requests with the meter's reply writer, without a network.
+class MeterLoopback
+{
+public:
+    MeterLoopback(AConfigManagementOperation &operation, MeterSimulator &meter)
+    {
+        QObject::connect(&operation, &AConfigManagementOperation::networkRequest,
+                         [this, &meter](ARequest::CommandType kind, ARequest *request,
+                                        const QString &host, const QString &port) {
+                             urls << host + QLatin1Char(':') + port + requestCommandPath(kind);
+                             MeterSimulator::Request sent;
+                             sent.method = QStringLiteral("POST");
+                             sent.path = requestCommandPath(kind);
+                             sent.body = request->toBody();
+                             QString reply = decodeReplyBody(meter.replyBody(sent));
+                             if (status >= 0)
+                                 reply.replace(QRegularExpression("<code>\\d+</code>"),
+                                               QStringLiteral("<code>%1</code>").arg(status));
+                             if (!reqid.isEmpty())
+                                 reply.replace(QRegularExpression("<reqid>[^<]*</reqid>"),
+                                               QStringLiteral("<reqid>%1</reqid>").arg(reqid));
+                             replies << reply;
+                         });
+    }
+
+    // Runs the operation cycle by cycle, handing it each reply after the cycle that asked.
+    void run(AConfigManagementOperation &operation, int cycles)
+    {
+        for (int cycle = 0; cycle < cycles && !operation.isFinished(); ++cycle) {
+            operation.run();
+            while (!replies.isEmpty()) {
+                const QString reply = replies.takeFirst();
+                operation.onNetworkReply(0, ARequest::GETCONFIG, &reply);
+            }
+        }
+    }
+
+    int status = -1; // replaces the reply's code when set
+    QString reqid;   // replaces the reply's reqid when set
+    QStringList urls;
+    QStringList replies;
+};
+
 } // namespace
 
 class TestConfigController : public QObject
@@ -104,6 +153,8 @@ private slots:
     void refusesNamesTheFileCannotCarry_data();
     void refusesNamesTheFileCannotCarry();
     void answersWithoutAnOperationCloseTheDialogs();
+    void failedPauseChangesNothing_data();
+    void failedPauseChangesNothing();
     void commandsRefusedWithAlerts_data();
     void commandsRefusedWithAlerts();
 };
@@ -337,35 +388,13 @@ void TestConfigController::addDeviceAgainstMeterReplies()
     meter.setPassword(QStringLiteral("pw"));
     meter.setAudioGroupNames(meterGroups);
 
-    // The request goes to the meter's reply writer and its answer comes straight back.
     AddInstrumentConfigManagementOperation operation(0, 7);
-    QStringList urls;
-    QList<QString> replies;
-    connect(&operation, &AConfigManagementOperation::networkRequest,
-            [&](ARequest::CommandType kind, ARequest *request, const QString &host,
-                const QString &port) {
-                urls << host + QLatin1Char(':') + port + requestCommandPath(kind);
-                MeterSimulator::Request sent;
-                sent.method = QStringLiteral("POST");
-                sent.path = requestCommandPath(kind);
-                sent.body = request->toBody();
-                QString reply = decodeReplyBody(meter.replyBody(sent));
-                if (status >= 0)
-                    reply.replace(QRegularExpression("<code>\\d+</code>"),
-                                  QStringLiteral("<code>%1</code>").arg(status));
-                if (!otherReqid.isEmpty())
-                    reply.replace(QRegularExpression("<reqid>[^<]*</reqid>"),
-                                  QStringLiteral("<reqid>%1</reqid>").arg(otherReqid));
-                replies << reply;
-            });
+    MeterLoopback loopback(operation, meter);
+    loopback.status = status;
+    loopback.reqid = otherReqid;
     operation.submit(QStringLiteral("10.0.0.5"), password);
-    for (int cycle = 0; cycle < 6 && !operation.isFinished(); ++cycle) {
-        operation.run();
-        while (!replies.isEmpty()) {
-            const QString reply = replies.takeFirst();
-            operation.onNetworkReply(0, ARequest::GETCONFIG, &reply);
-        }
-    }
+    loopback.run(operation, 6);
+    const QStringList &urls = loopback.urls;
 
     QCOMPARE(pleaseWait, QStringList{"Please wait. Connecting..."});
     QCOMPARE(urls.value(0), QStringLiteral("http://10.0.0.5:80/getConfiguration"));
@@ -459,6 +488,65 @@ void TestConfigController::answersWithoutAnOperationCloseTheDialogs()
     QCOMPARE(addHidden.count(), 3);
     controller.clear();
     QCOMPARE(controller.operationCount(), 0);
+}
+
+void TestConfigController::failedPauseChangesNothing_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("add device") << 0 << "Could not add the instrument to the configuration";
+    QTest::newRow("delete audiogroups") << 1 << "Could not remove the instrument from configuration";
+    QTest::newRow("logging") << 5 << "Could not perform requested operation";
+}
+
+void TestConfigController::failedPauseChangesNothing()
+{
+    QFETCH(int, type);
+    QFETCH(QString, message);
+
+    // An instrument whose controllers have ended never reports paused.
+    FakeSystem fake;
+    SystemConfig current;
+    current.setInstruments({instrument("Old", "10.0.0.9", {"A"}, false)});
+    fake.setCurrentConfig(current);
+    InstrumentManager manager;
+    fake.setInstrumentManager(&manager);
+    QCOMPARE(manager.addInstrument(true, current.getInstrument("Old")), 0);
+    manager.stopAll();
+    QTRY_VERIFY_WITH_TIMEOUT(manager.areAllFinished(), 5000);
+
+    std::unique_ptr<AConfigManagementOperation> operation;
+    MeterSimulator meter;
+    meter.setInstrumentName(QStringLiteral("Studio"));
+    meter.setAudioGroupNames({QStringLiteral("P1")});
+    std::unique_ptr<MeterLoopback> loopback;
+    if (type == 0) {
+        auto *add = new AddInstrumentConfigManagementOperation(type, 3);
+        operation.reset(add);
+        loopback = std::make_unique<MeterLoopback>(*add, meter);
+        add->submit(QStringLiteral("10.0.0.5"), QString());
+    } else if (type == 1) {
+        operation = std::make_unique<DeleteAudiogroupConfigManagementOperation>(
+            type, 3, QMultiMap<QString, QString>{{QStringLiteral("Old"), QStringLiteral("A")}});
+        operation->onConfirm();
+    } else {
+        operation = std::make_unique<AcquisitionStartStopConfigManagementOperation>(type, 3);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    if (loopback)
+        loopback->run(*operation, 6);
+    else
+        for (int cycle = 0; cycle < 4 && !operation->isFinished(); ++cycle)
+            operation->run();
+
+    QVERIFY(operation->isFinished());
+    QVERIFY(clock.elapsed() >= AConfigManagementOperation::kPauseWaitMs);
+    QCOMPARE(alerts(fake), QStringList{message});
+    QVERIFY(fake.appliedConfigs().isEmpty());
+    QCOMPARE(manager.getInstruments().size(), 1);
+    fake.setInstrumentManager(nullptr);
 }
 
 void TestConfigController::commandsRefusedWithAlerts_data()
