@@ -181,9 +181,9 @@ void TestConfigOps::deletesAudiogroups()
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(importedPath), 10000);
     QVERIFY(QFile::exists(dbPath(kStudio, kP2)));
     const int deletedCount = sampleCount(kP2);
-    const int keptCount = sampleCount(kP1);
-    QTRY_VERIFY_WITH_TIMEOUT(sampleCount(kP1) > keptCount, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(sampleCount(kP3) > keptCount, 10000);
+    const int p1Count = sampleCount(kP1);
+    const int p3Count = sampleCount(kP3);
+    QTRY_VERIFY_WITH_TIMEOUT(sampleCount(kP1) > p1Count && sampleCount(kP3) > p3Count, 10000);
     QCOMPARE(sampleCount(kP2), deletedCount);
 
     verifyDatabaseConfigs({kP1, kP3});
