@@ -211,8 +211,9 @@ int SystemController::dispatchConfigCommand(Command *command)
         if (result != 0)
             return result;
         if (type == 32) {
+            // Allowed: the device goes on and takes the meter over.
             if (InstrumentManager *manager = instrumentManager())
-                manager->resetHijackRequest(parameter->getInstrumentName());
+                manager->allowHijackRequest(parameter->getInstrumentName());
         } else {
             config.requestHijackUncheck(parameter->getInstrumentName());
         }
