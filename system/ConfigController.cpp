@@ -68,6 +68,7 @@ ConfigController::~ConfigController()
     for (AConfigManagementOperation *operation : qAsConst(m_operations))
         dispose(operation);
     m_operations.clear();
+    m_operationCount = 0;
 }
 
 int ConfigController::init(int interfaceType)
@@ -100,6 +101,7 @@ bool ConfigController::queueOperation(int type, const OperationFactory &create)
         connect(operation, &AConfigManagementOperation::networkRequest, this,
                 &ConfigController::onNetworkRequest, Qt::DirectConnection);
     m_operations.prepend(operation);
+    m_operationCount = m_operations.size();
     return true;
 }
 
@@ -281,6 +283,7 @@ void ConfigController::tick()
     operation->run();
     if (operation->isFinished()) {
         m_operations.removeLast();
+        m_operationCount = m_operations.size();
         dispose(operation);
     }
 }
@@ -299,4 +302,5 @@ void ConfigController::clear()
     for (AConfigManagementOperation *operation : qAsConst(m_operations))
         dispose(operation);
     m_operations.clear();
+    m_operationCount = 0;
 }

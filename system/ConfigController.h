@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 class AConfigManagementOperation;
@@ -76,7 +77,8 @@ public:
     bool hasOperationOfType(int type) const;
     // The running (oldest) operation; null when none is queued.
     AConfigManagementOperation *runningOperation() const;
-    int operationCount() const { return m_operations.size(); }
+    // Any thread (the others are the controller thread's own).
+    int operationCount() const { return m_operationCount.load(); }
     QList<int> queuedTypes() const;
 
     // The user's answers and the add-device replies, for the running operation.
@@ -112,4 +114,5 @@ private:
     int m_idCounter = 1;
     int m_interfaceType = kAddDeviceInterfaceHttp;
     ADeviceAddNetworkInterface *m_addDeviceInterface = nullptr;
+    std::atomic<int> m_operationCount{0};
 };

@@ -151,7 +151,6 @@ bool SystemHarness::waitForAlert(const QString &text, int timeoutMs) const
 bool SystemHarness::waitForIdle(int timeoutMs) const
 {
     RecordingSystem *system = m_system.get();
-    // Read on the controller's thread only by the controller; a count is a plain int read.
     return system && QTest::qWaitFor(
                          [system] {
                              return system->getSystemController()
