@@ -1,0 +1,136 @@
+#include "AcquisitionResponse.h"
+
+#include "data/AgData.h"
+#include "data/AgDataVector.h"
+
+#include <cmath>
+
+namespace {
+
+// A failed conversion stores 0; so do "nan" and "inf", which no loudness can be.
+double toNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+qint64 toInt64(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 10);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+AcquisitionResponse::AcquisitionResponse() = default;
+
+AcquisitionResponse::~AcquisitionResponse() { qDeleteAll(m_dataLists); }
+
+AgDataVector *AcquisitionResponse::takeAgDataList(const QString &name)
+{
+    return m_dataLists.take(name);
+}
+
+void AcquisitionResponse::discardCurrentList() { m_currentList.reset(); }
+
+void AcquisitionResponse::deleteCurrentAgData() { m_currentSample.reset(); }
+
+bool AcquisitionResponse::handleStartElement(const QString &name)
+{
+    if (name == QLatin1String("AGDataList")) {
+        m_inList = true;
+        discardCurrentList();
+        deleteCurrentAgData();
+        m_currentList.reset(new AgDataVector(0));
+    } else if (name == QLatin1String("AGData")) {
+        m_currentSample.reset(new AgData());
+        m_currentSample->setEmpty(false);
+    }
+    return true;
+}
+
+bool AcquisitionResponse::handleEndElement(const QString &name)
+{
+    const QString &text = currentText();
+    if (name == QLatin1String("AGDataList")) {
+        m_inList = false;
+        if (m_currentList) {
+            m_currentList->setName(m_currentName);
+            // A repeated name replaces the earlier list, which nobody else owns.
+            delete m_dataLists.value(m_currentName, nullptr);
+            m_dataLists.insert(m_currentName, m_currentList.release());
+            m_availableCounts.insert(m_currentName, m_currentCount);
+            deleteCurrentAgData();
+            m_currentName.clear();
+            m_currentCount = 0;
+        }
+        return true;
+    }
+    if (name == QLatin1String("Name")) {
+        m_currentName = text;
+        return true;
+    }
+    if (name == QLatin1String("numAvail")) {
+        bool ok = false;
+        m_currentCount = text.toInt(&ok, 10);
+        if (!ok)
+            m_currentCount = 0;
+        return true;
+    }
+    if (name == QLatin1String("AGData")) {
+        if (m_currentSample && m_currentList) {
+            m_currentList->append(*m_currentSample);
+            deleteCurrentAgData();
+        }
+        return true;
+    }
+    AgData *s = m_currentSample.get();
+    if (!s)
+        return true;
+    if (name == QLatin1String("tmCode")) {
+        bool ok = false;
+        const quint64 value = text.toULongLong(&ok, 10);
+        // The time code is an opaque 64-bit word.
+        s->setTimecode(ok ? static_cast<qint64>(value) : 0);
+    } else if (name == QLatin1String("tmStamp")) {
+        s->setTimestamp(toInt64(text));
+    } else if (name == QLatin1String("pgmid")) {
+        s->setProgramId(toInt64(text));
+    } else if (name == QLatin1String("TP")) {
+        s->setTP(toNumber(text));
+    } else if (name == QLatin1String("TPMax")) {
+        s->setTPMax(toNumber(text));
+    } else if (name == QLatin1String("M100ms")) {
+        s->setM100ms(toNumber(text));
+    } else if (name == QLatin1String("M400ms")) {
+        s->setM400ms(toNumber(text));
+    } else if (name == QLatin1String("MMax")) {
+        s->setMMax(toNumber(text));
+    } else if (name == QLatin1String("S")) {
+        s->setS(toNumber(text));
+    } else if (name == QLatin1String("SMax")) {
+        s->setSMax(toNumber(text));
+    } else if (name == QLatin1String("I")) {
+        s->setI(toNumber(text));
+    } else if (name == QLatin1String("LRA")) {
+        s->setLRA(toNumber(text));
+    } else if (name == QLatin1String("SPL")) {
+        s->setSPL(toNumber(text));
+    } else if (name == QLatin1String("Flags")) {
+        s->setFlags(toInt64(text));
+    } else if (name == QLatin1String("EventList")) {
+        s->setEvents(toInt64(text));
+    }
+    return true;
+}
+
+bool AcquisitionResponse::endDocument()
+{
+    discardCurrentList();
+    deleteCurrentAgData();
+    return true;
+}
+
+bool AcquisitionResponse::isContentValid() const { return !getConfid().isEmpty(); }

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "AResponse.h"
+
+#include <QMap>
+
+#include <memory>
+
+class AgData;
+class AgDataVector;
+
+// Reply to GETDATA: one "AGDataList" of "AGData" samples per audiogroup. AResponse is a
+// virtual base (see GetConfigResponse).
+class AcquisitionResponse : public virtual AResponse
+{
+public:
+    AcquisitionResponse();
+    ~AcquisitionResponse() override;
+
+    // Audiogroup name -> samples. The reply owns the lists until they are taken.
+    const QMap<QString, AgDataVector *> &getAgDataLists() const { return m_dataLists; }
+    // Hands the list over to the caller; null when there is none of that name.
+    AgDataVector *takeAgDataList(const QString &name);
+    // Audiogroup name -> "numAvail" of its list.
+    QMap<QString, int> getAvailableCounts() const { return m_availableCounts; }
+
+    bool endDocument() override;
+
+protected:
+    bool handleStartElement(const QString &name) override;
+    bool handleEndElement(const QString &name) override;
+    bool isContentValid() const override;
+
+    // Drops the list being filled (never one already stored).
+    void discardCurrentList();
+    void deleteCurrentAgData();
+    bool isInList() const { return m_inList; }
+
+private:
+    QMap<QString, AgDataVector *> m_dataLists;
+    QMap<QString, int> m_availableCounts;
+    bool m_inList = false;
+    int m_currentCount = 0;
+    QString m_currentName;
+    std::unique_ptr<AgDataVector> m_currentList;
+    std::unique_ptr<AgData> m_currentSample;
+};
