@@ -1,7 +1,7 @@
 #include "GetConfigResponse.h"
 
 #include "code/util/src/ORQLogging.h"
-#include "core/XMLTag.h"
+#include "config/ConfigNames.h"
 
 #include <cmath>
 
@@ -61,8 +61,8 @@ bool GetConfigResponse::handleEndElement(const QString &name)
     } else if (name == QLatin1String("DataSource")) {
         const QString source = ag.getName();
         if (!source.isEmpty()) {
-            if (!isValidXmlKeyName(source))
-                m_badKeyName = true;
+            if (m_badKeyName.isEmpty())
+                checkConfigKeyName(source, QStringLiteral("Audiogroup"), &m_badKeyName);
             ic.setAgConfig(ag);
         }
         resetCurrentAgConfig();
@@ -121,11 +121,13 @@ bool GetConfigResponse::endDocument()
 bool GetConfigResponse::isContentValid() const
 {
     const InstrumentConfig &ic = m_instrumentConfig;
-    if (m_badKeyName || !isXmlText(ic.getName())) {
-        // The names key the configuration file and the database files: a name that does
-        // not survive a round trip through them must not enter the configuration.
-        KIV_LOG(2, "GetConfigResponse: instrument or audiogroup name with characters XML "
-                   "cannot carry\n");
+    // The names key the configuration file and the database files: a name that would not
+    // read back unchanged must not enter the configuration, not even in part.
+    QString message = m_badKeyName;
+    if (message.isEmpty() && !ic.getName().isEmpty())
+        checkConfigKeyName(ic.getName(), QStringLiteral("Instrument"), &message);
+    if (!message.isEmpty()) {
+        KIV_LOG(2, "GetConfigResponse: %s\n", message.toUtf8().constData());
         return false;
     }
     return !ic.getName().isEmpty() && !ic.getConfigurationID().isEmpty() &&

@@ -30,8 +30,8 @@ protected:
 
 private:
     bool m_inLoudnessMeasurement = false;
-    // A name the configuration file could not carry unchanged.
-    bool m_badKeyName = false;
+    // Why the first audiogroup name the configuration file cannot carry was refused.
+    QString m_badKeyName;
     InstrumentConfig m_instrumentConfig;
     AgConfig m_currentAgConfig;
 };

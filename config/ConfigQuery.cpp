@@ -2,7 +2,7 @@
 
 #include "ConfigQueryTexts.h"
 
-#include <QAbstractXmlNodeModel>
+#include <QBuffer>
 #include <QDebug>
 #include <QIODevice>
 #include <QXmlItem>
@@ -15,12 +15,13 @@ void MsgHandler::handleMessage(QtMsgType, const QString &description, const QUrl
 }
 
 struct ConfigQuery::Compiled {
+    explicit Compiled(const QXmlQuery &master) : query(master) {}
     QXmlQuery query;
     bool valid = false;
+    QBuffer document;
 };
 
 namespace {
-const QString kFieldName = QStringLiteral("fieldName");
 const QString kInstrumentId = QStringLiteral("instrumentId");
 const QString kAgName = QStringLiteral("agName");
 const QString kName = QStringLiteral("name");
@@ -32,16 +33,6 @@ QXmlItem stringItem(const QString &text)
     return QXmlItem(text.isNull() ? QStringLiteral("") : text);
 }
 
-QString itemText(const QXmlItem &item)
-{
-    if (item.isAtomicValue())
-        return item.toAtomicValue().toString();
-    if (item.isNode()) {
-        const QXmlNodeModelIndex index = item.toNodeModelIndex();
-        return index.model() ? index.model()->stringValue(index) : QString();
-    }
-    return QString();
-}
 } // namespace
 
 ConfigQuery::ConfigQuery(QIODevice *document, Mode mode, QAbstractMessageHandler *handler)
@@ -60,10 +51,9 @@ ConfigQuery::ConfigQuery(QIODevice *document, Mode mode, QAbstractMessageHandler
                 m_hasConfigDocument = item.isAtomicValue() && item.toAtomicValue().toBool();
             }
         }
-    } else if (document) {
-        // Binding creates the resource loader that the section queries share, so the
-        // document is parsed once.
-        m_master.bindVariable(kInputDocument, document);
+    } else if (document && document->isOpen()) {
+        // Each compiled query binds a device of its own (bindings are not copied).
+        m_documentBytes = document->readAll();
     }
 }
 
@@ -73,11 +63,14 @@ ConfigQuery::Compiled *ConfigQuery::compiled(int slot, const QString &text)
 {
     std::unique_ptr<Compiled> &entry = m_slots[slot];
     if (!entry) {
-        entry.reset(new Compiled{m_master, false});
+        entry.reset(new Compiled(m_master));
+        if (m_mode == ModeInputDocument) {
+            entry->document.setData(m_documentBytes);
+            entry->document.open(QIODevice::ReadOnly);
+            entry->query.bindVariable(kInputDocument, &entry->document);
+        }
         if (!text.isEmpty()) {
             // The variables must be bound before compiling so that their types are known.
-            if (slot < SectionCount)
-                entry->query.bindVariable(kFieldName, stringItem(QString()));
             bindVariables(entry->query, slot % SectionCount);
             entry->query.setQuery(text);
             entry->valid = entry->query.isValid();
@@ -104,24 +97,39 @@ void ConfigQuery::bindVariables(QXmlQuery &query, int section)
     }
 }
 
-QString ConfigQuery::field(Section section, const QString &fieldName)
+QStringList ConfigQuery::fields(Section section, const QStringList &fieldNames)
 {
-    if (section < 0 || section >= SectionCount)
-        return QString();
+    QStringList values;
+    for (int i = 0; i < fieldNames.size(); ++i)
+        values.append(QString());
+    if (section < 0 || section >= SectionCount || fieldNames.isEmpty())
+        return values;
     // Without a focus the range settings query has no document to read.
     if (m_mode == ModeFocus ? !m_hasConfigDocument : section == SectionRangeSettings)
-        return QString();
+        return values;
     Compiled *c = compiled(section, configFieldQueryText(m_mode, section));
     if (!c->valid)
-        return QString();
-    c->query.bindVariable(kFieldName, stringItem(fieldName));
+        return values;
     bindVariables(c->query, section);
-    QXmlResultItems result;
-    c->query.evaluateTo(&result);
-    QString text;
-    for (QXmlItem item = result.next(); !item.isNull(); item = result.next())
-        text += itemText(item);
-    return result.hasError() ? QString() : text;
+    QStringList pairs;
+    if (!c->query.evaluateTo(&pairs) || pairs.size() % 2 != 0)
+        return values;
+    // A field is the first child whose name ends with the field's name; an element
+    // whose name matches no field is ignored.
+    for (int f = 0; f < fieldNames.size(); ++f) {
+        for (int i = 0; i < pairs.size(); i += 2) {
+            if (pairs.at(i).endsWith(fieldNames.at(f))) {
+                values[f] = pairs.at(i + 1);
+                break;
+            }
+        }
+    }
+    return values;
+}
+
+QString ConfigQuery::field(Section section, const QString &fieldName)
+{
+    return fields(section, QStringList(fieldName)).constFirst();
 }
 
 QStringList ConfigQuery::names(Section section)

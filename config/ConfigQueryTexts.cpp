@@ -4,26 +4,39 @@
 
 namespace {
 
-// Each field query takes the first matching section element and the first matching
-// field element, so the first of duplicate names wins and a field never reads two values.
-QVector<QString> buildFieldQueries(const QString &root)
+// The element that holds a section's fields; the first one where names repeat, so the
+// first of duplicate instruments, audiogroups or contacts wins.
+QVector<QString> buildSectionPaths(const QString &root)
 {
-    const QString field = QStringLiteral("/*[ends-with(name(), $fieldName)])[1]");
     const QString instrument =
         QStringLiteral("(%1SystemConfig/Instruments/Instrument[@Name = $instrumentId])[1]").arg(root);
     return {
-        QStringLiteral("(%1SystemConfig%2/text()").arg(root, field),
+        QStringLiteral("(%1SystemConfig)[1]").arg(root),
         // The range settings have no input-document form.
-        QStringLiteral("(SystemConfig/RangeSettings%1/string()").arg(field),
-        QStringLiteral("(%1%2/string()").arg(instrument, field),
-        QStringLiteral("((%1/AudioGroups/AudioGroup[@SourceName = $agName])[1]%2/string()")
-            .arg(instrument, field),
-        QStringLiteral("((%1SystemConfig/SMTPConfig)[1]%2/string()").arg(root, field),
-        QStringLiteral("((%1SystemConfig/AlertContactsConfig/AlertContactConfig[@Name = $name])[1]"
-                       "%2/string()")
-            .arg(root, field),
-        QStringLiteral("((%1SystemConfig/ReportConfig)[1]%2/string()").arg(root, field),
+        QStringLiteral("(SystemConfig/RangeSettings)[1]"),
+        instrument,
+        QStringLiteral("(%1/AudioGroups/AudioGroup[@SourceName = $agName])[1]").arg(instrument),
+        QStringLiteral("(%1SystemConfig/SMTPConfig)[1]").arg(root),
+        QStringLiteral("(%1SystemConfig/AlertContactsConfig/AlertContactConfig[@Name = $name])[1]")
+            .arg(root),
+        QStringLiteral("(%1SystemConfig/ReportConfig)[1]").arg(root),
     };
+}
+
+// One evaluation reads a whole section: the name and the text of each child element of
+// the section element, in document order, as a flat list of strings. System fields take
+// the element's own text nodes, the others its string value.
+QVector<QString> buildFieldQueries(const QString &root)
+{
+    const QVector<QString> paths = buildSectionPaths(root);
+    QVector<QString> queries;
+    for (int section = 0; section < paths.size(); ++section) {
+        const QString value = section == 0 ? QStringLiteral("string-join($c/text(), '')")
+                                           : QStringLiteral("string($c)");
+        queries.append(QStringLiteral("for $c in %1/* return (name($c), %2)")
+                           .arg(paths.at(section), value));
+    }
+    return queries;
 }
 
 QVector<QString> buildNameQueries(const QString &root)
@@ -42,10 +55,11 @@ QVector<QString> buildNameQueries(const QString &root)
     };
 }
 
-const QString &pick(const QVector<QString> &texts, int section)
+const QString &pick(const QVector<QString> &texts, int mode, int section)
 {
     static const QString empty;
-    return section >= 0 && section < texts.size() ? texts.at(section) : empty;
+    return mode >= 0 && mode <= 1 && section >= 0 && section < texts.size() ? texts.at(section)
+                                                                             : empty;
 }
 
 } // namespace
@@ -54,22 +68,12 @@ const QString &configFieldQueryText(int mode, int section)
 {
     static const QVector<QString> focus = buildFieldQueries(QString());
     static const QVector<QString> input = buildFieldQueries(QStringLiteral("doc($inputDocument)/"));
-    static const QString empty;
-    if (mode == 0)
-        return pick(focus, section);
-    if (mode == 1)
-        return pick(input, section);
-    return empty;
+    return pick(mode == 1 ? input : focus, mode, section);
 }
 
 const QString &configNameListQueryText(int mode, int section)
 {
     static const QVector<QString> focus = buildNameQueries(QString());
     static const QVector<QString> input = buildNameQueries(QStringLiteral("doc($inputDocument)/"));
-    static const QString empty;
-    if (mode == 0)
-        return pick(focus, section);
-    if (mode == 1)
-        return pick(input, section);
-    return empty;
+    return pick(mode == 1 ? input : focus, mode, section);
 }

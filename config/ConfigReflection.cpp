@@ -6,6 +6,8 @@
 #include <QMetaObject>
 #include <QMetaType>
 #include <QObject>
+#include <QStringList>
+#include <QVector>
 
 #include <exception>
 
@@ -165,14 +167,21 @@ int writeObjectFields(const QObject &object, XMLTag &parent)
 void readObjectFields(QObject &object, ConfigQuery &query, ConfigQuery::Section section)
 {
     const QMetaObject *meta = object.metaObject();
+    QVector<QMetaMethod> setters;
+    QStringList names;
     for (int i = 0; i < meta->methodCount(); ++i) {
         const QMetaMethod method = meta->method(i);
         const QString name = fieldName(method, "set");
-        // A setter whose type has no text form is never called: skip its query.
+        // A setter whose type has no text form is never called: nothing to read for it.
         if (name.isEmpty() || method.parameterCount() < 1 || !hasTextForm(method.parameterType(0)))
             continue;
+        setters.append(method);
+        names.append(name);
+    }
+    const QStringList values = query.fields(section, names);
+    for (int i = 0; i < setters.size(); ++i) {
         try {
-            readFieldValue(object, method, query.field(section, name));
+            readFieldValue(object, setters.at(i), values.at(i));
         } catch (const std::exception &) {
             // One bad field must not stop the others.
         }

@@ -1,10 +1,10 @@
 #include "AView.h"
 
-#include "ViewSystemHooks.h"
-
+#include <ASystem.h>
 #include <KivResources.h>
 #include <KivUtils.h>
 #include <ORQLogging.h>
+#include <SystemConfig.h>
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -36,20 +36,20 @@ void AView::onHide()
 
 void AView::onImportLog()
 {
-    const ViewSystemHooks hooks = viewSystemHooks();
-    if (!hooks.getSystemConfig || !hooks.showAlert || !hooks.requestDbImport) {
+    ASystem *system = ASystem::instance();
+    if (!system) {
         KIV_LOG(2, "Import log: the system is not connected to the windows\n");
         return;
     }
-    if (hooks.getSystemConfig().getAgConfigCount() + 1 > kMaxAudiogroupCount) {
-        hooks.showAlert(tr("Could not import log file because the max audiogroup count limit has "
-                           "been reached."));
+    if (system->getSystemConfig().getAgConfigCount() + 1 > kMaxAudiogroupCount) {
+        system->showAlert(tr("Could not import log file because the max audiogroup count limit "
+                             "has been reached."));
         return;
     }
     const QString path = QFileDialog::getOpenFileName(
         this, tr("Select log file"), getDocumentsLocation(), tr("KIV db (*.db);;ZQ XML (*.xml)"));
     if (!path.isEmpty())
-        hooks.requestDbImport(path, 0, QString());
+        system->requestDbImport(path, false, QString());
 }
 
 void AView::closeEvent(QCloseEvent *event)

@@ -236,8 +236,8 @@ private slots:
         QTest::newRow("code not an integer")
             << reply("<session>s</session>", "zero") << false << -1 << "s" << "OK";
         QTest::newRow("bad code before the response element")
-            << "<status><code>x</code></status><response><confid>c</confid>"
-               "<session>s</session></response>"
+            << "<r><status><code>x</code></status><response><confid>c</confid>"
+               "<session>s</session></response></r>"
             << false << -1 << "s" << "";
         QTest::newRow("malformed")
             << "<response><confid>c</confid><session>s</session></reply>" << false << -1 << "s"
@@ -520,10 +520,10 @@ private slots:
     {
         BothReader r;
         const QString text =
-            "<export><LoudnessMeasurement><Name>M</Name><DataSource><SourceName>A</SourceName>"
+            "<response><confid>c</confid><LoudnessMeasurement><Name>M</Name><DataSource><SourceName>A</SourceName>"
             "</DataSource></LoudnessMeasurement>"
             "<AGDataList><Name>A</Name>" +
-            QString::fromLatin1(kSample) + "</AGDataList></export>";
+            QString::fromLatin1(kSample) + "</AGDataList></response>";
         QVERIFY(r.parse(declared(text)));
         QCOMPARE(r.getInstrumentConfig().getName(), QString("M"));
         QVERIFY(r.getInstrumentConfig().hasAgConfig("A"));

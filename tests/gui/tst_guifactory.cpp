@@ -1,8 +1,8 @@
 #include <AView.h>
+#include <FakeSystem.h>
 #include <GUIFactory.h>
 #include <KivTest.h>
 #include <PlaceholderView.h>
-#include <ViewSystemHooks.h>
 #include <ViewUpdateTimer.h>
 
 #include <QApplication>
@@ -114,7 +114,6 @@ void TestGuiFactory::cleanup()
 {
     for (int t = 0; t < kViewTypeCount; ++t)
         GUIFactory::getInstance()->registerViewCreator(static_cast<ViewType>(t), nullptr);
-    setViewSystemHooks({});
 }
 
 void TestGuiFactory::buildsOnGuiThreadFromEveryThread_data()
@@ -281,9 +280,7 @@ void TestGuiFactory::importLog()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
 
-    QStringList alerts;
-    QList<QVariantList> imports;
-    ViewSystemHooks hooks;
+    FakeSystem fake;
     // The audiogroups spread over meters of at most eight.
     SystemConfig config;
     for (int i = 0; i < configured; i += 8) {
@@ -293,13 +290,7 @@ void TestGuiFactory::importLog()
         config.addOrUpdateInstrument(meter);
     }
     QCOMPARE(config.getAgConfigCount(), configured);
-    hooks.getSystemConfig = [config] { return config; };
-    hooks.showAlert = [&alerts](const QString &text) { alerts << text; };
-    hooks.requestDbImport = [&imports](const QString &path, int id, const QString &second) {
-        imports << QVariantList{path, id, second};
-        return 0;
-    };
-    setViewSystemHooks(hooks);
+    fake.setCurrentConfig(config);
 
     bool dialogSeen = false;
     QTimer answer;
@@ -327,14 +318,18 @@ void TestGuiFactory::importLog()
 
     QCOMPARE(dialogSeen, expectDialog);
     if (expectDialog)
-        QVERIFY(alerts.isEmpty());
+        QCOMPARE(fake.callCount(QStringLiteral("showAlert")), 0);
     else
-        QCOMPARE(alerts, QStringList{QStringLiteral("Could not import log file because the max "
-                                                    "audiogroup count limit has been reached.")});
-    if (expectImport)
-        QCOMPARE(imports, QList<QVariantList>{(QVariantList{file, 0, QString()})});
-    else
-        QVERIFY(imports.isEmpty());
+        QCOMPARE(fake.lastCall(QStringLiteral("showAlert")).args,
+                 QVariantList{QStringLiteral("Could not import log file because the max "
+                                             "audiogroup count limit has been reached.")});
+    if (expectImport) {
+        QCOMPARE(fake.callCount(QStringLiteral("requestDbImport")), 1);
+        QCOMPARE(fake.lastCall(QStringLiteral("requestDbImport")).args,
+                 (QVariantList{file, false, QString()}));
+    } else {
+        QCOMPARE(fake.callCount(QStringLiteral("requestDbImport")), 0);
+    }
 }
 
 void TestGuiFactory::updateTimerRunsOnGuiThread()

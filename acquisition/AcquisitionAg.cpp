@@ -1,0 +1,91 @@
+#include "AcquisitionAg.h"
+
+#include <KivUtils.h>
+
+namespace {
+
+// A success after a failure marks the state as recovered; 0 and 1 stay.
+int afterSuccess(int state)
+{
+    return state == AcquisitionAg::StateFailed ? AcquisitionAg::StateRecovered : state;
+}
+
+} // namespace
+
+AcquisitionAg::AcquisitionAg() : AcquisitionAg(InstrumentConfig(), AgConfig()) {}
+
+AcquisitionAg::AcquisitionAg(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig)
+    : m_instrumentConfig(instrumentConfig), m_agConfig(agConfig)
+{
+    const qint64 now = currentUtcMSecs();
+    m_connectionStartTime = now;
+    m_lastReplyTime = now;
+    m_lastDataTime = now;
+}
+
+AcquisitionAg::AcquisitionAg(const AcquisitionAg &other) = default;
+
+AcquisitionAg &AcquisitionAg::operator=(const AcquisitionAg &other)
+{
+    if (this == &other)
+        return *this;
+    m_instrumentConfig = other.m_instrumentConfig;
+    m_agConfig = other.m_agConfig;
+    m_lastTimestamp = other.m_lastTimestamp;
+    m_connected = other.m_connected;
+    m_connectionStartTime = other.m_connectionStartTime;
+    m_replyError = other.m_replyError;
+    m_lastReplyTime = other.m_lastReplyTime;
+    m_storeError = other.m_storeError;
+    m_lastDataTime = other.m_lastDataTime;
+    m_timestampState = other.m_timestampState;
+    m_replyState = other.m_replyState;
+    m_storeState = other.m_storeState;
+    return *this;
+}
+
+AcquisitionAg::~AcquisitionAg() = default;
+
+void AcquisitionAg::setTimestamp(int code, const AgTimestamp &timestamp)
+{
+    if (code != 0) {
+        m_lastTimestamp.invalidate();
+        m_timestampState = StateFailed;
+        return;
+    }
+    m_lastTimestamp = timestamp;
+    m_connected = true;
+    m_timestampState = afterSuccess(m_timestampState);
+}
+
+void AcquisitionAg::setReplyResult(int code)
+{
+    if (code != 0) {
+        m_replyError = code;
+        m_replyState = StateFailed;
+        return;
+    }
+    m_lastReplyTime = currentUtcMSecs();
+    m_replyState = afterSuccess(m_replyState);
+}
+
+void AcquisitionAg::setStoreResult(int code)
+{
+    if (code != 0) {
+        if (m_storeError != kStoreGapCode)
+            m_storeError = code;
+        m_storeState = StateFailed;
+        return;
+    }
+    m_lastDataTime = currentUtcMSecs();
+    m_storeState = afterSuccess(m_storeState);
+}
+
+void AcquisitionAg::resetStatus()
+{
+    m_replyError = 0;
+    m_storeError = 0;
+    m_timestampState = StateOk;
+    m_replyState = StateOk;
+    m_storeState = StateOk;
+}

@@ -1,0 +1,132 @@
+#include "AcquisitionAgManager.h"
+
+AcquisitionAgManager::AcquisitionAgManager() = default;
+
+AcquisitionAgManager::~AcquisitionAgManager()
+{
+    qDeleteAll(m_records);
+    m_records.clear();
+}
+
+AcquisitionAg *AcquisitionAgManager::find(const QString &name) const
+{
+    return m_records.value(name, nullptr);
+}
+
+void AcquisitionAgManager::update(bool acquisitionFlag, const InstrumentConfig &instrumentConfig)
+{
+    m_acquisitionFlag = acquisitionFlag;
+    m_instrumentConfig = instrumentConfig;
+    sync();
+}
+
+void AcquisitionAgManager::sync()
+{
+    const QList<AgConfig> configs = m_instrumentConfig.getAgConfigs();
+    for (const AgConfig &config : configs) {
+        if (!m_records.contains(config.getName()))
+            m_records.insert(config.getName(), new AcquisitionAg(m_instrumentConfig, config));
+    }
+    QStringList gone;
+    for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
+        if (!m_instrumentConfig.hasAgConfig(it.key()))
+            gone.append(it.key());
+    }
+    for (const QString &name : qAsConst(gone))
+        delete m_records.take(name);
+}
+
+bool AcquisitionAgManager::hasReadyAudioGroups() const
+{
+    for (const AcquisitionAg *record : m_records) {
+        if (record->hasTimestamp() && !record->isImported())
+            return true;
+    }
+    return false;
+}
+
+QMap<QString, QString> AcquisitionAgManager::getLastTimestamps() const
+{
+    QMap<QString, QString> result;
+    for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
+        if (it.value()->hasTimestamp() && !it.value()->isImported())
+            result.insert(it.key(), it.value()->getLastTimestampText());
+    }
+    return result;
+}
+
+QStringList AcquisitionAgManager::getWaitingAudioGroups() const
+{
+    QStringList result;
+    for (auto it = m_records.cbegin(); it != m_records.cend(); ++it) {
+        if (!it.value()->hasTimestamp() && !it.value()->isImported())
+            result.append(it.key());
+    }
+    return result;
+}
+
+void AcquisitionAgManager::invalidateTimestamps()
+{
+    for (AcquisitionAg *record : qAsConst(m_records))
+        record->invalidateTimestamp();
+}
+
+void AcquisitionAgManager::markConnected()
+{
+    const QList<AgConfig> configs = m_instrumentConfig.getAgConfigs();
+    for (const AgConfig &config : configs) {
+        if (AcquisitionAg *record = find(config.getName()))
+            record->setConnected();
+    }
+}
+
+void AcquisitionAgManager::setTimestamp(const QString &name, int code, const AgTimestamp &timestamp)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setTimestamp(code, timestamp);
+}
+
+void AcquisitionAgManager::onDataReplied(const QString &name, int code)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setReplyResult(code);
+}
+
+void AcquisitionAgManager::onStoreResult(const QString &name, int code)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setStoreResult(code);
+}
+
+void AcquisitionAgManager::onDataReplyFailed(int code)
+{
+    const QList<AgConfig> configs = m_instrumentConfig.getAgConfigs();
+    for (const AgConfig &config : configs) {
+        if (!isAcquisitionActive(config.getName()))
+            continue;
+        if (AcquisitionAg *record = find(config.getName()))
+            record->setReplyResult(code);
+    }
+}
+
+bool AcquisitionAgManager::isAcquisitionActive(const QString &name) const
+{
+    if (!m_acquisitionFlag || !m_instrumentConfig.hasAgConfig(name))
+        return false;
+    const AgConfig config = m_instrumentConfig.getAgConfig(name);
+    return !config.getImported() && config.getHasLoggingEnabled();
+}
+
+void AcquisitionAgManager::resetStatus()
+{
+    for (AcquisitionAg *record : qAsConst(m_records))
+        record->resetStatus();
+}
+
+QList<AcquisitionAg> AcquisitionAgManager::getStatusList() const
+{
+    QList<AcquisitionAg> result;
+    for (const AcquisitionAg *record : m_records)
+        result.append(*record);
+    return result;
+}

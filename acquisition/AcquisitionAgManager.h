@@ -1,0 +1,57 @@
+#pragma once
+
+#include "AcquisitionAg.h"
+
+#include <InstrumentConfig.h>
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// A meter's acquisition records, one per audiogroup of its configuration, kept in name
+// order. Only the meter's controller thread touches it; readers get copies.
+class AcquisitionAgManager
+{
+public:
+    AcquisitionAgManager();
+    virtual ~AcquisitionAgManager();
+    AcquisitionAgManager(const AcquisitionAgManager &) = delete;
+    AcquisitionAgManager &operator=(const AcquisitionAgManager &) = delete;
+
+    // Stores both and syncs the records.
+    void update(bool acquisitionFlag, const InstrumentConfig &instrumentConfig);
+    // New audiogroups get a record; records of audiogroups no longer configured go.
+    // Existing records keep their status and the configuration they were made with.
+    void sync();
+
+    // Some audiogroup holds a valid last time stamp and is not imported.
+    bool hasReadyAudioGroups() const;
+    // Name -> last time stamp text of every ready audiogroup.
+    QMap<QString, QString> getLastTimestamps() const;
+    // Names of the audiogroups without a valid last time stamp that are not imported.
+    QStringList getWaitingAudioGroups() const;
+    void invalidateTimestamps();
+    void markConnected();
+
+    // Answers for names without a record are ignored.
+    void setTimestamp(const QString &name, int code, const AgTimestamp &timestamp);
+    void onDataReplied(const QString &name, int code);
+    void onStoreResult(const QString &name, int code);
+    // A failed data reply counts for every audiogroup whose acquisition is active.
+    void onDataReplyFailed(int code);
+
+    bool isAcquisitionActive(const QString &name) const;
+    void resetStatus();
+    QList<AcquisitionAg> getStatusList() const;
+
+    bool getAcquisitionFlag() const { return m_acquisitionFlag; }
+    InstrumentConfig getInstrumentConfig() const { return m_instrumentConfig; }
+
+private:
+    AcquisitionAg *find(const QString &name) const;
+
+    bool m_acquisitionFlag = false;
+    InstrumentConfig m_instrumentConfig;
+    QMap<QString, AcquisitionAg *> m_records;
+};

@@ -1,0 +1,9 @@
+#include "AcquisitionTimecodeCommandParameter.h"
+
+AcquisitionTimecodeCommandParameter::AcquisitionTimecodeCommandParameter(
+    const AgTimestamp &timestamp)
+    : m_timestamp(timestamp)
+{
+}
+
+AcquisitionTimecodeCommandParameter::~AcquisitionTimecodeCommandParameter() = default;

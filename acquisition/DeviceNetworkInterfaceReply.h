@@ -1,0 +1,35 @@
+#pragma once
+
+#include <Command.h>
+
+#include <QString>
+
+// A finished network reply: the request id (the instrument request kind for a meter), the
+// network error code and the body. Owns the body until it is taken.
+class DeviceNetworkInterfaceReply : public CommandParameter
+{
+public:
+    DeviceNetworkInterfaceReply(int requestId, int networkError, QString *replyData);
+    ~DeviceNetworkInterfaceReply() override;
+    DeviceNetworkInterfaceReply(const DeviceNetworkInterfaceReply &) = delete;
+    DeviceNetworkInterfaceReply &operator=(const DeviceNetworkInterfaceReply &) = delete;
+
+    // Empty unless a subclass names the sender.
+    QString getSenderId() const { return m_senderId; }
+    int getRequestId() const { return m_requestId; }
+    int getNetworkError() const { return m_networkError; }
+    // Still owned by the payload; may be null.
+    QString *getReplyData() const { return m_replyData; }
+    // Replaces the body, freeing the one held.
+    void setReplyData(QString *replyData);
+    // Hands the body over to the caller; the payload holds none afterwards.
+    QString *takeReplyData();
+
+protected:
+    QString m_senderId;
+
+private:
+    int m_requestId;
+    int m_networkError;
+    QString *m_replyData;
+};

@@ -1,0 +1,10 @@
+#include "InstrumentDeviceNetworkInterfaceReply.h"
+
+InstrumentDeviceNetworkInterfaceReply::InstrumentDeviceNetworkInterfaceReply(
+    const QString &instrumentId, int requestId, int networkError, QString *replyData)
+    : DeviceNetworkInterfaceReply(requestId, networkError, replyData)
+{
+    m_senderId = instrumentId;
+}
+
+InstrumentDeviceNetworkInterfaceReply::~InstrumentDeviceNetworkInterfaceReply() = default;

@@ -1,0 +1,9 @@
+#include "RemoveAudiogroupCommandParameter.h"
+
+RemoveAudiogroupCommandParameter::RemoveAudiogroupCommandParameter(
+    const QMultiMap<QString, QString> &selection)
+    : m_selection(selection)
+{
+}
+
+RemoveAudiogroupCommandParameter::~RemoveAudiogroupCommandParameter() = default;

@@ -1,0 +1,5 @@
+#include "Alert.h"
+
+Alert::Alert() = default;
+
+Alert::~Alert() = default;

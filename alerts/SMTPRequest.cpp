@@ -1,0 +1,5 @@
+#include "SMTPRequest.h"
+
+SMTPRequest::SMTPRequest() = default;
+
+SMTPRequest::~SMTPRequest() = default;

@@ -1,0 +1,8 @@
+#include "DBExportCommandParameter.h"
+
+DBExportCommandParameter::DBExportCommandParameter(const QString &targetPath)
+    : m_targetPath(targetPath)
+{
+}
+
+DBExportCommandParameter::~DBExportCommandParameter() = default;

@@ -1,0 +1,8 @@
+#include "DBImportCancelCommandParameter.h"
+
+DBImportCancelCommandParameter::DBImportCancelCommandParameter(int cancelKey)
+    : m_cancelKey(cancelKey)
+{
+}
+
+DBImportCancelCommandParameter::~DBImportCancelCommandParameter() = default;

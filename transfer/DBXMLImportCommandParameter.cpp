@@ -1,0 +1,15 @@
+#include "DBXMLImportCommandParameter.h"
+
+#include <AgDataVector.h>
+
+DBXMLImportCommandParameter::DBXMLImportCommandParameter(int requestId, int sourceType,
+                                                         AgDataVector *data)
+    : m_requestId(requestId), m_sourceType(sourceType), m_data(data)
+{
+}
+
+DBXMLImportCommandParameter::~DBXMLImportCommandParameter()
+{
+    delete m_data;
+    m_data = nullptr;
+}
