@@ -58,11 +58,15 @@ public:
                          [self] { self->collectReplies(); });
         QObject::connect(reply, &QNetworkReply::errorOccurred, reply,
                          [self](QNetworkReply::NetworkError) { self->collectReplies(); });
-        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                         [self, reply](qint64 received, qint64 total) {
-                             if (received > kMaxReplyBytes || total > kMaxReplyBytes)
-                                 self->failOversized(reply);
-                         });
+        // A body beyond the limit is refused as soon as it is announced or held.
+        auto checkSize = [self, reply] {
+            const qint64 announced =
+                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            if (announced > kMaxReplyBytes || reply->bytesAvailable() > kMaxReplyBytes)
+                self->failOversized(reply);
+        };
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
     }
 
     // Under m_mutex; at the start of a send only.

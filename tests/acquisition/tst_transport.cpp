@@ -140,7 +140,8 @@ void TransportTest::timedOutRequestSweptSilently()
     clock.start();
     QVERIFY(sendLogin(*m_interface));
     // Refused until the first is older than the time-out; then posted in the same call.
-    QTRY_VERIFY(sendLogin(*m_interface));
+    bool posted = false;
+    QTRY_VERIFY(posted || (posted = sendLogin(*m_interface)));
     QVERIFY(clock.elapsed() >= 300);
     QTRY_COMPARE(m_system->instrumentReplyCount(), 1);
     QCOMPARE(m_system->instrumentReply(0).at(2).toInt(), 0);
@@ -150,14 +151,17 @@ void TransportTest::timedOutRequestSweptSilently()
 void TransportTest::failuresReportedAsNetworkErrors_data()
 {
     QTest::addColumn<int>("fault");
-    QTest::newRow("HTTP 500") << int(MeterSimulator::FaultHttp500);
-    QTest::newRow("connection reset") << int(MeterSimulator::FaultConnectionReset);
+    QTest::addColumn<int>("count");
+    QTest::newRow("HTTP 500") << int(MeterSimulator::FaultHttp500) << 1;
+    // The network library resends once when a connection closes before any answer.
+    QTest::newRow("connection reset") << int(MeterSimulator::FaultConnectionReset) << 2;
 }
 
 void TransportTest::failuresReportedAsNetworkErrors()
 {
     QFETCH(int, fault);
-    m_meter->injectFault(MeterSimulator::Fault(fault), 1);
+    QFETCH(int, count);
+    m_meter->injectFault(MeterSimulator::Fault(fault), count);
     QVERIFY(sendLogin(*m_interface));
     QTRY_COMPARE(m_system->instrumentReplyCount(), 1);
     const QVariantList reply = m_system->instrumentReply(0);
