@@ -1,6 +1,10 @@
 #include "AgController.h"
 
 #include "AAgViewController.h"
+#include "ADBExportManager.h"
+#include "ADBImportManager.h"
+#include "AReportTaskQueue.h"
+#include "AgServiceFactories.h"
 #include "AAudioGroup.h"
 #include "AInstrument.h"
 #include "AgDataReceivedCommandParameter.h"
@@ -19,12 +23,12 @@
 #include "data/AgDbConfig.h"
 #include "data/ProgramRequest.h"
 
-#include <CancelManualReportCommandParameter.h>
-#include <DBExportCommandParameter.h>
-#include <DBImportCommandParameter.h>
-#include <DBXMLImportCommandParameter.h>
-#include <GenerateManualReportCommandParameter.h>
-#include <SaveConfigToDbCommandParameter.h>
+#include "CancelManualReportCommandParameter.h"
+#include "DBExportCommandParameter.h"
+#include "DBImportCommandParameter.h"
+#include "DBXMLImportCommandParameter.h"
+#include "GenerateManualReportCommandParameter.h"
+#include "SaveConfigToDbCommandParameter.h"
 
 #include <ORQLogging.h>
 
@@ -51,7 +55,11 @@ SystemConfig currentSystemConfig()
 
 } // namespace
 
-AgController::AgController(QObject *parent) : KivThread(parent), CommandQueue(kQueueCapacity)
+AgController::AgController(QObject *parent)
+    : KivThread(parent), CommandQueue(kQueueCapacity),
+      m_reportTasks(AgServiceFactories::createReportTasks()),
+      m_importManager(AgServiceFactories::createImportManager()),
+      m_exportManager(AgServiceFactories::createExportManager())
 {
     m_backupTimer.start();
 }
@@ -127,7 +135,7 @@ void AgController::loop()
 
 void AgController::finish()
 {
-    m_exportManager.reset();
+    m_exportManager->reset();
     m_dataModel.close();
     deleteImportedDb();
 }
@@ -169,7 +177,7 @@ void AgController::enterStop()
 {
     m_loopState = StateFinished;
     clearCommands();
-    m_reportTasks.cancelAll();
+    m_reportTasks->cancelAll();
 }
 
 void AgController::workingCycle()
@@ -181,13 +189,13 @@ void AgController::workingCycle()
                 instrumentName(), sourceName(), e.what());
     }
     const SystemConfig systemConfig = currentSystemConfig();
-    m_importManager.process(systemConfig.getCheckIAtProgramEndOnly(), &m_instrumentConfig,
+    m_importManager->process(systemConfig.getCheckIAtProgramEndOnly(), &m_instrumentConfig,
                             &m_agConfig, &m_dataModel, &m_violations);
     exportStep();
-    m_reportTasks.processFront(&m_dataModel);
+    m_reportTasks->processFront(&m_dataModel);
     m_activeProgram.setAgConfig(m_agConfig);
     m_activeProgram.processNextChunk(&m_dataModel);
-    if (!m_agConfig.getImported() && !m_exportManager.isStarted())
+    if (!m_agConfig.getImported() && !m_exportManager->isStarted())
         backupCheck(systemConfig.getBackupCheckTimeout());
 }
 
@@ -232,7 +240,7 @@ int AgController::handleCommand(Command *command)
     case CmdCancelReport: {
         auto *parameter = command->parameterAs<CancelManualReportCommandParameter>();
         if (parameter)
-            m_reportTasks.cancelTask(parameter->getNameKey());
+            m_reportTasks->cancelTask(parameter->getNameKey());
         else
             result = -1;
         break;
@@ -240,7 +248,7 @@ int AgController::handleCommand(Command *command)
     case CmdImportDb: {
         auto *parameter = command->parameterAs<DBImportCommandParameter>();
         if (parameter)
-            m_importManager.startImport(parameter->getRequestId(), parameter->getSourceType(),
+            m_importManager->startImport(parameter->getRequestId(), parameter->getSourceType(),
                                         parameter->getFilePath());
         else
             result = -1;
@@ -252,7 +260,7 @@ int AgController::handleCommand(Command *command)
             result = -1;
             break;
         }
-        if (m_importManager.startXmlImport(parameter->getRequestId(), parameter->getData(),
+        if (m_importManager->startXmlImport(parameter->getRequestId(), parameter->getData(),
                                            parameter->getSourceType()) == 0)
             parameter->setData(nullptr);
         break;
@@ -267,7 +275,7 @@ int AgController::handleCommand(Command *command)
         result = onExportDb(command);
         break;
     case CmdCancelExport:
-        m_exportManager.cancel();
+        m_exportManager->cancel();
         break;
     default:
         KIV_LOG(2, "Unknown command type in AGController[%s][%s]: %d\n", instrumentName(),
@@ -445,7 +453,7 @@ int AgController::onGenerateReport(Command *command)
             end = programs.back().getEnd();
     }
     const SystemConfig systemConfig = currentSystemConfig();
-    m_reportTasks.addTask(parameter->getNameKey(), 0, systemConfig.getCheckIAtProgramEndOnly(),
+    m_reportTasks->addTask(parameter->getNameKey(), 0, systemConfig.getCheckIAtProgramEndOnly(),
                           systemConfig.getReportConfig(), m_instrumentConfig, m_agConfig,
                           programs, start, end);
     return 0;
@@ -457,11 +465,11 @@ int AgController::onImportStatus(Command *command)
     ASystem *system = ASystem::instance();
     if (!parameter || !system)
         return -1;
-    if (parameter->getRequestId() == m_importManager.getRequestId())
-        system->replyDbImportStatus(m_importManager.isCompleted(), m_importManager.hasFailed(),
-                                    m_importManager.getMessage(),
-                                    m_importManager.getProgressValue(),
-                                    m_importManager.getProgressTotal());
+    if (parameter->getRequestId() == m_importManager->getRequestId())
+        system->replyDbImportStatus(m_importManager->isCompleted(), m_importManager->hasFailed(),
+                                    m_importManager->getMessage(),
+                                    m_importManager->getProgressValue(),
+                                    m_importManager->getProgressTotal());
     else
         system->replyDbImportStatus(false, true, QStringLiteral("Invalid import operation id"),
                                     100, 100);
@@ -491,7 +499,7 @@ int AgController::onExportDb(Command *command)
     if (!parameter)
         return -1;
     ASystem *system = ASystem::instance();
-    if (m_importManager.isImporting()) {
+    if (m_importManager->isImporting()) {
         if (system)
             system->showAlert(
                 QStringLiteral("Could not perform export operation because another one is in "
@@ -508,46 +516,46 @@ int AgController::onExportDb(Command *command)
             system->showAlert(QStringLiteral("Could not perform export operation"));
         return 0;
     }
-    m_exportManager.startExport(m_instrumentConfig, m_agConfig, oldest, newest,
+    m_exportManager->startExport(m_instrumentConfig, m_agConfig, oldest, newest,
                                 parameter->getTargetPath());
     return 0;
 }
 
 void AgController::exportStep()
 {
-    if (!m_exportManager.isStarted())
+    if (!m_exportManager->isStarted())
         return;
     InstrumentManager *manager = instrumentManager();
     AAudioGroup *audioGroup =
         manager ? manager->findAudioGroup(m_instrumentConfig.getName(), m_agConfig.getName())
                 : nullptr;
     AAgViewController *view = audioGroup ? audioGroup->getAgViewController() : nullptr;
-    if (m_exportManager.isFinished()) {
+    if (m_exportManager->isFinished()) {
         if (view)
             view->hideExportProgress();
         const bool cancelledButCompleted =
-            m_exportManager.isCancelRequested() && m_exportManager.isCompleted();
+            m_exportManager->isCancelRequested() && m_exportManager->isCompleted();
         ASystem *system = ASystem::instance();
         if (!cancelledButCompleted && system)
-            system->showAlert(m_exportManager.getMessage());
-        m_exportManager.reset();
+            system->showAlert(m_exportManager->getMessage());
+        m_exportManager->reset();
         return;
     }
     if (view) {
-        if (m_exportManager.isCancelRequested())
+        if (m_exportManager->isCancelRequested())
             view->showExportProgress(
                 QStringLiteral("Please wait; cancelling the audiogroup export"), false, -1, 0);
         else
             view->showExportProgress(QStringLiteral("Please wait; exporting the audiogroup"),
-                                     true, m_exportManager.getProgressValue(),
-                                     m_exportManager.getProgressTotal());
+                                     true, m_exportManager->getProgressValue(),
+                                     m_exportManager->getProgressTotal());
     }
-    m_exportManager.process(0, &m_dataModel);
+    m_exportManager->process(0, &m_dataModel);
 }
 
 void AgController::backupCheck(int backupCheckTimeoutMs)
 {
-    if (m_backupTimer.elapsed() < backupCheckTimeoutMs || m_reportTasks.hasTasks())
+    if (m_backupTimer.elapsed() < backupCheckTimeoutMs || m_reportTasks->hasTasks())
         return;
     int code = 0;
     const qint64 oldest = m_dataModel.getMinTimestamp(0, &code);

@@ -9,14 +9,15 @@
 #include "data/AgViolations.h"
 
 #include <AlertGenerator.h>
-#include <DBExportManager.h>
-#include <DBImportManager.h>
-#include <ReportTaskQueue.h>
 
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <memory>
 
+class ADBExportManager;
+class ADBImportManager;
+class AReportTaskQueue;
 class AgDataVector;
 class ProgramCalculationData;
 class ProgramRequest;
@@ -114,9 +115,10 @@ private:
     std::atomic<bool> m_pause{true};
     AAgDataModel m_dataModel;
     ActiveProgram m_activeProgram;
-    ReportTaskQueue m_reportTasks;
-    DBImportManager m_importManager;
-    DBExportManager m_exportManager;
+    // Built by the layers above through AgServiceFactories.
+    std::unique_ptr<AReportTaskQueue> m_reportTasks;
+    std::unique_ptr<ADBImportManager> m_importManager;
+    std::unique_ptr<ADBExportManager> m_exportManager;
     // Monotonic: setting the wall clock back must not hold the backups off.
     QElapsedTimer m_backupTimer;
 };

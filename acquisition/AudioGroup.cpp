@@ -10,12 +10,13 @@
 #include "data/AgDataVector.h"
 #include "data/ProgramRequest.h"
 
-#include <CancelManualReportCommandParameter.h>
-#include <DBExportCommandParameter.h>
-#include <DBImportCommandParameter.h>
-#include <DBXMLImportCommandParameter.h>
-#include <GenerateManualReportCommandParameter.h>
-#include <SaveConfigToDbCommandParameter.h>
+#include "AgServiceFactories.h"
+#include "CancelManualReportCommandParameter.h"
+#include "DBExportCommandParameter.h"
+#include "DBImportCommandParameter.h"
+#include "DBXMLImportCommandParameter.h"
+#include "GenerateManualReportCommandParameter.h"
+#include "SaveConfigToDbCommandParameter.h"
 
 #include <ORQLogging.h>
 
@@ -24,7 +25,7 @@
 #include <exception>
 #include <new>
 
-AudioGroup::AudioGroup() : m_viewController(AAgViewController::create()) {}
+AudioGroup::AudioGroup() : m_viewController(AgServiceFactories::createViewController()) {}
 
 AudioGroup::~AudioGroup()
 {

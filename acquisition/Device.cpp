@@ -77,7 +77,15 @@ void Device::updateConfig(bool acquisitionFlag, const InstrumentConfig &config)
     m_agManager.update(acquisitionFlag, config);
 }
 
-qint64 Device::nowMs() const { return QElapsedTimer::msecsSinceReference(); }
+qint64 Device::nowMs() const
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return clock.elapsed();
+}
 
 bool Device::elapsed(qint64 last, qint64 intervalMs) const
 {

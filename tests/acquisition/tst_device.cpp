@@ -418,9 +418,14 @@ void DeviceTest::hijackNeedsExplicitPermission()
     QCOMPARE(m_device->getSession(), QStringLiteral("S0"));
     QVERIFY(!m_device->getHijackMode());
 
-    // Denied: the next login is a plain one.
-    bringToState(1);
+    // The meter is taken again; this time the user says no: the next login is a plain one.
+    m_device->step();
+    QCOMPARE(m_device->getState(), 2);
+    feed(ARequest::GETDATA, dataReply(7));
+    m_device->step();
+    QCOMPARE(m_device->getState(), 1);
     feed(ARequest::LOGIN, loginReply(7));
+    QCOMPARE(m_system->callCount(QStringLiteral("requestHijackPermission")), 2);
     m_device->resetHijackRequest();
     m_device->now += 2000;
     m_device->step();

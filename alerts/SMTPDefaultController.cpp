@@ -1,0 +1,5 @@
+#include "SMTPDefaultController.h"
+
+SMTPDefaultController::SMTPDefaultController() : SMTPController(500) {}
+
+SMTPDefaultController::~SMTPDefaultController() = default;

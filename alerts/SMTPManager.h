@@ -1,0 +1,39 @@
+#pragma once
+
+#include "SMTPRequest.h"
+
+#include <QMutex>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+class SMTPDefaultController;
+
+// The shared queue of alert e-mails and the pool of workers that send them.
+class SMTPManager
+{
+public:
+    static constexpr int kControllerCount = 5;
+    static constexpr int kQueueLimit = 200;
+
+    SMTPManager();
+    virtual ~SMTPManager();
+    SMTPManager(const SMTPManager &) = delete;
+    SMTPManager &operator=(const SMTPManager &) = delete;
+
+    // Creates and starts the workers; -1 when one fails to start, else 0.
+    int startControllers();
+    void stopControllers();
+    bool areControllersStopped() const;
+
+    // All or none: result 0 when queued + given stays below the limit, else -1.
+    void queueRequests(std::vector<SMTPRequest> requests, int &result);
+    // result 0 with the oldest request, -1 and a default request when none waits.
+    SMTPRequest takeRequest(int &result);
+
+private:
+    mutable QMutex m_queueMutex;
+    std::deque<SMTPRequest> m_queue;
+    std::vector<std::unique_ptr<SMTPDefaultController>> m_controllers;
+};

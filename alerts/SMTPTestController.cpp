@@ -1,0 +1,5 @@
+#include "SMTPTestController.h"
+
+SMTPTestController::SMTPTestController() : SMTPController(500) {}
+
+SMTPTestController::~SMTPTestController() = default;

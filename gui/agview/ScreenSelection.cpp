@@ -1,0 +1,3 @@
+#include "ScreenSelection.h"
+
+ScreenSelection::~ScreenSelection() = default;

@@ -1,0 +1,7 @@
+#include "HijackPermissionManager.h"
+
+HijackPermissionManager::HijackPermissionManager() = default;
+
+HijackPermissionManager::~HijackPermissionManager() = default;
+
+void HijackPermissionManager::step() {}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+#include <QtGlobal>
+
+// A meter that is held by another session and asks to be taken over. Its id is the
+// instrument name and the creation time in ms, "name_time".
+class HijackPermissionRequest
+{
+public:
+    HijackPermissionRequest();
+    HijackPermissionRequest(const QString &instrumentName, qint64 creationTime);
+    virtual ~HijackPermissionRequest();
+
+    QString getInstrumentName() const { return m_instrumentName; }
+    qint64 getCreationTime() const { return m_creationTime; }
+    QString getId() const { return m_id; }
+
+private:
+    QString m_instrumentName;
+    qint64 m_creationTime = -1;
+    QString m_id;
+};
+
+Q_DECLARE_METATYPE(HijackPermissionRequest)

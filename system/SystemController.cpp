@@ -1,0 +1,282 @@
+#include "SystemController.h"
+
+#include "AcquisitionCommands.h"
+
+#include <ASplashScreen.h>
+#include <ASystem.h>
+#include <AcquisitionStatusUpdateParameter.h>
+#include <AgViolationStatusUpdateParameter.h>
+#include <AlertManager.h>
+#include <BackupController.h>
+#include <ClosingPleaseWaitDialog.h>
+#include <Command.h>
+#include <GenerateReportViewController.h>
+#include <InstrumentManager.h>
+#include <NUVNetworkAccessManager.h>
+#include <ORQLogging.h>
+#include <SMTPManager.h>
+#include <SMTPTestController.h>
+#include <SystemConfigXml.h>
+#include <SystemJanitor.h>
+#include <SystemViewController.h>
+
+#include <sqlite3.h>
+
+#include <exception>
+
+namespace {
+
+constexpr int kAddDeviceInterfaceHttp = 1;
+constexpr int kLastCommandType = 33;
+
+} // namespace
+
+SystemController::SystemController(QObject *parent) : KivThread(parent), CommandQueue(kCapacity) {}
+
+SystemController::~SystemController() = default;
+
+QString SystemController::commandQueueName() const
+{
+    return QStringLiteral("SystemController");
+}
+
+int SystemController::prepare()
+{
+    // Fails harmlessly when the library is already initialised (the mode is then kept).
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    return m_configController.init(kAddDeviceInterfaceHttp);
+}
+
+void SystemController::requestClose()
+{
+    QMutexLocker lock(&m_closeMutex);
+    ASystem *system = ASystem::instance();
+    if (system) {
+        if (ASplashScreen *splash = system->getSplashScreen())
+            emit splash->hideEvent();
+        if (GenerateReportViewController *reports = system->getGenerateReportViewController())
+            reports->stop();
+        if (SystemViewController *view = system->getSystemViewController())
+            view->stop();
+    }
+    m_closing = true;
+}
+
+void SystemController::loop()
+{
+    const int result = init();
+    m_initResult = result;
+    if (result == 0) {
+        KIV_LOG(4, "SystemController initialization complete\n");
+        m_state = StateRunning;
+        KIV_LOG(4, "SystemController loop running\n");
+    } else {
+        KIV_LOG(1, "CRITICAL INIT FAILURE\n");
+        // Nothing runs without instruments: stop what was started, so that the program
+        // ends in order.
+        beginClosing();
+    }
+    step();
+    while (m_state != StateFinished) {
+        msleep(kStepMs);
+        step();
+    }
+    KIV_LOG(4, "SystemController loop ended\n");
+}
+
+int SystemController::init()
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return -1;
+
+    // Nothing may be sent before the network thread's event loop runs. A quit during
+    // start-up must not leave this wait hanging when the thread never came.
+    for (;;) {
+        NUVNetworkAccessManager *network = system->getNetworkAccessManager();
+        if (network ? network->isStarted() : m_closing.load())
+            break;
+        msleep(kNetworkPollMs);
+    }
+
+    SystemConfig config = loadSystemConfigFromFile(QStringLiteral("_config.xml"));
+    if (!config.getAutoStartLogging())
+        config.setManualAcquisitionOn(false);
+
+    auto *manager = new InstrumentManager();
+    system->setInstrumentManager(manager);
+    const int result = manager->init(config.getManualAcquisitionOn(), config.getInstruments());
+    if (result != 0)
+        return result;
+    KIV_LOG(4, "InstrumentManager initialized\n");
+
+    if (ASplashScreen *splash = system->getSplashScreen())
+        emit splash->hideEvent();
+    if (SystemViewController *view = system->getSystemViewController()) {
+        // A quit during start-up has hidden the window already; it stays hidden.
+        QMutexLocker lock(&m_closeMutex);
+        if (!m_closing)
+            view->start();
+        view->updateSystemConfig(config);
+    }
+    KIV_LOG(4, "GUI initialized\n");
+
+    system->setSystemConfig(config);
+    if (InstrumentManager *current = system->getInstrumentManager())
+        current->unpauseAll();
+    KIV_LOG(4, "InstrumentManager async unpause\n");
+    return 0;
+}
+
+void SystemController::step()
+{
+    switch (m_state) {
+    case StateCreated:
+        m_state = StateRunning;
+        break;
+    case StateRunning:
+        if (m_closing) {
+            beginClosing();
+            break;
+        }
+        try {
+            processCommands();
+        } catch (const std::exception &e) {
+            KIV_LOG(2, "Exception when handling commands in SystemController: %s\n", e.what());
+        }
+        m_configController.tick();
+        m_hijackPermissionManager.step();
+        break;
+    case StateStopping:
+        stepStopping();
+        break;
+    case StateFinished:
+        break;
+    default:
+        KIV_LOG(2, "SystemController unknown state; CLOSING\n");
+        beginClosing();
+        break;
+    }
+}
+
+void SystemController::beginClosing()
+{
+    m_state = StateStopping;
+    clearCommands();
+    m_configController.clear();
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return;
+    // The network thread stops only once the instruments have finished (stepStopping):
+    // a controller could otherwise wait forever on a post that nobody runs.
+    if (SystemJanitor *janitor = system->getSystemJanitor())
+        janitor->stopJanitor();
+    if (InstrumentManager *manager = system->getInstrumentManager())
+        manager->stopAll();
+    if (AlertManager *alerts = system->getAlertManager())
+        alerts->stop();
+    if (SMTPManager *smtp = system->getSMTPManager())
+        smtp->stopControllers();
+    if (SMTPTestController *smtpTest = system->getSMTPTestController())
+        smtpTest->stop();
+    if (BackupController *backup = system->getBackupController())
+        backup->stop();
+}
+
+void SystemController::stepStopping()
+{
+    ASystem *system = ASystem::instance();
+    if (!system) {
+        m_state = StateFinished;
+        return;
+    }
+    // Shown once: every show would restart its force-close count.
+    if (!m_closingDialogShown) {
+        if (ClosingPleaseWaitDialog *dialog = system->getClosingDialog())
+            dialog->requestShow();
+        m_closingDialogShown = true;
+    }
+
+    InstrumentManager *manager = system->getInstrumentManager();
+    SystemJanitor *janitor = system->getSystemJanitor();
+    NUVNetworkAccessManager *network = system->getNetworkAccessManager();
+    const bool instrumentsFinished = !manager || manager->areAllFinished();
+    const bool janitorFinished = !janitor || !janitor->isRunning();
+    if (!m_networkStopRequested && instrumentsFinished && janitorFinished) {
+        if (network)
+            network->stop();
+        m_networkStopRequested = true;
+    }
+    const bool networkFinished = m_networkStopRequested && (!network || !network->isRunning());
+
+    AlertManager *alerts = system->getAlertManager();
+    SMTPManager *smtp = system->getSMTPManager();
+    SMTPTestController *smtpTest = system->getSMTPTestController();
+    BackupController *backup = system->getBackupController();
+    if (instrumentsFinished && networkFinished && janitorFinished &&
+        (!alerts || alerts->isStopped()) && (!smtp || smtp->areControllersStopped()) &&
+        (!smtpTest || smtpTest->isStopped()) && (!backup || backup->isStopped()))
+        m_state = StateFinished;
+}
+
+int SystemController::handleCommand(Command *command)
+{
+    if (!command)
+        return 0;
+    const int type = command->getType();
+    try {
+        if (type < 0 || type > kLastCommandType || type == 7 || type == 8) {
+            KIV_LOG(2, "Unknown command type in SystemController: %d\n", type);
+            return 0;
+        }
+        const int result = m_interceptor ? m_interceptor(command) : dispatchCommand(command);
+        if (result != 0)
+            KIV_LOG(2, "SystemController command[%d] failed: %d\n", type, result);
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "SystemController handle command exception: %s\n", e.what());
+    }
+    return 0;
+}
+
+void SystemController::setCommandInterceptor(CommandInterceptor interceptor)
+{
+    m_interceptor = std::move(interceptor);
+}
+
+int SystemController::dispatchCommand(Command *command)
+{
+    ASystem *system = ASystem::instance();
+    switch (command->getType()) {
+    case 0:
+        return AcquisitionCommands::routeInstrumentReply(command);
+    case 20: // status refresh
+        if (system && system->getInstrumentManager())
+            system->getInstrumentManager()->requestStatusUpdates();
+        return 0;
+    case 21: {
+        auto *parameter = command->parameterAs<AcquisitionStatusUpdateParameter>();
+        if (!parameter)
+            return -1;
+        if (SystemViewController *view = system ? system->getSystemViewController() : nullptr)
+            view->updateAcquisitionStatus(parameter->getStatusList());
+        return 0;
+    }
+    case 22: {
+        auto *parameter = command->parameterAs<AgViolationStatusUpdateParameter>();
+        if (!parameter)
+            return -1;
+        if (SystemViewController *view = system ? system->getSystemViewController() : nullptr)
+            view->updateAgViolationStatus(parameter->getViolations(),
+                                          parameter->getInstrumentName(), parameter->getAgName());
+        return 0;
+    }
+    case 23:
+        return AcquisitionCommands::resetViolationStatus(command);
+    case 24:
+        return AcquisitionCommands::resetAcquisitionStatus(command);
+    default:
+        // The configuration, import, report and hijack commands reach their operations
+        // here once those exist.
+        return 0;
+    }
+}

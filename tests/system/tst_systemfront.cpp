@@ -1,0 +1,440 @@
+#include <FakeSystem.h>
+#include <KivTest.h>
+
+#include <AcquisitionStartCommandParameter.h>
+#include <AcquisitionStatusUpdateParameter.h>
+#include <AddInstrumentCommandParameter.h>
+#include <AgLoggingChangeParameter.h>
+#include <AgStatusResetParameter.h>
+#include <AgViolationStatusUpdateParameter.h>
+#include <BackupDeleteRequestCommandParameter.h>
+#include <Command.h>
+#include <ConfigChangeCommandParameter.h>
+#include <DBImportCancelCommandParameter.h>
+#include <DBImportRequestCommandParameter.h>
+#include <DBImportStatusReplyCommandParameter.h>
+#include <GenerateManualReportFinishCommandParameter.h>
+#include <HijackPermissionCommandParameter.h>
+#include <InstrumentManager.h>
+#include <KivUtils.h>
+#include <NUVNetworkAccessManager.h>
+#include <RemoveAudiogroupCommandParameter.h>
+#include <ReplyHijackPermissionCommandParameter.h>
+#include <StartGenerateManualReportCommandParameter.h>
+#include <System.h>
+#include <SystemConfigXml.h>
+#include <SystemController.h>
+
+#include <QApplication>
+
+#include <functional>
+#include <memory>
+
+using PostFn = std::function<int(ASystem *)>;
+Q_DECLARE_METATYPE(PostFn)
+
+namespace {
+
+QVariantList pairList(const QMultiMap<QString, QString> &map)
+{
+    QVariantList list;
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        list << it.key() << it.value();
+    return list;
+}
+
+// The payload of a command as its class name and its fields, in order.
+QVariantList describe(const Command *command)
+{
+    const CommandParameter *p = command->getParameter();
+    if (!p)
+        return {};
+    if (auto *x = dynamic_cast<const InstrumentDeviceNetworkInterfaceReply *>(p))
+        return {"InstrumentDeviceNetworkInterfaceReply", x->getInstrumentId(), x->getRequestId(),
+                x->getNetworkError(), x->getReplyData() ? *x->getReplyData() : QString()};
+    if (auto *x = dynamic_cast<const DeviceNetworkInterfaceReply *>(p))
+        return {"DeviceNetworkInterfaceReply", x->getRequestId(), x->getNetworkError(),
+                x->getReplyData() ? *x->getReplyData() : QString()};
+    if (auto *x = dynamic_cast<const ConfigChangeCommandParameter *>(p))
+        return {"ConfigChangeCommandParameter", x->getInstrumentConfig().getName()};
+    if (auto *x = dynamic_cast<const AddInstrumentCommandParameter *>(p))
+        return {"AddInstrumentCommandParameter", x->getAddress(), x->getPassword()};
+    if (auto *x = dynamic_cast<const RemoveAudiogroupCommandParameter *>(p))
+        return QVariantList{"RemoveAudiogroupCommandParameter"} + pairList(x->getSelection());
+    if (auto *x = dynamic_cast<const AgLoggingChangeParameter *>(p))
+        return {"AgLoggingChangeParameter", x->getInstrumentName(), x->getAgName()};
+    if (auto *x = dynamic_cast<const AcquisitionStatusUpdateParameter *>(p)) {
+        QVariantList list{"AcquisitionStatusUpdateParameter"};
+        for (const AcquisitionAg &record : x->getStatusList())
+            list << record.getInstrumentName() << record.getSourceName();
+        return list;
+    }
+    if (auto *x = dynamic_cast<const AgViolationStatusUpdateParameter *>(p))
+        return {"AgViolationStatusUpdateParameter", x->getInstrumentName(), x->getAgName(),
+                x->getViolations().getTruePeakMainCount()};
+    if (auto *x = dynamic_cast<const AgStatusResetParameter *>(p))
+        return {"AgStatusResetParameter", x->getInstrumentName(), x->getAgName()};
+    if (auto *x = dynamic_cast<const AcquisitionStartCommandParameter *>(p))
+        return {"AcquisitionStartCommandParameter", x->getInstrumentName(), x->getAgName()};
+    if (auto *x = dynamic_cast<const StartGenerateManualReportCommandParameter *>(p))
+        return QVariantList{"StartGenerateManualReportCommandParameter"} +
+               pairList(x->getReports()) + QVariantList{x->getDuration()};
+    if (auto *x = dynamic_cast<const GenerateManualReportFinishCommandParameter *>(p))
+        return {"GenerateManualReportFinishCommandParameter", x->getNameKey(), x->isConverted(),
+                x->isFailed(), x->getMessage()};
+    if (auto *x = dynamic_cast<const DBImportRequestCommandParameter *>(p))
+        return {"DBImportRequestCommandParameter", x->getFilePath(), x->getNameSuffixFlag(),
+                x->getNameSuffix()};
+    if (auto *x = dynamic_cast<const DBImportCancelCommandParameter *>(p))
+        return {"DBImportCancelCommandParameter", x->getCancelKey()};
+    if (auto *x = dynamic_cast<const DBImportStatusReplyCommandParameter *>(p))
+        return {"DBImportStatusReplyCommandParameter",
+                x->isCompleted(),
+                x->isFailed(),
+                x->getMessage(),
+                x->getProgress(),
+                x->getTotal()};
+    if (auto *x = dynamic_cast<const HijackPermissionCommandParameter *>(p))
+        return {"HijackPermissionCommandParameter", x->getInstrumentName()};
+    if (auto *x = dynamic_cast<const ReplyHijackPermissionCommandParameter *>(p))
+        return {"ReplyHijackPermissionCommandParameter", x->getInstrumentName(), x->getRequestId()};
+    return {"unknown payload"};
+}
+
+// A meter reply that tells when it is freed.
+class WatchedReply : public InstrumentDeviceNetworkInterfaceReply
+{
+public:
+    explicit WatchedReply(bool *freed)
+        : InstrumentDeviceNetworkInterfaceReply(QStringLiteral("m"), 2, 0, nullptr), m_freed(freed)
+    {
+    }
+    ~WatchedReply() override { *m_freed = true; }
+
+private:
+    bool *m_freed;
+};
+
+struct Recorded
+{
+    int type;
+    QVariantList payload;
+};
+
+// What the interceptor saw, on whatever thread ran the commands.
+class Recorder
+{
+public:
+    SystemController::CommandInterceptor interceptor()
+    {
+        return [this](Command *command) {
+            QMutexLocker lock(&m_mutex);
+            m_seen.append(Recorded{command->getType(), describe(command)});
+            return 0;
+        };
+    }
+    QList<Recorded> seen() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_seen;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<Recorded> m_seen;
+};
+
+AcquisitionAg record(const QString &meter, const QString &ag)
+{
+    return AcquisitionAg(InstrumentConfig(meter), AgConfig(ag));
+}
+
+} // namespace
+
+class TestSystemFront : public QObject
+{
+    Q_OBJECT
+private slots:
+    void postingReachesTheController_data();
+    void postingReachesTheController();
+    void refusedPostFreesItsPayload();
+    void backupPostsReachTheBackupQueue();
+    void newConfigurationBeforeInstruments();
+    void startupHonoursAutoStart_data();
+    void startupHonoursAutoStart();
+    void commandsWaitForStartupAndCloseEnds();
+    void quitDuringStartupClosesAtOnce();
+};
+
+void TestSystemFront::postingReachesTheController_data()
+{
+    QTest::addColumn<PostFn>("post");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QVariantList>("payload");
+
+    const QMultiMap<QString, QString> selection{{"m1", "a"}, {"m1", "b"}, {"m2", "c"}};
+    const QVariantList pairs{"m1", "b", "m1", "a", "m2", "c"}; // QMultiMap: newest first
+    AgViolations violations;
+
+    QTest::newRow("onInstrumentReply") << PostFn([](ASystem *s) {
+        return s->onInstrumentReply(
+            new InstrumentDeviceNetworkInterfaceReply("m1", 2, 0, new QString("<r/>")));
+    }) << 0 << QVariantList{"InstrumentDeviceNetworkInterfaceReply", "m1", 2, 0, "<r/>"};
+    QTest::newRow("changeInstrumentConfig")
+        << PostFn([](ASystem *s) { return s->changeInstrumentConfig(InstrumentConfig("m1")); }) << 1
+        << QVariantList{"ConfigChangeCommandParameter", "m1"};
+    QTest::newRow("onAddDeviceReply")
+        << PostFn([](ASystem *s) { return s->onAddDeviceReply(1, 99, nullptr); }) << 2
+        << QVariantList{"DeviceNetworkInterfaceReply", 1, 99, QString()};
+    QTest::newRow("startAddInstrument")
+        << PostFn([](ASystem *s) { return s->startAddInstrument(); }) << 3 << QVariantList{};
+    QTest::newRow("submitAddInstrument")
+        << PostFn([](ASystem *s) { return s->submitAddInstrument("http://10.0.0.5", "pw"); }) << 4
+        << QVariantList{"AddInstrumentCommandParameter", "http://10.0.0.5", "pw"};
+    QTest::newRow("cancelAddInstrument")
+        << PostFn([](ASystem *s) { return s->cancelAddInstrument(); }) << 5 << QVariantList{};
+    QTest::newRow("removeAudiogroups")
+        << PostFn([selection](ASystem *s) { return s->removeAudiogroups(selection); }) << 6
+        << QVariantList{"RemoveAudiogroupCommandParameter"} + pairs;
+    const QList<QPair<const char *, PostFn>> plain{
+        {"openSettings", [](ASystem *s) { return s->openSettings(); }},
+        {"cancelSettings", [](ASystem *s) { return s->cancelSettings(); }},
+        {"saveSettings", [](ASystem *s) { return s->saveSettings(); }},
+        {"confirmDeleteAudiogroups", [](ASystem *s) { return s->confirmDeleteAudiogroups(); }},
+        {"cancelDeleteAudiogroups", [](ASystem *s) { return s->cancelDeleteAudiogroups(); }},
+        {"startManualAcquisition", [](ASystem *s) { return s->startManualAcquisition(); }},
+        {"stopManualAcquisition", [](ASystem *s) { return s->stopManualAcquisition(); }},
+        {"startAutoAcquisition", [](ASystem *s) { return s->startAutoAcquisition(); }},
+        {"stopAutoAcquisition", [](ASystem *s) { return s->stopAutoAcquisition(); }}};
+    for (int i = 0; i < plain.size(); ++i)
+        QTest::newRow(plain[i].first) << plain[i].second << 9 + i << QVariantList{};
+    QTest::newRow("enableAgLogging")
+        << PostFn([](ASystem *s) { return s->enableAgLogging("m1", "a"); }) << 18
+        << QVariantList{"AgLoggingChangeParameter", "m1", "a"};
+    QTest::newRow("disableAgLogging")
+        << PostFn([](ASystem *s) { return s->disableAgLogging("m1", "a"); }) << 19
+        << QVariantList{"AgLoggingChangeParameter", "m1", "a"};
+    QTest::newRow("requestStatusRefresh")
+        << PostFn([](ASystem *s) { return s->requestStatusRefresh(); }) << 20 << QVariantList{};
+    QTest::newRow("updateAcquisitionStatus") << PostFn([](ASystem *s) {
+        return s->updateAcquisitionStatus({record("m1", "a"), record("m1", "b")});
+    }) << 21 << QVariantList{"AcquisitionStatusUpdateParameter", "m1", "a", "m1", "b"};
+    QTest::newRow("updateAgViolationStatus") << PostFn([violations](ASystem *s) {
+        return s->updateAgViolationStatus(violations, "m1", "a");
+    }) << 22 << QVariantList{"AgViolationStatusUpdateParameter", "m1", "a", 0};
+    QTest::newRow("resetAgViolationStatus")
+        << PostFn([](ASystem *s) { return s->resetAgViolationStatus("m1", "a"); }) << 23
+        << QVariantList{"AgStatusResetParameter", "m1", "a"};
+    QTest::newRow("resetAgAcquisitionStatus")
+        << PostFn([](ASystem *s) { return s->resetAgAcquisitionStatus("m1", "a"); }) << 24
+        << QVariantList{"AgStatusResetParameter", "m1", "a"};
+    QTest::newRow("startAcquisition")
+        << PostFn([](ASystem *s) { return s->startAcquisition("m1", "a"); }) << 25
+        << QVariantList{"AcquisitionStartCommandParameter", "m1", "a"};
+    QTest::newRow("startGenerateManualReport")
+        << PostFn([selection](ASystem *s) {
+               return s->startGenerateManualReport(selection, 21600000);
+           })
+        << 26
+        << QVariantList{"StartGenerateManualReportCommandParameter"} + pairs +
+               QVariantList{qint64(21600000)};
+    QTest::newRow("onManualReportFinished")
+        << PostFn([](ASystem *s) { return s->onManualReportFinished("key", true, false, "done"); })
+        << 27
+        << QVariantList{"GenerateManualReportFinishCommandParameter", "key", true, false, "done"};
+    QTest::newRow("requestDbImport")
+        << PostFn([](ASystem *s) { return s->requestDbImport("/x/a.db", true, "17"); }) << 28
+        << QVariantList{"DBImportRequestCommandParameter", "/x/a.db", true, "17"};
+    QTest::newRow("cancelDbImport") << PostFn([](ASystem *s) { return s->cancelDbImport(7); }) << 29
+                                    << QVariantList{"DBImportCancelCommandParameter", 7};
+    QTest::newRow("replyDbImportStatus")
+        << PostFn([](ASystem *s) { return s->replyDbImportStatus(false, true, "bad", 5, 10); })
+        << 30
+        << QVariantList{
+               "DBImportStatusReplyCommandParameter", false, true, "bad", qint64(5), qint64(10)};
+    QTest::newRow("requestHijackPermission")
+        << PostFn([](ASystem *s) { return s->requestHijackPermission("m1"); }) << 31
+        << QVariantList{"HijackPermissionCommandParameter", "m1"};
+    QTest::newRow("allowHijack") << PostFn([](ASystem *s) {
+        return s->allowHijack("m1", "m1_1700");
+    }) << 32 << QVariantList{"ReplyHijackPermissionCommandParameter", "m1", "m1_1700"};
+    QTest::newRow("denyHijack") << PostFn([](ASystem *s) {
+        return s->denyHijack("m1", "m1_1700");
+    }) << 33 << QVariantList{"ReplyHijackPermissionCommandParameter", "m1", "m1_1700"};
+}
+
+void TestSystemFront::postingReachesTheController()
+{
+    QFETCH(PostFn, post);
+    QFETCH(int, type);
+    QFETCH(QVariantList, payload);
+
+    System system;
+    Recorder recorder;
+    system.getSystemController()->setCommandInterceptor(recorder.interceptor());
+    QCOMPARE(post(&system), 0);
+    // The thread is not running: the commands wait in the queue until drained here.
+    QCOMPARE(system.getSystemController()->queuedCount(), 1);
+    system.getSystemController()->processCommands();
+
+    const QList<Recorded> seen = recorder.seen();
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen[0].type, type);
+    QCOMPARE(seen[0].payload, payload);
+}
+
+void TestSystemFront::refusedPostFreesItsPayload()
+{
+    System system;
+    for (int i = 0; i < SystemController::kCapacity; ++i)
+        QCOMPARE(system.requestStatusRefresh(), 0);
+    QCOMPARE(system.requestStatusRefresh(), -1);
+
+    bool freed = false;
+    QCOMPARE(system.onInstrumentReply(new WatchedReply(&freed)), -1);
+    QVERIFY(freed);
+
+    // Room again after a batch.
+    Recorder recorder;
+    system.getSystemController()->setCommandInterceptor(recorder.interceptor());
+    system.getSystemController()->processCommands();
+    QCOMPARE(recorder.seen().size(), SystemController::kCapacity);
+    freed = false;
+    QCOMPARE(system.onInstrumentReply(new WatchedReply(&freed)), 0);
+    QVERIFY(!freed);
+}
+
+void TestSystemFront::backupPostsReachTheBackupQueue()
+{
+    System system;
+    QCOMPARE(system.showBackupManager(), 0);
+    QCOMPARE(system.refreshBackups(), 0);
+    BackupItem item;
+    item.setName(QStringLiteral("I__m1A__pgm_5.db"));
+    QCOMPARE(system.deleteBackups({item, item}), 0);
+    QCOMPARE(system.getBackupController()->queuedCount(), 3);
+    for (int i = 3; i < BackupController::kCapacity; ++i)
+        QCOMPARE(system.refreshBackups(), 0);
+    QCOMPARE(system.deleteBackups({item}), -1);
+}
+
+void TestSystemFront::newConfigurationBeforeInstruments()
+{
+    System system;
+    SystemConfig config;
+    config.setManualAcquisitionOn(true);
+    config.addOrUpdateInstrument(InstrumentConfig(QStringLiteral("m1")));
+    system.setSystemConfig(config);
+
+    QVERIFY(!system.getInstrumentManager());
+    QVERIFY(system.getSystemConfig().hasInstrument(QStringLiteral("m1")));
+    QVERIFY(system.getSystemViewController()->getSystemUIData().getSystemConfig().hasInstrument(
+        QStringLiteral("m1")));
+
+    // The stored copy is the system's own.
+    config.removeInstrument(QStringLiteral("m1"));
+    QVERIFY(system.getSystemConfig().hasInstrument(QStringLiteral("m1")));
+
+    system.setInstrumentManager(new InstrumentManager());
+    QVERIFY(system.getInstrumentManager());
+    system.postSystemConfig(config);
+    QVERIFY(!system.getSystemConfig().hasInstrument(QStringLiteral("m1")));
+}
+
+void TestSystemFront::startupHonoursAutoStart_data()
+{
+    QTest::addColumn<bool>("autoStart");
+    QTest::addColumn<bool>("manualOn");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("auto start keeps manual on") << true << true << true;
+    QTest::newRow("no auto start turns manual off") << false << true << false;
+    QTest::newRow("manual off stays off") << true << false << false;
+}
+
+void TestSystemFront::startupHonoursAutoStart()
+{
+    QFETCH(bool, autoStart);
+    QFETCH(bool, manualOn);
+    QFETCH(bool, expected);
+
+    QVERIFY(createDataFolder());
+    SystemConfig stored;
+    stored.setAutoStartLogging(autoStart);
+    stored.setManualAcquisitionOn(manualOn);
+    QCOMPARE(saveSystemConfigToFile(stored, QStringLiteral("_config.xml")), 0);
+
+    FakeSystem fake;
+    NUVNetworkAccessManager network(nullptr);
+    FakeSystem::Objects objects;
+    objects.networkAccessManager = &network;
+    fake.setObjects(objects);
+    network.startThread();
+
+    SystemController controller(nullptr);
+    QCOMPARE(controller.init(), 0);
+    std::unique_ptr<InstrumentManager> manager(fake.instrumentManager());
+    QVERIFY(manager);
+    QCOMPARE(fake.appliedConfigs().size(), 1);
+    QCOMPARE(fake.appliedConfigs()[0].getManualAcquisitionOn(), expected);
+    QCOMPARE(fake.appliedConfigs()[0].getAutoStartLogging(), autoStart);
+
+    network.stop();
+    QVERIFY(network.wait(5000));
+}
+
+void TestSystemFront::commandsWaitForStartupAndCloseEnds()
+{
+    FakeSystem fake;
+    NUVNetworkAccessManager network(nullptr);
+    FakeSystem::Objects objects;
+    objects.networkAccessManager = &network;
+    fake.setObjects(objects);
+
+    SystemController controller(nullptr);
+    Recorder recorder;
+    controller.setCommandInterceptor(recorder.interceptor());
+    QSignalSpy finished(&controller, &QThread::finished);
+    controller.startThread();
+
+    // The controller waits for the network thread; the commands wait with it.
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(controller.enqueue(new Command(20)), 0);
+    QTest::qWait(150);
+    QCOMPARE(controller.getState(), int(SystemController::StateCreated));
+    QVERIFY(recorder.seen().isEmpty());
+
+    network.startThread();
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.seen().size(), 3, 5000);
+    QCOMPARE(controller.getState(), int(SystemController::StateRunning));
+    std::unique_ptr<InstrumentManager> manager(fake.instrumentManager());
+
+    controller.requestClose();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(controller.getState(), int(SystemController::StateFinished));
+    // The network thread was told to stop once nothing could use it any more.
+    QVERIFY(network.wait(5000));
+    QCOMPARE(controller.getInitResult(), 0);
+}
+
+void TestSystemFront::quitDuringStartupClosesAtOnce()
+{
+    FakeSystem fake; // no network thread at all
+    SystemController controller(nullptr);
+    Recorder recorder;
+    controller.setCommandInterceptor(recorder.interceptor());
+    QSignalSpy finished(&controller, &QThread::finished);
+    QCOMPARE(controller.enqueue(new Command(20)), 0);
+    controller.startThread();
+    controller.requestClose();
+
+    QVERIFY(finished.wait(5000));
+    std::unique_ptr<InstrumentManager> manager(fake.instrumentManager());
+    // Closing drops what was queued.
+    QVERIFY(recorder.seen().isEmpty());
+    QCOMPARE(controller.queuedCount(), 0);
+    QCOMPARE(controller.getState(), int(SystemController::StateFinished));
+}
+
+KIV_TEST_MAIN(TestSystemFront, QApplication)
+#include "tst_systemfront.moc"

@@ -1,0 +1,179 @@
+#include <KivTest.h>
+
+#include <ASplashScreen.h>
+#include <AView.h>
+#include <AlertManager.h>
+#include <BackupController.h>
+#include <ClosingPleaseWaitDialog.h>
+#include <KivConstants.h>
+#include <KivProgram.h>
+#include <KivUtils.h>
+#include <NUVNetworkAccessManager.h>
+#include <SMTPManager.h>
+#include <SMTPTestController.h>
+#include <System.h>
+#include <SystemConfigXml.h>
+#include <SystemJanitor.h>
+
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString &line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// The whole program in this process: it closes itself through the system front and
+// reports what it saw on standard output.
+int childRunner(const QString &scenario, int argc, char **argv)
+{
+    ProgramHooks hooks;
+    const int closeAfterMs = scenario == QLatin1String("quit-at-once") ? 0 : 2500;
+    hooks.started = [closeAfterMs](System &system) {
+        say(QStringLiteral("closing-dialog-hidden %1")
+                .arg(flag(!system.getClosingDialog()->isVisible())));
+        if (closeAfterMs > 0) {
+            QTimer::singleShot(1200, [&system] {
+                say(QStringLiteral("main-window-shown %1")
+                        .arg(flag(system.getSystemViewController()->getView()->isVisible())));
+                say(QStringLiteral("splash-hidden-after-start %1")
+                        .arg(flag(!system.getSplashScreen()->isVisible())));
+                say(QStringLiteral("status-timer %1")
+                        .arg(flag(system.getSystemViewController()->isUpdateTimerActive())));
+                ASystem::instance()->showAboutWindow();
+            });
+            QTimer::singleShot(1800, [&system] {
+                say(QStringLiteral("about-shows-splash %1")
+                        .arg(flag(system.getSplashScreen()->isVisible())));
+            });
+        }
+        QTimer::singleShot(closeAfterMs, [] { ASystem::instance()->close(); });
+    };
+    hooks.finished = [](System &system) {
+        say(QStringLiteral("controller-state %1").arg(system.getSystemController()->getState()));
+        say(QStringLiteral("controller-finished %1")
+                .arg(flag(system.getSystemController()->isFinished())));
+        say(QStringLiteral("network-finished %1")
+                .arg(flag(!system.getNetworkAccessManager()->isRunning())));
+        say(QStringLiteral("janitor-finished %1")
+                .arg(flag(!system.getSystemJanitor()->isRunning())));
+        say(QStringLiteral("alerts-stopped %1").arg(flag(system.getAlertManager()->isStopped())));
+        say(QStringLiteral("smtp-stopped %1")
+                .arg(flag(system.getSMTPManager()->areControllersStopped())));
+        say(QStringLiteral("smtp-test-stopped %1")
+                .arg(flag(system.getSMTPTestController()->isStopped())));
+        say(QStringLiteral("backup-stopped %1")
+                .arg(flag(system.getBackupController()->isStopped())));
+        say(QStringLiteral("splash-hidden %1").arg(flag(!system.getSplashScreen()->isVisible())));
+        say(QStringLiteral("main-window-hidden %1")
+                .arg(flag(!system.getSystemViewController()->getView()->isVisible())));
+        say(QStringLiteral("manual-acquisition %1")
+                .arg(flag(system.getSystemConfig().getManualAcquisitionOn())));
+    };
+    return runProgram(argc, argv, hooks);
+}
+
+QStringList logEntries()
+{
+    QFile file(getDataFolderFilePath(QStringLiteral("log.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList messages;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String(": ")))
+            messages.append(line.mid(2));
+    }
+    return messages;
+}
+
+} // namespace
+
+class TestSystemRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runsAndClosesInOrder_data();
+    void runsAndClosesInOrder();
+};
+
+void TestSystemRun::runsAndClosesInOrder_data()
+{
+    QTest::addColumn<QString>("scenario");
+    QTest::addColumn<bool>("autoStart");
+
+    QTest::newRow("run a while") << "run" << true;
+    QTest::newRow("run without auto start") << "run" << false;
+    QTest::newRow("quit at once") << "quit-at-once" << true;
+}
+
+void TestSystemRun::runsAndClosesInOrder()
+{
+    QFETCH(QString, scenario);
+    QFETCH(bool, autoStart);
+
+    // A fresh start empties what an earlier run left.
+    QVERIFY(createDataFolder());
+    {
+        QFile stale(getDataFolderFilePath(QStringLiteral("log.txt")));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("stale entry\n");
+    }
+    SystemConfig config;
+    config.setAutoStartLogging(autoStart);
+    config.setManualAcquisitionOn(true);
+    QCOMPARE(saveSystemConfigToFile(config, QStringLiteral("_config.xml")), 0);
+
+    const KivTest::ChildResult child = KivTest::runChild(scenario, 45000);
+    QVERIFY2(child.finished, child.err.constData());
+    QCOMPARE(child.exitStatus, QProcess::NormalExit);
+    QCOMPARE(child.exitCode, 0);
+
+    const QStringList report = QString::fromUtf8(child.out).split(QLatin1Char('\n'));
+    QStringList expected{"closing-dialog-hidden 1", "controller-state 3",  "controller-finished 1",
+                         "network-finished 1",      "janitor-finished 1",  "alerts-stopped 1",
+                         "smtp-stopped 1",          "smtp-test-stopped 1", "backup-stopped 1",
+                         "splash-hidden 1",         "main-window-hidden 1"};
+    expected << QStringLiteral("manual-acquisition %1").arg(autoStart ? 1 : 0);
+    if (scenario == QLatin1String("run"))
+        expected << "main-window-shown 1"
+                 << "splash-hidden-after-start 1"
+                 << "status-timer 1"
+                 << "about-shows-splash 1";
+    for (const QString &line : expected)
+        QVERIFY2(report.contains(line), qPrintable(line + QStringLiteral(" missing in:\n") +
+                                                   QString::fromUtf8(child.out)));
+
+    const QStringList log = logEntries();
+    QVERIFY(!log.contains(QStringLiteral("stale entry")));
+    const QStringList order{"Set LogLevel to 4",
+                            KivConstants::buildString(),
+                            "InstrumentManager initialized",
+                            "GUI initialized",
+                            "InstrumentManager async unpause",
+                            "SystemController initialization complete",
+                            "SystemController loop running",
+                            "SystemController loop ended"};
+    int at = -1;
+    for (const QString &line : order) {
+        const int found = log.indexOf(line, at + 1);
+        QVERIFY2(found > at, qPrintable(line + QStringLiteral(" not in order in:\n") +
+                                        log.join(QLatin1Char('\n'))));
+        at = found;
+    }
+    QCOMPARE(log.first(), QStringLiteral("Set LogLevel to 4"));
+    QVERIFY(!log.contains(QStringLiteral("CRITICAL INIT FAILURE")));
+}
+
+KIV_TEST_MAIN_WITH(TestSystemRun, QApplication, childRunner)
+#include "tst_systemrun.moc"
