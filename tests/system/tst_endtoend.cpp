@@ -164,7 +164,8 @@ void EndToEndTest::startProgram()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KIV_CHILD_SCENARIO"), QStringLiteral("program"));
     m_program->setProcessEnvironment(env);
-    m_program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The program's log lines stay in the pipe; failure() shows the log file.
+    m_program->setProcessChannelMode(QProcess::MergedChannels);
     m_program->start(QCoreApplication::applicationFilePath(), QStringList());
     QVERIFY(m_program->waitForStarted(10000));
 }
