@@ -18,6 +18,7 @@
 #include <InstrumentManager.h>
 #include <KivUtils.h>
 #include <NUVNetworkAccessManager.h>
+#include <ORQLogging.h>
 #include <RemoveAudiogroupCommandParameter.h>
 #include <ReplyHijackPermissionCommandParameter.h>
 #include <StartGenerateManualReportCommandParameter.h>
@@ -164,6 +165,7 @@ private slots:
     void startupHonoursAutoStart();
     void commandsWaitForStartupAndCloseEnds();
     void quitDuringStartupClosesAtOnce();
+    void failedStartupEndsTheLoop();
 };
 
 void TestSystemFront::postingReachesTheController_data()
@@ -434,6 +436,39 @@ void TestSystemFront::quitDuringStartupClosesAtOnce()
     QVERIFY(recorder.seen().isEmpty());
     QCOMPARE(controller.queuedCount(), 0);
     QCOMPARE(controller.getState(), int(SystemController::StateFinished));
+}
+
+void TestSystemFront::failedStartupEndsTheLoop()
+{
+    QVERIFY(createDataFolder());
+    const QString logPath = getDataFolderFilePath(QStringLiteral("log.txt"));
+    static ORQ::CORQExeLogging logging(logPath.toLocal8Bit().constData());
+    ORQ::setLogLevel(4);
+
+    // Without a front nothing can be built.
+    QVERIFY(!ASystem::instance());
+    SystemController controller(nullptr);
+    Recorder recorder;
+    controller.setCommandInterceptor(recorder.interceptor());
+    QCOMPARE(controller.enqueue(new Command(20)), 0);
+    QSignalSpy finished(&controller, &QThread::finished);
+    controller.startThread();
+    QVERIFY(finished.wait(5000));
+
+    QVERIFY(controller.getInitResult() != 0);
+    QCOMPARE(controller.getState(), int(SystemController::StateFinished));
+    QVERIFY(recorder.seen().isEmpty());
+    QCOMPARE(controller.queuedCount(), 0);
+
+    QFile file(logPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(file.readAll());
+    const int failure = log.indexOf(QLatin1String("FATAL:\n"));
+    QVERIFY(failure >= 0);
+    QVERIFY(log.indexOf(QLatin1String(": CRITICAL INIT FAILURE\n"), failure) > failure);
+    QVERIFY(log.indexOf(QLatin1String(": SystemController loop ended\n")) >
+            log.indexOf(QLatin1String("CRITICAL INIT FAILURE")));
+    QVERIFY(!log.contains(QLatin1String("SystemController initialization complete")));
 }
 
 KIV_TEST_MAIN(TestSystemFront, QApplication)
