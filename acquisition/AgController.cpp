@@ -188,15 +188,25 @@ void AgController::workingCycle()
         KIV_LOG(2, "Exception when handling commands in AgController[%s][%s]: %s\n",
                 instrumentName(), sourceName(), e.what());
     }
-    const SystemConfig systemConfig = currentSystemConfig();
-    m_importManager->process(systemConfig.getCheckIAtProgramEndOnly(), &m_instrumentConfig,
-                            &m_agConfig, &m_dataModel, &m_violations);
+    refreshCycleSettings();
+    m_importManager->process(m_checkIAtProgramEndOnly, &m_instrumentConfig, &m_agConfig,
+                             &m_dataModel, &m_violations);
     exportStep();
     m_reportTasks->processFront(&m_dataModel);
     m_activeProgram.setAgConfig(m_agConfig);
     m_activeProgram.processNextChunk(&m_dataModel);
     if (!m_agConfig.getImported() && !m_exportManager->isStarted())
-        backupCheck(systemConfig.getBackupCheckTimeout());
+        backupCheck();
+}
+
+void AgController::refreshCycleSettings()
+{
+    if (m_settingsAge.isValid() && m_settingsAge.elapsed() < 250)
+        return;
+    const SystemConfig systemConfig = currentSystemConfig();
+    m_checkIAtProgramEndOnly = systemConfig.getCheckIAtProgramEndOnly();
+    m_backupCheckTimeoutMs = systemConfig.getBackupCheckTimeout();
+    m_settingsAge.start();
 }
 
 int AgController::handleCommand(Command *command)
@@ -553,9 +563,9 @@ void AgController::exportStep()
     m_exportManager->process(0, &m_dataModel);
 }
 
-void AgController::backupCheck(int backupCheckTimeoutMs)
+void AgController::backupCheck()
 {
-    if (m_backupTimer.elapsed() < backupCheckTimeoutMs || m_reportTasks->hasTasks())
+    if (m_backupTimer.elapsed() < m_backupCheckTimeoutMs || m_reportTasks->hasTasks())
         return;
     int code = 0;
     const qint64 oldest = m_dataModel.getMinTimestamp(0, &code);

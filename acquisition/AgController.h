@@ -82,10 +82,11 @@ protected:
     QString commandQueueName() const override;
 
 private:
+    void refreshCycleSettings();
     void enterStop();
     void workingCycle();
     void exportStep();
-    void backupCheck(int backupCheckTimeoutMs);
+    void backupCheck();
     void deleteImportedDb();
 
     int onRequestTimestamp(Command *command);
@@ -121,4 +122,9 @@ private:
     std::unique_ptr<ADBExportManager> m_exportManager;
     // Monotonic: setting the wall clock back must not hold the backups off.
     QElapsedTimer m_backupTimer;
+    // What the cycle reads of the configuration, read again every 250 ms: a copy of the
+    // whole configuration every 10 ms in every audiogroup would cost more than the rest.
+    QElapsedTimer m_settingsAge;
+    bool m_checkIAtProgramEndOnly = true;
+    int m_backupCheckTimeoutMs = 600000;
 };

@@ -267,12 +267,23 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
     lastRequestTime = nowMs();
 }
 
+int Device::acquisitionTimeoutMs(bool fresh)
+{
+    if (fresh || elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
+        ASystem *system = ASystem::instance();
+        m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
+                                        : SystemConfig().getAcquisitionTimeout();
+        m_acquisitionTimeoutReadAt = nowMs();
+    }
+    return m_acquisitionTimeoutMs;
+}
+
 void Device::pollData()
 {
-    ASystem *system = ASystem::instance();
-    const int acquisitionTimeout = system ? system->getSystemConfig().getAcquisitionTimeout()
-                                          : SystemConfig().getAcquisitionTimeout();
-    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeout))
+    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(false)))
+        return;
+    // About to go: decide on the configuration as it is now.
+    if (!elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(true)))
         return;
     m_agManager.sync();
     if (m_agManager.hasReadyAudioGroups()) {

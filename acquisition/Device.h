@@ -28,6 +28,8 @@ public:
     static constexpr int kRequestIdWrap = 200000;
     static constexpr qint64 kLoginPacingMs = 1000;
     static constexpr qint64 kTimestampPacingMs = 100;
+    // How long a read acquisition interval is used before the configuration is read again.
+    static constexpr qint64 kSettingsRefreshMs = 250;
 
     Device();
     virtual ~Device();
@@ -90,6 +92,7 @@ private:
     void pollData();
     void requestTimestamps();
     bool elapsed(qint64 last, qint64 intervalMs) const;
+    int acquisitionTimeoutMs(bool fresh);
 
     void handleLoginResponse(const QString &body);
     void handleGetConfigResponse(const QString &body);
@@ -113,6 +116,10 @@ private:
     qint64 m_lastDataRequestTime = kNever;
     qint64 m_lastLoginRequestTime = kNever;
     qint64 m_lastConfigRequestTime = kNever;
+    // The configuration's AcquisitionTimeout and when it was read: a copy of the whole
+    // configuration on every 10 ms step would cost more than all the rest.
+    int m_acquisitionTimeoutMs = 2000;
+    qint64 m_acquisitionTimeoutReadAt = kNever;
     AcquisitionAgManager m_agManager;
     QMap<QString, qint64> m_timestampRequestTimes;
     bool m_acquisitionFlag = false;

@@ -45,9 +45,10 @@ QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const Q
                                          const PostedHook &onPosted)
 {
     QMutexLocker lock(&m_mutex);
-    if (m_stopping || m_stopped)
+    // Before the loop runs (or after it ended) nobody would ever take the job.
+    if (m_stopping || m_stopped || !m_manager)
         return nullptr;
-    if (m_thread && QThread::currentThread() == m_thread) {
+    if (QThread::currentThread() == m_thread) {
         // A blocking hand-over to one's own thread would never return.
         QNetworkAccessManager *manager = m_manager;
         lock.unlock();
@@ -83,9 +84,7 @@ void NetworkLink::releaseReply(QNetworkReply *reply)
 
 void NetworkLink::schedule()
 {
-    // Under m_mutex. Before the loop runs the jobs wait for attach().
-    if (!m_manager)
-        return;
+    // Under m_mutex, with the manager attached.
     std::weak_ptr<NetworkLink> weak = weak_from_this();
     QMetaObject::invokeMethod(
         m_manager,
@@ -103,8 +102,6 @@ bool NetworkLink::attach(QNetworkAccessManager *manager, QThread *thread)
         return false;
     m_manager = manager;
     m_thread = thread;
-    if (!m_jobs.isEmpty())
-        schedule();
     return true;
 }
 

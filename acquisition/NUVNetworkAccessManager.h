@@ -30,8 +30,9 @@ public:
     NetworkLink(const NetworkLink &) = delete;
     NetworkLink &operator=(const NetworkLink &) = delete;
 
-    // Posts on the network thread and waits until the post has been made. Null once the
-    // thread was told to stop (also for a caller that was waiting at that moment).
+    // Posts on the network thread and waits until the post has been made. Null while the
+    // thread's loop does not run: before it started, once it was told to stop (also for a
+    // caller that was waiting at that moment).
     QNetworkReply *postBlocking(const QNetworkRequest &request, const QByteArray &body,
                                 const PostedHook &onPosted = PostedHook());
     // Disconnects, aborts and deletes the reply on the network thread; any thread. Nothing

@@ -234,6 +234,9 @@ void TransportTest::stoppedThreadRefusesPosts()
     QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:1/login")));
     QCOMPARE(m_network->postBlocking(request, QByteArray()), nullptr);
     QCOMPARE(m_system->instrumentReplyCount(), 0);
+    // Nor does a thread that never ran keep a caller waiting.
+    NUVNetworkAccessManager neverStarted;
+    QCOMPARE(neverStarted.postBlocking(request, QByteArray()), nullptr);
 }
 
 KIV_TEST_MAIN(TransportTest, QCoreApplication)
