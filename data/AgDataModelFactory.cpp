@@ -1,16 +1,12 @@
 #include "AgDataModelFactory.h"
 
-#include "AgDataModel.h"
+#include "SQLiteAgDataModel.h"
 
-// Stand-in until the SQLite store lands: no type has an implementation yet.
 AgDataModel *createAgDataModel(int modelType, const InstrumentConfig &instrumentConfig,
                                const AgConfig &agConfig, bool levelZeroOnly,
                                const QString &targetPath)
 {
-    Q_UNUSED(modelType)
-    Q_UNUSED(instrumentConfig)
-    Q_UNUSED(agConfig)
-    Q_UNUSED(levelZeroOnly)
-    Q_UNUSED(targetPath)
+    if (modelType == 0)
+        return new SQLiteAgDataModel(instrumentConfig, agConfig, levelZeroOnly, targetPath);
     return nullptr;
 }

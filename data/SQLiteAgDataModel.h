@@ -1,0 +1,133 @@
+#pragma once
+
+#include "AgDataModel.h"
+#include "KivTypes.h"
+#include "SQLiteDatabaseManager.h"
+
+#include <array>
+#include <deque>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Result codes of the sample-batch insert path besides 0 and -1.
+constexpr int kStoreGapCode = 0x50100001;    // stored, but more than 500 ms after the newest
+constexpr int kStoreFailedCode = 0x50100002; // nothing stored
+constexpr qint64 kStoreMaxGapMs = 500;
+
+// The audiogroup store over one SQLite file: sixteen zoom-level tables (level 0 only for an
+// export target), the events, the saved configurations and the Version row.
+//
+// The audiogroup's own file runs in WAL mode with synchronous NORMAL: a commit is durable
+// against the process being killed at any moment, readers on other connections (the table
+// view) never block the writer, and a commit costs no fsync. Power loss may drop the last
+// commits (never the file's integrity); the meters deliver them again from the newest stored
+// timestamp.
+class SQLiteAgDataModel : public AgDataModel
+{
+public:
+    SQLiteAgDataModel(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig,
+                      bool levelZeroOnly, const QString &targetPath);
+    ~SQLiteAgDataModel() override;
+
+    void closeDatabase() override;
+    void storeData(AgDataVector *batch, bool deriveEvents, int *err) override;
+    void storeEvents(const std::vector<AgEvent> &events, int *err) override;
+    void storeConfig(const AgDbConfig &row, int *err) override;
+    void storeVersion(int *err) override;
+    void backupProgramData(const std::vector<Program> &programs, int *err) override;
+    int buildZoomLevels(const std::vector<AgData> &samples,
+                        QMap<int, std::vector<AgData>> *out) override;
+    int storeProgramEvents(std::vector<AgData> *samples, std::vector<AgEvent> *out) override;
+    int storeZoomLevel(int level, qint64 from, qint64 to, std::vector<AgData> *out) override;
+    qint64 readMaxTimestamp(int level, int *err, bool fromCache) override;
+    qint64 readMinTimestamp(int level, int *err, bool fromCache) override;
+    std::vector<AgEvent> readEvents(qint64 from, qint64 to, int *err, bool fromCache) override;
+    std::vector<AgEvent> readAllEvents(int *err, bool fromCache) override;
+    AgData readLastData(int level, int *err) override;
+    std::vector<AgData> readRecentData(int level, int *err, bool fromCache) override;
+    AgDataVector *readData(int level, qint64 from, qint64 to, int *err) override;
+    AgDbConfig readLatestConfig(int *err) override;
+    Program readProgram(int mode, qint64 time, int *err) override;
+    std::vector<Program> readPrograms(int *err) override;
+    int readCount(int level, int *err) override;
+    int readVersionCount(int *err) override;
+    int openDatabase() override;
+    int checkDatabase() override;
+    int applyConfigs(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig) override;
+
+    // The file this model uses (or would use) now.
+    QString getFileName() const { return m_manager.getFileName(); }
+
+private:
+    using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
+
+    // The windows of a level that a batch spanning [from, to] completes: the one after the
+    // level's newest row when the batch begins later (next, 0 when none), then the aligned
+    // windows of [alignedStart, alignedEnd).
+    struct ZoomWindows
+    {
+        int level = 0;
+        qint64 width = 0;
+        qint64 lastRow = 0;
+        qint64 next = 0;
+        qint64 alignedStart = 0;
+        qint64 alignedEnd = 0;
+        bool isEmpty() const { return next <= 0 && alignedEnd <= alignedStart; }
+    };
+
+    sqlite3 *db() const { return m_manager.getHandle(); }
+    int exec(const QString &sql);
+    int prepare(const QString &sql, sqlite3_stmt **statement);
+    void prepareStatements();
+    void finalizeStatements();
+    void releaseConnection();
+    int checkSchema();
+    void configureJournal();
+    void ensureVersionRow();
+    void logOpenFailure(int code, const QString &what);
+    void rollback();
+    bool commit();
+
+    // Writes the rows newer than bound (all rows after 0 when bound is 0 or less); each written
+    // row, as stored, is appended to written. 0, -1 or the failed step's code.
+    int insertSampleRows(sqlite3_stmt *statement, std::vector<AgData>::const_iterator first,
+                         std::vector<AgData>::const_iterator last, qint64 bound,
+                         std::vector<AgData> *written);
+    int insertEventRow(const AgEvent &event, std::vector<AgEvent> *written);
+    // Level-0 rows of [from, to] appended to rows; 0 or -1.
+    int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);
+    AgData toSample(sqlite3_stmt *statement) const;
+    int zoomWindows(int level, qint64 from, qint64 to, ZoomWindows *windows);
+    // The level-0 rows that the windows need, in one ascending list: rows up to lastStored
+    // from the file (or the recent rows), newer ones from the batch being stored.
+    int readWindowRows(const std::vector<ZoomWindows> &windows,
+                       const std::vector<AgData> &batchRows, qint64 lastStored,
+                       std::vector<AgData> *rows);
+    int appendCommittedRows(qint64 from, qint64 to, qint64 lastStored, std::vector<AgData> *rows);
+    void rememberRows(const std::vector<AgData> &batchRows, qint64 lastStored);
+    void forgetRows();
+    // Whether each row violates a threshold, judged once for all levels.
+    std::vector<char> violations(const std::vector<AgData> &rows) const;
+    int writeZoomLevel(const ZoomWindows &windows, const std::vector<AgData> &levelZero,
+                       const std::vector<char> &violating, std::vector<AgData> *out);
+
+    std::array<LevelStatements, 6> m_levelStatements{};
+    sqlite3_stmt *m_insertEvent = nullptr;
+    sqlite3_stmt *m_deleteEvents = nullptr;
+    sqlite3_stmt *m_selectAllEvents = nullptr;
+    sqlite3_stmt *m_selectEventsRange = nullptr;
+    sqlite3_stmt *m_insertConfig = nullptr;
+    sqlite3_stmt *m_selectLatestConfig = nullptr;
+    sqlite3_stmt *m_insertVersion = nullptr;
+    sqlite3_stmt *m_selectVersionCount = nullptr;
+    SQLiteDatabaseManager m_manager;
+    // Committed level-0 rows of the newest stretch: every row of the file with a timestamp from
+    // m_recentRowsFrom up to the newest, so a completing zoom window (up to 506 s) does not read
+    // its rows back at every batch. Whatever deletes level-0 rows must call forgetRows().
+    std::deque<AgData> m_recentRows;
+    qint64 m_recentRowsFrom = 0;
+    bool m_recentRowsValid = false;
+    // The last open failure that was logged, so a file that stays broken is logged once.
+    int m_loggedOpenFailure = 0;
+};

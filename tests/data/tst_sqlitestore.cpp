@@ -1,0 +1,674 @@
+#include <AAgDataModel.h>
+#include <AgConfig.h>
+#include <AgDataVector.h>
+#include <InstrumentConfig.h>
+#include <KivConstants.h>
+#include <KivTest.h>
+#include <KivUtils.h>
+#include <ORQLogging.h>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kT0 = 1700000000000;
+constexpr int kGap = 0x50100001;
+constexpr int kFailed = 0x50100002;
+
+const InstrumentConfig &instrument()
+{
+    static const InstrumentConfig config(QStringLiteral("Studio 1"));
+    return config;
+}
+
+// Only a momentary value above -5 violates (the other values of the samples stay at 0 and below).
+AgConfig agConfig()
+{
+    AgConfig config(QStringLiteral("Main"));
+    config.setMUpperThreshold(-5.0);
+    return config;
+}
+
+QString ownFile()
+{
+    return getAgDbFilePath(instrument().getName(), QStringLiteral("Main"));
+}
+
+void removeDb(const QString &path)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+AgData sample(qint64 t, qint64 programId = 1, qint64 events = 0, double m400 = -23.0)
+{
+    AgData s(QStringLiteral("Main"));
+    s.setEmpty(false);
+    s.setTimestamp(t);
+    s.setProgramId(programId);
+    s.setEvents(events);
+    s.setM400ms(m400);
+    return s;
+}
+
+std::unique_ptr<AAgDataModel> openStore(bool levelZeroOnly = false, const QString &path = QString())
+{
+    auto model = std::make_unique<AAgDataModel>();
+    model->init(0, instrument(), agConfig(), levelZeroOnly, path);
+    return model;
+}
+
+int insert(AAgDataModel &model, const std::vector<AgData> &samples)
+{
+    AgDataVector batch(QStringLiteral("Main"), 0);
+    for (const AgData &s : samples)
+        batch.append(s);
+    int err = 12345;
+    model.insertData(&batch, true, &err);
+    return err;
+}
+
+// A level table as the file shows its creation.
+QString levelTable(int level)
+{
+    return QStringLiteral("CREATE TABLE AgDataZoomLevel%1 (timestamp INTEGER primary key, timecode "
+                          "INTEGER, programId INTEGER, TP FLOAT, TPMax FLOAT, M100ms FLOAT, M400ms "
+                          "FLOAT, MMax FLOAT, S FLOAT, SMax FLOAT, I FLOAT, LRA FLOAT, Events "
+                          "INTEGER, Flags INTEGER)")
+        .arg(level);
+}
+
+// A second connection on the file, as the table view and the tools see it.
+class DbFile
+{
+public:
+    explicit DbFile(const QString &path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
+    ~DbFile() { sqlite3_close_v2(m_db); }
+    sqlite3 *handle() const { return m_db; }
+    QStringList column(const QString &sql) const
+    {
+        QStringList values;
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
+            return {QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(m_db))};
+        while (sqlite3_step(st) == SQLITE_ROW)
+            values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        return values;
+    }
+    QString value(const QString &sql) const { return column(sql).value(0); }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+QList<qint64> levelTimestamps(const QString &path, int level)
+{
+    QList<qint64> timestamps;
+    for (const QString &t :
+         DbFile(path).column(QStringLiteral("SELECT timestamp FROM %1 ORDER BY timestamp")
+                                 .arg(agDataZoomLevelTableName(level))))
+        timestamps << t.toLongLong() - kT0;
+    return timestamps;
+}
+
+// "0/5 100/5:4" : samples at kT0 + t with program 5, the second with event word 4.
+std::vector<AgData> parseBatch(const QString &text)
+{
+    std::vector<AgData> samples;
+    for (const QString &item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QRegExp(QStringLiteral("[/:]")));
+        samples.push_back(sample(kT0 + parts[0].toLongLong(), parts[1].toLongLong(), 0));
+        if (parts.size() > 2)
+            samples.back().setEvents(parts[2].toLongLong());
+    }
+    return samples;
+}
+
+QString logText()
+{
+    QFile file(getDataFolderFilePath(QStringLiteral("log.txt")));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+// Child: stores 2 s batches of the own file for ever and acknowledges each stored one.
+int childMain(const QString &scenario, int, char **)
+{
+    if (scenario != QLatin1String("writer"))
+        return 2;
+    std::unique_ptr<AAgDataModel> model = openStore();
+    int err = 0;
+    qint64 next = model->getMaxTimestamp(0, &err);
+    if (err != 0)
+        return 3;
+    next = next > 0 ? next + 100 : kT0;
+    for (int n = 0;; ++n) {
+        std::vector<AgData> samples;
+        for (int i = 0; i < 20; ++i)
+            samples.push_back(sample(next + i * 100, next / 3700000, 0, -20.0 - i));
+        const int code = insert(*model, samples);
+        if (code == 0 || code == kGap) {
+            const QByteArray line =
+                QByteArray::number(next) + ' ' + QByteArray::number(next + 1900) + '\n';
+            if (::write(1, line.constData(), size_t(line.size())) != line.size())
+                return 4;
+        }
+        next += 2000;
+    }
+}
+
+} // namespace
+
+class TestSqliteStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(getDataFolderPath()));
+        static ORQ::CORQExeLogging logging(
+            getDataFolderFilePath(QStringLiteral("log.txt")).toLocal8Bit().constData());
+        ORQ::setLogLevel(4);
+    }
+
+    void init() { removeDb(ownFile()); }
+
+    void fileKinds_data()
+    {
+        QTest::addColumn<bool>("levelZeroOnly");
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<QString>("journal");
+        QTest::addColumn<int>("whileReading");
+        QTest::newRow("audiogroup file") << false << 16 << "wal" << 0;
+        QTest::newRow("export file") << true << 1 << "delete" << kFailed;
+    }
+
+    void fileKinds()
+    {
+        QFETCH(bool, levelZeroOnly);
+        QFETCH(int, levels);
+        QFETCH(QString, journal);
+        QFETCH(int, whileReading);
+        QTemporaryDir dir;
+        const QString path = levelZeroOnly ? dir.filePath(QStringLiteral("export.db")) : ownFile();
+        openStore(levelZeroOnly, path)->close();
+        std::unique_ptr<AAgDataModel> model = openStore(levelZeroOnly, path);
+        int err = -7;
+        QCOMPARE(model->getMaxTimestamp(0, &err), qint64(0));
+        QCOMPARE(err, 0);
+
+        DbFile file(path);
+        QStringList expected;
+        for (int level = 0; level < levels; ++level)
+            expected << levelTable(level);
+        expected << QStringLiteral("CREATE TABLE events (timestamp INTEGER primary key, "
+                                   "startPgmTimestamp INTEGER, timecode INTEGER, programId "
+                                   "INTEGER, Events INTEGER, Flags INTEGER)")
+                 << QStringLiteral("CREATE TABLE config (timestamp INTEGER primary key, "
+                                   "instrumentName TEXT, agSourceName TEXT, rawXml TEXT)")
+                 << QStringLiteral("CREATE TABLE Version (dbVersion TEXT primary key, creator "
+                                   "TEXT, creatorVersion TEXT)");
+        // Tables only: no index besides the primary keys.
+        QStringList tables = file.column(QStringLiteral(
+            "SELECT sql FROM sqlite_master WHERE name NOT LIKE 'sqlite_autoindex%'"));
+        tables.sort();
+        expected.sort();
+        QCOMPARE(tables, expected);
+        // Opened twice, one Version row.
+        QCOMPARE(file.column(QStringLiteral(
+                     "SELECT dbVersion || '|' || creator || '|' || creatorVersion FROM Version")),
+                 QStringList{QStringLiteral("1.0|KIV|") + KivConstants::buildString()});
+        QCOMPARE(file.value(QStringLiteral("PRAGMA journal_mode")), journal);
+        QCOMPARE(file.value(QStringLiteral("PRAGMA encoding")), QStringLiteral("UTF-8"));
+
+        // A reader in the middle of a query, as the table view may be: it never blocks the WAL
+        // file; the export file's commit fails and leaves no transaction open behind it.
+        QCOMPARE(insert(*model, {sample(kT0), sample(kT0 + 100)}), 0);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(file.handle(), "SELECT timestamp FROM AgDataZoomLevel0", -1, &st,
+                           nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        QCOMPARE(insert(*model, {sample(kT0 + 200)}), whileReading);
+        sqlite3_finalize(st);
+        if (whileReading != 0)
+            QCOMPARE(insert(*model, {sample(kT0 + 200)}), 0);
+        QCOMPARE(levelTimestamps(path, 0), (QList<qint64>{0, 100, 200}));
+        QCOMPARE(model->getMaxTimestamp(0, &err), kT0 + 200);
+    }
+
+    void insertPath_data()
+    {
+        QTest::addColumn<QList<qint64>>("stored");
+        QTest::addColumn<QList<qint64>>("batch");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QList<qint64>>("after");
+        using L = QList<qint64>;
+        QTest::newRow("empty file") << L{} << L{0, 100, 200} << 0 << L{0, 100, 200};
+        QTest::newRow("continues") << L{0, 100} << L{200, 300} << 0 << L{0, 100, 200, 300};
+        QTest::newRow("500 ms later") << L{0} << L{500} << 0 << L{0, 500};
+        QTest::newRow("501 ms later") << L{0} << L{501, 601} << kGap << L{0, 501, 601};
+        QTest::newRow("overlapping") << L{0, 100} << L{100, 200} << 0 << L{0, 100, 200};
+        QTest::newRow("nothing new") << L{0, 100} << L{0, 100} << kFailed << L{0, 100};
+        QTest::newRow("older only") << L{1000} << L{0, 500} << kFailed << L{1000};
+        QTest::newRow("out of order") << L{} << L{300, 100, 200} << 0 << L{100, 200, 300};
+        QTest::newRow("same batch is no bound") << L{0} << L{300, 200} << 0 << L{0, 200, 300};
+        QTest::newRow("not after the epoch") << L{} << L{-kT0, -kT0 - 5} << kFailed << L{};
+        QTest::newRow("empty batch") << L{0} << L{} << 0 << L{0};
+    }
+
+    void insertPath()
+    {
+        QFETCH(QList<qint64>, stored);
+        QFETCH(QList<qint64>, batch);
+        QFETCH(int, code);
+        QFETCH(QList<qint64>, after);
+        std::unique_ptr<AAgDataModel> model = openStore();
+        std::vector<AgData> first;
+        for (qint64 t : stored)
+            first.push_back(sample(kT0 + t, 1, 0, -30.0));
+        if (!first.empty())
+            QCOMPARE(insert(*model, first), 0);
+        std::vector<AgData> second;
+        for (qint64 t : batch)
+            second.push_back(sample(kT0 + t, 1, 0, -10.0));
+        QCOMPARE(insert(*model, second), code);
+        QCOMPARE(levelTimestamps(ownFile(), 0), after);
+        // Stored rows are never rewritten by a later batch; the cache follows the file.
+        const QStringList old = DbFile(ownFile()).column(QStringLiteral(
+            "SELECT timestamp - 1700000000000 FROM AgDataZoomLevel0 WHERE M400ms = -30"));
+        QCOMPARE(old.size(), stored.size());
+        int err = -7;
+        QCOMPARE(model->getMaxTimestamp(0, &err), after.isEmpty() ? 0 : kT0 + after.last());
+        QCOMPARE(err, 0);
+
+        err = 0;
+        model->insertData(nullptr, true, &err);
+        QCOMPARE(err, -1);
+    }
+
+    void failedStepStoresNothing()
+    {
+        std::unique_ptr<AAgDataModel> model = openStore();
+        QCOMPARE(insert(*model, {sample(kT0)}), 0);
+        // The events table vanishes under the store: the samples already written in the
+        // transaction go with the failed event step.
+        sqlite3_exec(DbFile(ownFile()).handle(), "DROP TABLE events", nullptr, nullptr, nullptr);
+        QCOMPARE(insert(*model, {sample(kT0 + 100), sample(kT0 + 200, 2)}), kFailed);
+        QCOMPARE(levelTimestamps(ownFile(), 0), QList<qint64>{0});
+        int err = -7;
+        QCOMPARE(model->getMaxTimestamp(0, &err), kT0);
+        QCOMPARE(model->getPrograms(&err).size(), size_t(1));
+    }
+
+    void programEvents_data()
+    {
+        QTest::addColumn<QString>("batches");
+        QTest::addColumn<QString>("rows");
+        // rows: timestamp@program start#programId=event word
+        QTest::newRow("first sample starts") << "0/5 100/5 200/5"
+                                             << "0@0#5=0";
+        QTest::newRow("start word kept") << "0/5:1 100/5"
+                                         << "0@0#5=1";
+        QTest::newRow("change stops the previous") << "0/5 100/5|200/6 300/6"
+                                                   << "0@0#5=0 100@0#5=2 200@200#6=0";
+        QTest::newRow("change inside a batch") << "0/5 100/5 200/6"
+                                               << "0@0#5=0 100@0#5=2 200@200#6=0";
+        QTest::newRow("reset has no stop") << "0/5 100/5|200/6:4"
+                                           << "0@0#5=0 100@0#5=0 200@200#6=4";
+        QTest::newRow("previous keeps its word") << "0/5 100/5:8|200/6"
+                                                 << "0@0#5=0 100@0#5=8 200@200#6=0";
+        QTest::newRow("words inside a program") << "0/5 100/5:4 200/5"
+                                                << "0@0#5=0 100@0#5=4";
+        QTest::newRow("out of order") << "200/6 0/5 100/5"
+                                      << "0@0#5=0 100@0#5=2 200@200#6=0";
+        QTest::newRow("back to an earlier id") << "0/5|100/6|200/5"
+                                               << "0@0#5=2 100@100#6=2 200@200#5=0";
+    }
+
+    void programEvents()
+    {
+        QFETCH(QString, batches);
+        QFETCH(QString, rows);
+        auto describe = [](const std::vector<Program> &programs) {
+            QStringList parts;
+            for (const Program &p : programs)
+                parts << QStringLiteral("%1:%2-%3")
+                             .arg(p.getProgramId())
+                             .arg(p.getStart() - kT0)
+                             .arg(p.getEnd() - kT0);
+            return parts.join(QLatin1Char(' '));
+        };
+        QString programs;
+        {
+            std::unique_ptr<AAgDataModel> model = openStore();
+            for (const QString &batch : batches.split(QLatin1Char('|')))
+                QCOMPARE(insert(*model, parseBatch(batch)), 0);
+            int err = -7;
+            programs = describe(model->getPrograms(&err));
+            QCOMPARE(err, 0);
+            QCOMPARE(model->getAllEvents(&err).size(), size_t(rows.count(QLatin1Char('@'))));
+            model->close();
+        }
+        QCOMPARE(DbFile(ownFile())
+                     .column(QStringLiteral("SELECT (timestamp - 1700000000000) || '@' || "
+                                            "(startPgmTimestamp - 1700000000000) || '#' || "
+                                            "programId || '=' || Events FROM events ORDER BY "
+                                            "timestamp"))
+                     .join(QLatin1Char(' ')),
+                 rows);
+        // A new model reads the same programs back from the file.
+        std::unique_ptr<AAgDataModel> reopened = openStore();
+        int err = -7;
+        QCOMPARE(describe(reopened->getPrograms(&err)), programs);
+    }
+
+    void zoomLevels_data()
+    {
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<int>("batchSize");
+        QTest::addColumn<int>("reopenEvery");
+        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0;
+        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0;
+        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30;
+        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101;
+        // Level 7's first window ends between the second and the third batch.
+        QTest::newRow("first window ends between batches") << qint64(1699999650000) << 20 << 0;
+    }
+
+    void zoomLevels()
+    {
+        QFETCH(qint64, first);
+        QFETCH(int, batchSize);
+        QFETCH(int, reopenEvery);
+        const int count = 16000;
+        const int loud = 9000; // the one sample that violates a threshold
+        auto m400 = [&](int i) { return i == loud ? 0.0 : -20.0 - (i % 997) / 10.0; };
+        std::unique_ptr<AAgDataModel> model = openStore();
+        for (int i = 0, batches = 0; i < count; i += batchSize, ++batches) {
+            if (reopenEvery && batches % reopenEvery == 0) {
+                model->close();
+                model = openStore();
+            }
+            std::vector<AgData> samples;
+            for (int k = i; k < std::min(count, i + batchSize); ++k)
+                samples.push_back(sample(first + k * 100, 1, 0, m400(k)));
+            const int code = insert(*model, samples);
+            QVERIFY(code == 0);
+        }
+        const qint64 last = first + (count - 1) * 100;
+        const qint64 widths[] = {117,   585,   1171,  2343,  3515,  4687,   5859,  7031,
+                                 14062, 21093, 42187, 63281, 84375, 168750, 506250};
+        DbFile file(ownFile());
+        for (int level = 1; level < 16; ++level) {
+            const qint64 w = widths[level - 1];
+            QCOMPARE(qint64(zoomLevelToSampleIntervalMs(level)), w);
+            QStringList expected;
+            // Only complete windows, from the one holding the first sample.
+            for (qint64 t = first / w * w; t + w <= last; t += w) {
+                const int firstInWindow = int(std::max<qint64>(0, (t - first + 99) / 100));
+                const bool hasLoud = first + loud * 100 >= t && first + loud * 100 < t + w;
+                expected << QStringLiteral("%1 %2").arg(t).arg(
+                    QString::number(hasLoud ? 0.0 : m400(firstInWindow), 'f', 1));
+            }
+            const QStringList rows = file.column(
+                QStringLiteral("SELECT timestamp || ' ' || printf('%.1f', M400ms) FROM %1 ORDER BY "
+                               "timestamp")
+                    .arg(agDataZoomLevelTableName(level)));
+            QCOMPARE(rows.size(), expected.size());
+            QCOMPARE(rows, expected);
+            int err = -7;
+            QCOMPARE(model->getMaxTimestamp(level, &err),
+                     expected.last().section(QLatin1Char(' '), 0, 0).toLongLong());
+        }
+    }
+
+    void zoomWindowsAfterGap()
+    {
+        const qint64 t0 = (kT0 / 117 + 1) * 117;
+        auto run = [](qint64 from, int count, double m400) {
+            std::vector<AgData> samples;
+            for (int i = 0; i < count; ++i)
+                samples.push_back(sample(from + i * 100, 1, 0, m400 - i));
+            return samples;
+        };
+        auto query = [](const QString &sql, qint64 a, qint64 b = 0) {
+            return DbFile(ownFile()).value(sql.arg(a).arg(b));
+        };
+        std::unique_ptr<AAgDataModel> model = openStore();
+        QCOMPARE(insert(*model, run(t0, 11, -20.0)), 0);
+        QCOMPARE(levelTimestamps(ownFile(), 1).last(), t0 + 7 * 117 - kT0);
+        // Four seconds later: the window after the level's last row, holding t0 + 1000, is
+        // built; the empty ones between are not looked at.
+        QCOMPARE(insert(*model, run(t0 + 5000, 6, -40.0)), kGap);
+        QCOMPARE(query(QStringLiteral("SELECT M400ms FROM AgDataZoomLevel1 WHERE timestamp = %1"),
+                       t0 + 8 * 117),
+                 QStringLiteral("-30.0"));
+        QCOMPARE(query(QStringLiteral("SELECT count(*) FROM AgDataZoomLevel1 WHERE timestamp > %1 "
+                                      "AND timestamp < %2"),
+                       t0 + 8 * 117, t0 + 5000 - 117),
+                 QStringLiteral("0"));
+        model->close();
+
+        // A level row ahead of the samples: windows at or before it are never written again.
+        const qint64 ahead = t0 + 60000;
+        sqlite3_exec(DbFile(ownFile()).handle(),
+                     qPrintable(QStringLiteral("INSERT INTO AgDataZoomLevel3 (timestamp, M400ms) "
+                                               "VALUES (%1, 99)")
+                                    .arg(ahead)),
+                     nullptr, nullptr, nullptr);
+        const QList<qint64> before = levelTimestamps(ownFile(), 3);
+        model = openStore();
+        QCOMPARE(insert(*model, run(t0 + 6000, 100, -20.0)), 0);
+        QCOMPARE(levelTimestamps(ownFile(), 3), before);
+        QCOMPARE(query(QStringLiteral("SELECT M400ms FROM AgDataZoomLevel3 WHERE timestamp = %1"),
+                       ahead),
+                 QStringLiteral("99.0"));
+        QVERIFY(levelTimestamps(ownFile(), 2).last() > t0 + 6000 - kT0);
+    }
+
+    void readsAndOddValues()
+    {
+        std::unique_ptr<AAgDataModel> model = openStore();
+        std::vector<AgData> samples = {sample(kT0), sample(kT0 + 100), sample(kT0 + 200)};
+        samples[1].setM400ms(std::nan(""));
+        samples[1].setTP(std::nan(""));
+        QCOMPARE(insert(*model, samples), 0);
+        DbFile file(ownFile());
+        QCOMPARE(file.value(QStringLiteral("SELECT typeof(M400ms) || ' ' || M400ms || ' ' || TP "
+                                           "FROM AgDataZoomLevel0 WHERE timestamp = %1")
+                                .arg(kT0 + 100)),
+                 QStringLiteral("real 0.0 0.0"));
+        int err = -7;
+        QCOMPARE(model->getLastData(0, &err).getM400ms(), -23.0);
+
+        struct Range
+        {
+            int level;
+            qint64 from, to;
+            int size; // -1: no vector
+        };
+        const qint64 min = std::numeric_limits<qint64>::min();
+        const qint64 max = std::numeric_limits<qint64>::max();
+        for (const Range &r : {Range{0, kT0, kT0 + 100, 2}, Range{0, kT0 + 200, kT0, 0},
+                               Range{0, min, max, 3}, Range{0, max, min, 0}, Range{5, min, max, 0},
+                               Range{16, kT0, kT0, -1}, Range{-1, kT0, kT0, -1}}) {
+            err = -7;
+            std::unique_ptr<AgDataVector> rows(model->getData(r.level, r.from, r.to, &err));
+            QCOMPARE(err, r.size < 0 ? -1 : 0);
+            QCOMPARE(rows ? rows->size() : -1, r.size);
+        }
+        std::unique_ptr<AgDataVector> rows(model->getData(0, kT0, kT0 + 200, &err));
+        QCOMPARE(rows->at(1).getM400ms(), 0.0);
+        QCOMPARE(rows->at(2).getSourceName(), QStringLiteral("Main"));
+        QCOMPARE(model->getMinTimestamp(7, &err), qint64(0));
+        QCOMPARE(model->getMinTimestamp(0, &err), kT0);
+
+        QTemporaryDir dir;
+        std::unique_ptr<AAgDataModel> exporter =
+            openStore(true, dir.filePath(QStringLiteral("export.db")));
+        QVERIFY(!exporter->getData(3, min, max, &err));
+        QCOMPARE(err, -1);
+    }
+
+    void configAndEventRows()
+    {
+        std::unique_ptr<AAgDataModel> model = openStore();
+        int err = -7;
+        const QString xml = QStringLiteral("<SystemConfig name=\"Studio ü\"/>");
+        for (const QString &text : {QStringLiteral("<old/>"), xml}) {
+            model->saveConfig(
+                AgDbConfig(0, QStringLiteral("Studio 1"), QStringLiteral("Main"), text), &err);
+            QCOMPARE(err, 0);
+        }
+        QCOMPARE(model->getLatestConfig(&err).getRawXml(), xml);
+        QCOMPARE(DbFile(ownFile()).value(QStringLiteral("SELECT count(*) FROM config")),
+                 QStringLiteral("1"));
+
+        model->insertEvents(
+            {AgEvent(7, kT0 + 10, kT0, 3, 1, 0), AgEvent(0, kT0 + 20, kT0, 3, 2, 9)}, &err);
+        QCOMPARE(err, 0);
+        QCOMPARE(model->getEvents(kT0 + 15, kT0 + 30, &err).size(), size_t(1));
+        QCOMPARE(DbFile(ownFile()).value(QStringLiteral("SELECT group_concat(timecode || ',' || "
+                                                        "Flags, ';') FROM events")),
+                 QStringLiteral("7,0;0,9"));
+    }
+
+    void foreignFiles_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text") << "text" << false << "not a readable SQLite database";
+        QTest::newRow("meter database")
+            << "CREATE TABLE Loudness (timestamp INTEGER, TP FLOAT); CREATE TABLE config (name "
+               "TEXT, config TEXT); INSERT INTO config VALUES ('a', 'b');"
+            << false << "not an audiogroup database (no table AgDataZoomLevel0)";
+        QTest::newRow("foreign columns")
+            << "CREATE TABLE AgDataZoomLevel0 (timestamp INTEGER, value FLOAT);" << false
+            << "table AgDataZoomLevel0 has the columns timestamp, value";
+        QTest::newRow("foreign events table")
+            << levelTable(0) + QStringLiteral("; CREATE TABLE events (id INTEGER);") << false
+            << "table events has the columns id";
+        // An empty file is a new database.
+        QTest::newRow("empty file") << QString() << true << QString();
+        QTest::newRow("older file without levels") << levelTable(0) << true << QString();
+    }
+
+    void foreignFiles()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, usable);
+        QFETCH(QString, message);
+        const QString path = ownFile();
+        if (setup == "text") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("Not a database at all.\n").repeated(300));
+        } else if (setup.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else {
+            DbFile file(path);
+            QCOMPARE(sqlite3_exec(file.handle(), qPrintable(setup), nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        }
+        const QByteArray hash = fileHash(path);
+        const int logged = logText().count(QStringLiteral("SQLiteAgDataModel[Studio 1][Main]"));
+
+        std::unique_ptr<AAgDataModel> model = openStore();
+        int err = -7;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QCOMPARE(model->getMaxTimestamp(0, &err),
+                     usable ? (attempt ? kT0 + attempt - 1 : 0) : qint64(-1));
+            QCOMPARE(err, usable ? 0 : -1);
+            QCOMPARE(insert(*model, {sample(kT0 + attempt)}), usable ? 0 : -1);
+        }
+        model.reset();
+        const QString log = logText();
+        if (usable) {
+            QCOMPARE(levelTimestamps(path, 0), (QList<qint64>{0, 1, 2}));
+            QCOMPARE(DbFile(path).value(QStringLiteral(
+                         "SELECT count(*) || ' ' || sum(name = 'Version') FROM sqlite_master")),
+                     QStringLiteral("20 1"));
+            return;
+        }
+        QCOMPARE(fileHash(path), hash);
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+        // Logged once with the store's name, not at every retry.
+        QCOMPARE(log.count(QStringLiteral("SQLiteAgDataModel[Studio 1][Main]")), logged + 1);
+        QVERIFY2(log.contains(message), qPrintable(log.right(400)));
+    }
+
+    void killedWriterLosesNothing()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        int rounds = 0;
+        int acknowledged = 0;
+        int killedWhileWriting = 0;
+        QRandomGenerator random(20240611);
+        while (rounds < 30 && clock.elapsed() < 12000) {
+            ++rounds;
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("KIV_CHILD_SCENARIO"), QStringLiteral("writer"));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), QStringList());
+            QVERIFY(child.waitForStarted(10000));
+            QVERIFY2(!child.waitForFinished(random.bounded(50, 500)),
+                     child.readAllStandardError().constData());
+            child.kill();
+            QVERIFY(child.waitForFinished(10000));
+
+            DbFile file(ownFile());
+            QCOMPARE(file.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+            const int before = acknowledged;
+            for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> span = line.split(' ');
+                if (span.size() != 2)
+                    continue;
+                ++acknowledged;
+                QCOMPARE(file.value(
+                             QStringLiteral("SELECT count(*) FROM AgDataZoomLevel0 WHERE "
+                                            "timestamp BETWEEN %1 AND %2")
+                                 .arg(QString::fromLatin1(span[0]), QString::fromLatin1(span[1]))),
+                         QStringLiteral("20"));
+            }
+            if (acknowledged > before)
+                ++killedWhileWriting;
+        }
+        qInfo("%d kills, %d while writing, %d acknowledged batches", rounds, killedWhileWriting,
+              acknowledged);
+        QVERIFY(killedWhileWriting * 3 >= rounds);
+        // The store carries on from what survived.
+        std::unique_ptr<AAgDataModel> model = openStore();
+        int err = -7;
+        const qint64 newest = model->getMaxTimestamp(0, &err);
+        QCOMPARE(err, 0);
+        QVERIFY(insert(*model, {sample(newest + 100)}) == 0);
+    }
+};
+
+KIV_TEST_MAIN_WITH(TestSqliteStore, QCoreApplication, childMain)
+#include "tst_sqlitestore.moc"
