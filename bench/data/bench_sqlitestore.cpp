@@ -256,6 +256,8 @@ void BM_BulkFullPath(benchmark::State &state)
             std::unique_ptr<AAgDataModel> model = openStore();
             state.ResumeTiming();
             fill(*model, 0, kBulkSamples, batchSize);
+            // Both routes end with every row in the database file (the last checkpoint).
+            model->close();
             state.PauseTiming();
         }
         state.ResumeTiming();
@@ -270,9 +272,11 @@ void BM_BulkRawLevelZero(benchmark::State &state)
         state.PauseTiming();
         {
             Folder folder;
-            RawFile raw(folder.path(QStringLiteral("raw.db")), kStorePragmas);
+            auto raw =
+                std::make_unique<RawFile>(folder.path(QStringLiteral("raw.db")), kStorePragmas);
             state.ResumeTiming();
-            raw.insertRows(0, kBulkSamples);
+            raw->insertRows(0, kBulkSamples);
+            raw.reset();
             state.PauseTiming();
         }
         state.ResumeTiming();

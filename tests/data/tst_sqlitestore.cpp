@@ -626,6 +626,7 @@ private slots:
         clock.start();
         int rounds = 0;
         int acknowledged = 0;
+        int killedWhileWriting = 0;
         QRandomGenerator random(20240611);
         while (rounds < 30 && clock.elapsed() < 12000) {
             ++rounds;
@@ -635,13 +636,14 @@ private slots:
             child.setProcessEnvironment(env);
             child.start(QCoreApplication::applicationFilePath(), QStringList());
             QVERIFY(child.waitForStarted(10000));
-            QVERIFY2(!child.waitForFinished(random.bounded(20, 400)),
+            QVERIFY2(!child.waitForFinished(random.bounded(50, 500)),
                      child.readAllStandardError().constData());
             child.kill();
             QVERIFY(child.waitForFinished(10000));
 
             DbFile file(ownFile());
             QCOMPARE(file.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+            const int before = acknowledged;
             for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
                 const QList<QByteArray> span = line.split(' ');
                 if (span.size() != 2)
@@ -653,9 +655,12 @@ private slots:
                                  .arg(QString::fromLatin1(span[0]), QString::fromLatin1(span[1]))),
                          QStringLiteral("20"));
             }
+            if (acknowledged > before)
+                ++killedWhileWriting;
         }
-        qInfo("%d kills, %d acknowledged batches", rounds, acknowledged);
-        QVERIFY(acknowledged > rounds);
+        qInfo("%d kills, %d while writing, %d acknowledged batches", rounds, killedWhileWriting,
+              acknowledged);
+        QVERIFY(killedWhileWriting * 3 >= rounds);
         // The store carries on from what survived.
         std::unique_ptr<AAgDataModel> model = openStore();
         int err = -7;
