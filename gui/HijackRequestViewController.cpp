@@ -25,8 +25,8 @@ int HijackRequestViewController::init()
             delete view;
             return -1;
         }
-        connect(this, &HijackRequestViewController::show, m_view,
-                &AHijackRequestView::onShowDialog, Qt::QueuedConnection);
+        connect(this, &HijackRequestViewController::show, m_view, &AHijackRequestView::onShowDialog,
+                Qt::QueuedConnection);
         connect(this, &HijackRequestViewController::hide, m_view, &AView::onHide,
                 Qt::QueuedConnection);
         connect(m_view, &AHijackRequestView::okButtonClick, this,

@@ -160,9 +160,8 @@ void ConfigController::requestChangeConfig(const InstrumentConfig &config)
 
 void ConfigController::requestSettings()
 {
-    queueOperation(Settings, [](int type, int id) {
-        return new SettingsConfigManagementOperation(type, id);
-    });
+    queueOperation(
+        Settings, [](int type, int id) { return new SettingsConfigManagementOperation(type, id); });
 }
 
 void ConfigController::requestStartManualAcquisition()

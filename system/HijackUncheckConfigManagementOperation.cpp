@@ -13,8 +13,8 @@ HijackUncheckConfigManagementOperation::HijackUncheckConfigManagementOperation(
 
 HijackUncheckConfigManagementOperation::~HijackUncheckConfigManagementOperation() = default;
 
-QStringList HijackUncheckConfigManagementOperation::loggingAudiogroups(
-    const InstrumentConfig &instrument)
+QStringList
+HijackUncheckConfigManagementOperation::loggingAudiogroups(const InstrumentConfig &instrument)
 {
     QStringList names;
     const QList<AgConfig> agConfigs = instrument.getAgConfigs();

@@ -66,6 +66,8 @@ void SettingsConfigManagementOperation::stepEditing()
     if (view)
         view->start();
     if (m_saveRequested) {
+        // Taken now, so that a Save that arrives while this one is handled is not lost.
+        m_saveRequested = false;
         if (view)
             view->showPleaseWait(QStringLiteral("Saving Settings..."));
         m_state = StateSaving;
@@ -117,9 +119,8 @@ void SettingsConfigManagementOperation::stepSaving()
 
 void SettingsConfigManagementOperation::backToEditing()
 {
+    // A Save or Cancel that arrived meanwhile stays for the next editing cycle.
     restart();
-    m_saveRequested = false;
-    m_cancelRequested = false;
     m_state = StateEditing;
 }
 
