@@ -38,9 +38,9 @@ public:
     AgConfig getAgConfig() const { return m_audioGroup.getAgConfig(); }
     InstrumentConfig getInstrumentConfig() const { return m_audioGroup.getInstrumentConfig(); }
 
-    void postSamples(const QString &instrumentName, AgDataVector *batch)
+    int postSamples(const QString &instrumentName, AgDataVector *batch)
     {
-        m_audioGroup.postSamples(instrumentName, batch);
+        return m_audioGroup.postSamples(instrumentName, batch);
     }
     int publishViolations() { return m_audioGroup.publishViolations(); }
     int resetViolationStatus() { return m_audioGroup.resetViolationStatus(); }

@@ -131,9 +131,9 @@ int AudioGroup::post(int type, CommandParameter *parameter)
     return m_controller.enqueue(command);
 }
 
-void AudioGroup::postSamples(const QString &instrumentName, AgDataVector *batch)
+int AudioGroup::postSamples(const QString &instrumentName, AgDataVector *batch)
 {
-    post(AgController::CmdSamplesReceived,
+    return post(AgController::CmdSamplesReceived,
          new AgDataReceivedCommandParameter(instrumentName, batch));
 }
 

@@ -56,7 +56,8 @@ public:
     InstrumentConfig getInstrumentConfig() const;
 
     // Posting; the int ones return the queue's result (0 queued, -1 refused).
-    void postSamples(const QString &instrumentName, AgDataVector *batch);
+    // A refused batch is freed.
+    int postSamples(const QString &instrumentName, AgDataVector *batch);
     int publishViolations();
     int resetViolationStatus();
     void requestTimestamp(const QString &instrumentName);

@@ -22,6 +22,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -267,9 +268,9 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
     lastRequestTime = nowMs();
 }
 
-int Device::acquisitionTimeoutMs(bool fresh)
+int Device::acquisitionTimeoutMs()
 {
-    if (fresh || elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
+    if (elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
         ASystem *system = ASystem::instance();
         m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
                                         : SystemConfig().getAcquisitionTimeout();
@@ -280,10 +281,7 @@ int Device::acquisitionTimeoutMs(bool fresh)
 
 void Device::pollData()
 {
-    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(false)))
-        return;
-    // About to go: decide on the configuration as it is now.
-    if (!elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(true)))
+    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs()))
         return;
     m_agManager.sync();
     if (m_agManager.hasReadyAudioGroups()) {
@@ -468,7 +466,12 @@ void Device::dispatchData(AcquisitionResponse &response)
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
         if (!audioGroup || !audioGroup->isLogging())
             continue;
-        audioGroup->postSamples(getName(), response.takeAgDataList(name));
+        AgDataVector *batch = response.takeAgDataList(name);
+        qint64 newest = -1;
+        for (const AgData &sample : *batch)
+            newest = std::max(newest, sample.getTimestamp());
+        if (audioGroup->postSamples(getName(), batch) == 0 && newest >= 0)
+            m_pendingBatches.insert(name, PendingBatch{newest, nowMs()});
         m_agManager.onDataReplied(name, 0);
     }
     // Each audiogroup answers its next time stamp only after storing this batch.
@@ -482,6 +485,12 @@ int Device::onTimestampReply(AgCommandReply *reply)
     AgTimestamp timestamp;
     if (auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>())
         timestamp = parameter->getTimestamp();
+    // An answer read before the batch just posted was stored; the fresh one follows.
+    auto pending = m_pendingBatches.constFind(reply->getAgName());
+    if (pending != m_pendingBatches.constEnd() && reply->getValue() == 0 &&
+        timestamp.isValid() && timestamp.getTimestamp() < pending->newest &&
+        nowMs() - pending->postedAt < kPendingBatchExpiryMs)
+        return 0;
     m_agManager.setTimestamp(reply->getAgName(), reply->getValue(), timestamp);
     return 0;
 }
@@ -490,6 +499,7 @@ int Device::onStoreResult(AgCommandReply *reply)
 {
     if (!reply)
         return -1;
+    m_pendingBatches.remove(reply->getAgName());
     m_agManager.onStoreResult(reply->getAgName(), reply->getValue());
     return 0;
 }

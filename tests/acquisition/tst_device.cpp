@@ -6,7 +6,10 @@
 #include <AcquisitionRequest.h>
 #include <AcquisitionTimecodeCommandParameter.h>
 #include <AgTimestamp.h>
+#include <AAudioGroup.h>
 #include <Device.h>
+#include <InstrumentManager.h>
+#include <KivUtils.h>
 #include <DeviceNetworkInterfaceReply.h>
 #include <LoginRequest.h>
 #include <SystemConfig.h>
@@ -121,6 +124,20 @@ CapturingWriter *captureLog()
     return writer;
 }
 
+// A data reply carrying samples for audiogroup A at the given time stamps.
+QString dataReplyWithSamples(const QList<qint64> &stamps)
+{
+    QString samples;
+    for (qint64 stamp : stamps)
+        samples += QStringLiteral("<AGData><tmStamp>%1</tmStamp><pgmid>1</pgmid><TP>-3.00</TP>"
+                                  "</AGData>")
+                       .arg(stamp);
+    return replyText(0, QStringLiteral("<AGDataList><Name>A</Name><numAvail>%1</numAvail>%2"
+                                       "</AGDataList>")
+                            .arg(stamps.size())
+                            .arg(samples));
+}
+
 QString dataReply(int code)
 {
     return replyText(code, QStringLiteral("<AGDataList><Name>A</Name><numAvail>0</numAvail>"
@@ -148,6 +165,7 @@ private slots:
     void hijackQuestionRefusedForgetsTakeOver();
     void inactiveDeviceSendsNothing();
     void networkErrorChangesNothing();
+    void staleTimestampAfterDispatchIgnored();
 
 private:
     void feed(int type, const QString &body, int networkError = 0);
@@ -485,6 +503,46 @@ void DeviceTest::networkErrorChangesNothing()
     QCOMPARE(status.size(), 2);
     feed(ARequest::GETDATA, dataReply(3));
     QCOMPARE(m_device->getLastDataCode(), 3);
+}
+
+void DeviceTest::staleTimestampAfterDispatchIgnored()
+{
+    // A running audiogroup A of meter M to post the batch to; its answers go to the
+    // manager's own instrument, so this device sees only what the test hands it.
+    QVERIFY(createDataFolder());
+    InstrumentManager manager;
+    m_system->setInstrumentManager(&manager);
+    InstrumentConfig config(QStringLiteral("M"));
+    AgConfig a;
+    a.setName(QStringLiteral("A"));
+    config.setAgConfigs({a});
+    QCOMPARE(manager.init(true, {config}), 0);
+    manager.unpauseAll();
+    AAudioGroup *audioGroup = manager.findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
+    QVERIFY(audioGroup);
+    QTRY_VERIFY(!audioGroup->isPaused());
+
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+    // Read before the batch was stored: asking from 0 again would fetch it twice.
+    makeReady(QStringLiteral("A"), 0);
+    m_device->now += 5000;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    // Once the batch is acknowledged, the next answer counts.
+    AgCommandReply stored(QStringLiteral("A"), 0, 2);
+    QCOMPARE(m_device->onStoreResult(&stored), 0);
+    makeReady(QStringLiteral("A"), 1200);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("1200"));
+
+    manager.stopAll();
+    QTRY_VERIFY(manager.areAllFinished());
+    m_system->setInstrumentManager(nullptr);
 }
 
 KIV_TEST_MAIN(DeviceTest, QCoreApplication)
