@@ -69,7 +69,10 @@ public:
         return m_audioGroup.importXml(requestId, data, sourceType);
     }
     int requestImportStatus(int requestId) { return m_audioGroup.requestImportStatus(requestId); }
-    int saveConfigToDb(const QString &configText) { return m_audioGroup.saveConfigToDb(configText); }
+    int saveConfigToDb(const QString &configText)
+    {
+        return m_audioGroup.saveConfigToDb(configText);
+    }
     void exportDb(const QString &targetPath) { m_audioGroup.exportDb(targetPath); }
     int cancelExport() { return m_audioGroup.cancelExport(); }
     int showView() { return m_audioGroup.showView(); }

@@ -61,8 +61,7 @@ public:
     int publishViolations();
     int resetViolationStatus();
     void requestTimestamp(const QString &instrumentName);
-    void requestAgData(ZoomLevel zoomLevel, qint64 from, qint64 to,
-                       const ProgramRequest &request);
+    void requestAgData(ZoomLevel zoomLevel, qint64 from, qint64 to, const ProgramRequest &request);
     int generateManualReport(const QString &nameKey, qint64 durationMs);
     int cancelManualReport(const QString &nameKey);
     int importDb(int requestId, int sourceType, const QString &filePath);

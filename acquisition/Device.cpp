@@ -45,7 +45,10 @@ AAudioGroup *findAudioGroup(const QString &instrumentName, const QString &agName
 
 Device::Device() = default;
 
-Device::~Device() { delete m_networkInterface; }
+Device::~Device()
+{
+    delete m_networkInterface;
+}
 
 int Device::init(bool acquisitionFlag, const InstrumentConfig &config, int interfaceType,
                  ADeviceNetworkInterface *networkInterface)
@@ -251,9 +254,15 @@ void Device::configStage()
     }
 }
 
-void Device::sendLogin() { sendPaced(ARequest::LOGIN, m_lastLoginRequestTime); }
+void Device::sendLogin()
+{
+    sendPaced(ARequest::LOGIN, m_lastLoginRequestTime);
+}
 
-void Device::sendGetConfig() { sendPaced(ARequest::GETCONFIG, m_lastConfigRequestTime); }
+void Device::sendGetConfig()
+{
+    sendPaced(ARequest::GETCONFIG, m_lastConfigRequestTime);
+}
 
 void Device::sendPaced(int kind, qint64 &lastRequestTime)
 {
@@ -263,8 +272,8 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
     if (!request)
         return;
     if (m_networkInterface)
-        m_networkInterface->send(request->getCommandType(), *request,
-                                 m_instrumentConfig.getIpAdr(), m_instrumentConfig.getPort());
+        m_networkInterface->send(request->getCommandType(), *request, m_instrumentConfig.getIpAdr(),
+                                 m_instrumentConfig.getPort());
     lastRequestTime = nowMs();
 }
 
@@ -287,9 +296,9 @@ void Device::pollData()
     if (m_agManager.hasReadyAudioGroups()) {
         std::unique_ptr<ARequest> request(createRequest(ARequest::GETDATA));
         if (request && m_networkInterface) {
-            const bool sent = m_networkInterface->send(ARequest::GETDATA, *request,
-                                                       m_instrumentConfig.getIpAdr(),
-                                                       m_instrumentConfig.getPort());
+            const bool sent =
+                m_networkInterface->send(ARequest::GETDATA, *request, m_instrumentConfig.getIpAdr(),
+                                         m_instrumentConfig.getPort());
             if (sent) {
                 m_agManager.invalidateTimestamps();
                 m_lastDataRequestTime = nowMs();
@@ -364,8 +373,8 @@ int Device::onRawDataReceived(Command *command)
         handleAcquisitionResponse(body);
         break;
     default:
-        KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n",
-                qUtf8Printable(getName()), reply->getRequestId());
+        KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n", qUtf8Printable(getName()),
+                reply->getRequestId());
         break;
     }
     return 0;
@@ -487,8 +496,8 @@ int Device::onTimestampReply(AgCommandReply *reply)
         timestamp = parameter->getTimestamp();
     // An answer read before the batch just posted was stored; the fresh one follows.
     auto pending = m_pendingBatches.constFind(reply->getAgName());
-    if (pending != m_pendingBatches.constEnd() && reply->getValue() == 0 &&
-        timestamp.isValid() && timestamp.getTimestamp() < pending->newest &&
+    if (pending != m_pendingBatches.constEnd() && reply->getValue() == 0 && timestamp.isValid() &&
+        timestamp.getTimestamp() < pending->newest &&
         nowMs() - pending->postedAt < kPendingBatchExpiryMs)
         return 0;
     m_agManager.setTimestamp(reply->getAgName(), reply->getValue(), timestamp);
@@ -504,12 +513,17 @@ int Device::onStoreResult(AgCommandReply *reply)
     return 0;
 }
 
-void Device::resetAcquisitionStatus() { m_agManager.resetStatus(); }
+void Device::resetAcquisitionStatus()
+{
+    m_agManager.resetStatus();
+}
 
-QList<AcquisitionAg> Device::getAcquisitionStatus() const { return m_agManager.getStatusList(); }
+QList<AcquisitionAg> Device::getAcquisitionStatus() const
+{
+    return m_agManager.getStatusList();
+}
 
-Device *createDevice(int networkInterfaceType, bool acquisitionFlag,
-                     const InstrumentConfig &config)
+Device *createDevice(int networkInterfaceType, bool acquisitionFlag, const InstrumentConfig &config)
 {
     if (networkInterfaceType != 1)
         return nullptr;

@@ -2,15 +2,15 @@
 #include "FakeSystem.h"
 #include "KivTest.h"
 
+#include <AAudioGroup.h>
 #include <ADeviceNetworkInterface.h>
 #include <AcquisitionRequest.h>
 #include <AcquisitionTimecodeCommandParameter.h>
 #include <AgTimestamp.h>
-#include <AAudioGroup.h>
 #include <Device.h>
+#include <DeviceNetworkInterfaceReply.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
-#include <DeviceNetworkInterfaceReply.h>
 #include <LoginRequest.h>
 #include <SystemConfig.h>
 
@@ -81,13 +81,17 @@ QString replyText(int code, const QString &extra = QString())
         .arg(extra);
 }
 
-QString loginReply(int code) { return replyText(code, QStringLiteral("<session>S%1</session>").arg(code)); }
+QString loginReply(int code)
+{
+    return replyText(code, QStringLiteral("<session>S%1</session>").arg(code));
+}
 
 QString configReply(int code)
 {
-    return replyText(code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
-                                          "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
-                                          "</SourceName></DataSource></LoudnessMeasurement>"));
+    return replyText(
+        code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
+                             "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
+                             "</SourceName></DataSource></LoudnessMeasurement>"));
 }
 
 // Captures the log lines of the process-wide logger.
@@ -215,7 +219,8 @@ void DeviceTest::feed(int type, const QString &body, int networkError)
 
 void DeviceTest::makeReady(const QString &name, qint64 timestamp)
 {
-    AgCommandReply reply(name, 0, 1, new AcquisitionTimecodeCommandParameter(AgTimestamp(timestamp)));
+    AgCommandReply reply(name, 0, 1,
+                         new AcquisitionTimecodeCommandParameter(AgTimestamp(timestamp)));
     QCOMPARE(m_device->onTimestampReply(&reply), 0);
 }
 
@@ -248,7 +253,10 @@ void DeviceTest::stageTable_data()
     QTest::addColumn<int>("sentType"); // -1: nothing sent
 
     const int login = ARequest::LOGIN, config = ARequest::GETCONFIG, data = ARequest::GETDATA;
-    struct Row { int code, login, data, config; };
+    struct Row
+    {
+        int code, login, data, config;
+    };
     // Per code: (next state, sent type) of the login, data and configuration stages, packed
     // as state * 10 + (sent type + 1).
     const Row rows[] = {
@@ -281,10 +289,10 @@ void DeviceTest::stageTable()
     QFETCH(int, sentType);
     bringToState(state);
     makeReady();
-    const int replyType = state == 1 ? ARequest::LOGIN
-                                     : (state == 2 ? ARequest::GETDATA : ARequest::GETCONFIG);
-    const QString body = state == 1 ? loginReply(code)
-                                    : (state == 2 ? dataReply(code) : configReply(code));
+    const int replyType =
+        state == 1 ? ARequest::LOGIN : (state == 2 ? ARequest::GETDATA : ARequest::GETCONFIG);
+    const QString body =
+        state == 1 ? loginReply(code) : (state == 2 ? dataReply(code) : configReply(code));
     feed(replyType, body);
     makeReady(); // a dispatched data reply made the audiogroup wait
     m_device->step();
