@@ -1,27 +1,188 @@
 #include "NUVNetworkAccessManager.h"
 
+#include <ORQLogging.h>
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QTimer>
 
-NUVNetworkAccessManager::NUVNetworkAccessManager(QObject *parent) : KivThread(parent)
+struct NetworkLink::Job
 {
-    moveToThread(this);
+    QNetworkRequest request;
+    QByteArray body;
+    PostedHook onPosted;
+    QNetworkReply *reply = nullptr;
+    bool done = false;
+};
+
+namespace {
+
+QNetworkReply *postNow(QNetworkAccessManager *manager, const QNetworkRequest &request,
+                       const QByteArray &body, const NetworkLink::PostedHook &onPosted)
+{
+    QNetworkReply *reply = manager->post(request, body);
+    if (reply && onPosted)
+        onPosted(reply);
+    return reply;
 }
 
-NUVNetworkAccessManager::~NUVNetworkAccessManager() = default;
+} // namespace
+
+NetworkLink::NetworkLink() = default;
+
+NetworkLink::~NetworkLink() = default;
+
+bool NetworkLink::isStopped() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_stopping || m_stopped;
+}
+
+QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const QByteArray &body,
+                                         const PostedHook &onPosted)
+{
+    QMutexLocker lock(&m_mutex);
+    // Before the loop runs (or after it ended) nobody would ever take the job.
+    if (m_stopping || m_stopped || !m_manager)
+        return nullptr;
+    if (QThread::currentThread() == m_thread) {
+        // A blocking hand-over to one's own thread would never return.
+        QNetworkAccessManager *manager = m_manager;
+        lock.unlock();
+        return postNow(manager, request, body, onPosted);
+    }
+    Job job;
+    job.request = request;
+    job.body = body;
+    job.onPosted = onPosted;
+    m_jobs.append(&job);
+    schedule();
+    while (!job.done)
+        m_jobDone.wait(&m_mutex);
+    return job.reply;
+}
+
+void NetworkLink::releaseReply(QNetworkReply *reply)
+{
+    if (!reply)
+        return;
+    QMutexLocker lock(&m_mutex);
+    if (m_stopped || !m_manager)
+        return;
+    QMetaObject::invokeMethod(
+        m_manager,
+        [reply] {
+            reply->disconnect();
+            reply->abort();
+            reply->deleteLater();
+        },
+        Qt::QueuedConnection);
+}
+
+void NetworkLink::schedule()
+{
+    // Under m_mutex, with the manager attached.
+    std::weak_ptr<NetworkLink> weak = weak_from_this();
+    QMetaObject::invokeMethod(
+        m_manager,
+        [weak] {
+            if (std::shared_ptr<NetworkLink> self = weak.lock())
+                self->runJobs();
+        },
+        Qt::QueuedConnection);
+}
+
+bool NetworkLink::attach(QNetworkAccessManager *manager, QThread *thread)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_stopping)
+        return false;
+    m_manager = manager;
+    m_thread = thread;
+    return true;
+}
+
+void NetworkLink::runJobs()
+{
+    QMutexLocker lock(&m_mutex);
+    while (!m_jobs.isEmpty()) {
+        Job *job = m_jobs.takeFirst();
+        QNetworkAccessManager *manager = m_manager;
+        // The hook takes the interface's lock; never hold ours meanwhile.
+        lock.unlock();
+        QNetworkReply *reply = nullptr;
+        try {
+            reply = postNow(manager, job->request, job->body, job->onPosted);
+        } catch (const std::exception &e) {
+            KIV_LOG(2, "NUVNetworkAccessManager post failed: %s\n", e.what());
+        }
+        lock.relock();
+        job->reply = reply;
+        job->done = true;
+        m_jobDone.wakeAll();
+    }
+}
+
+void NetworkLink::requestStop()
+{
+    QMutexLocker lock(&m_mutex);
+    m_stopping = true;
+    if (m_manager) {
+        QThread *thread = m_thread;
+        QMetaObject::invokeMethod(
+            m_manager, [thread] { thread->exit(0); }, Qt::QueuedConnection);
+    }
+}
+
+void NetworkLink::detach()
+{
+    QMutexLocker lock(&m_mutex);
+    m_stopped = true;
+    m_manager = nullptr;
+    // Waiters whose post never ran get null.
+    for (Job *job : qAsConst(m_jobs)) {
+        job->reply = nullptr;
+        job->done = true;
+    }
+    m_jobs.clear();
+    m_jobDone.wakeAll();
+}
+
+NUVNetworkAccessManager::NUVNetworkAccessManager(QObject *parent)
+    : KivThread(parent), m_link(std::make_shared<NetworkLink>())
+{
+}
+
+NUVNetworkAccessManager::~NUVNetworkAccessManager()
+{
+    stop();
+    wait();
+    // A thread that never ran still has to answer its waiters.
+    m_link->detach();
+}
+
+QNetworkReply *NUVNetworkAccessManager::postBlocking(const QNetworkRequest &request,
+                                                     const QByteArray &body,
+                                                     const NetworkLink::PostedHook &onPosted)
+{
+    return m_link->postBlocking(request, body, onPosted);
+}
+
+void NUVNetworkAccessManager::stop() { m_link->requestStop(); }
 
 void NUVNetworkAccessManager::loop()
 {
-    QTimer::singleShot(5, this, &NUVNetworkAccessManager::onExecStart);
-    exec();
-}
-
-void NUVNetworkAccessManager::onExecStart()
-{
-    m_started = true;
-}
-
-void NUVNetworkAccessManager::stop()
-{
-    disconnect();
-    exit(0);
+    // The manager and every reply it makes belong to this thread from birth to deletion.
+    auto *manager = new QNetworkAccessManager();
+    if (m_link->attach(manager, this)) {
+        QTimer::singleShot(5, manager, [this] { m_started = true; });
+        exec();
+    }
+    m_started = false;
+    m_link->detach();
+    // Replies still running are the manager's children and go with it.
+    delete manager;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <AReportTaskQueue.h>
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -13,22 +15,22 @@ class Program;
 class ReportConfig;
 
 // An audiogroup's pending report tasks, run one step at a time on its controller thread.
-class ReportTaskQueue
+class ReportTaskQueue : public AReportTaskQueue
 {
 public:
     ReportTaskQueue();
-    virtual ~ReportTaskQueue();
+    ~ReportTaskQueue() override;
     ReportTaskQueue(const ReportTaskQueue &) = delete;
     ReportTaskQueue &operator=(const ReportTaskQueue &) = delete;
 
     void addTask(const QString &reportName, int reportKind, bool checkIAtProgramEndOnly,
                  const ReportConfig &reportConfig, const InstrumentConfig &instrumentConfig,
                  const AgConfig &agConfig, const std::vector<Program> &programs, qint64 from,
-                 qint64 to);
-    void processFront(AAgDataModel *model);
-    void cancelTask(const QString &reportName);
-    void cancelAll();
-    bool hasTasks() const { return !m_tasks.isEmpty(); }
+                 qint64 to) override;
+    void processFront(AAgDataModel *model) override;
+    void cancelTask(const QString &reportName) override;
+    void cancelAll() override;
+    bool hasTasks() const override { return !m_tasks.isEmpty(); }
 
 private:
     QStringList m_tasks;

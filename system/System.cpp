@@ -1,5 +1,7 @@
 #include "System.h"
 
+#include "AcquisitionCommands.h"
+
 #include "HijackPermissionCommandParameter.h"
 #include "HijackPermissionRequest.h"
 #include "ReplyHijackPermissionCommandParameter.h"
@@ -111,6 +113,7 @@ int System::start()
     const bool folderCreated = createDataFolder();
     initLogging();
     registerMetaTypes();
+    AcquisitionCommands::installAgServices();
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         app->setStyleSheet(QString::fromLatin1(kMenuBarStyleSheet));
 

@@ -1,5 +1,7 @@
 #include "SystemController.h"
 
+#include "AcquisitionCommands.h"
+
 #include <ASplashScreen.h>
 #include <ASystem.h>
 #include <AcquisitionStatusUpdateParameter.h>
@@ -245,6 +247,8 @@ int SystemController::dispatchCommand(Command *command)
 {
     ASystem *system = ASystem::instance();
     switch (command->getType()) {
+    case 0:
+        return AcquisitionCommands::routeInstrumentReply(command);
     case 20: // status refresh
         if (system && system->getInstrumentManager())
             system->getInstrumentManager()->requestStatusUpdates();
@@ -266,6 +270,10 @@ int SystemController::dispatchCommand(Command *command)
                                           parameter->getInstrumentName(), parameter->getAgName());
         return 0;
     }
+    case 23:
+        return AcquisitionCommands::resetViolationStatus(command);
+    case 24:
+        return AcquisitionCommands::resetAcquisitionStatus(command);
     default:
         // The configuration, import, report and hijack commands reach their operations
         // here once those exist.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ADBExportManager.h>
+
 #include <AgConfig.h>
 #include <InstrumentConfig.h>
 
@@ -9,29 +11,29 @@
 class AAgDataModel;
 
 // An audiogroup's export of its database to a file, one window per controller cycle.
-class DBExportManager
+class DBExportManager : public ADBExportManager
 {
 public:
     DBExportManager();
-    virtual ~DBExportManager();
+    ~DBExportManager() override;
     DBExportManager(const DBExportManager &) = delete;
     DBExportManager &operator=(const DBExportManager &) = delete;
 
     // -1 when an export is already started.
     int startExport(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig, qint64 from,
-                    qint64 to, const QString &targetPath);
-    void process(int value, AAgDataModel *model);
+                    qint64 to, const QString &targetPath) override;
+    void process(int value, AAgDataModel *model) override;
     // -1 when no export runs.
-    int cancel();
-    void reset();
+    int cancel() override;
+    void reset() override;
 
-    bool isStarted() const { return m_started; }
-    bool isFinished() const { return m_finished; }
-    bool isCompleted() const { return m_completed; }
-    bool isCancelRequested() const { return m_cancelRequested; }
-    QString getMessage() const { return m_message; }
-    qint64 getProgressValue() const { return m_progressValue; }
-    qint64 getProgressTotal() const { return m_progressTotal; }
+    bool isStarted() const override { return m_started; }
+    bool isFinished() const override { return m_finished; }
+    bool isCompleted() const override { return m_completed; }
+    bool isCancelRequested() const override { return m_cancelRequested; }
+    QString getMessage() const override { return m_message; }
+    qint64 getProgressValue() const override { return m_progressValue; }
+    qint64 getProgressTotal() const override { return m_progressTotal; }
 
 private:
     InstrumentConfig m_instrumentConfig;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ADBImportManager.h>
+
 #include <QString>
 #include <QtGlobal>
 
@@ -11,28 +13,28 @@ class InstrumentConfig;
 
 // An audiogroup's import of a database file or of parsed meter samples, one step per
 // controller cycle. Idle until a request starts.
-class DBImportManager
+class DBImportManager : public ADBImportManager
 {
 public:
     DBImportManager();
-    virtual ~DBImportManager();
+    ~DBImportManager() override;
     DBImportManager(const DBImportManager &) = delete;
     DBImportManager &operator=(const DBImportManager &) = delete;
 
     void process(bool checkIAtProgramEndOnly, InstrumentConfig *instrumentConfig,
-                 AgConfig *agConfig, AAgDataModel *model, AgViolations *violations);
+                 AgConfig *agConfig, AAgDataModel *model, AgViolations *violations) override;
     // -1 while another request is active.
-    int startImport(int requestId, int sourceType, const QString &filePath);
+    int startImport(int requestId, int sourceType, const QString &filePath) override;
     // 0 when the manager took over the samples.
-    int startXmlImport(int requestId, AgDataVector *data, int value);
+    int startXmlImport(int requestId, AgDataVector *data, int value) override;
 
-    bool isImporting() const;
-    bool isCompleted() const { return m_completed; }
-    bool hasFailed() const { return m_failed; }
-    qint64 getProgressValue() const { return m_progressValue; }
-    qint64 getProgressTotal() const { return m_progressTotal; }
-    int getRequestId() const { return m_requestId; }
-    QString getMessage() const { return m_message; }
+    bool isImporting() const override;
+    bool isCompleted() const override { return m_completed; }
+    bool hasFailed() const override { return m_failed; }
+    qint64 getProgressValue() const override { return m_progressValue; }
+    qint64 getProgressTotal() const override { return m_progressTotal; }
+    int getRequestId() const override { return m_requestId; }
+    QString getMessage() const override { return m_message; }
 
 private:
     int m_requestId = -1;

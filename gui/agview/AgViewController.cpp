@@ -88,3 +88,9 @@ bool AgViewController::isPaused() const
     QMutexLocker lock(&m_mutex);
     return m_paused;
 }
+
+void AgViewController::disposeTableView() { emit disposeTableViewModelConnection(); }
+
+void AgViewController::hidePleaseWait() { emit hidePleaseWaitDialog(); }
+
+void AgViewController::hideExportProgress() { emit hideExportDialog(); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <AAgViewController.h>
+
 #include "ScreenSelection.h"
 
 #include <AgConfig.h>
@@ -15,7 +17,7 @@ class AgGetDataCommandReply;
 
 // The audiogroup window's controller; a member of its audiogroup, called from the
 // audiogroup's controller thread under its own mutex.
-class AgViewController : public QObject
+class AgViewController : public QObject, public AAgViewController
 {
     Q_OBJECT
 public:
@@ -24,19 +26,22 @@ public:
 
     // 0 on success.
     int init(bool acquisitionFlag, const InstrumentConfig &instrumentConfig,
-             const AgConfig &agConfig);
+             const AgConfig &agConfig) override;
     void updateConfig(bool acquisitionFlag, const InstrumentConfig &instrumentConfig,
-                      const AgConfig &agConfig);
-    void start();
-    void stop();
-    void stopUpdateTimer();
-    void pause();
-    void unpause();
+                      const AgConfig &agConfig) override;
+    void start() override;
+    void stop() override;
+    void stopUpdateTimer() override;
+    void pause() override;
+    void unpause() override;
     // Takes the reply over and deletes it.
-    void setDataReply(AgGetDataCommandReply *reply);
-    void showPleaseWait(const QString &text);
-    void resetProgramData();
-    void showExportProgress(const QString &text, bool flag, qint64 value, qint64 total);
+    void setDataReply(AgGetDataCommandReply *reply) override;
+    void showPleaseWait(const QString &text) override;
+    void resetProgramData() override;
+    void disposeTableView() override;
+    void hidePleaseWait() override;
+    void hideExportProgress() override;
+    void showExportProgress(const QString &text, bool flag, qint64 value, qint64 total) override;
 
     bool isRunning() const;
     bool isPaused() const;

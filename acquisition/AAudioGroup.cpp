@@ -1,0 +1,5 @@
+#include "AAudioGroup.h"
+
+AAudioGroup::AAudioGroup() = default;
+
+AAudioGroup::~AAudioGroup() = default;

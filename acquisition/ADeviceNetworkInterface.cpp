@@ -1,0 +1,24 @@
+#include "ADeviceNetworkInterface.h"
+
+#include "InstrumentDeviceNetworkInterfaceReply.h"
+
+#include "core/ASystem.h"
+
+ADeviceNetworkInterface::ADeviceNetworkInterface(const QString &name, QObject *parent)
+    : QObject(parent), m_name(name)
+{
+}
+
+ADeviceNetworkInterface::~ADeviceNetworkInterface() = default;
+
+void ADeviceNetworkInterface::postReply(const QString &instrumentName, int type,
+                                        int networkError, QString *body)
+{
+    auto *reply = new InstrumentDeviceNetworkInterfaceReply(instrumentName, type, networkError,
+                                                            body);
+    ASystem *system = ASystem::instance();
+    if (system)
+        system->onInstrumentReply(reply); // owns the reply from here on, queued or not
+    else
+        delete reply;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ARequest.h"
+
+#include <QObject>
+#include <QString>
+
+// The Device's way to its meter: sends one request at a time and delivers each finished
+// reply to the system, which routes it back to the Device as a raw reply.
+class ADeviceNetworkInterface : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ADeviceNetworkInterface(const QString &name, QObject *parent = nullptr);
+    ~ADeviceNetworkInterface() override;
+
+    // The instrument's Name.
+    QString getName() const { return m_name; }
+
+    // True when the request was posted; the request stays the caller's.
+    virtual bool send(ARequest::CommandType type, const ARequest &request, const QString &host,
+                      const QString &port) = 0;
+
+    // Hands a finished reply of the named instrument to the system (SystemController
+    // command 0); takes the body (null for a failed request). Any thread.
+    static void postReply(const QString &instrumentName, int type, int networkError,
+                          QString *body);
+
+private:
+    QString m_name;
+};

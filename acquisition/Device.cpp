@@ -1,0 +1,514 @@
+#include "Device.h"
+
+#include "AAudioGroup.h"
+#include "AcquisitionRequest.h"
+#include "AcquisitionResponse.h"
+#include "AcquisitionTimecodeCommandParameter.h"
+#include "DeviceNetworkInterfaceReply.h"
+#include "GetConfigRequest.h"
+#include "GetConfigResponse.h"
+#include "HttpDeviceNetworkInterface.h"
+#include "InstrumentManager.h"
+#include "LoginRequest.h"
+#include "LoginResponse.h"
+#include "ReplyText.h"
+
+#include "config/SystemConfig.h"
+#include "core/ASystem.h"
+#include "core/Command.h"
+#include "data/AgDataVector.h"
+
+#include <ORQLogging.h>
+
+#include <QElapsedTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int kErrorNoInterface = 0x40200001;
+
+InstrumentManager *instrumentManager()
+{
+    ASystem *system = ASystem::instance();
+    return system ? system->getInstrumentManager() : nullptr;
+}
+
+AAudioGroup *findAudioGroup(const QString &instrumentName, const QString &agName)
+{
+    InstrumentManager *manager = instrumentManager();
+    return manager ? manager->findAudioGroup(instrumentName, agName) : nullptr;
+}
+
+} // namespace
+
+Device::Device() = default;
+
+Device::~Device() { delete m_networkInterface; }
+
+int Device::init(bool acquisitionFlag, const InstrumentConfig &config, int interfaceType,
+                 ADeviceNetworkInterface *networkInterface)
+{
+    if (!networkInterface)
+        return kErrorNoInterface;
+    updateConfig(acquisitionFlag, config);
+    m_networkInterfaceType = interfaceType;
+    if (m_networkInterface != networkInterface)
+        delete m_networkInterface;
+    m_networkInterface = networkInterface;
+    return 0;
+}
+
+void Device::updateConfig(bool acquisitionFlag, const InstrumentConfig &config)
+{
+    m_acquisitionFlag = acquisitionFlag;
+    m_instrumentConfig = config;
+    bool logging = false;
+    if (acquisitionFlag) {
+        const QList<AgConfig> agConfigs = config.getAgConfigs();
+        for (const AgConfig &agConfig : agConfigs) {
+            if (!agConfig.getImported() && agConfig.getHasLoggingEnabled()) {
+                logging = true;
+                break;
+            }
+        }
+    }
+    m_acquisitionActive = logging;
+    m_agManager.update(acquisitionFlag, config);
+}
+
+qint64 Device::nowMs() const
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return clock.elapsed();
+}
+
+bool Device::elapsed(qint64 last, qint64 intervalMs) const
+{
+    return last == kNever || nowMs() - last > intervalMs;
+}
+
+void Device::allowHijackRequest()
+{
+    m_hijackAnswer.store(HijackAllowed);
+}
+
+void Device::resetHijackRequest()
+{
+    m_hijackAnswer.store(HijackReset);
+}
+
+void Device::applyHijackAnswer()
+{
+    const int answer = m_hijackAnswer.exchange(HijackNoAnswer);
+    if (answer == HijackNoAnswer)
+        return;
+    if (answer == HijackReset)
+        forgetHijack();
+    m_hijackPermissionRequested.store(false);
+}
+
+void Device::forgetHijack()
+{
+    // Without the user's yes the meter is never taken over: the stored 7 would make the
+    // login stage send a hijacking LOGIN.
+    m_hijackMode = false;
+    m_hijackId = QString();
+    m_lastLoginCode = -1;
+    m_loginCodeFresh = false;
+}
+
+void Device::step()
+{
+    applyHijackAnswer();
+    if (!m_acquisitionActive) {
+        m_hijackMode = false;
+        m_hijackId = QString();
+        return;
+    }
+    if (m_hijackPermissionRequested.load())
+        return;
+    switch (m_state) {
+    case StateStart:
+        setState(StateLogin);
+        break;
+    case StateLogin:
+        loginStage();
+        break;
+    case StateData:
+        dataStage();
+        break;
+    case StateConfig:
+        configStage();
+        break;
+    default:
+        KIV_LOG(1, "Device[%s] state unknown\n", qUtf8Printable(getName()));
+        break;
+    }
+}
+
+void Device::setState(int state)
+{
+    if (state == StateData)
+        m_agManager.markConnected();
+    KIV_LOG(4, "Device[%s] state: %d -> %d\n", qUtf8Printable(getName()), m_state, state);
+    m_lastLoginCode = -1;
+    m_lastDataCode = -1;
+    m_lastConfigCode = -1;
+    m_loginCodeFresh = m_dataCodeFresh = m_configCodeFresh = false;
+    m_state = state;
+}
+
+void Device::logUnknownCode(int code, bool &fresh)
+{
+    if (!fresh)
+        return;
+    fresh = false;
+    KIV_LOG(1, "Device[%s] unknown error code %d\n", qUtf8Printable(getName()), code);
+}
+
+void Device::loginStage()
+{
+    switch (m_lastLoginCode) {
+    case -1:
+    case 3:
+    case 4:
+    case 5:
+    case 7:
+    case 8:
+    case 9:
+        sendLogin();
+        break;
+    case 0:
+        setState(StateData);
+        break;
+    case 2:
+        setState(StateConfig);
+        break;
+    case 6:
+        break;
+    default:
+        logUnknownCode(m_lastLoginCode, m_loginCodeFresh);
+        sendLogin();
+        break;
+    }
+}
+
+void Device::dataStage()
+{
+    switch (m_lastDataCode) {
+    case -1:
+    case 0:
+    case 3:
+    case 4:
+    case 5:
+        pollData();
+        break;
+    case 2:
+        setState(StateConfig);
+        break;
+    case 6:
+        break;
+    case 7:
+    case 8:
+    case 9:
+        setState(StateLogin);
+        break;
+    default:
+        logUnknownCode(m_lastDataCode, m_dataCodeFresh);
+        pollData();
+        break;
+    }
+}
+
+void Device::configStage()
+{
+    switch (m_lastConfigCode) {
+    case -1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        sendGetConfig();
+        break;
+    case 0:
+        setState(StateLogin);
+        break;
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+        break;
+    default:
+        logUnknownCode(m_lastConfigCode, m_configCodeFresh);
+        sendGetConfig();
+        break;
+    }
+}
+
+void Device::sendLogin() { sendPaced(ARequest::LOGIN, m_lastLoginRequestTime); }
+
+void Device::sendGetConfig() { sendPaced(ARequest::GETCONFIG, m_lastConfigRequestTime); }
+
+void Device::sendPaced(int kind, qint64 &lastRequestTime)
+{
+    if (!elapsed(lastRequestTime, kLoginPacingMs))
+        return;
+    std::unique_ptr<ARequest> request(createRequest(kind));
+    if (!request)
+        return;
+    if (m_networkInterface)
+        m_networkInterface->send(request->getCommandType(), *request,
+                                 m_instrumentConfig.getIpAdr(), m_instrumentConfig.getPort());
+    lastRequestTime = nowMs();
+}
+
+int Device::acquisitionTimeoutMs(bool fresh)
+{
+    if (fresh || elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
+        ASystem *system = ASystem::instance();
+        m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
+                                        : SystemConfig().getAcquisitionTimeout();
+        m_acquisitionTimeoutReadAt = nowMs();
+    }
+    return m_acquisitionTimeoutMs;
+}
+
+void Device::pollData()
+{
+    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(false)))
+        return;
+    // About to go: decide on the configuration as it is now.
+    if (!elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(true)))
+        return;
+    m_agManager.sync();
+    if (m_agManager.hasReadyAudioGroups()) {
+        std::unique_ptr<ARequest> request(createRequest(ARequest::GETDATA));
+        if (request && m_networkInterface) {
+            const bool sent = m_networkInterface->send(ARequest::GETDATA, *request,
+                                                       m_instrumentConfig.getIpAdr(),
+                                                       m_instrumentConfig.getPort());
+            if (sent) {
+                m_agManager.invalidateTimestamps();
+                m_lastDataRequestTime = nowMs();
+            }
+        }
+    }
+    requestTimestamps();
+}
+
+void Device::requestTimestamps()
+{
+    const QStringList waiting = m_agManager.getWaitingAudioGroups();
+    for (const QString &name : waiting) {
+        AAudioGroup *audioGroup = findAudioGroup(getName(), name);
+        if (!audioGroup || !audioGroup->isLogging())
+            continue;
+        auto it = m_timestampRequestTimes.constFind(name);
+        if (it != m_timestampRequestTimes.constEnd() && nowMs() - it.value() < kTimestampPacingMs)
+            continue;
+        audioGroup->requestTimestamp(getName());
+        m_timestampRequestTimes.insert(name, nowMs());
+    }
+}
+
+ARequest *Device::createRequest(int kind)
+{
+    const QString reqid = QString::number(m_requestCounter);
+    ARequest *request = nullptr;
+    switch (kind) {
+    case ARequest::LOGIN: {
+        auto *login = new LoginRequest(reqid, ARequest::LOGIN);
+        login->setLoginData(m_instrumentConfig.getPass(), m_hijackMode, m_hijackId);
+        request = login;
+        break;
+    }
+    case ARequest::GETCONFIG: {
+        auto *getConfig = new GetConfigRequest(reqid, ARequest::GETCONFIG);
+        getConfig->setCredentials(m_instrumentConfig.getPass(), m_session);
+        request = getConfig;
+        break;
+    }
+    case ARequest::GETDATA: {
+        auto *getData = new AcquisitionRequest(reqid, ARequest::GETDATA);
+        getData->setRequestData(m_instrumentConfig.getConfigurationID(), m_session,
+                                m_agManager.getLastTimestamps());
+        request = getData;
+        break;
+    }
+    default:
+        return nullptr;
+    }
+    m_requestCounter = (m_requestCounter + 1) % kRequestIdWrap;
+    return request;
+}
+
+int Device::onRawDataReceived(Command *command)
+{
+    auto *reply = command ? command->parameterAs<DeviceNetworkInterfaceReply>() : nullptr;
+    if (!reply)
+        return -1;
+    if (reply->getNetworkError() != 0)
+        return 0;
+    const QString body = reply->getReplyData() ? *reply->getReplyData() : QString();
+    switch (reply->getRequestId()) {
+    case ARequest::LOGIN:
+        handleLoginResponse(body);
+        break;
+    case ARequest::GETCONFIG:
+        handleGetConfigResponse(body);
+        break;
+    case ARequest::GETDATA:
+        handleAcquisitionResponse(body);
+        break;
+    default:
+        KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n",
+                qUtf8Printable(getName()), reply->getRequestId());
+        break;
+    }
+    return 0;
+}
+
+namespace {
+
+// The reply's code; an invalid reply never counts as a success.
+int effectiveCode(const AResponse &response)
+{
+    const int code = response.getCode();
+    return (code == 0 && !response.isValid()) ? -1 : code;
+}
+
+} // namespace
+
+void Device::handleLoginResponse(const QString &body)
+{
+    LoginResponse response;
+    response.parse(replyDocumentText(body));
+    const int code = response.getCode();
+    m_lastLoginCode = effectiveCode(response);
+    m_loginCodeFresh = true;
+    switch (code) {
+    case 0:
+        if (!response.isValid())
+            break;
+        m_session = response.getSession();
+        m_hijackMode = false;
+        m_hijackId = QString();
+        return;
+    case 7: {
+        if (!response.isValid())
+            break;
+        m_session = QString();
+        m_hijackMode = true;
+        m_hijackId = response.getSession();
+        if (m_hijackPermissionRequested.load())
+            return;
+        ASystem *system = ASystem::instance();
+        if (system && system->requestHijackPermission(getName()) == 0)
+            m_hijackPermissionRequested.store(true);
+        else
+            forgetHijack(); // the user could not be asked: no take-over
+        return;
+    }
+    case 9:
+        m_session = QString();
+        m_hijackId = QString();
+        m_hijackMode = false;
+        return;
+    default:
+        return;
+    }
+    KIV_LOG(2, "Device[%s]handleLoginResponse: invalid response\n", qUtf8Printable(getName()));
+}
+
+void Device::handleGetConfigResponse(const QString &body)
+{
+    GetConfigResponse response;
+    response.parse(replyDocumentText(body));
+    m_lastConfigCode = effectiveCode(response);
+    m_configCodeFresh = true;
+    if (response.getCode() != 0)
+        return;
+    if (!response.isValid()) {
+        KIV_LOG(2, "Device[%s]handleGetConfigResponse: invalid response\n",
+                qUtf8Printable(getName()));
+        return;
+    }
+    if (ASystem *system = ASystem::instance())
+        system->changeInstrumentConfig(response.getInstrumentConfig());
+}
+
+void Device::handleAcquisitionResponse(const QString &body)
+{
+    AcquisitionResponse response;
+    response.parse(replyDocumentText(body));
+    const int code = effectiveCode(response);
+    m_lastDataCode = code;
+    m_dataCodeFresh = true;
+    if (response.getCode() != 0) {
+        m_agManager.onDataReplyFailed(code);
+        return;
+    }
+    if (!response.isValid()) {
+        KIV_LOG(2, "Device[%s]handleAcquisitionResponse: invalid response\n",
+                qUtf8Printable(getName()));
+        return;
+    }
+    dispatchData(response);
+}
+
+void Device::dispatchData(AcquisitionResponse &response)
+{
+    const QStringList names = response.getAgDataLists().keys();
+    for (const QString &name : names) {
+        AAudioGroup *audioGroup = findAudioGroup(getName(), name);
+        if (!audioGroup || !audioGroup->isLogging())
+            continue;
+        audioGroup->postSamples(getName(), response.takeAgDataList(name));
+        m_agManager.onDataReplied(name, 0);
+    }
+    // Each audiogroup answers its next time stamp only after storing this batch.
+    m_agManager.invalidateTimestamps();
+}
+
+int Device::onTimestampReply(AgCommandReply *reply)
+{
+    if (!reply)
+        return -1;
+    AgTimestamp timestamp;
+    if (auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>())
+        timestamp = parameter->getTimestamp();
+    m_agManager.setTimestamp(reply->getAgName(), reply->getValue(), timestamp);
+    return 0;
+}
+
+int Device::onStoreResult(AgCommandReply *reply)
+{
+    if (!reply)
+        return -1;
+    m_agManager.onStoreResult(reply->getAgName(), reply->getValue());
+    return 0;
+}
+
+void Device::resetAcquisitionStatus() { m_agManager.resetStatus(); }
+
+QList<AcquisitionAg> Device::getAcquisitionStatus() const { return m_agManager.getStatusList(); }
+
+Device *createDevice(int networkInterfaceType, bool acquisitionFlag,
+                     const InstrumentConfig &config)
+{
+    if (networkInterfaceType != 1)
+        return nullptr;
+    auto *device = new Device();
+    auto *networkInterface = new HttpDeviceNetworkInterface(config.getName());
+    if (device->init(acquisitionFlag, config, 1, networkInterface) != 0) {
+        delete networkInterface;
+        delete device;
+        return nullptr;
+    }
+    return device;
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "AcquisitionAgManager.h"
+
+#include "config/InstrumentConfig.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <atomic>
+#include <limits>
+
+class ADeviceNetworkInterface;
+class AcquisitionResponse;
+class AgCommandReply;
+class ARequest;
+class Command;
+
+// The protocol side of one meter: logs in, reads the meter's configuration when the meter
+// asks for it, and polls the samples of its audiogroups. Runs on its instrument
+// controller's thread only; the hijack answers are the one thing other threads hand in.
+class Device
+{
+public:
+    enum State { StateStart = 0, StateLogin = 1, StateData = 2, StateConfig = 3 };
+    // Request ids run from 0 to kRequestIdWrap - 1.
+    static constexpr int kRequestIdWrap = 200000;
+    static constexpr qint64 kLoginPacingMs = 1000;
+    static constexpr qint64 kTimestampPacingMs = 100;
+    // How long a read acquisition interval is used before the configuration is read again.
+    static constexpr qint64 kSettingsRefreshMs = 250;
+
+    Device();
+    virtual ~Device();
+    Device(const Device &) = delete;
+    Device &operator=(const Device &) = delete;
+
+    // 0x40200001 without an interface; takes ownership of it otherwise.
+    int init(bool acquisitionFlag, const InstrumentConfig &config, int interfaceType,
+             ADeviceNetworkInterface *networkInterface);
+    void updateConfig(bool acquisitionFlag, const InstrumentConfig &config);
+
+    void step();
+    // Instrument controller commands 0, 1 and 2.
+    int onRawDataReceived(Command *command);
+    int onTimestampReply(AgCommandReply *reply);
+    int onStoreResult(AgCommandReply *reply);
+    void resetAcquisitionStatus();
+    QList<AcquisitionAg> getAcquisitionStatus() const;
+
+    // The user's answer to a hijack question, from any thread; applied at the next step.
+    // Allowed: the next login takes the meter over. Reset (denied, or the question could
+    // not be asked): the hijack is forgotten and the next login is a plain one.
+    void allowHijackRequest();
+    void resetHijackRequest();
+    bool isHijackPermissionRequested() const { return m_hijackPermissionRequested.load(); }
+
+    QString getName() const { return m_instrumentConfig.getName(); }
+    int getState() const { return m_state; }
+    bool isAcquisitionActive() const { return m_acquisitionActive; }
+    QString getSession() const { return m_session; }
+    bool getHijackMode() const { return m_hijackMode; }
+    QString getHijackId() const { return m_hijackId; }
+    int getLastLoginCode() const { return m_lastLoginCode; }
+    int getLastDataCode() const { return m_lastDataCode; }
+    int getLastConfigCode() const { return m_lastConfigCode; }
+    int getRequestCounter() const { return m_requestCounter; }
+    ADeviceNetworkInterface *getNetworkInterface() const { return m_networkInterface; }
+
+protected:
+    // Monotonic milliseconds: setting the wall clock back must not stall the pacing.
+    virtual qint64 nowMs() const;
+    // Kind 0 LOGIN, 1 GETCONFIG, 2 GETDATA; null for another kind. The caller owns it.
+    ARequest *createRequest(int kind);
+
+private:
+    enum HijackAnswer { HijackNoAnswer = 0, HijackAllowed = 1, HijackReset = 2 };
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
+
+    void applyHijackAnswer();
+    void forgetHijack();
+    void setState(int state);
+    void loginStage();
+    void dataStage();
+    void configStage();
+    // Logs an unknown code once per reply that brought it.
+    void logUnknownCode(int code, bool &fresh);
+    void sendLogin();
+    void sendGetConfig();
+    void sendPaced(int kind, qint64 &lastRequestTime);
+    void pollData();
+    void requestTimestamps();
+    bool elapsed(qint64 last, qint64 intervalMs) const;
+    int acquisitionTimeoutMs(bool fresh);
+
+    void handleLoginResponse(const QString &body);
+    void handleGetConfigResponse(const QString &body);
+    void handleAcquisitionResponse(const QString &body);
+    void dispatchData(AcquisitionResponse &response);
+
+    int m_requestCounter = 0;
+    bool m_acquisitionActive = false;
+    int m_state = StateStart;
+    int m_lastLoginCode = -1;
+    int m_lastDataCode = -1;
+    int m_lastConfigCode = -1;
+    bool m_loginCodeFresh = false;
+    bool m_dataCodeFresh = false;
+    bool m_configCodeFresh = false;
+    std::atomic<bool> m_hijackPermissionRequested{false};
+    std::atomic<int> m_hijackAnswer{HijackNoAnswer};
+    QString m_session = QStringLiteral("unknown");
+    bool m_hijackMode = false;
+    QString m_hijackId = QStringLiteral("unknown");
+    qint64 m_lastDataRequestTime = kNever;
+    qint64 m_lastLoginRequestTime = kNever;
+    qint64 m_lastConfigRequestTime = kNever;
+    // The configuration's AcquisitionTimeout and when it was read: a copy of the whole
+    // configuration on every 10 ms step would cost more than all the rest.
+    int m_acquisitionTimeoutMs = 2000;
+    qint64 m_acquisitionTimeoutReadAt = kNever;
+    AcquisitionAgManager m_agManager;
+    QMap<QString, qint64> m_timestampRequestTimes;
+    bool m_acquisitionFlag = false;
+    InstrumentConfig m_instrumentConfig;
+    int m_networkInterfaceType = 1;
+    ADeviceNetworkInterface *m_networkInterface = nullptr;
+};
+
+// Device type 1 (HTTP) with its network interface; null for another type or a failed init.
+Device *createDevice(int networkInterfaceType, bool acquisitionFlag,
+                     const InstrumentConfig &config);

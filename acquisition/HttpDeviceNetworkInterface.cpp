@@ -1,0 +1,209 @@
+#include "HttpDeviceNetworkInterface.h"
+
+#include "NUVNetworkAccessManager.h"
+#include "ReplyText.h"
+#include "TimeoutNetworkReply.h"
+
+#include "config/SystemConfig.h"
+#include "core/ASystem.h"
+
+#include <ORQLogging.h>
+
+#include <QList>
+#include <QMultiMap>
+#include <QMutex>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <exception>
+
+namespace {
+
+struct CollectedReply
+{
+    int type = 0;
+    int error = 0;
+    QString *body = nullptr;
+};
+
+} // namespace
+
+class HttpDeviceNetworkInterface::Pending
+{
+public:
+    explicit Pending(const QString &name) : m_name(name) {}
+    ~Pending() { qDeleteAll(m_replies); }
+
+    QMutex m_mutex;
+    QString m_name;
+    // Command type -> reply in flight (owned); zero or one entry.
+    QMultiMap<int, TimeoutNetworkReply *> m_replies;
+    bool m_sending = false;
+    bool m_closed = false;
+
+    // Network thread, inside the post: from here on no signal of the reply can be missed.
+    void watch(const std::shared_ptr<Pending> &self, const std::shared_ptr<NetworkLink> &link,
+               int type, QNetworkReply *reply, int timeoutMs)
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            if (!m_closed) {
+                m_replies.insert(type, new TimeoutNetworkReply(reply, timeoutMs, link));
+            } else {
+                link->releaseReply(reply);
+                return;
+            }
+        }
+        QObject::connect(reply, &QNetworkReply::finished, reply,
+                         [self] { self->collectReplies(); });
+        QObject::connect(reply, &QNetworkReply::errorOccurred, reply,
+                         [self](QNetworkReply::NetworkError) { self->collectReplies(); });
+        // A body beyond the limit is refused as soon as it is announced or held.
+        auto checkSize = [self, reply] {
+            const qint64 announced =
+                reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            if (announced > kMaxReplyBytes || reply->bytesAvailable() > kMaxReplyBytes)
+                self->failOversized(reply);
+        };
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
+    }
+
+    // Under m_mutex; at the start of a send only.
+    void sweepTimedOutReplies()
+    {
+        for (auto it = m_replies.begin(); it != m_replies.end();) {
+            if (it.value()->isTimedOut()) {
+                delete it.value(); // aborts and deletes the reply on the network thread
+                it = m_replies.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // Network thread, from the reply's signals.
+    void collectReplies()
+    {
+        QList<CollectedReply> done;
+        {
+            QMutexLocker lock(&m_mutex);
+            for (auto it = m_replies.begin(); it != m_replies.end();) {
+                QNetworkReply *reply = it.value()->getReply();
+                if (!reply->isFinished()) {
+                    ++it;
+                    continue;
+                }
+                CollectedReply collected;
+                collected.type = it.key();
+                collected.error = reply->error();
+                if (collected.error == QNetworkReply::NoError) {
+                    const QByteArray bytes = reply->readAll();
+                    if (bytes.size() > kMaxReplyBytes)
+                        collected.error = QNetworkReply::UnknownContentError;
+                    else
+                        collected.body = new QString(decodeReplyBody(bytes));
+                }
+                reply->disconnect();
+                delete it.value();
+                it = m_replies.erase(it);
+                done.append(collected);
+            }
+        }
+        deliver(done);
+    }
+
+    void failOversized(QNetworkReply *reply)
+    {
+        QList<CollectedReply> done;
+        {
+            QMutexLocker lock(&m_mutex);
+            for (auto it = m_replies.begin(); it != m_replies.end(); ++it) {
+                if (it.value()->getReply() != reply)
+                    continue;
+                KIV_LOG(2, "Device[%s] reply larger than %lld bytes dropped\n",
+                        qUtf8Printable(m_name), static_cast<long long>(kMaxReplyBytes));
+                reply->disconnect();
+                CollectedReply collected;
+                collected.type = it.key();
+                collected.error = QNetworkReply::UnknownContentError;
+                done.append(collected);
+                delete it.value();
+                m_replies.erase(it);
+                break;
+            }
+        }
+        deliver(done);
+    }
+
+    void deliver(const QList<CollectedReply> &done) const
+    {
+        for (const CollectedReply &reply : done)
+            ADeviceNetworkInterface::postReply(m_name, reply.type, reply.error, reply.body);
+    }
+};
+
+HttpDeviceNetworkInterface::HttpDeviceNetworkInterface(const QString &name, QObject *parent)
+    : ADeviceNetworkInterface(name, parent), m_pending(std::make_shared<Pending>(name))
+{
+}
+
+HttpDeviceNetworkInterface::~HttpDeviceNetworkInterface()
+{
+    QMutexLocker lock(&m_pending->m_mutex);
+    m_pending->m_closed = true;
+    qDeleteAll(m_pending->m_replies);
+    m_pending->m_replies.clear();
+}
+
+int HttpDeviceNetworkInterface::pendingCount() const
+{
+    QMutexLocker lock(&m_pending->m_mutex);
+    return m_pending->m_replies.size();
+}
+
+QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &port, int type)
+{
+    QString base = host.trimmed();
+    if (!base.contains(QLatin1String("://")))
+        base.prepend(QLatin1String("http://"));
+    return QUrl(QStringLiteral("%1%2%3%4").arg(base, QStringLiteral(":"), port.trimmed(),
+                                                requestCommandPath(type)));
+}
+
+bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest &request,
+                                      const QString &host, const QString &port)
+{
+    {
+        QMutexLocker lock(&m_pending->m_mutex);
+        m_pending->sweepTimedOutReplies();
+        if (!m_pending->m_replies.isEmpty() || m_pending->m_sending)
+            return false;
+        m_pending->m_sending = true;
+    }
+    bool posted = false;
+    try {
+        ASystem *system = ASystem::instance();
+        NUVNetworkAccessManager *network = system ? system->getNetworkAccessManager() : nullptr;
+        if (network) {
+            const std::shared_ptr<NetworkLink> link = network->link();
+            QNetworkRequest networkRequest(buildUrl(host, port, type));
+            networkRequest.setHeader(QNetworkRequest::ContentTypeHeader,
+                                     QByteArrayLiteral("application/x-www-form-urlencoded"));
+            const int timeoutMs = system->getSystemConfig().getNetworkRequestTimeout();
+            const std::shared_ptr<Pending> pending = m_pending;
+            const int kind = type;
+            QNetworkReply *reply = link->postBlocking(
+                networkRequest, request.toBody(),
+                [pending, link, kind, timeoutMs](QNetworkReply *posted) {
+                    pending->watch(pending, link, kind, posted, timeoutMs);
+                });
+            posted = reply != nullptr;
+        }
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "Device[%s] send failed: %s\n", qUtf8Printable(getName()), e.what());
+    }
+    QMutexLocker lock(&m_pending->m_mutex);
+    m_pending->m_sending = false;
+    return posted;
+}

@@ -1,0 +1,279 @@
+// The controller threads, instruments and the instrument manager around a real store.
+#include "FakeSystem.h"
+#include "KivTest.h"
+
+#include <AAudioGroup.h>
+#include <AInstrument.h>
+#include <AcquisitionAg.h>
+#include <AgController.h>
+#include <AgDataReceivedCommandParameter.h>
+#include <AgDataVector.h>
+#include <InstrumentController.h>
+#include <InstrumentManager.h>
+#include <KivUtils.h>
+
+#include <Command.h>
+
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+const QString kMeter = QStringLiteral("M1");
+
+AgConfig group(const QString &name, bool imported = false)
+{
+    AgConfig config;
+    config.setName(name);
+    config.setImported(imported);
+    return config;
+}
+
+InstrumentConfig meter(const QString &name, const QList<AgConfig> &groups)
+{
+    InstrumentConfig config(name);
+    // Never reached: acquisition stays off in these tests.
+    config.setIpAdr(QStringLiteral("http://127.0.0.1"));
+    config.setPort(QStringLiteral("9"));
+    config.setAgConfigs(groups);
+    return config;
+}
+
+// count samples from `start`, 100 ms apart, far above every threshold.
+AgDataVector *loudBatch(qint64 start, int count)
+{
+    auto *batch = new AgDataVector();
+    for (int i = 0; i < count; ++i) {
+        AgData sample;
+        sample.setEmpty(false);
+        sample.setTimestamp(start + i * 100);
+        sample.setProgramId(1);
+        sample.setTP(20.0);
+        sample.setM400ms(20.0);
+        sample.setS(20.0);
+        batch->append(sample);
+    }
+    return batch;
+}
+
+AcquisitionAg statusOf(const QList<AcquisitionAg> &list, const QString &name)
+{
+    for (const AcquisitionAg &record : list) {
+        if (record.getSourceName() == name)
+            return record;
+    }
+    return AcquisitionAg();
+}
+
+} // namespace
+
+class ControllersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void instrumentControllerStates();
+    void instrumentControllerCommandFailures();
+    void managerLookupsAndFanOut();
+    void neverStartedControllerCountsAsFinished();
+    void storeCodeReachesDeviceAndGapBatchCounts();
+    void importedDatabaseKeptWhileStillMapped_data();
+    void importedDatabaseKeptWhileStillMapped();
+
+private:
+    void stopAll();
+
+    std::unique_ptr<FakeSystem> m_system;
+    std::unique_ptr<InstrumentManager> m_manager;
+};
+
+void ControllersTest::init()
+{
+    m_system = std::make_unique<FakeSystem>();
+    SystemConfig config;
+    config.setManualAcquisitionOn(false);
+    m_system->setCurrentConfig(config);
+    QVERIFY(createDataFolder());
+}
+
+void ControllersTest::stopAll()
+{
+    if (!m_manager)
+        return;
+    m_manager->stopAll();
+    QTRY_VERIFY(m_manager->areAllFinished());
+}
+
+void ControllersTest::cleanup()
+{
+    stopAll();
+    m_system->setInstrumentManager(nullptr);
+    m_manager.reset();
+    m_system.reset();
+}
+
+void ControllersTest::instrumentControllerStates()
+{
+    InstrumentController controller;
+    QCOMPARE(controller.init(false, meter(kMeter, {})), 0);
+    // Built paused: nothing is accepted before the start-up unpauses it.
+    QVERIFY(controller.isPaused());
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), -1);
+    controller.unpause();
+    controller.step();
+    QCOMPARE(controller.getLoopState(), int(InstrumentController::StateRunning));
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), 0);
+    // Pausing drops what was queued, unexecuted.
+    controller.pause();
+    controller.step();
+    QVERIFY(controller.isPaused());
+    QCOMPARE(controller.queuedCount(), 0);
+    QCOMPARE(m_system->callCount(QStringLiteral("updateAcquisitionStatus")), 0);
+    controller.unpause();
+    controller.step();
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), 0);
+    controller.step();
+    QCOMPARE(m_system->callCount(QStringLiteral("updateAcquisitionStatus")), 1);
+    // The stop flag wins over the pause flag.
+    controller.pause();
+    controller.stop();
+    controller.step();
+    QCOMPARE(controller.getLoopState(), int(InstrumentController::StateFinished));
+    QVERIFY(controller.isFinished());
+}
+
+void ControllersTest::instrumentControllerCommandFailures()
+{
+    InstrumentController controller;
+    QCOMPARE(controller.init(false, meter(kMeter, {group(QStringLiteral("A"))})), 0);
+    controller.unpause();
+    controller.step();
+    // A timestamp answer that is not an AgCommandReply, a config update without payload and
+    // an unknown type are each dropped; the next command still runs.
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdTimestampReply)), 0);
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdUpdateConfig)), 0);
+    QCOMPARE(controller.enqueue(new Command(6)), 0);
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdResetStatus)), 0);
+    controller.step();
+    QCOMPARE(m_system->callCount(QStringLiteral("updateAcquisitionStatus")), 1);
+    QCOMPARE(m_system->acquisitionStatusUpdates().first().size(), 1);
+    controller.stop();
+    controller.step();
+}
+
+void ControllersTest::managerLookupsAndFanOut()
+{
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    QVERIFY(m_manager->areAllPaused());
+    QVERIFY(m_manager->areAllFinished());
+    QVERIFY(!m_manager->hasAudioGroups());
+    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A")),
+                                                     group(QStringLiteral("B"))}),
+                                      meter(QStringLiteral("M2"), {})}),
+             0);
+    // A name already listed adds nothing.
+    QCOMPARE(m_manager->addInstrument(false, meter(kMeter, {})), 0);
+    QCOMPARE(m_manager->getInstruments().size(), 2);
+    QVERIFY(m_manager->hasAudioGroups());
+    QVERIFY(m_manager->findAudioGroup(kMeter, QStringLiteral("B")));
+    QVERIFY(!m_manager->findAudioGroup(kMeter, QStringLiteral("C")));
+    QVERIFY(!m_manager->findAudioGroup(QStringLiteral("M3"), QStringLiteral("A")));
+    QTRY_VERIFY(m_manager->areAllPaused());
+    m_manager->unpauseAll();
+    QTRY_VERIFY(!m_manager->findInstrument(kMeter)->isPaused());
+    m_manager->requestStatusUpdates();
+    QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAcquisitionStatus")), 2);
+    QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAgViolationStatus")), 2);
+    m_manager->pauseAll();
+    QTRY_VERIFY(m_manager->areAllPaused());
+    AInstrument *removed = m_manager->removeInstrument(QStringLiteral("M2"));
+    QVERIFY(removed);
+    QVERIFY(!m_manager->findInstrument(QStringLiteral("M2")));
+    removed->stop();
+    QTRY_VERIFY(removed->areAllFinished());
+    delete removed;
+}
+
+void ControllersTest::neverStartedControllerCountsAsFinished()
+{
+    // Closing must not wait for a controller whose thread never ran.
+    AgController agController;
+    InstrumentController instrumentController;
+    QVERIFY(agController.isFinished());
+    QVERIFY(instrumentController.isFinished());
+    AInstrument instrument;
+    QVERIFY(instrument.areAllFinished());
+    QVERIFY(!instrument.deleteOnGuiThread());
+}
+
+void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
+{
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A"))})}), 0);
+    m_manager->unpauseAll();
+    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("A"));
+    QVERIFY(audioGroup);
+    QTRY_VERIFY(!audioGroup->isPaused());
+
+    const qint64 start = 1700000000000;
+    // The controller's queue runs in order: the counters are published after the store.
+    audioGroup->postSamples(kMeter, loudBatch(start, 50));
+    QCOMPARE(audioGroup->publishViolations(), 0);
+    QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAgViolationStatus")), 1);
+    const int afterFirst = m_system->violationUpdates().last().getTruePeakMainCount();
+    QVERIFY(afterFirst > 0);
+
+    // 1 s after the newest stored sample: stored after a gap, and counted all the same.
+    audioGroup->postSamples(kMeter, loudBatch(start + 50 * 100 + 1000, 50));
+    audioGroup->publishViolations();
+    QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAgViolationStatus")), 2);
+    QVERIFY(m_system->violationUpdates().last().getTruePeakMainCount() > afterFirst);
+
+    // The store's code went back to the device unchanged.
+    m_manager->requestStatusUpdates();
+    QTRY_VERIFY(!m_system->acquisitionStatusUpdates().isEmpty());
+    const AcquisitionAg status =
+        statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A"));
+    QCOMPARE(status.getStoreError(), AgController::kStoredAfterGap);
+}
+
+void ControllersTest::importedDatabaseKeptWhileStillMapped_data()
+{
+    QTest::addColumn<bool>("stillConfigured");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("no other audiogroup on the file") << false << false;
+    QTest::newRow("another audiogroup maps to it") << true << true;
+}
+
+void ControllersTest::importedDatabaseKeptWhileStillMapped()
+{
+    QFETCH(bool, stillConfigured);
+    QFETCH(bool, kept);
+    // "A/B" and "A_B" give the same file name.
+    const QString path = getAgDbFilePath(kMeter, QStringLiteral("A/B"));
+    QCOMPARE(path, getAgDbFilePath(kMeter, QStringLiteral("A_B")));
+    SystemConfig config;
+    if (stillConfigured)
+        config.setInstruments({meter(kMeter, {group(QStringLiteral("A_B"), true)})});
+    m_system->setCurrentConfig(config);
+
+    AgController controller;
+    QCOMPARE(controller.init(false, meter(kMeter, {}), group(QStringLiteral("A/B"), true)), 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    controller.setDeleteImportedDbOnClose();
+    controller.finish();
+    QCOMPARE(QFile::exists(path), kept);
+    QFile::remove(path);
+}
+
+KIV_TEST_MAIN(ControllersTest, QCoreApplication)
+
+#include "tst_controllers.moc"

@@ -1,0 +1,492 @@
+// The device session state machine against a scripted network interface and clock.
+#include "FakeSystem.h"
+#include "KivTest.h"
+
+#include <ADeviceNetworkInterface.h>
+#include <AcquisitionRequest.h>
+#include <AcquisitionTimecodeCommandParameter.h>
+#include <AgTimestamp.h>
+#include <Device.h>
+#include <DeviceNetworkInterfaceReply.h>
+#include <LoginRequest.h>
+#include <SystemConfig.h>
+
+#include <Command.h>
+#include <ORQLogging.h>
+
+#include <QList>
+#include <QMutex>
+
+#include <memory>
+
+namespace {
+
+// Records what the device sends; refuses on demand.
+class ScriptedInterface : public ADeviceNetworkInterface
+{
+public:
+    struct Sent
+    {
+        int type;
+        QString reqid;
+        bool hijack;
+        QString hijackId;
+        QString session;
+        QMap<QString, QString> lastTimestamps;
+    };
+
+    ScriptedInterface() : ADeviceNetworkInterface(QStringLiteral("M")) {}
+
+    bool send(ARequest::CommandType type, const ARequest &request, const QString &,
+              const QString &) override
+    {
+        ++attempts;
+        if (!accept)
+            return false;
+        Sent sent{type, request.getReqId(), false, QString(), QString(), {}};
+        if (auto *login = dynamic_cast<const LoginRequest *>(&request)) {
+            sent.hijack = login->getHijack();
+            sent.hijackId = login->getHijackId();
+        } else if (auto *data = dynamic_cast<const AcquisitionRequest *>(&request)) {
+            sent.session = data->getSession();
+            sent.lastTimestamps = data->getLastTimestamps();
+        }
+        this->sent.append(sent);
+        return true;
+    }
+
+    QList<Sent> sent;
+    int attempts = 0;
+    bool accept = true;
+};
+
+class ClockedDevice : public Device
+{
+public:
+    qint64 now = 1000000;
+    ARequest *makeRequest(int kind) { return createRequest(kind); }
+
+protected:
+    qint64 nowMs() const override { return now; }
+};
+
+QString replyText(int code, const QString &extra = QString())
+{
+    return QStringLiteral("<response><version>1.0</version><reqid>1</reqid><status><code>%1</code>"
+                          "<text>t</text></status><confid>C1</confid>%2</response>")
+        .arg(code)
+        .arg(extra);
+}
+
+QString loginReply(int code) { return replyText(code, QStringLiteral("<session>S%1</session>").arg(code)); }
+
+QString configReply(int code)
+{
+    return replyText(code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
+                                          "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
+                                          "</SourceName></DataSource></LoudnessMeasurement>"));
+}
+
+// Captures the log lines of the process-wide logger.
+class CapturingWriter : public ORQ::CORQWriter
+{
+public:
+    void write(int, const std::string &text) override
+    {
+        QMutexLocker lock(&mutex);
+        lines.append(QString::fromStdString(text));
+    }
+    int count(const QString &needle)
+    {
+        QMutexLocker lock(&mutex);
+        int n = 0;
+        for (const QString &line : lines)
+            n += line.contains(needle) ? 1 : 0;
+        return n;
+    }
+    QMutex mutex;
+    QStringList lines;
+};
+
+CapturingWriter *captureLog()
+{
+    static CapturingWriter *writer = [] {
+        auto *logger = new ORQ::CORQLogger();
+        auto *w = new CapturingWriter();
+        logger->addWriter(w);
+        logger->setLogLevel(4);
+        ORQ::gLogger.store(logger);
+        return w;
+    }();
+    return writer;
+}
+
+QString dataReply(int code)
+{
+    return replyText(code, QStringLiteral("<AGDataList><Name>A</Name><numAvail>0</numAvail>"
+                                          "</AGDataList>"));
+}
+
+} // namespace
+
+class DeviceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void stageTable_data();
+    void stageTable();
+    void unknownCodeLoggedOncePerReply();
+    void invalidSuccessDoesNotAdvance();
+    void loginPacing();
+    void dataPacingAndReadiness();
+    void refusedDataSendKeepsReadiness();
+    void requestIdWraps();
+    void hijackNeedsExplicitPermission();
+    void hijackQuestionRefusedForgetsTakeOver();
+    void inactiveDeviceSendsNothing();
+    void networkErrorChangesNothing();
+
+private:
+    void feed(int type, const QString &body, int networkError = 0);
+    void makeReady(const QString &name = QStringLiteral("A"), qint64 timestamp = 500);
+    void bringToState(int state);
+    int sentCount(int type) const;
+
+    std::unique_ptr<FakeSystem> m_system;
+    std::unique_ptr<ClockedDevice> m_device;
+    ScriptedInterface *m_net = nullptr;
+};
+
+void DeviceTest::init()
+{
+    m_system = std::make_unique<FakeSystem>();
+    SystemConfig systemConfig;
+    systemConfig.setAcquisitionTimeout(2000);
+    m_system->setCurrentConfig(systemConfig);
+    InstrumentConfig config(QStringLiteral("M"));
+    config.setIpAdr(QStringLiteral("http://127.0.0.1"));
+    config.setPort(QStringLiteral("80"));
+    config.setPass(QStringLiteral("pw"));
+    config.setConfigurationID(QStringLiteral("C1"));
+    AgConfig a;
+    a.setName(QStringLiteral("A"));
+    AgConfig b;
+    b.setName(QStringLiteral("B"));
+    b.setImported(true);
+    config.setAgConfigs({a, b});
+    m_device = std::make_unique<ClockedDevice>();
+    m_net = new ScriptedInterface();
+    QCOMPARE(m_device->init(true, config, 1, m_net), 0);
+}
+
+void DeviceTest::cleanup()
+{
+    m_device.reset();
+    m_system.reset();
+}
+
+void DeviceTest::feed(int type, const QString &body, int networkError)
+{
+    Command command(0, new DeviceNetworkInterfaceReply(type, networkError,
+                                                       networkError ? nullptr : new QString(body)));
+    QCOMPARE(m_device->onRawDataReceived(&command), 0);
+}
+
+void DeviceTest::makeReady(const QString &name, qint64 timestamp)
+{
+    AgCommandReply reply(name, 0, 1, new AcquisitionTimecodeCommandParameter(AgTimestamp(timestamp)));
+    QCOMPARE(m_device->onTimestampReply(&reply), 0);
+}
+
+int DeviceTest::sentCount(int type) const
+{
+    int count = 0;
+    for (const ScriptedInterface::Sent &sent : m_net->sent)
+        count += sent.type == type ? 1 : 0;
+    return count;
+}
+
+void DeviceTest::bringToState(int state)
+{
+    m_device->step(); // 0 -> 1
+    QCOMPARE(m_device->getState(), 1);
+    if (state == 2 || state == 3) {
+        feed(ARequest::LOGIN, loginReply(state == 2 ? 0 : 2));
+        m_device->step();
+    }
+    QCOMPARE(m_device->getState(), state);
+    m_net->sent.clear();
+    m_device->now += 10000;
+}
+
+void DeviceTest::stageTable_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("nextState");
+    QTest::addColumn<int>("sentType"); // -1: nothing sent
+
+    const int login = ARequest::LOGIN, config = ARequest::GETCONFIG, data = ARequest::GETDATA;
+    struct Row { int code, login, data, config; };
+    // Per code: (next state, sent type) of the login, data and configuration stages, packed
+    // as state * 10 + (sent type + 1).
+    const Row rows[] = {
+        {0, 2 * 10 + 0, 2 * 10 + data + 1, 1 * 10 + 0},
+        {1, 1 * 10 + login + 1, 2 * 10 + data + 1, 3 * 10 + config + 1},
+        {2, 3 * 10 + 0, 3 * 10 + 0, 3 * 10 + config + 1},
+        {3, 1 * 10 + login + 1, 2 * 10 + data + 1, 3 * 10 + config + 1},
+        {5, 1 * 10 + login + 1, 2 * 10 + data + 1, 3 * 10 + config + 1},
+        {6, 1 * 10 + 0, 2 * 10 + 0, 3 * 10 + 0},
+        // A valid 7 asks the user and waits for the answer.
+        {7, 1 * 10 + 0, 1 * 10 + 0, 3 * 10 + 0},
+        {8, 1 * 10 + login + 1, 1 * 10 + 0, 3 * 10 + 0},
+        {9, 1 * 10 + login + 1, 1 * 10 + 0, 3 * 10 + 0},
+        {42, 1 * 10 + login + 1, 2 * 10 + data + 1, 3 * 10 + config + 1},
+    };
+    for (const Row &row : rows) {
+        const int cells[3][2] = {{1, row.login}, {2, row.data}, {3, row.config}};
+        for (const auto &cell : cells) {
+            QTest::addRow("state %d code %d", cell[0], row.code)
+                << cell[0] << row.code << cell[1] / 10 << cell[1] % 10 - 1;
+        }
+    }
+}
+
+void DeviceTest::stageTable()
+{
+    QFETCH(int, state);
+    QFETCH(int, code);
+    QFETCH(int, nextState);
+    QFETCH(int, sentType);
+    bringToState(state);
+    makeReady();
+    const int replyType = state == 1 ? ARequest::LOGIN
+                                     : (state == 2 ? ARequest::GETDATA : ARequest::GETCONFIG);
+    const QString body = state == 1 ? loginReply(code)
+                                    : (state == 2 ? dataReply(code) : configReply(code));
+    feed(replyType, body);
+    makeReady(); // a dispatched data reply made the audiogroup wait
+    m_device->step();
+    QCOMPARE(m_device->getState(), nextState);
+    if (sentType < 0) {
+        QCOMPARE(m_net->sent.size(), 0);
+        // Codes that stop a stage keep it silent on later steps too.
+        m_device->now += 5000;
+        m_device->step();
+        if (nextState == state)
+            QCOMPARE(m_net->sent.size(), 0);
+    } else {
+        QCOMPARE(m_net->sent.size(), 1);
+        QCOMPARE(m_net->sent.first().type, sentType);
+    }
+    if (code == 7 && state == 1)
+        QCOMPARE(m_system->callCount(QStringLiteral("requestHijackPermission")), 1);
+    if (code == 0 && state == 3)
+        QCOMPARE(m_system->callCount(QStringLiteral("changeInstrumentConfig")), 1);
+}
+
+void DeviceTest::unknownCodeLoggedOncePerReply()
+{
+    CapturingWriter *log = captureLog();
+    const QString line = QStringLiteral("Device[M] unknown error code 42");
+    const int before = log->count(line);
+    bringToState(1);
+    feed(ARequest::LOGIN, loginReply(42));
+    for (int i = 0; i < 5; ++i) {
+        m_device->now += 1001;
+        m_device->step();
+        m_device->step();
+    }
+    // The code stays and LOGIN is repeated under its pacing; the line is written once.
+    QCOMPARE(m_device->getLastLoginCode(), 42);
+    QCOMPARE(sentCount(ARequest::LOGIN), 5);
+    QCOMPARE(log->count(line), before + 1);
+    feed(ARequest::LOGIN, loginReply(42));
+    m_device->step();
+    QCOMPARE(log->count(line), before + 2);
+}
+
+void DeviceTest::invalidSuccessDoesNotAdvance()
+{
+    bringToState(1);
+    // Code 0 without a session is not a login.
+    feed(ARequest::LOGIN, replyText(0));
+    QCOMPARE(m_device->getLastLoginCode(), -1);
+    m_device->step();
+    QCOMPARE(m_device->getState(), 1);
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+}
+
+void DeviceTest::loginPacing()
+{
+    m_device->step();
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+    QCOMPARE(m_net->sent.first().reqid, QStringLiteral("0"));
+    m_device->now += 1000;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1); // not more than 1000 ms yet
+    m_device->now += 1;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 2);
+    // Refused sends still build, count and pace a request.
+    m_net->accept = false;
+    m_device->now += 1001;
+    m_device->step();
+    QCOMPARE(m_device->getRequestCounter(), 3);
+}
+
+void DeviceTest::dataPacingAndReadiness()
+{
+    bringToState(2);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 0); // nobody ready yet
+    makeReady(QStringLiteral("A"), 0);
+    makeReady(QStringLiteral("B"), 700); // imported: never asked
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    QCOMPARE(m_net->sent.last().lastTimestamps.keys(), QStringList{QStringLiteral("A")});
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("0"));
+    QCOMPARE(m_net->sent.last().session, QStringLiteral("S0"));
+    // Sending made A wait again; a fresh time stamp is not enough before the timeout.
+    makeReady(QStringLiteral("A"), 900);
+    m_device->now += 2000;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    m_device->now += 1;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("900"));
+    // A dispatched reply makes every audiogroup wait for its newest stored time stamp.
+    makeReady(QStringLiteral("A"), 1000);
+    feed(ARequest::GETDATA, dataReply(0));
+    m_device->now += 5000;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+}
+
+void DeviceTest::refusedDataSendKeepsReadiness()
+{
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 40);
+    m_net->accept = false;
+    m_device->step();
+    QCOMPARE(m_net->attempts, 1);
+    m_net->accept = true;
+    m_device->now += 10; // the next step tries again at once
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("40"));
+}
+
+void DeviceTest::requestIdWraps()
+{
+    for (int i = 0; i < Device::kRequestIdWrap - 1; ++i)
+        delete m_device->makeRequest(ARequest::LOGIN);
+    std::unique_ptr<ARequest> last(m_device->makeRequest(ARequest::GETCONFIG));
+    QCOMPARE(last->getReqId(), QStringLiteral("199999"));
+    std::unique_ptr<ARequest> wrapped(m_device->makeRequest(ARequest::GETDATA));
+    QCOMPARE(wrapped->getReqId(), QStringLiteral("0"));
+    QCOMPARE(m_device->makeRequest(7), nullptr);
+    QCOMPARE(m_device->getRequestCounter(), 1);
+}
+
+void DeviceTest::hijackNeedsExplicitPermission()
+{
+    bringToState(1);
+    feed(ARequest::LOGIN, loginReply(7));
+    QVERIFY(m_device->isHijackPermissionRequested());
+    QCOMPARE(m_device->getHijackId(), QStringLiteral("S7"));
+    // A second 7 while the question is open asks nothing more.
+    feed(ARequest::LOGIN, loginReply(7));
+    QCOMPARE(m_system->callCount(QStringLiteral("requestHijackPermission")), 1);
+    for (int i = 0; i < 3; ++i) {
+        m_device->now += 2000;
+        m_device->step();
+    }
+    QCOMPARE(m_net->sent.size(), 0); // waiting for the user
+
+    m_device->allowHijackRequest();
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+    QVERIFY(m_net->sent.last().hijack);
+    QCOMPARE(m_net->sent.last().hijackId, QStringLiteral("S7"));
+    feed(ARequest::LOGIN, loginReply(0));
+    QCOMPARE(m_device->getSession(), QStringLiteral("S0"));
+    QVERIFY(!m_device->getHijackMode());
+
+    // The meter is taken again; this time the user says no: the next login is a plain one.
+    m_device->step();
+    QCOMPARE(m_device->getState(), 2);
+    feed(ARequest::GETDATA, dataReply(7));
+    m_device->step();
+    QCOMPARE(m_device->getState(), 1);
+    feed(ARequest::LOGIN, loginReply(7));
+    QCOMPARE(m_system->callCount(QStringLiteral("requestHijackPermission")), 2);
+    m_device->resetHijackRequest();
+    m_device->now += 2000;
+    m_device->step();
+    QVERIFY(!m_device->isHijackPermissionRequested());
+    QVERIFY(!m_net->sent.isEmpty());
+    QVERIFY(!m_net->sent.last().hijack);
+    QVERIFY(m_net->sent.last().hijackId.isEmpty());
+}
+
+void DeviceTest::hijackQuestionRefusedForgetsTakeOver()
+{
+    m_system->setPostResult(-1);
+    bringToState(1);
+    feed(ARequest::LOGIN, loginReply(7));
+    QVERIFY(!m_device->isHijackPermissionRequested());
+    QVERIFY(!m_device->getHijackMode());
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+    QVERIFY(!m_net->sent.last().hijack);
+}
+
+void DeviceTest::inactiveDeviceSendsNothing()
+{
+    InstrumentConfig config(QStringLiteral("M"));
+    AgConfig a;
+    a.setName(QStringLiteral("A"));
+    a.setHasLoggingEnabled(false);
+    config.setAgConfigs({a});
+    m_device->updateConfig(true, config);
+    QVERIFY(!m_device->isAcquisitionActive());
+    for (int i = 0; i < 10; ++i) {
+        m_device->now += 2000;
+        m_device->step();
+    }
+    QCOMPARE(m_net->attempts, 0);
+    QCOMPARE(m_device->getState(), 0);
+    a.setHasLoggingEnabled(true);
+    config.setAgConfigs({a});
+    m_device->updateConfig(false, config); // the system switch is off
+    m_device->step();
+    QCOMPARE(m_net->attempts, 0);
+    m_device->updateConfig(true, config);
+    m_device->step();
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+}
+
+void DeviceTest::networkErrorChangesNothing()
+{
+    bringToState(2);
+    makeReady();
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    feed(ARequest::GETDATA, QString(), 1);
+    QCOMPARE(m_device->getLastDataCode(), -1);
+    const QList<AcquisitionAg> status = m_device->getAcquisitionStatus();
+    QCOMPARE(status.size(), 2);
+    feed(ARequest::GETDATA, dataReply(3));
+    QCOMPARE(m_device->getLastDataCode(), 3);
+}
+
+KIV_TEST_MAIN(DeviceTest, QCoreApplication)
+
+#include "tst_device.moc"
