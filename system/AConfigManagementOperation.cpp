@@ -19,9 +19,7 @@ const char *const kConfigFileName = "_config.xml";
 
 } // namespace
 
-AConfigManagementOperation::AConfigManagementOperation(int type, int id) : m_type(type), m_id(id)
-{
-}
+AConfigManagementOperation::AConfigManagementOperation(int type, int id) : m_type(type), m_id(id) {}
 
 AConfigManagementOperation::~AConfigManagementOperation() = default;
 
@@ -47,8 +45,8 @@ void AConfigManagementOperation::publishAndSave(const SystemConfig &config)
 void AConfigManagementOperation::showConfirmationPleaseWait(const QString &text)
 {
     ASystem *system = ASystem::instance();
-    if (ConfirmationViewController *view = system ? system->getConfirmationViewController()
-                                                  : nullptr)
+    if (ConfirmationViewController *view =
+            system ? system->getConfirmationViewController() : nullptr)
         emit view->showPleaseWait(text);
 }
 

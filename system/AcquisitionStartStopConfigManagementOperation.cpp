@@ -61,7 +61,7 @@ void AcquisitionStartStopConfigManagementOperation::abort()
     if (InstrumentManager *manager = instrumentManager())
         manager->unpauseAll();
     ASystem *system = ASystem::instance();
-    if (ConfirmationViewController *view = system ? system->getConfirmationViewController()
-                                                  : nullptr)
+    if (ConfirmationViewController *view =
+            system ? system->getConfirmationViewController() : nullptr)
         emit view->hidePleaseWait();
 }

@@ -48,8 +48,7 @@ AddInstrumentConfigManagementOperation::AddInstrumentConfigManagementOperation(i
 
 AddInstrumentConfigManagementOperation::~AddInstrumentConfigManagementOperation() = default;
 
-void AddInstrumentConfigManagementOperation::submit(const QString &address,
-                                                    const QString &password)
+void AddInstrumentConfigManagementOperation::submit(const QString &address, const QString &password)
 {
     m_address = address;
     m_password = password;
@@ -172,10 +171,8 @@ void AddInstrumentConfigManagementOperation::stepConnecting()
 
 void AddInstrumentConfigManagementOperation::sendRequest()
 {
-    GetConfigRequest request(QStringLiteral("%1%2%3")
-                                 .arg(getId())
-                                 .arg(QStringLiteral(":"))
-                                 .arg(m_requestCounter));
+    GetConfigRequest request(
+        QStringLiteral("%1%2%3").arg(getId()).arg(QStringLiteral(":")).arg(m_requestCounter));
     request.setCredentials(m_password, QString());
     // Direct connection: the transport has posted when the emit returns.
     emit networkRequest(ARequest::GETCONFIG, &request, QStringLiteral("http://%1").arg(m_address),

@@ -180,8 +180,7 @@ void ConfigController::requestEnableAgLogging(const QString &instrument, const Q
     });
 }
 
-void ConfigController::requestDisableAgLogging(const QString &instrument,
-                                               const QString &audiogroup)
+void ConfigController::requestDisableAgLogging(const QString &instrument, const QString &audiogroup)
 {
     queueOperation(DisableAgLogging, [&](int type, int id) {
         return new AgAcquisitionConfigManagementOperation(type, id, instrument, audiogroup);

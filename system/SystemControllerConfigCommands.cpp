@@ -84,8 +84,8 @@ int SystemController::dispatchConfigCommand(Command *command)
             return -1;
         GenerateReportViewController *reports = reportController();
         if (reports && reports->isBusy())
-            showAlert(QStringLiteral(
-                "Could not delete audiogroups; report generation in progress."));
+            showAlert(
+                QStringLiteral("Could not delete audiogroups; report generation in progress."));
         else
             config.requestDeleteAudiogroups(parameter->getSelection());
         return 0;
@@ -125,8 +125,7 @@ int SystemController::dispatchConfigCommand(Command *command)
         if (type == 18)
             config.requestEnableAgLogging(parameter->getInstrumentName(), parameter->getAgName());
         else
-            config.requestDisableAgLogging(parameter->getInstrumentName(),
-                                           parameter->getAgName());
+            config.requestDisableAgLogging(parameter->getInstrumentName(), parameter->getAgName());
         return 0;
     }
     case 25: {
@@ -144,8 +143,8 @@ int SystemController::dispatchConfigCommand(Command *command)
         if (reports && reports->isBusy())
             return 0;
         if (config.hasOperationOfType(ConfigController::DeleteAudiogroups))
-            showAlert(QStringLiteral(
-                "Could not generate reports; delete audiogroup operation pending."));
+            showAlert(
+                QStringLiteral("Could not generate reports; delete audiogroup operation pending."));
         else if (parameter->getReports().isEmpty())
             showAlert(QStringLiteral("Could not generate reports; no audiogroups selected."));
         else if (reports)

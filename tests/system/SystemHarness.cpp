@@ -62,10 +62,8 @@ SimulatedMeter::SimulatedMeter(int index) : m_meter(new MeterSimulator)
 {
     // Any 127.x address is this machine; one of our own keeps clear of other tests.
     const qint64 pid = QCoreApplication::applicationPid();
-    m_address = QStringLiteral("127.%1.%2.%3")
-                    .arg(pid % 200 + 20)
-                    .arg(pid / 200 % 250 + 2)
-                    .arg(index + 2);
+    m_address =
+        QStringLiteral("127.%1.%2.%3").arg(pid % 200 + 20).arg(pid / 200 % 250 + 2).arg(index + 2);
     m_meter->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_meter, &QObject::deleteLater);
     m_thread.start();
@@ -104,8 +102,7 @@ bool SystemHarness::start(const SystemConfig &config)
 {
     stop();
     QDir(getDataFolderPath()).removeRecursively();
-    if (!createDataFolder() ||
-        saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0)
+    if (!createDataFolder() || saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0)
         return false;
     m_system = std::make_unique<RecordingSystem>();
     RecordingSystem *system = m_system.get();
@@ -151,13 +148,13 @@ bool SystemHarness::waitForAlert(const QString &text, int timeoutMs) const
 bool SystemHarness::waitForIdle(int timeoutMs) const
 {
     RecordingSystem *system = m_system.get();
-    return system && QTest::qWaitFor(
-                         [system] {
-                             return system->getSystemController()
-                                        ->getConfigController()
-                                        .operationCount() == 0;
-                         },
-                         timeoutMs);
+    return system &&
+           QTest::qWaitFor(
+               [system] {
+                   return system->getSystemController()->getConfigController().operationCount() ==
+                          0;
+               },
+               timeoutMs);
 }
 
 bool SystemHarness::applyAndWait(const std::function<int()> &post, int operations) const
@@ -184,8 +181,7 @@ SystemConfig SystemHarness::storedConfig()
 
 namespace {
 
-template <typename RowFn>
-bool query(const QString &path, const char *sql, RowFn row)
+template <typename RowFn> bool query(const QString &path, const char *sql, RowFn row)
 {
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=

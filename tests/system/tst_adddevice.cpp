@@ -82,29 +82,32 @@ void TestAddDevice::refusals_data()
     QTest::addColumn<QList<InstrumentConfig>>("configured");
     QTest::addColumn<QString>("meterName");
     QTest::addColumn<QStringList>("meterGroups");
-    QTest::addColumn<int>("meterStatus"); // injected into every GETCONFIG reply; -1 none
+    QTest::addColumn<int>("meterStatus");      // injected into every GETCONFIG reply; -1 none
     QTest::addColumn<QString>("typedAddress"); // empty: the meter's
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("message");
 
     const QStringList two{"Program 1", "Program 2"};
-    QTest::newRow("wrong password")
-        << QList<InstrumentConfig>() << "Studio" << two << -1 << "" << "wrong"
-        << "Could not add device because the password is incorrect.";
+    QTest::newRow("wrong password") << QList<InstrumentConfig>() << "Studio" << two << -1 << ""
+                                    << "wrong"
+                                    << "Could not add device because the password is incorrect.";
     QTest::newRow("address out of range")
-        << QList<InstrumentConfig>() << "Studio" << two << -1 << "192.168.1.300" << "pw"
+        << QList<InstrumentConfig>() << "Studio" << two << -1 << "192.168.1.300"
+        << "pw"
         << "Invalid ip address or password.";
-    QTest::newRow("meter never says yes")
-        << QList<InstrumentConfig>() << "Studio" << two << 7 << "" << "pw"
-        << "Add device operation timed out.";
+    QTest::newRow("meter never says yes") << QList<InstrumentConfig>() << "Studio" << two << 7 << ""
+                                          << "pw"
+                                          << "Add device operation timed out.";
     QTest::newRow("20 audiogroups at most")
         << QList<InstrumentConfig>{archive("Archive", numbered("Old", 18))} << "Studio"
-        << numbered("New", 3) << -1 << "" << "pw"
+        << numbered("New", 3) << -1 << ""
+        << "pw"
         << "Could not add device. You tried to add 3 audiogroups, and that is 1 more than the "
            "maximum allowed.";
     QTest::newRow("same database file")
         << QList<InstrumentConfig>{archive("Studio 1", {"Main"})} << "Studio1"
-        << QStringList{"Main", "Backup"} << -1 << "" << "pw"
+        << QStringList{"Main", "Backup"} << -1 << ""
+        << "pw"
         << "Could not add device Studio1 because its audiogroup Main would use the same database "
            "file as the audiogroup Main of Studio 1.";
 }
@@ -156,7 +159,8 @@ void TestAddDevice::refusals()
         QVERIFY2(requests >= 3 && requests <= 4, qPrintable(QString::number(requests)));
     } else if (typedAddress.isEmpty()) {
         QCOMPARE(requests, 1);
-        const MeterSimulator::Request sent = meter->lastRequest(QStringLiteral("/getConfiguration"));
+        const MeterSimulator::Request sent =
+            meter->lastRequest(QStringLiteral("/getConfiguration"));
         QCOMPARE(sent.password, password);
         QCOMPARE(sent.session, QString());
     } else {

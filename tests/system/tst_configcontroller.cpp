@@ -5,8 +5,8 @@
 #include <KivTest.h>
 
 #include <AConfigManagementOperation.h>
-#include <AddInstrumentConfigManagementOperation.h>
 #include <AcquisitionStartStopConfigManagementOperation.h>
+#include <AddInstrumentConfigManagementOperation.h>
 #include <AddInstrumentViewController.h>
 #include <Command.h>
 #include <ConfigController.h>
@@ -295,45 +295,53 @@ void TestConfigController::addDeviceAgainstMeterReplies_data()
     const QString elsewhere = QStringLiteral("10.0.0.9");
     const QStringList two{"P1", "P2"};
     const QList<InstrumentConfig> none;
-    QTest::newRow("added") << none << "Studio" << two << "pw" << "" << -1
-                           << "Instrument successfully added";
+    QTest::newRow("added") << none << "Studio" << two << "pw"
+                           << "" << -1 << "Instrument successfully added";
     QTest::newRow("wrong password, whatever the reqid")
-        << none << "Studio" << two << "x" << "99:0" << -1
-        << "Could not add device because the password is incorrect.";
-    QTest::newRow("reply of another operation") << none << "Studio" << two << "pw" << "99:0" << -1
-                                                << "";
-    QTest::newRow("meter busy") << none << "Studio" << two << "pw" << "" << 7 << "";
+        << none << "Studio" << two << "x"
+        << "99:0" << -1 << "Could not add device because the password is incorrect.";
+    QTest::newRow("reply of another operation") << none << "Studio" << two << "pw"
+                                                << "99:0" << -1 << "";
+    QTest::newRow("meter busy") << none << "Studio" << two << "pw"
+                                << "" << 7 << "";
     QTest::newRow("same name, other address")
         << QList<InstrumentConfig>{instrument("Studio", elsewhere, {"P1"}, false)} << "Studio"
-        << two << "pw" << "" << -1
+        << two << "pw"
+        << "" << -1
         << "Could not add device because there is another device in the network with the same "
            "\"Identification for Logging\" system setting and a different IP";
     QTest::newRow("imported under the same name")
-        << QList<InstrumentConfig>{instrument("Studio", elsewhere, {"P2"}, true)} << "Studio"
-        << two << "pw" << "" << -1
+        << QList<InstrumentConfig>{instrument("Studio", elsewhere, {"P2"}, true)} << "Studio" << two
+        << "pw"
+        << "" << -1
         << "Could not add device Studio because of the audiogroup P2 that already exists as "
            "imported.";
     QTest::newRow("same address, other name")
         << QList<InstrumentConfig>{instrument("Other", address, {"X"}, false)} << "Studio" << two
-        << "pw" << "" << -1
+        << "pw"
+        << "" << -1
         << "Could not add device Other because there is Studio running at this ip address.";
     QTest::newRow("same address, other name, all imported")
         << QList<InstrumentConfig>{instrument("Other", address, {"X"}, true)} << "Studio" << two
-        << "pw" << "" << -1 << "Instrument successfully added";
+        << "pw"
+        << "" << -1 << "Instrument successfully added";
     QTest::newRow("no audiogroups")
-        << none << "Studio" << QStringList() << "pw" << "" << -1
+        << none << "Studio" << QStringList() << "pw"
+        << "" << -1
         << "Could not add device because there is no logging service in the audiogroup defined!";
     QTest::newRow("19 known plus 1 new")
         << QList<InstrumentConfig>{instrument("Studio", address, numbered("G", 1, 19), false)}
-        << "Studio" << numbered("G", 1, 20) << "pw" << "" << -1
-        << "Instrument successfully added";
+        << "Studio" << numbered("G", 1, 20) << "pw"
+        << "" << -1 << "Instrument successfully added";
     QTest::newRow("19 known plus 2 new")
         << QList<InstrumentConfig>{instrument("Studio", address, numbered("G", 1, 19), false)}
-        << "Studio" << numbered("G", 1, 21) << "pw" << "" << -1
+        << "Studio" << numbered("G", 1, 21) << "pw"
+        << "" << -1
         << "Could not add device. You tried to add 2 audiogroups, and that is 1 more than the "
            "maximum allowed.";
     QTest::newRow("two audiogroups of one file")
-        << none << "Studio" << QStringList{"Main L", "MainL"} << "pw" << "" << -1
+        << none << "Studio" << QStringList{"Main L", "MainL"} << "pw"
+        << "" << -1
         << "Could not add device Studio because its audiogroup Main L would use the same "
            "database file as the audiogroup MainL of Studio.";
 }
@@ -378,7 +386,8 @@ void TestConfigController::addDeviceAgainstMeterReplies()
     if (message.isEmpty()) {
         // No usable answer: one request so far, the next after 2000 ms.
         QVERIFY(!operation.isFinished());
-        QCOMPARE(operation.getState(), int(AddInstrumentConfigManagementOperation::StateConnecting));
+        QCOMPARE(operation.getState(),
+                 int(AddInstrumentConfigManagementOperation::StateConnecting));
         QCOMPARE(urls.size(), 1);
         QVERIFY(alerts(fake).isEmpty());
         return;
@@ -401,10 +410,12 @@ void TestConfigController::refusesNamesTheFileCannotCarry_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("audiogroup") << "S" << "Bad&#x1;"
+    QTest::newRow("audiogroup") << "S"
+                                << "Bad&#x1;"
                                 << "Could not add device. Audiogroup name \"Bad\" holds characters "
                                    "that cannot be stored in the configuration file.";
-    QTest::newRow("instrument") << "S&#xFFFF;" << "Main"
+    QTest::newRow("instrument") << "S&#xFFFF;"
+                                << "Main"
                                 << "Could not add device. Instrument name \"S\" holds characters "
                                    "that cannot be stored in the configuration file.";
 }
@@ -473,7 +484,8 @@ void TestConfigController::failedPauseChangesNothing_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("add device") << 0 << "Could not add the instrument to the configuration";
-    QTest::newRow("delete audiogroups") << 1 << "Could not remove the instrument from configuration";
+    QTest::newRow("delete audiogroups")
+        << 1 << "Could not remove the instrument from configuration";
     QTest::newRow("logging") << 5 << "Could not perform requested operation";
 }
 
@@ -534,8 +546,7 @@ void TestConfigController::commandsRefusedWithAlerts_data()
     QTest::addColumn<QList<int>>("queuedTypes");
 
     QTest::newRow("delete while a report runs")
-        << 6 << 1 << "Could not delete audiogroups; report generation in progress."
-        << QList<int>();
+        << 6 << 1 << "Could not delete audiogroups; report generation in progress." << QList<int>();
     QTest::newRow("delete") << 6 << 0 << "" << QList<int>{1};
     QTest::newRow("report while a delete waits")
         << 26 << 2 << "Could not generate reports; delete audiogroup operation pending."

@@ -143,7 +143,8 @@ void TestConfigOps::deletesAudiogroups()
     RecordingSystem *system = m_harness.system();
     int confirmations = 0;
     QObject::connect(system->getConfirmationViewController(), &ConfirmationViewController::show,
-                     system->getConfirmationViewController(), [&confirmations] { ++confirmations; });
+                     system->getConfirmationViewController(),
+                     [&confirmations] { ++confirmations; });
 
     // Refused: no alert, nothing changed.
     QCOMPARE(front->removeAudiogroups({{kStudio, kP2}}), 0);
@@ -162,8 +163,8 @@ void TestConfigOps::deletesAudiogroups()
     QCOMPARE(front->removeAudiogroups(selection), 0);
     QCOMPARE(front->confirmDeleteAudiogroups(), 0);
     QVERIFY(m_harness.waitForAlert(QStringLiteral("Successfully deleted audiogroups")));
-    QVERIFY(system->pleaseWaitTexts().contains(
-        QStringLiteral("Deleting the selected audiogroups...")));
+    QVERIFY(
+        system->pleaseWaitTexts().contains(QStringLiteral("Deleting the selected audiogroups...")));
 
     for (const SystemConfig &held : {front->getSystemConfig(), SystemHarness::storedConfig()}) {
         QVERIFY(held.hasAgConfig(kStudio, kP1));
@@ -204,7 +205,7 @@ void TestConfigOps::switchesLogging()
     QVERIFY(!front->getSystemConfig().getManualAcquisitionOn());
     verifyDatabaseConfigs({kP1, kP2});
     int requests = dataRequests();
-    QTest::qWait(4500); // two acquisition intervals and more
+    QTest::qWait(4500);                      // two acquisition intervals and more
     QVERIFY(dataRequests() <= requests + 1); // one may have been on its way
 
     // On again: the samples missed meanwhile are fetched; none twice.
@@ -244,12 +245,12 @@ void TestConfigOps::switchesLogging()
     QVERIFY(!SystemHarness::storedConfig().getManualAcquisitionOn());
 
     QCOMPARE(system->alerts(), QStringList());
-    QCOMPARE(system->pleaseWaitTexts(),
-             QStringList({"Stopping logging manual mode...", "Starting logging manual mode...",
-                          "Updating audiogroup logging list...",
-                          "Updating audiogroup logging list...", "Stopping logging auto mode...",
-                          "Starting logging for Studio Program 2...",
-                          "Starting logging auto mode..."}));
+    QCOMPARE(
+        system->pleaseWaitTexts(),
+        QStringList({"Stopping logging manual mode...", "Starting logging manual mode...",
+                     "Updating audiogroup logging list...", "Updating audiogroup logging list...",
+                     "Stopping logging auto mode...", "Starting logging for Studio Program 2...",
+                     "Starting logging auto mode..."}));
     QCOMPARE(gapsOrDuplicates(kP1), QString());
     QCOMPARE(gapsOrDuplicates(kP2), QString());
     verifyDatabaseConfigs({kP1, kP2});
