@@ -275,8 +275,6 @@ int SystemController::dispatchCommand(Command *command)
     case 24:
         return AcquisitionCommands::resetAcquisitionStatus(command);
     default:
-        // The configuration, import, report and hijack commands reach their operations
-        // here once those exist.
-        return 0;
+        return dispatchConfigCommand(command);
     }
 }

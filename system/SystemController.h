@@ -65,6 +65,8 @@ private:
     // it any more, and the finished test.
     void stepStopping();
     int dispatchCommand(Command *command);
+    // The configuration, report, import and hijack commands.
+    int dispatchConfigCommand(Command *command);
 
     std::atomic<int> m_state{StateCreated};
     ConfigController m_configController;
