@@ -443,7 +443,7 @@ QString MeterSimulator::changeConfigurationId()
 
 void MeterSimulator::refreshConfigurationId()
 {
-    QStringList parts{m_name,       m_manufacturer, m_model,        m_serial,
+    QStringList parts{m_name,       m_manufacturer,    m_model,      m_serial,
                       m_hardwareId, m_softwareVersion, m_presetName, m_timeReference};
     for (const MeterAudioGroup &g : qAsConst(m_groups)) {
         parts << g.name << g.audioMode << g.domain << g.loudnessMode << g.loudnessUnit;
