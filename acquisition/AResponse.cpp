@@ -81,9 +81,8 @@ bool AResponse::characters(const QString &ch)
 
 QString AResponse::errorString() const
 {
-    return m_depth > kMaxDepth
-               ? QStringLiteral("elements nested deeper than %1").arg(kMaxDepth)
-               : QXmlDefaultHandler::errorString();
+    return m_depth > kMaxDepth ? QStringLiteral("elements nested deeper than %1").arg(kMaxDepth)
+                               : QXmlDefaultHandler::errorString();
 }
 
 bool AResponse::fatalError(const QXmlParseException &exception)
