@@ -402,42 +402,20 @@ private slots:
         QVERIFY(
             !log.contains(QStringLiteral("started backing up program(pgmId, start, stop): 101")));
 
-        // Once the obstacle is gone the program moves whole; the store kept no transaction open.
         // The failed copy closed its file (SQLite keeps the descriptor while the reader
         // holds a lock on the same file).
         reader.reset();
         QCOMPARE(openBackupFiles(), 0);
+        // Once the obstacle is gone the program moves whole; the store kept no transaction open.
         QFile::remove(obstacle == 0 ? getLogBackupFolderPath() : path);
         QCOMPARE(backup(*store.front, {before[0]}), 0);
+        // Without a configuration row the file gets no config table: the backup manager
+        // lists such a file, but not one whose config table is empty.
         verifyBackup(before[0], levelZero, events, QString());
-        QCOMPARE(openBackupFiles(), 0);
-        QCOMPARE(store.front->getPrograms(&err).size(), before.size() - 1);
-    }
-
-    void programsWithoutRowsOrConfig()
-    {
-        Store store = openStore();
-        fill(*store.front, 3, 60000, 1000);
-        int err = -7;
-        const std::vector<Program> programs = store.front->getPrograms(&err);
-        const QStringList levelZero = DbFile(ownFile()).table(QStringLiteral("AgDataZoomLevel0"));
-        const QStringList events = DbFile(ownFile()).table(QStringLiteral("events"));
-        const int logStart = logText().size();
-
-        QCOMPARE(backup(*store.front, {}), 0);
-        QVERIFY(logText().mid(logStart).contains(
-            QStringLiteral("SQLiteAgDataModel[Studio 1][Main] started backing up 0 programs\n")));
-        // Without a configuration row the file has no config table, so that the backup
-        // manager lists it; a second run of a moved program rewrites nothing and deletes nothing.
-        for (int run = 0; run < 2; ++run) {
-            QCOMPARE(backup(*store.front, {programs[0]}), 0);
-            verifyBackup(programs[0], levelZero, events, QString());
-        }
         QVERIFY(logText().mid(logStart).contains(
             QStringLiteral("SQLiteAgDataModel[Studio 1][Main] could not backup the config\n")));
-        QCOMPARE(DbFile(ownFile()).table(QStringLiteral("AgDataZoomLevel0")),
-                 inSpan(levelZero, programs[0], false));
-        QCOMPARE(store.front->getPrograms(&err).size(), size_t(2));
+        QCOMPARE(openBackupFiles(), 0);
+        QCOMPARE(store.front->getPrograms(&err).size(), before.size() - 1);
     }
 
     void killedBackupLosesNoProgram()
