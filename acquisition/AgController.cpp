@@ -39,7 +39,6 @@
 namespace {
 
 constexpr int kQueueCapacity = 100;
-constexpr int kLoopSleepMs = 10;
 
 InstrumentManager *instrumentManager()
 {
@@ -56,7 +55,7 @@ SystemConfig currentSystemConfig()
 } // namespace
 
 AgController::AgController(QObject *parent)
-    : KivThread(parent), CommandQueue(kQueueCapacity),
+    : PausableController(kQueueCapacity, parent),
       m_reportTasks(AgServiceFactories::createReportTasks()),
       m_importManager(AgServiceFactories::createImportManager()),
       m_exportManager(AgServiceFactories::createExportManager())
@@ -110,32 +109,9 @@ void AgController::applyConfig(bool acquisitionFlag, const InstrumentConfig &ins
     m_dataModel.updateConfig(instrumentConfig, agConfig);
 }
 
-bool AgController::isFinished() const
-{
-    if (isRunning())
-        return false;
-    // A thread that never started has nothing left to finish.
-    if (!QThread::isFinished())
-        return true;
-    const int state = m_loopState.load();
-    return state == StateCreated || state == StateFinished;
-}
-
 ProgramCalculationData AgController::getCalculationData() const
 {
     return m_activeProgram.getCalculationData();
-}
-
-void AgController::loop()
-{
-    KIV_LOG(4, "Started running the AgController[%s][%s] thread\n", instrumentName(), sourceName());
-    step();
-    while (m_loopState.load() != StateFinished) {
-        msleep(kLoopSleepMs);
-        step();
-    }
-    finish();
-    KIV_LOG(4, "AgController[%s][%s] loop ended\n", instrumentName(), sourceName());
 }
 
 void AgController::finish()
@@ -145,54 +121,14 @@ void AgController::finish()
     deleteImportedDb();
 }
 
-void AgController::step()
+void AgController::onStopped()
 {
-    switch (m_loopState.load()) {
-    case StateCreated:
-        m_loopState = StateRunning;
-        break;
-    case StateRunning:
-        if (m_stop.load()) {
-            enterStop();
-        } else if (m_pause.load()) {
-            m_loopState = StatePaused;
-            clearCommands();
-        } else {
-            workingCycle();
-        }
-        break;
-    case StatePaused:
-        if (m_stop.load())
-            enterStop();
-        else if (!m_pause.load())
-            m_loopState = StateRunning;
-        break;
-    case StateFinished:
-        break;
-    default:
-        KIV_LOG(2, "AgController[%s][%s] unknown state; closing controller\n", instrumentName(),
-                sourceName());
-        m_loopState = StateFinished;
-        clearCommands();
-        break;
-    }
-}
-
-void AgController::enterStop()
-{
-    m_loopState = StateFinished;
-    clearCommands();
     m_reportTasks->cancelAll();
 }
 
 void AgController::workingCycle()
 {
-    try {
-        processCommands();
-    } catch (const std::exception &e) {
-        KIV_LOG(2, "Exception when handling commands in AgController[%s][%s]: %s\n",
-                instrumentName(), sourceName(), e.what());
-    }
+    runCommands();
     refreshCycleSettings();
     m_importManager->process(m_checkIAtProgramEndOnly, &m_instrumentConfig, &m_agConfig,
                              &m_dataModel, &m_violations);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "PausableController.h"
+
 #include "config/AgConfig.h"
 #include "config/InstrumentConfig.h"
-#include "core/CommandQueue.h"
-#include "core/KivThread.h"
 #include "data/AAgDataModel.h"
 #include "data/ActiveProgram.h"
 #include "data/AgViolations.h"
@@ -24,11 +24,10 @@ class ProgramRequest;
 
 // The worker thread of one audiogroup: every write to its database and every piece of its
 // analysis runs here. Built paused; refuses commands until unpaused.
-class AgController : public KivThread, public CommandQueue
+class AgController : public PausableController
 {
     Q_OBJECT
 public:
-    enum LoopState { StateCreated = 0, StateRunning = 1, StatePaused = 2, StateFinished = 3 };
     enum CommandType {
         CmdRequestTimestamp = 0,
         CmdSamplesReceived = 1,
@@ -61,30 +60,21 @@ public:
     void applyConfig(bool acquisitionFlag, const InstrumentConfig &instrumentConfig,
                      const AgConfig &agConfig);
 
-    void stop() { m_stop = true; }
-    void pause() { m_pause = true; }
-    void unpause() { m_pause = false; }
     void setDeleteImportedDbOnClose() { m_deleteImportedDbOnClose = true; }
-    bool isFinished() const;
-    bool isPaused() const { return m_loopState.load() == StatePaused; }
-    int getLoopState() const { return m_loopState.load(); }
     ProgramCalculationData getCalculationData() const;
 
-    // One round of the loop; the thread calls it every 10 ms.
-    void step();
     // Runs when the loop has ended: closes the store, removes an imported file.
     void finish();
 
 protected:
-    void loop() override;
+    void workingCycle() override;
+    void onStopped() override;
+    void onLoopEnded() override { finish(); }
     int handleCommand(Command *command) override;
-    bool acceptsCommands() override { return m_loopState.load() == StateRunning; }
     QString commandQueueName() const override;
 
 private:
     void refreshCycleSettings();
-    void enterStop();
-    void workingCycle();
     void exportStep();
     void backupCheck();
     void deleteImportedDb();
@@ -110,10 +100,7 @@ private:
     QByteArray m_sourceNameUtf8;
     AlertGenerator m_alertGenerator;
     AgViolations m_violations;
-    std::atomic<int> m_loopState{StatePaused};
     std::atomic<bool> m_deleteImportedDbOnClose{false};
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_pause{true};
     AAgDataModel m_dataModel;
     ActiveProgram m_activeProgram;
     // Built by the layers above through AgServiceFactories.

@@ -9,15 +9,12 @@
 
 #include <ORQLogging.h>
 
-#include <exception>
-
 namespace {
 constexpr int kQueueCapacity = 100;
-constexpr int kLoopSleepMs = 10;
 } // namespace
 
 InstrumentController::InstrumentController(QObject *parent)
-    : KivThread(parent), CommandQueue(kQueueCapacity)
+    : PausableController(kQueueCapacity, parent)
 {
 }
 
@@ -56,17 +53,6 @@ void InstrumentController::applyConfig(bool acquisitionFlag, const InstrumentCon
         m_device->updateConfig(acquisitionFlag, config);
 }
 
-bool InstrumentController::isFinished() const
-{
-    if (isRunning())
-        return false;
-    // A thread that never started has nothing left to finish.
-    if (!QThread::isFinished())
-        return true;
-    const int state = m_loopState.load();
-    return state == StateCreated || state == StateFinished;
-}
-
 void InstrumentController::resetHijackRequest()
 {
     if (m_device)
@@ -79,58 +65,11 @@ void InstrumentController::allowHijackRequest()
         m_device->allowHijackRequest();
 }
 
-void InstrumentController::loop()
+void InstrumentController::workingCycle()
 {
-    KIV_LOG(4, "Started running the InstrumentController[%s] thread\n", qUtf8Printable(m_name));
-    step();
-    while (m_loopState.load() != StateFinished) {
-        msleep(kLoopSleepMs);
-        step();
-    }
-    KIV_LOG(4, "InstrumentController[%s] loop ended\n", qUtf8Printable(m_name));
-}
-
-void InstrumentController::step()
-{
-    switch (m_loopState.load()) {
-    case StateCreated:
-        m_loopState = StateRunning;
-        break;
-    case StateRunning:
-        if (m_stop.load()) {
-            m_loopState = StateFinished;
-            clearCommands();
-        } else if (m_pause.load()) {
-            m_loopState = StatePaused;
-            clearCommands();
-        } else {
-            if (m_device && !m_instrumentConfig.areAllAgConfigsImported())
-                m_device->step();
-            try {
-                processCommands();
-            } catch (const std::exception &e) {
-                KIV_LOG(2, "Exception when handling commands in InstrumentController[%s]: %s\n",
-                        qUtf8Printable(m_name), e.what());
-            }
-        }
-        break;
-    case StatePaused:
-        if (m_stop.load()) {
-            m_loopState = StateFinished;
-            clearCommands();
-        } else if (!m_pause.load()) {
-            m_loopState = StateRunning;
-        }
-        break;
-    case StateFinished:
-        break;
-    default:
-        KIV_LOG(2, "InstrumentController[%s] unknown state; closing controller\n",
-                qUtf8Printable(m_name));
-        m_loopState = StateFinished;
-        clearCommands();
-        break;
-    }
+    if (m_device && !m_instrumentConfig.areAllAgConfigsImported())
+        m_device->step();
+    runCommands();
 }
 
 int InstrumentController::publishAcquisitionStatus()

@@ -1,20 +1,17 @@
 #pragma once
 
-#include "config/InstrumentConfig.h"
-#include "core/CommandQueue.h"
-#include "core/KivThread.h"
+#include "PausableController.h"
 
-#include <atomic>
+#include "config/InstrumentConfig.h"
 
 class Device;
 
 // The worker thread of one meter: steps its Device every 10 ms, then runs the replies and
 // answers that reached its queue. Built paused; refuses commands until unpaused.
-class InstrumentController : public KivThread, public CommandQueue
+class InstrumentController : public PausableController
 {
     Q_OBJECT
 public:
-    enum LoopState { StateCreated = 0, StateRunning = 1, StatePaused = 2, StateFinished = 3 };
     enum CommandType {
         CmdDeviceReply = 0,
         CmdTimestampReply = 1,
@@ -32,13 +29,6 @@ public:
     // Directly while paused; through command 5 while running.
     void applyConfig(bool acquisitionFlag, const InstrumentConfig &config);
 
-    void stop() { m_stop = true; }
-    void pause() { m_pause = true; }
-    void unpause() { m_pause = false; }
-    bool isFinished() const;
-    bool isPaused() const { return m_loopState.load() == StatePaused; }
-    int getLoopState() const { return m_loopState.load(); }
-
     // The user's answer to the meter's hijack question (see Device).
     void resetHijackRequest();
     void allowHijackRequest();
@@ -47,13 +37,9 @@ public:
     // For tests: the device, touched only while the thread is not running.
     Device *getDevice() const { return m_device; }
 
-    // One round of the loop; the thread calls it every 10 ms.
-    void step();
-
 protected:
-    void loop() override;
+    void workingCycle() override;
     int handleCommand(Command *command) override;
-    bool acceptsCommands() override { return m_loopState.load() == StateRunning; }
     QString commandQueueName() const override;
 
 private:
@@ -63,8 +49,5 @@ private:
     InstrumentConfig m_instrumentConfig;
     // Set by init before the thread starts; a meter keeps its Name for life.
     QString m_name;
-    std::atomic<int> m_loopState{StatePaused};
     Device *m_device = nullptr;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_pause{true};
 };

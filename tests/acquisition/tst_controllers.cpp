@@ -122,6 +122,14 @@ void ControllersTest::instrumentControllerStates()
     // Built paused: nothing is accepted before the start-up unpauses it.
     QVERIFY(controller.isPaused());
     QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), -1);
+    // Taken from the moment it is unpaused, before the thread's next round has seen that;
+    // a pause the thread never saw end drops it again.
+    controller.unpause();
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), 0);
+    controller.pause();
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdPublishStatus)), -1);
+    controller.step();
+    QCOMPARE(controller.queuedCount(), 0);
     controller.unpause();
     controller.step();
     QCOMPARE(controller.getLoopState(), int(InstrumentController::StateRunning));
