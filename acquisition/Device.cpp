@@ -290,21 +290,25 @@ int Device::acquisitionTimeoutMs()
 
 void Device::pollData()
 {
-    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs()))
+    if (!m_acquisitionActive)
         return;
-    m_agManager.sync();
-    if (m_agManager.hasReadyAudioGroups()) {
-        std::unique_ptr<ARequest> request(createRequest(ARequest::GETDATA));
-        if (request && m_networkInterface) {
-            const bool sent =
-                m_networkInterface->send(ARequest::GETDATA, *request, m_instrumentConfig.getIpAdr(),
-                                         m_instrumentConfig.getPort());
-            if (sent) {
-                m_agManager.invalidateTimestamps();
-                m_lastDataRequestTime = nowMs();
+    if (elapsed(m_lastDataRequestTime, acquisitionTimeoutMs())) {
+        m_agManager.sync();
+        if (m_agManager.hasReadyAudioGroups()) {
+            std::unique_ptr<ARequest> request(createRequest(ARequest::GETDATA));
+            if (request && m_networkInterface) {
+                const bool sent = m_networkInterface->send(ARequest::GETDATA, *request,
+                                                           m_instrumentConfig.getIpAdr(),
+                                                           m_instrumentConfig.getPort());
+                if (sent) {
+                    m_agManager.invalidateTimestamps();
+                    m_lastDataRequestTime = nowMs();
+                }
             }
         }
     }
+    // Asked as soon as they are wanted, not when the next request is due: an audiogroup
+    // answering a moment after the others would otherwise be left out of that request.
     requestTimestamps();
 }
 

@@ -4,6 +4,7 @@
 
 #include <AAudioGroup.h>
 #include <ADeviceNetworkInterface.h>
+#include <AInstrument.h>
 #include <AcquisitionRequest.h>
 #include <AcquisitionTimecodeCommandParameter.h>
 #include <AgTimestamp.h>
@@ -170,14 +171,19 @@ private slots:
     void inactiveDeviceSendsNothing();
     void networkErrorChangesNothing();
     void staleTimestampAfterDispatchIgnored();
+    void timestampsAskedRightAfterDispatch();
 
 private:
+    // A running audiogroup A of meter M, to post batches to; its answers go to the
+    // manager's own instrument M, so this device sees only what the test hands it.
+    void startAudioGroupA();
     void feed(int type, const QString &body, int networkError = 0);
     void makeReady(const QString &name = QStringLiteral("A"), qint64 timestamp = 500);
     void bringToState(int state);
     int sentCount(int type) const;
 
     std::unique_ptr<FakeSystem> m_system;
+    std::unique_ptr<InstrumentManager> m_manager;
     std::unique_ptr<ClockedDevice> m_device;
     ScriptedInterface *m_net = nullptr;
 };
@@ -206,6 +212,12 @@ void DeviceTest::init()
 
 void DeviceTest::cleanup()
 {
+    if (m_manager) {
+        m_manager->stopAll();
+        QTRY_VERIFY(m_manager->areAllFinished());
+        m_system->setInstrumentManager(nullptr);
+        m_manager.reset();
+    }
     m_device.reset();
     m_system.reset();
 }
@@ -513,22 +525,25 @@ void DeviceTest::networkErrorChangesNothing()
     QCOMPARE(m_device->getLastDataCode(), 3);
 }
 
-void DeviceTest::staleTimestampAfterDispatchIgnored()
+void DeviceTest::startAudioGroupA()
 {
-    // A running audiogroup A of meter M to post the batch to; its answers go to the
-    // manager's own instrument, so this device sees only what the test hands it.
     QVERIFY(createDataFolder());
-    InstrumentManager manager;
-    m_system->setInstrumentManager(&manager);
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
     InstrumentConfig config(QStringLiteral("M"));
     AgConfig a;
     a.setName(QStringLiteral("A"));
     config.setAgConfigs({a});
-    QCOMPARE(manager.init(true, {config}), 0);
-    manager.unpauseAll();
-    AAudioGroup *audioGroup = manager.findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
+    QCOMPARE(m_manager->init(true, {config}), 0);
+    m_manager->unpauseAll();
+    AAudioGroup *audioGroup = m_manager->findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
     QVERIFY(audioGroup);
     QTRY_VERIFY(!audioGroup->isPaused());
+}
+
+void DeviceTest::staleTimestampAfterDispatchIgnored()
+{
+    startAudioGroupA();
 
     bringToState(2);
     makeReady(QStringLiteral("A"), 0);
@@ -547,10 +562,35 @@ void DeviceTest::staleTimestampAfterDispatchIgnored()
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 2);
     QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("1200"));
+}
 
-    manager.stopAll();
-    QTRY_VERIFY(manager.areAllFinished());
-    m_system->setInstrumentManager(nullptr);
+void DeviceTest::timestampsAskedRightAfterDispatch()
+{
+    startAudioGroupA();
+
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+    // Long before the next request is due, A is asked again; it answers once the batch is
+    // stored. Waiting for the due time would leave a slow answer out of that request.
+    m_device->now += Device::kTimestampPacingMs;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    AInstrument *own = m_manager->findInstrument(QStringLiteral("M"));
+    QVERIFY(own);
+    auto answered = [&] {
+        own->requestAcquisitionStatus();
+        const QList<QList<AcquisitionAg>> updates = m_system->acquisitionStatusUpdates();
+        for (const AcquisitionAg &record :
+             updates.isEmpty() ? QList<AcquisitionAg>() : updates.last()) {
+            if (record.getSourceName() == QLatin1String("A") && record.hasTimestamp())
+                return record.getLastTimestamp().getTimestamp();
+        }
+        return qint64(-1);
+    };
+    QTRY_COMPARE(answered(), qint64(1200));
 }
 
 KIV_TEST_MAIN(DeviceTest, QCoreApplication)
