@@ -10,7 +10,7 @@
 #include <SystemConfigXml.h>
 #include <SystemJanitor.h>
 
-#include <QDateTime>
+#include <QElapsedTimer>
 #include <QThread>
 
 namespace {
@@ -25,7 +25,11 @@ AConfigManagementOperation::~AConfigManagementOperation() = default;
 
 qint64 AConfigManagementOperation::nowMs()
 {
-    return QDateTime::currentMSecsSinceEpoch();
+    // Monotonic: a wall clock set back or forward must neither stretch a time-out nor end
+    // it at once.
+    QElapsedTimer clock;
+    clock.start();
+    return clock.msecsSinceReference();
 }
 
 InstrumentManager *AConfigManagementOperation::instrumentManager()
@@ -111,14 +115,15 @@ int AConfigManagementOperation::applyConfigChange()
 
     // The wait blocks this thread; no command runs meanwhile.
     bool paused = false;
-    qint64 limit = nowMs() + kPauseWaitMs;
+    QElapsedTimer waited;
+    waited.start();
     for (;;) {
         if (!manager || !manager->hasAudioGroups() || manager->areAllPaused()) {
             paused = true;
             break;
         }
         QThread::msleep(kPausePollMs);
-        if (nowMs() >= limit)
+        if (waited.elapsed() >= kPauseWaitMs)
             break;
     }
 
@@ -131,13 +136,13 @@ int AConfigManagementOperation::applyConfigChange()
     }
 
     if (manager) {
-        limit = nowMs() + kPauseWaitMs;
+        waited.restart();
         manager->unpauseAll();
         for (;;) {
             if (!manager->hasAudioGroups() || !manager->areAllPaused())
                 break;
             QThread::msleep(kPausePollMs);
-            if (nowMs() >= limit)
+            if (waited.elapsed() >= kPauseWaitMs)
                 break;
         }
         if (manager->areAllPaused() && manager->hasAudioGroups())

@@ -35,7 +35,7 @@ public:
     bool getShowResult() const { return m_showResult; }
     QString getMessage() const { return m_message; }
     qint64 getDeadline() const { return m_deadline; }
-    // UTC milliseconds since the epoch.
+    // On the clock of nowMs().
     void setDeadline(qint64 deadline) { m_deadline = deadline; }
 
     // One cycle: the deadline, a step, or the end (result shown, finished set).
@@ -73,6 +73,7 @@ protected:
     // Lets an operation run again as if new (the settings dialog after a refused save).
     void restart();
 
+    // Milliseconds of a monotonic clock.
     static qint64 nowMs();
     static InstrumentManager *instrumentManager();
     // Publishes the configuration to the running system and writes "_config.xml"; a failed

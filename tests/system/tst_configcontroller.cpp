@@ -22,7 +22,6 @@
 #include <StartGenerateManualReportCommandParameter.h>
 #include <SystemController.h>
 
-#include <QDateTime>
 #include <QElapsedTimer>
 
 #include <memory>
@@ -39,6 +38,7 @@ public:
         : AConfigManagementOperation(type, id), m_log(log), m_completeAt(completeAtStep)
     {
     }
+    using AConfigManagementOperation::nowMs;
     using AConfigManagementOperation::setShowResult;
 
 protected:
@@ -224,7 +224,7 @@ void TestConfigController::showsTheResultOnTheNextCycle()
     QVERIFY(operation.isStarted());
     QCOMPARE(operation.getDeadline(), AConfigManagementOperation::kNoDeadline);
     if (deadlineAfterFirstRun != 0)
-        operation.setDeadline(QDateTime::currentMSecsSinceEpoch() + deadlineAfterFirstRun);
+        operation.setDeadline(ScriptedOperation::nowMs() + deadlineAfterFirstRun);
     for (int cycle = 0; cycle < 4 && !operation.isFinished(); ++cycle) {
         QVERIFY(::alerts(fake).isEmpty());
         operation.run();
@@ -531,7 +531,9 @@ void TestConfigController::failedPauseChangesNothing()
             operation->run();
 
     QVERIFY(operation->isFinished());
-    QVERIFY(clock.elapsed() >= AConfigManagementOperation::kPauseWaitMs);
+    QVERIFY2(
+        clock.elapsed() >= AConfigManagementOperation::kPauseWaitMs,
+        qPrintable(QStringLiteral("%1 ms: %2").arg(clock.elapsed()).arg(alerts(fake).join(';'))));
     QCOMPARE(alerts(fake), QStringList{message});
     QVERIFY(fake.appliedConfigs().isEmpty());
     QCOMPARE(manager.getInstruments().size(), 1);
