@@ -3,8 +3,6 @@
 #include <KivTest.h>
 #include <ORQLogging.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
@@ -48,30 +46,13 @@ protected:
     QString commandQueueName() const override { return QStringLiteral("TestController"); }
 };
 
-QString logPath()
-{
-    static QTemporaryDir dir;
-    return dir.filePath(QStringLiteral("log.txt"));
-}
-
-QByteArray readLog()
-{
-    QFile file(logPath());
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 } // namespace
 
 class TestCommandQueue : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        static ORQ::CORQExeLogging setup(logPath().toLocal8Bit().constData());
-        ORQ::setLogLevel(4);
-    }
+    void initTestCase() { KivTest::startLog(4); }
 
     void init()
     {
@@ -126,8 +107,9 @@ private slots:
         QCOMPARE(queue.processCommands(), 0);
         QCOMPARE(queue.handledTypes, QList<int>({1, 2, 3}));
         QCOMPARE(queue.getExecutedCount(), 2.0);
-        QVERIFY(readLog().contains("E:"));
-        QVERIFY(readLog().contains("Exception when handling commands in TestController: boom\n"));
+        QVERIFY(KivTest::readLog().contains("E:"));
+        QVERIFY(KivTest::readLog().contains(
+            "Exception when handling commands in TestController: boom\n"));
     }
 
     void commandsPostedDuringABatchRunInTheNext()
@@ -176,13 +158,13 @@ private slots:
         QFETCH(int, threshold);
         QFETCH(int, lines);
         ORQ::setLogLevel(threshold);
-        const int before = readLog().size();
+        const int before = KivTest::readLog().size();
         TestQueue queue(100);
         for (int i = 0; i < batch; ++i)
             queue.enqueue(new CountedCommand(i));
         queue.processCommands();
         ORQ::setLogLevel(4);
-        const QByteArray added = readLog().mid(before);
+        const QByteArray added = KivTest::readLog().mid(before);
         QCOMPARE(added.count("Command queue high usage: "), lines);
         if (lines > 0)
             QVERIFY(added.contains(QByteArray("Command queue high usage: ") + QByteArray::number(batch) +

@@ -1,3 +1,5 @@
+#include "StoreTestUtil.h"
+
 #include <AAgDataModel.h>
 #include <AgConfig.h>
 #include <AgDataVector.h>
@@ -22,27 +24,10 @@
 
 namespace {
 
-constexpr qint64 kT0 = 1700000000000;
+using namespace StoreTest;
+
 constexpr qint64 kHourMs = 3600000;
 constexpr qint64 kKeptMs = 72 * kHourMs;
-
-const InstrumentConfig &instrument()
-{
-    static const InstrumentConfig config(QStringLiteral("Studio 1"));
-    return config;
-}
-
-AgConfig agConfig()
-{
-    AgConfig config(QStringLiteral("Main"));
-    config.setMUpperThreshold(-5.0);
-    return config;
-}
-
-QString ownFile()
-{
-    return getAgDbFilePath(instrument().getName(), agConfig().getName());
-}
 
 QString backupFile(qint64 programId, qint64 start)
 {
@@ -86,46 +71,6 @@ void fill(AAgDataModel &store, int programs, qint64 programMs, qint64 stepMs)
     }
 }
 
-class DbFile
-{
-public:
-    explicit DbFile(const QString &path)
-    {
-        sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-    }
-    ~DbFile() { sqlite3_close_v2(m_db); }
-    sqlite3 *handle() const { return m_db; }
-    // One text per row, its columns joined by '|'.
-    QStringList rows(const QString &sql) const
-    {
-        QStringList rows;
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-            return {QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(m_db))};
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList columns;
-            for (int c = 0; c < sqlite3_column_count(st); ++c)
-                columns << QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, c)));
-            rows << columns.join(QLatin1Char('|'));
-        }
-        sqlite3_finalize(st);
-        return rows;
-    }
-    QString value(const QString &sql) const { return rows(sql).value(0); }
-    QStringList table(const QString &name, qint64 from = 0, qint64 to = kT0 * 2) const
-    {
-        return rows(QStringLiteral("SELECT * FROM %1 WHERE timestamp BETWEEN %2 AND %3 "
-                                   "ORDER BY timestamp")
-                        .arg(name)
-                        .arg(from)
-                        .arg(to));
-    }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
-
 QStringList inSpan(const QStringList &rows, const Program &p, bool inside)
 {
     QStringList kept;
@@ -135,13 +80,6 @@ QStringList inSpan(const QStringList &rows, const Program &p, bool inside)
             kept << row;
     }
     return kept;
-}
-
-QString logText()
-{
-    QFile file(getDataFolderFilePath(QStringLiteral("log.txt")));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
 }
 
 // Connections this process still holds on files under log_backup.
@@ -255,9 +193,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(QDir().mkpath(getDataFolderPath()));
-        static ORQ::CORQExeLogging logging(
-            getDataFolderFilePath(QStringLiteral("log.txt")).toLocal8Bit().constData());
-        ORQ::setLogLevel(4);
+        KivTest::startLog(4);
     }
 
     void init()
@@ -297,7 +233,7 @@ private slots:
             }
             events = file.table(QStringLiteral("events"));
         }
-        const int logStart = logText().size();
+        const int logStart = QString::fromUtf8(KivTest::readLog()).size();
 
         // A run out of time stops after its first program; the next run takes the rest.
         store.model->setBackupBudgetMs(0);
@@ -329,7 +265,7 @@ private slots:
         QCOMPARE(store.front->getAllEvents(&err).size(), size_t(keptEvents.size()));
         QVERIFY(oldPrograms(*store.front).empty());
 
-        const QString log = logText().mid(logStart);
+        const QString log = QString::fromUtf8(KivTest::readLog()).mid(logStart);
         const QString name = QStringLiteral("SQLiteAgDataModel[Studio 1][Main] ");
         const QString first = QStringLiteral("%1, %2, %3").arg(100).arg(kT0).arg(old[0].getEnd());
         int at = 0;
@@ -389,12 +325,12 @@ private slots:
         }
         const QStringList levelZero = DbFile(ownFile()).table(QStringLiteral("AgDataZoomLevel0"));
         const QStringList events = DbFile(ownFile()).table(QStringLiteral("events"));
-        const int logStart = logText().size();
+        const int logStart = QString::fromUtf8(KivTest::readLog()).size();
 
         QVERIFY(backup(*store.front, {before[0], before[1]}) != 0);
         QCOMPARE(DbFile(ownFile()).table(QStringLiteral("AgDataZoomLevel0")), levelZero);
         QCOMPARE(programTexts(store.front->getPrograms(&err)), programTexts(before));
-        const QString log = logText().mid(logStart);
+        const QString log = QString::fromUtf8(KivTest::readLog()).mid(logStart);
         QVERIFY(
             log.contains(QStringLiteral("program(pgmId, start, stop): 100, %1, %2 backup fail\n")
                              .arg(kT0)
@@ -412,8 +348,10 @@ private slots:
         // Without a configuration row the file gets no config table: the backup manager
         // lists such a file, but not one whose config table is empty.
         verifyBackup(before[0], levelZero, events, QString());
-        QVERIFY(logText().mid(logStart).contains(
-            QStringLiteral("SQLiteAgDataModel[Studio 1][Main] could not backup the config\n")));
+        QVERIFY(QString::fromUtf8(KivTest::readLog())
+                    .mid(logStart)
+                    .contains(QStringLiteral(
+                        "SQLiteAgDataModel[Studio 1][Main] could not backup the config\n")));
         QCOMPARE(openBackupFiles(), 0);
         QCOMPARE(store.front->getPrograms(&err).size(), before.size() - 1);
     }

@@ -14,19 +14,6 @@ using namespace ORQ;
 
 namespace {
 
-QString logPath()
-{
-    static QTemporaryDir dir;
-    return dir.filePath(QStringLiteral("log.txt"));
-}
-
-QByteArray readLog()
-{
-    QFile file(logPath());
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 int childRunner(const QString &scenario, int, char **)
 {
     if (scenario == QLatin1String("restart")) {
@@ -56,14 +43,14 @@ class TestOrqLogging : public QObject
 private slots:
     void initTestCase()
     {
-        static CORQExeLogging setup(logPath().toLocal8Bit().constData());
+        static CORQExeLogging setup(KivTest::logPath().toLocal8Bit().constData());
         QCOMPARE(logLevel(), 1);
         setLogLevel(4);
     }
 
     void setLogLevelIsWrittenUnderTheOldThreshold()
     {
-        const QString text = QString::fromLocal8Bit(readLog());
+        const QString text = QString::fromLocal8Bit(KivTest::readLog());
         QVERIFY(entryPattern().match(text).hasMatch());
         QVERIFY(text.startsWith(QLatin1Char('\n')));
         QCOMPARE(text.mid(25, 22), QStringLiteral("\n: Set LogLevel to 4\n"));
@@ -71,14 +58,14 @@ private slots:
 
     void entriesHavePrefixesAndObeyTheThreshold()
     {
-        const int before = readLog().size();
+        const int before = KivTest::readLog().size();
         log(2, "an error\n");
         log(1, "fatal one\n");
         log(3, "a warning\n");
         log(4, "information\n");
         log(5, "debug detail\n");
         log(0, "always\n");
-        const QString text = QString::fromLocal8Bit(readLog().mid(before));
+        const QString text = QString::fromLocal8Bit(KivTest::readLog().mid(before));
         QVERIFY(!text.contains(QLatin1String("debug detail")));
         const QStringList entries = text.split(QStringLiteral("\n: "));
         // Every entry ends with the next entry's prefix and time; check in order.
@@ -99,7 +86,7 @@ private slots:
         QCOMPARE(evaluated, 0);
         KIV_LOG(4, "written %d\n", count());
         QCOMPARE(evaluated, 1);
-        QVERIFY(readLog().endsWith("written 1\n"));
+        QVERIFY(KivTest::readLog().endsWith("written 1\n"));
     }
 
     void invalidLevelThrowsTheAssertion()
@@ -116,8 +103,8 @@ private slots:
         }
         // The mutex was released.
         log(4, "after the assertion\n");
-        QVERIFY(readLog().endsWith("after the assertion\n"));
-        QVERIFY(!readLog().contains("never"));
+        QVERIFY(KivTest::readLog().endsWith("after the assertion\n"));
+        QVERIFY(!KivTest::readLog().contains("never"));
     }
 
     void secondSetupAddsNothing()
@@ -127,7 +114,7 @@ private slots:
         CORQExeLogging second(other.toLocal8Bit().constData());
         log(4, "still the first file\n");
         QVERIFY(!QFile::exists(other));
-        QVERIFY(readLog().endsWith("still the first file\n"));
+        QVERIFY(KivTest::readLog().endsWith("still the first file\n"));
     }
 
     void exceptionTextIsCutToTheBuffer()
@@ -160,7 +147,7 @@ private slots:
 
     void entriesOfThreadsNeverInterleave()
     {
-        const int before = readLog().size();
+        const int before = KivTest::readLog().size();
         std::vector<std::unique_ptr<QThread>> threads;
         for (int t = 0; t < 4; ++t) {
             threads.emplace_back(QThread::create([t] {
@@ -171,7 +158,7 @@ private slots:
         }
         for (auto &thread : threads)
             QVERIFY(thread->wait(30000));
-        const QString text = QString::fromLocal8Bit(readLog().mid(before));
+        const QString text = QString::fromLocal8Bit(KivTest::readLog().mid(before));
         const QRegularExpression line(
             QStringLiteral("\\n: thread (\\d) entry \\d+ ([a-d]+)\\n"));
         int count = 0;

@@ -1,8 +1,12 @@
 #include "KivTest.h"
 
+#include <ORQLogging.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <sys/wait.h>
@@ -28,6 +32,25 @@ void isolateHome()
 }
 
 QString childScenario() { return QString::fromLocal8Bit(qgetenv("KIV_CHILD_SCENARIO")); }
+
+QString logPath()
+{
+    static QTemporaryDir dir;
+    return dir.filePath(QStringLiteral("log.txt"));
+}
+
+void startLog(int level)
+{
+    static ORQ::CORQExeLogging setup(logPath().toLocal8Bit().constData());
+    ORQ::setLogLevel(level);
+}
+
+QByteArray readLog()
+{
+    QFile file(logPath());
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
 
 ChildResult runChild(const QString &scenario, int timeoutMs, const QStringList &extraEnv)
 {

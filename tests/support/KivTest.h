@@ -31,6 +31,14 @@ ChildResult runChild(const QString &scenario, int timeoutMs = 30000,
 // The scenario name when this process is a child, else empty.
 QString childScenario();
 
+// The process log of a test: a file of its own in a temporary folder kept for the
+// process's life.
+QString logPath();
+// Sets the process log up on logPath() (once) and sets its threshold.
+void startLog(int level = 4);
+// What the log file holds so far.
+QByteArray readLog();
+
 } // namespace KivTest
 
 // A test main that runs a child scenario when asked to, else the test object.
