@@ -3,6 +3,8 @@
 #include "data/AgData.h"
 #include "data/AgDataVector.h"
 
+#include <ORQLogging.h>
+
 #include <cmath>
 
 namespace {
@@ -44,6 +46,7 @@ bool AcquisitionResponse::handleStartElement(const QString &name)
         discardCurrentList();
         deleteCurrentAgData();
         m_currentList.reset(new AgDataVector(0));
+        m_droppedCount = 0;
     } else if (name == QLatin1String("AGData")) {
         m_currentSample.reset(new AgData());
         m_currentSample->setEmpty(false);
@@ -57,6 +60,12 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     if (name == QLatin1String("AGDataList")) {
         m_inList = false;
         if (m_currentList) {
+            if (m_droppedCount > 0)
+                KIV_LOG(2,
+                        "AcquisitionResponse: %d samples of %s dropped for their time stamp "
+                        "(first %lld)\n",
+                        m_droppedCount, qUtf8Printable(m_currentName),
+                        static_cast<long long>(m_firstDropped));
             m_currentList->setName(m_currentName);
             // A repeated name replaces the earlier list, which nobody else owns.
             delete m_dataLists.value(m_currentName, nullptr);
@@ -81,7 +90,12 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     }
     if (name == QLatin1String("AGData")) {
         if (m_currentSample && m_currentList) {
-            m_currentList->append(*m_currentSample);
+            const qint64 timestamp = m_currentSample->getTimestamp();
+            if (AgData::isStorableTimestamp(timestamp)) {
+                m_currentList->append(*m_currentSample);
+            } else if (m_droppedCount++ == 0) {
+                m_firstDropped = timestamp;
+            }
             deleteCurrentAgData();
         }
         return true;

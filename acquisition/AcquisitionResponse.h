@@ -42,6 +42,9 @@ private:
     bool m_inList = false;
     int m_currentCount = 0;
     QString m_currentName;
+    // Samples of the current list dropped for their time stamp, and the first such stamp.
+    int m_droppedCount = 0;
+    qint64 m_firstDropped = 0;
     std::unique_ptr<AgDataVector> m_currentList;
     std::unique_ptr<AgData> m_currentSample;
 };

@@ -75,8 +75,10 @@ bool GetConfigResponse::handleEndElement(const QString &name)
     } else if (name == QLatin1String("LoudnessMode")) {
         ag.setLoudnessMode(text);
     } else if (name == QLatin1String("LoudnessUnit")) {
-        if (!text.trimmed().isEmpty())
-            ag.setLoudnessUnit(text);
+        // Compared whole later: values in "LU" are relative to the target loudness.
+        const QString unit = text.trimmed();
+        if (!unit.isEmpty())
+            ag.setLoudnessUnit(unit);
     } else if (name == QLatin1String("LoudnessMinDb")) {
         setNumber(text, [&](double v) { ag.setLoudnessMinDb(v); });
     } else if (name == QLatin1String("LoudnessMaxDb")) {

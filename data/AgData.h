@@ -10,6 +10,15 @@ class AgConfig;
 class AgData
 {
 public:
+    // A stored time stamp lies after the epoch and before 3000-01-01 00:00 UTC. One damaged
+    // far-future stamp would become the audiogroup's newest and every later sample would be
+    // refused as old. A fixed bound, not the wall clock: that may be wrong itself.
+    static constexpr qint64 kTimestampCeilingMs = 32503680000000;
+    static bool isStorableTimestamp(qint64 timestamp)
+    {
+        return timestamp > 0 && timestamp < kTimestampCeilingMs;
+    }
+
     AgData();
     explicit AgData(const QString &sourceName);
     AgData(const AgData &other);

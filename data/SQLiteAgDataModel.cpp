@@ -470,7 +470,7 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
     for (; first != last; ++first) {
         const AgData &row = *first;
         const qint64 timestamp = row.getTimestamp();
-        if (timestamp <= 0 || (bound > 0 && timestamp <= bound))
+        if (!AgData::isStorableTimestamp(timestamp) || (bound > 0 && timestamp <= bound))
             continue;
         if (bindSample(statement, row) != 0) {
             sqlite3_reset(statement);
@@ -500,13 +500,24 @@ void SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents, int *e
     int unused = 0;
     int gap = 0;
     const qint64 newest = readMaxTimestamp(0, &unused, true);
-    if (!batch->isEmpty() && newest != 0) {
-        qint64 first = batch->begin()->getTimestamp();
-        for (const AgData &sample : *batch)
-            first = std::min(first, sample.getTimestamp());
-        if (first - newest > kStoreMaxGapMs)
-            gap = kStoreGapCode;
+    qint64 first = std::numeric_limits<qint64>::max();
+    int refused = 0;
+    qint64 firstRefused = 0;
+    for (const AgData &sample : *batch) {
+        const qint64 timestamp = sample.getTimestamp();
+        if (AgData::isStorableTimestamp(timestamp))
+            first = std::min(first, timestamp);
+        else if (refused++ == 0)
+            firstRefused = timestamp;
     }
+    if (refused > 0)
+        KIV_LOG(2,
+                "SQLiteAgDataModel[%s][%s] %d samples not stored: time stamp out of range "
+                "(first %lld)\n",
+                qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+                refused, static_cast<long long>(firstRefused));
+    if (newest != 0 && refused < batch->size() && first - newest > kStoreMaxGapMs)
+        gap = kStoreGapCode;
 
     std::vector<AgData> accepted;
     accepted.reserve(static_cast<size_t>(batch->size()));

@@ -110,6 +110,8 @@ class TestProtocol : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { KivTest::startLog(4); }
+
     void requestTexts_data()
     {
         QTest::addColumn<QString>("kind");
@@ -340,6 +342,14 @@ private slots:
                  double(-23.1f));
     }
 
+    void configUnitIsTrimmed()
+    {
+        GetConfigResponse r;
+        r.parse(declared(reply("<DataSource><SourceName>a</SourceName>"
+                               "<LoudnessUnit>\n  LUFS </LoudnessUnit></DataSource>")));
+        QCOMPARE(r.getInstrumentConfig().getAgConfig("a").getLoudnessUnit(), QString("LUFS"));
+    }
+
     void configValidity_data()
     {
         QTest::addColumn<QString>("text");
@@ -458,7 +468,6 @@ private slots:
         QTest::addColumn<QString>("text");
         for (const char *t : {"abc", "nan", "NaN", "inf", "-inf", "1e999", ""})
             QTest::newRow(qPrintable(QString("M400ms ") + t)) << "M400ms" << t;
-        QTest::newRow("tmStamp") << "tmStamp" << "12.5";
         QTest::newRow("tmCode negative") << "tmCode" << "-3";
         QTest::newRow("pgmid") << "pgmid" << "9223372036854775808";
         QTest::newRow("Flags") << "Flags" << "0x10";
@@ -476,12 +485,51 @@ private slots:
                        "<" + element + ">" + text + "</" + element + ">");
         QVERIFY(r.parse(declared(reply("<AGDataList><Name>A</Name>" + sample + "</AGDataList>"))));
         const AgData &s = r.getAgDataLists().value("A")->at(0);
-        const QMap<QString, double> values = {
-            {"M400ms", s.getM400ms()}, {"tmStamp", double(s.getTimestamp())},
-            {"tmCode", double(s.getTimecode())}, {"pgmid", double(s.getProgramId())},
-            {"Flags", double(s.getFlags())}, {"EventList", double(s.getEvents())}};
+        const QMap<QString, double> values = {{"M400ms", s.getM400ms()},
+                                              {"tmCode", double(s.getTimecode())},
+                                              {"pgmid", double(s.getProgramId())},
+                                              {"Flags", double(s.getFlags())},
+                                              {"EventList", double(s.getEvents())}};
         QCOMPARE(values.value(element), 0.0);
         QCOMPARE(s.getTP(), -1.25);
+    }
+
+    // A sample whose time stamp cannot be stored is dropped, with a log line per list; the
+    // rest of the list is kept.
+    void dataReplyDropsUnstorableStamps_data()
+    {
+        QTest::addColumn<QString>("stamp");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("first millisecond") << "1" << true;
+        QTest::newRow("last millisecond before 3000") << "32503679999999" << true;
+        QTest::newRow("year 3000") << "32503680000000" << false;
+        QTest::newRow("largest") << "9223372036854775807" << false;
+        QTest::newRow("beyond 64 bits") << "9223372036854775808" << false;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("negative") << "-100" << false;
+        QTest::newRow("not a whole number") << "12.5" << false;
+        QTest::newRow("missing") << QString() << false;
+    }
+
+    void dataReplyDropsUnstorableStamps()
+    {
+        QFETCH(QString, stamp);
+        QFETCH(bool, kept);
+        const QString sample = QStringLiteral("<AGData><tmStamp>%1</tmStamp><TP>%2</TP></AGData>");
+        const QString tested = stamp.isNull() ? QStringLiteral("<AGData><TP>2</TP></AGData>")
+                                              : sample.arg(stamp).arg(2);
+        const QString logged = QStringLiteral("1 samples of A dropped for their time stamp");
+        const int before = QString::fromUtf8(KivTest::readLog()).count(logged);
+        AcquisitionResponse r;
+        QVERIFY(
+            r.parse(declared(reply("<AGDataList><Name>A</Name>" + sample.arg(1700000000000).arg(1) +
+                                   tested + sample.arg(1700000000200).arg(3) + "</AGDataList>"))));
+        QList<double> values;
+        for (const AgData &s : *r.getAgDataLists().value("A"))
+            values << s.getTP();
+        const QList<double> expected = kept ? QList<double>{1, 2, 3} : QList<double>{1, 3};
+        QCOMPARE(values, expected);
+        QCOMPARE(QString::fromUtf8(KivTest::readLog()).count(logged) - before, kept ? 0 : 1);
     }
 
     void replyBodyHelper_data()

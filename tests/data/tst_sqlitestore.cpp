@@ -1,3 +1,5 @@
+#include "StoreTestUtil.h"
+
 #include <AAgDataModel.h>
 #include <AgConfig.h>
 #include <AgDataVector.h>
@@ -24,28 +26,10 @@
 
 namespace {
 
-constexpr qint64 kT0 = 1700000000000;
+using namespace StoreTest;
+
 constexpr int kGap = 0x50100001;
 constexpr int kFailed = 0x50100002;
-
-const InstrumentConfig &instrument()
-{
-    static const InstrumentConfig config(QStringLiteral("Studio 1"));
-    return config;
-}
-
-// Only a momentary value above -5 violates (the other values of the samples stay at 0 and below).
-AgConfig agConfig()
-{
-    AgConfig config(QStringLiteral("Main"));
-    config.setMUpperThreshold(-5.0);
-    return config;
-}
-
-QString ownFile()
-{
-    return getAgDbFilePath(instrument().getName(), QStringLiteral("Main"));
-}
 
 void removeDb(const QString &path)
 {
@@ -91,30 +75,6 @@ QString levelTable(int level)
         .arg(level);
 }
 
-// A second connection on the file, as the table view and the tools see it.
-class DbFile
-{
-public:
-    explicit DbFile(const QString &path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
-    ~DbFile() { sqlite3_close_v2(m_db); }
-    sqlite3 *handle() const { return m_db; }
-    QStringList column(const QString &sql) const
-    {
-        QStringList values;
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK)
-            return {QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(m_db))};
-        while (sqlite3_step(st) == SQLITE_ROW)
-            values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        return values;
-    }
-    QString value(const QString &sql) const { return column(sql).value(0); }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
-
 QList<qint64> levelTimestamps(const QString &path, int level)
 {
     QList<qint64> timestamps;
@@ -136,13 +96,6 @@ std::vector<AgData> parseBatch(const QString &text)
             samples.back().setEvents(parts[2].toLongLong());
     }
     return samples;
-}
-
-QString logText()
-{
-    QFile file(getDataFolderFilePath(QStringLiteral("log.txt")));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
 }
 
 QByteArray fileHash(const QString &path)
@@ -187,9 +140,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(QDir().mkpath(getDataFolderPath()));
-        static ORQ::CORQExeLogging logging(
-            getDataFolderFilePath(QStringLiteral("log.txt")).toLocal8Bit().constData());
-        ORQ::setLogLevel(4);
+        KivTest::startLog(4);
     }
 
     void init() { removeDb(ownFile()); }
@@ -275,6 +226,13 @@ private slots:
         QTest::newRow("same batch is no bound") << L{0} << L{300, 200} << 0 << L{0, 200, 300};
         QTest::newRow("not after the epoch") << L{} << L{-kT0, -kT0 - 5} << kFailed << L{};
         QTest::newRow("empty batch") << L{0} << L{} << 0 << L{0};
+        // A damaged far-future stamp would make every later sample look old.
+        const qint64 ceiling = AgData::kTimestampCeilingMs - kT0;
+        QTest::newRow("year 3000 refused") << L{0} << L{100, ceiling, 200} << 0 << L{0, 100, 200};
+        QTest::newRow("largest stamp refused")
+            << L{0} << L{std::numeric_limits<qint64>::max() - kT0, 100} << 0 << L{0, 100};
+        QTest::newRow("just before year 3000")
+            << L{0} << L{ceiling - 1} << kGap << L{0, ceiling - 1};
     }
 
     void insertPath()
@@ -290,10 +248,18 @@ private slots:
         if (!first.empty())
             QCOMPARE(insert(*model, first), 0);
         std::vector<AgData> second;
-        for (qint64 t : batch)
+        bool refused = false;
+        for (qint64 t : batch) {
             second.push_back(sample(kT0 + t, 1, 0, -10.0));
+            refused = refused || !AgData::isStorableTimestamp(kT0 + t);
+        }
+        const QString logged = QStringLiteral("samples not stored: time stamp out of range");
+        const int loggedBefore = QString::fromUtf8(KivTest::readLog()).count(logged);
         QCOMPARE(insert(*model, second), code);
         QCOMPARE(levelTimestamps(ownFile(), 0), after);
+        // One line for the batch, however many samples it refused.
+        QCOMPARE(QString::fromUtf8(KivTest::readLog()).count(logged) - loggedBefore,
+                 refused ? 1 : 0);
         // Stored rows are never rewritten by a later batch; the cache follows the file.
         const QStringList old = DbFile(ownFile()).column(QStringLiteral(
             "SELECT timestamp - 1700000000000 FROM AgDataZoomLevel0 WHERE M400ms = -30"));
@@ -594,7 +560,8 @@ private slots:
                      SQLITE_OK);
         }
         const QByteArray hash = fileHash(path);
-        const int logged = logText().count(QStringLiteral("SQLiteAgDataModel[Studio 1][Main]"));
+        const int logged = QString::fromUtf8(KivTest::readLog())
+                               .count(QStringLiteral("SQLiteAgDataModel[Studio 1][Main]"));
 
         std::unique_ptr<AAgDataModel> model = openStore();
         int err = -7;
@@ -605,7 +572,7 @@ private slots:
             QCOMPARE(insert(*model, {sample(kT0 + attempt)}), usable ? 0 : -1);
         }
         model.reset();
-        const QString log = logText();
+        const QString log = QString::fromUtf8(KivTest::readLog());
         if (usable) {
             QCOMPARE(levelTimestamps(path, 0), (QList<qint64>{0, 1, 2}));
             QCOMPARE(DbFile(path).value(QStringLiteral(
