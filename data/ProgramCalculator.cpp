@@ -2,6 +2,7 @@
 
 #include "AAgDataModel.h"
 #include "AgDataVector.h"
+#include "ORQLogging.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,6 +65,7 @@ void ProgramCalculator::reset()
     m_energies.assign(static_cast<size_t>(bins), 0.0);
     m_lowBinGatedCount = 0.0;
     m_lowBinGatedEnergy = 0.0;
+    m_failedSlice = -1;
 }
 
 void ProgramCalculator::setInterval(qint64 programId, qint64 start, qint64 end)
@@ -84,12 +86,30 @@ void ProgramCalculator::processNextChunk(AAgDataModel *model)
     // Slices are inclusive at both ends; the next one starts a millisecond later. A slice
     // that could not be read is read again on the next call rather than left out.
     if (m_end >= m_processedUntil + kSliceMs) {
-        if (update(model, m_processedUntil, m_processedUntil + kSliceMs) == 0)
+        if (readSlice(model, m_processedUntil, m_processedUntil + kSliceMs))
             m_processedUntil += kSliceMs + 1;
     } else {
-        if (update(model, m_processedUntil, m_end) == 0)
+        if (readSlice(model, m_processedUntil, m_end))
             m_processedUntil = m_end + 1;
     }
+}
+
+bool ProgramCalculator::readSlice(AAgDataModel *model, qint64 from, qint64 to)
+{
+    const int code = update(model, from, to);
+    if (code == 0) {
+        m_failedSlice = -1;
+        return true;
+    }
+    if (m_failedSlice != from) {
+        m_failedSlice = from;
+        KIV_LOG(2,
+                "ProgramCalculator[%s] type %d cannot read the samples from %lld to %lld (%d); "
+                "retrying\n",
+                qUtf8Printable(m_config.getName()), m_type, static_cast<long long>(from),
+                static_cast<long long>(to), code);
+    }
+    return false;
 }
 
 int ProgramCalculator::update(AAgDataModel *model, qint64 from, qint64 to)

@@ -61,6 +61,8 @@ protected:
 
 private:
     void reset();
+    // Folds from..to in; a failure is logged once per slice, however often it is retried.
+    bool readSlice(AAgDataModel *model, qint64 from, qint64 to);
     void computeIntegrated();
     // Offset that turns the audiogroup's values into absolute loudness (LU mode values are
     // relative to the target).
@@ -73,6 +75,8 @@ private:
     qint64 m_firstTimecode = 0;
     qint64 m_lastTimecode = 0;
     qint64 m_processedUntil = 0;
+    // The start of the slice whose read failed last, -1 when none.
+    qint64 m_failedSlice = -1;
     double m_absoluteGate = -70.0;
     double m_histogramMin = -70.0;
     double m_histogramMax = 30.0;

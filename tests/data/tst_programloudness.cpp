@@ -125,6 +125,8 @@ class TestProgramLoudness : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { KivTest::startLog(4); }
+
     void agreesWithReferenceMeter_data()
     {
         QTest::addColumn<Signal>("signal");
@@ -302,9 +304,13 @@ private slots:
         QCOMPARE(empty.getCalculationData().getStartTimecode(), qint64(-1));
     }
 
-    // A slice that cannot be read is read again, never left out of the result.
+    // A slice that cannot be read is read again, never left out of the result; the failure
+    // is logged once per slice, not at every retry.
     void failedSliceIsRetried()
     {
+        const QString logged = QStringLiteral("cannot read the samples from");
+        auto lines = [&] { return QString::fromUtf8(KivTest::readLog()).count(logged); };
+        const int before = lines();
         auto *store = new MemoryAgDataModel;
         AAgDataModel model(store);
         for (qint64 t = kT0; t <= kT0 + 10000; t += 100)
@@ -319,13 +325,16 @@ private slots:
         QVERIFY(calculator.isFinished());
         QCOMPARE(store->reads.size(), size_t(2));
         QCOMPARE(store->reads[1], qMakePair(kT0, kT0 + 10000));
+        QCOMPARE(lines() - before, 1);
 
         // A store that throws is reported, not thrown through.
         store->throwOnRead = true;
         LiveProgramCalculator other;
         other.setInterval(9, kT0, kT0 + 10000);
-        other.processNextChunk(&model);
+        for (int i = 0; i < 3; ++i)
+            other.processNextChunk(&model);
         QVERIFY(!other.isFinished());
+        QCOMPARE(lines() - before, 2);
     }
 
     void resets_data()
