@@ -23,6 +23,16 @@ inline double energyToLoudness(double energy)
     return 10.0 * std::log10(energy);
 }
 
+// Raises max to the largest value of the batch's samples (a NaN never counts).
+void raiseToMax(double &max, const AgDataVector *batch, double (AgData::*value)() const)
+{
+    if (!batch)
+        return;
+    for (const AgData &sample : *batch)
+        if ((sample.*value)() > max)
+            max = (sample.*value)();
+}
+
 } // namespace
 
 ProgramCalculator::ProgramCalculator(int type) : m_type(type)
@@ -202,29 +212,17 @@ void ProgramCalculator::computeIntegrated()
 
 void ProgramCalculator::updateMomentaryMax(const AgDataVector *batch)
 {
-    if (!batch)
-        return;
-    for (const AgData &sample : *batch)
-        if (sample.getM400ms() > m_momentaryMax)
-            m_momentaryMax = sample.getM400ms();
+    raiseToMax(m_momentaryMax, batch, &AgData::getM400ms);
 }
 
 void ProgramCalculator::updateShortTermMax(const AgDataVector *batch)
 {
-    if (!batch)
-        return;
-    for (const AgData &sample : *batch)
-        if (sample.getS() > m_shortTermMax)
-            m_shortTermMax = sample.getS();
+    raiseToMax(m_shortTermMax, batch, &AgData::getS);
 }
 
 void ProgramCalculator::updateTruePeakMax(const AgDataVector *batch)
 {
-    if (!batch)
-        return;
-    for (const AgData &sample : *batch)
-        if (sample.getTP() > m_truePeakMax)
-            m_truePeakMax = sample.getTP();
+    raiseToMax(m_truePeakMax, batch, &AgData::getTP);
 }
 
 ProgramCalculationData ProgramCalculator::getCalculationData() const

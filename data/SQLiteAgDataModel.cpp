@@ -104,6 +104,19 @@ inline qint64 floorDiv(qint64 a, qint64 b)
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
+// Runs a bound insert and readies it for the next row: 0, the failed step's code or -1.
+int stepInsert(sqlite3_stmt *statement, bool clearBindings)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(statement);
+        return rc;
+    }
+    if (clearBindings)
+        sqlite3_clear_bindings(statement);
+    return sqlite3_reset(statement) == SQLITE_OK ? 0 : -1;
+}
+
 // Resets a statement when leaving a scope, so no statement keeps a read snapshot open (which
 // would hold back WAL checkpoints) or stays in an error state.
 class ResetOnExit
@@ -476,14 +489,10 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
             sqlite3_reset(statement);
             return -1;
         }
-        const int rc = sqlite3_step(statement);
-        if (rc != SQLITE_DONE) {
-            sqlite3_reset(statement);
-            return rc;
-        }
         // All fourteen parameters are bound again for the next row: no need to clear them.
-        if (sqlite3_reset(statement) != SQLITE_OK)
-            return -1;
+        const int rc = stepInsert(statement, false);
+        if (rc != 0)
+            return rc;
         written->push_back(storedForm(row));
     }
     return 0;
@@ -590,14 +599,9 @@ int SQLiteAgDataModel::insertEventRow(const AgEvent &event, std::vector<AgEvent>
         sqlite3_reset(statement);
         return -1;
     }
-    const int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE) {
-        sqlite3_reset(statement);
+    const int rc = stepInsert(statement, true);
+    if (rc != 0)
         return rc;
-    }
-    sqlite3_clear_bindings(statement);
-    if (sqlite3_reset(statement) != SQLITE_OK)
-        return -1;
     written->push_back(event);
     return 0;
 }
@@ -974,17 +978,7 @@ qint64 SQLiteAgDataModel::readMaxTimestamp(int level, int *err, bool fromCache)
         *err = 0;
         return getCache().getMaxTimestamp(level);
     }
-    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kNewest][level] : nullptr;
-    if (!select || sqlite3_reset(select) != SQLITE_OK || sqlite3_step(select) != SQLITE_ROW) {
-        if (select)
-            sqlite3_reset(select);
-        *err = -1;
-        return -1;
-    }
-    const qint64 newest = sqlite3_column_int64(select, 0);
-    sqlite3_reset(select);
-    *err = 0;
-    return newest;
+    return readLevelValue(kNewest, level, err);
 }
 
 qint64 SQLiteAgDataModel::readMinTimestamp(int level, int *err, bool fromCache)
@@ -993,32 +987,27 @@ qint64 SQLiteAgDataModel::readMinTimestamp(int level, int *err, bool fromCache)
         *err = 0;
         return getCache().getMinTimestamp(level);
     }
-    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kOldest][level] : nullptr;
-    if (!select || sqlite3_reset(select) != SQLITE_OK || sqlite3_step(select) != SQLITE_ROW) {
-        if (select)
-            sqlite3_reset(select);
-        *err = -1;
-        return -1;
-    }
-    const qint64 oldest = sqlite3_column_int64(select, 0);
-    sqlite3_reset(select);
-    *err = 0;
-    return oldest;
+    return readLevelValue(kOldest, level, err);
 }
 
 int SQLiteAgDataModel::readCount(int level, int *err)
 {
-    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kCount][level] : nullptr;
+    return static_cast<int>(readLevelValue(kCount, level, err));
+}
+
+qint64 SQLiteAgDataModel::readLevelValue(int kind, int level, int *err)
+{
+    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kind][level] : nullptr;
     if (!select || sqlite3_reset(select) != SQLITE_OK || sqlite3_step(select) != SQLITE_ROW) {
         if (select)
             sqlite3_reset(select);
         *err = -1;
         return -1;
     }
-    const int count = sqlite3_column_int(select, 0);
+    const qint64 value = sqlite3_column_int64(select, 0);
     sqlite3_reset(select);
     *err = 0;
-    return count;
+    return value;
 }
 
 std::vector<AgData> SQLiteAgDataModel::readRecentData(int level, int *err, bool fromCache)
@@ -1161,36 +1150,32 @@ void SQLiteAgDataModel::storeEvents(const std::vector<AgEvent> &events, int *err
 
 void SQLiteAgDataModel::storeConfig(const AgDbConfig &row, int *err)
 {
-    *err = -1;
-    sqlite3_stmt *insert = m_insertConfig;
-    if (exec(AgDbSql::beginTransaction()) != SQLITE_OK || !insert ||
-        sqlite3_reset(insert) != SQLITE_OK)
-        return rollback();
-    ResetOnExit reset(insert);
-    if (sqlite3_bind_int64(insert, 1, row.getTimestamp()) != SQLITE_OK ||
-        bindText(insert, 2, row.getInstrumentName()) != SQLITE_OK ||
-        bindText(insert, 3, row.getAgSourceName()) != SQLITE_OK ||
-        bindText(insert, 4, row.getRawXml()) != SQLITE_OK || sqlite3_step(insert) != SQLITE_DONE)
-        return rollback();
-    sqlite3_clear_bindings(insert);
-    if (sqlite3_reset(insert) != SQLITE_OK)
-        return rollback();
-    if (commit())
-        *err = 0;
+    storeSingleRow(m_insertConfig, err, [&row](sqlite3_stmt *insert) {
+        return sqlite3_bind_int64(insert, 1, row.getTimestamp()) == SQLITE_OK &&
+               bindText(insert, 2, row.getInstrumentName()) == SQLITE_OK &&
+               bindText(insert, 3, row.getAgSourceName()) == SQLITE_OK &&
+               bindText(insert, 4, row.getRawXml()) == SQLITE_OK;
+    });
 }
 
 void SQLiteAgDataModel::storeVersion(int *err)
 {
+    storeSingleRow(m_insertVersion, err, [](sqlite3_stmt *insert) {
+        return bindText(insert, 1, AgDbSql::dbVersionText()) == SQLITE_OK &&
+               bindText(insert, 2, AgDbSql::creatorText()) == SQLITE_OK &&
+               bindText(insert, 3, KivConstants::buildString()) == SQLITE_OK;
+    });
+}
+
+void SQLiteAgDataModel::storeSingleRow(sqlite3_stmt *insert, int *err,
+                                       const std::function<bool(sqlite3_stmt *)> &bind)
+{
     *err = -1;
-    sqlite3_stmt *insert = m_insertVersion;
     if (exec(AgDbSql::beginTransaction()) != SQLITE_OK || !insert ||
         sqlite3_reset(insert) != SQLITE_OK)
         return rollback();
     ResetOnExit reset(insert);
-    if (bindText(insert, 1, AgDbSql::dbVersionText()) != SQLITE_OK ||
-        bindText(insert, 2, AgDbSql::creatorText()) != SQLITE_OK ||
-        bindText(insert, 3, KivConstants::buildString()) != SQLITE_OK ||
-        sqlite3_step(insert) != SQLITE_DONE)
+    if (!bind(insert) || sqlite3_step(insert) != SQLITE_DONE)
         return rollback();
     sqlite3_clear_bindings(insert);
     if (sqlite3_reset(insert) != SQLITE_OK)

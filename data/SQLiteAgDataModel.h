@@ -6,6 +6,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -92,6 +93,11 @@ private:
     void logOpenFailure(int code, const QString &what);
     void rollback();
     bool commit();
+    // Writes one row in a transaction of its own; bind answers whether every value took.
+    void storeSingleRow(sqlite3_stmt *insert, int *err,
+                        const std::function<bool(sqlite3_stmt *)> &bind);
+    // The one value that a level statement of that kind selects; -1 with *err -1 on failure.
+    qint64 readLevelValue(int kind, int level, int *err);
 
     // Writes the rows newer than bound (all rows after 0 when bound is 0 or less); each written
     // row, as stored, is appended to written. 0, -1 or the failed step's code.

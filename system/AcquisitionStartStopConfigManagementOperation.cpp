@@ -1,15 +1,12 @@
 #include "AcquisitionStartStopConfigManagementOperation.h"
 
 #include <ASystem.h>
-#include <ConfirmationViewController.h>
-#include <InstrumentManager.h>
 #include <SystemConfig.h>
 
 AcquisitionStartStopConfigManagementOperation::AcquisitionStartStopConfigManagementOperation(
     int type, int id)
-    : AConfigManagementOperation(type, id)
+    : LoggingSwitchOperation(type, id)
 {
-    setShowResult(false);
 }
 
 AcquisitionStartStopConfigManagementOperation::~AcquisitionStartStopConfigManagementOperation() =
@@ -31,20 +28,6 @@ QString AcquisitionStartStopConfigManagementOperation::pleaseWaitText() const
     }
 }
 
-void AcquisitionStartStopConfigManagementOperation::step()
-{
-    const QString text = pleaseWaitText();
-    if (!text.isEmpty())
-        showConfirmationPleaseWait(text);
-    // The please-wait box is hidden by the controller's first idle cycle.
-    if (applyConfigChange() == 0) {
-        setCompleted(QString());
-    } else {
-        setFailed(QStringLiteral("Could not perform requested operation"));
-        setShowResult(true);
-    }
-}
-
 void AcquisitionStartStopConfigManagementOperation::changeSystemConfig()
 {
     ASystem *system = ASystem::instance();
@@ -54,14 +37,4 @@ void AcquisitionStartStopConfigManagementOperation::changeSystemConfig()
     // Only a manual start switches logging on; the other three switch it off.
     current.setManualAcquisitionOn(getType() == 4);
     publishAndSave(current);
-}
-
-void AcquisitionStartStopConfigManagementOperation::abort()
-{
-    if (InstrumentManager *manager = instrumentManager())
-        manager->unpauseAll();
-    ASystem *system = ASystem::instance();
-    if (ConfirmationViewController *view =
-            system ? system->getConfirmationViewController() : nullptr)
-        emit view->hidePleaseWait();
 }

@@ -1,21 +1,17 @@
 #include "AgAcquisitionConfigManagementOperation.h"
 
 #include <ASystem.h>
-#include <ConfirmationViewController.h>
-#include <InstrumentManager.h>
 #include <SystemConfig.h>
 
 AgAcquisitionConfigManagementOperation::AgAcquisitionConfigManagementOperation(int type, int id)
-    : AConfigManagementOperation(type, id)
+    : LoggingSwitchOperation(type, id)
 {
-    setShowResult(false);
 }
 
 AgAcquisitionConfigManagementOperation::AgAcquisitionConfigManagementOperation(
     int type, int id, const QString &instrument, const QString &audiogroup)
-    : AConfigManagementOperation(type, id), m_instrument(instrument), m_audiogroup(audiogroup)
+    : LoggingSwitchOperation(type, id), m_instrument(instrument), m_audiogroup(audiogroup)
 {
-    setShowResult(false);
 }
 
 AgAcquisitionConfigManagementOperation::~AgAcquisitionConfigManagementOperation() = default;
@@ -30,19 +26,6 @@ QString AgAcquisitionConfigManagementOperation::pleaseWaitText() const
         return QStringLiteral("Starting logging for %1 %2...").arg(m_instrument, m_audiogroup);
     default:
         return QString();
-    }
-}
-
-void AgAcquisitionConfigManagementOperation::step()
-{
-    const QString text = pleaseWaitText();
-    if (!text.isEmpty())
-        showConfirmationPleaseWait(text);
-    if (applyConfigChange() == 0) {
-        setCompleted(QString());
-    } else {
-        setFailed(QStringLiteral("Could not perform requested operation"));
-        setShowResult(true);
     }
 }
 
@@ -68,14 +51,4 @@ void AgAcquisitionConfigManagementOperation::changeSystemConfig()
     if (getType() == 10)
         current.setManualAcquisitionOn(true);
     publishAndSave(current);
-}
-
-void AgAcquisitionConfigManagementOperation::abort()
-{
-    if (InstrumentManager *manager = instrumentManager())
-        manager->unpauseAll();
-    ASystem *system = ASystem::instance();
-    if (ConfirmationViewController *view =
-            system ? system->getConfirmationViewController() : nullptr)
-        emit view->hidePleaseWait();
 }

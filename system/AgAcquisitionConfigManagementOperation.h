@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AConfigManagementOperation.h"
+#include "LoggingSwitchOperation.h"
 
 // Switches one audiogroup's logging (HasLoggingEnabled): types 8 (on), 9 (off) and 10 (on,
 // with the system's logging, from the audiogroup window). Silent on success.
-class AgAcquisitionConfigManagementOperation : public AConfigManagementOperation
+class AgAcquisitionConfigManagementOperation : public LoggingSwitchOperation
 {
     Q_OBJECT
 public:
@@ -13,14 +13,12 @@ public:
                                            const QString &audiogroup);
     ~AgAcquisitionConfigManagementOperation() override;
 
-    QString pleaseWaitText() const;
+    QString pleaseWaitText() const override;
     QString getInstrument() const { return m_instrument; }
     QString getAudiogroup() const { return m_audiogroup; }
 
 protected:
     void changeSystemConfig() override;
-    void step() override;
-    void abort() override;
 
 private:
     QString m_instrument;

@@ -174,9 +174,11 @@ private slots:
     void timestampsAskedRightAfterDispatch();
 
 private:
-    // A running audiogroup A of meter M, to post batches to; its answers go to the
-    // manager's own instrument M, so this device sees only what the test hands it.
-    void startAudioGroupA();
+    // A running audiogroup A of meter M, to post batches to (its answers go to the manager's
+    // own instrument M, so this device sees only what the test hands it); this device, in
+    // its data stage, has asked for A's data from 0 and dispatched a reply of three samples
+    // up to 1200.
+    void dispatchFirstBatchToA();
     void feed(int type, const QString &body, int networkError = 0);
     void makeReady(const QString &name = QStringLiteral("A"), qint64 timestamp = 500);
     void bringToState(int state);
@@ -525,7 +527,7 @@ void DeviceTest::networkErrorChangesNothing()
     QCOMPARE(m_device->getLastDataCode(), 3);
 }
 
-void DeviceTest::startAudioGroupA()
+void DeviceTest::dispatchFirstBatchToA()
 {
     QVERIFY(createDataFolder());
     m_manager = std::make_unique<InstrumentManager>();
@@ -539,17 +541,17 @@ void DeviceTest::startAudioGroupA()
     AAudioGroup *audioGroup = m_manager->findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
     QVERIFY(audioGroup);
     QTRY_VERIFY(!audioGroup->isPaused());
-}
-
-void DeviceTest::staleTimestampAfterDispatchIgnored()
-{
-    startAudioGroupA();
 
     bringToState(2);
     makeReady(QStringLiteral("A"), 0);
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
     feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+}
+
+void DeviceTest::staleTimestampAfterDispatchIgnored()
+{
+    dispatchFirstBatchToA();
     // Read before the batch was stored: asking from 0 again would fetch it twice.
     makeReady(QStringLiteral("A"), 0);
     m_device->now += 5000;
@@ -566,13 +568,7 @@ void DeviceTest::staleTimestampAfterDispatchIgnored()
 
 void DeviceTest::timestampsAskedRightAfterDispatch()
 {
-    startAudioGroupA();
-
-    bringToState(2);
-    makeReady(QStringLiteral("A"), 0);
-    m_device->step();
-    QCOMPARE(sentCount(ARequest::GETDATA), 1);
-    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+    dispatchFirstBatchToA();
     // Long before the next request is due, A is asked again; it answers once the batch is
     // stored. Waiting for the due time would leave a slow answer out of that request.
     m_device->now += Device::kTimestampPacingMs;

@@ -41,28 +41,27 @@ QByteArray readLog();
 
 } // namespace KivTest
 
+// The body of a test main: a fresh home, the application, the test object.
+#define KIV_TEST_RUN(TestObject, AppType)                                                          \
+    KivTest::isolateHome();                                                                        \
+    AppType app(argc, argv);                                                                       \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                                                       \
+    TestObject tc;                                                                                 \
+    QTEST_SET_MAIN_SOURCE_PATH                                                                     \
+    return QTest::qExec(&tc, argc, argv);
+
 // A test main that runs a child scenario when asked to, else the test object.
 // childRunner: int(const QString&scenario, int argc, char**argv).
 #define KIV_TEST_MAIN_WITH(TestObject, AppType, childRunner)                                       \
-    int main(int argc, char **argv)                                                               \
+    int main(int argc, char **argv)                                                                \
     {                                                                                              \
         if (!KivTest::childScenario().isEmpty())                                                   \
             return childRunner(KivTest::childScenario(), argc, argv);                              \
-        KivTest::isolateHome();                                                                    \
-        AppType app(argc, argv);                                                                   \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        TestObject tc;                                                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        KIV_TEST_RUN(TestObject, AppType)                                                          \
     }
 
 #define KIV_TEST_MAIN(TestObject, AppType)                                                         \
-    int main(int argc, char **argv)                                                               \
+    int main(int argc, char **argv)                                                                \
     {                                                                                              \
-        KivTest::isolateHome();                                                                    \
-        AppType app(argc, argv);                                                                   \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
-        TestObject tc;                                                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
-        return QTest::qExec(&tc, argc, argv);                                                      \
+        KIV_TEST_RUN(TestObject, AppType)                                                          \
     }

@@ -266,6 +266,24 @@ void drawSplash(QPainter &p, const QSize &size)
     p.fillRect(QRectF(48, 406, w - 96, 1), QColor(255, 255, 255, 60));
 }
 
+// The shaded, outlined face of a marker label.
+void drawLabelFace(QPainter &p, const QRectF &r, double radius, const QColor &colour)
+{
+    QLinearGradient face(r.topLeft(), r.bottomLeft());
+    face.setColorAt(0, colour.lighter(120));
+    face.setColorAt(1, colour.darker(130));
+    p.setPen(QPen(QColor(0, 0, 0, 160), 1));
+    p.setBrush(face);
+    p.drawRoundedRect(r, radius, radius);
+}
+
+void drawLabelLetter(QPainter &p, const QRectF &r, const QString &letter)
+{
+    p.setPen(QColor(0x1a, 0x1a, 0x1a));
+    p.setFont(sansFont(18));
+    p.drawText(r, Qt::AlignCenter, letter);
+}
+
 // Marker flag of the plot: a labelled flag whose pole stands at x 17, where the marker's
 // line continues upwards, down to the bottom edge.
 void drawMarkerFlag(QPainter &p, const QSize &size, const QString &letter, const QColor &colour)
@@ -275,12 +293,7 @@ void drawMarkerFlag(QPainter &p, const QSize &size, const QString &letter, const
     p.setBrush(colour.darker(140));
     p.drawRect(QRectF(17, 0, 2, h));
     const QRectF flag(3, 6, 30, 26);
-    QLinearGradient face(flag.topLeft(), flag.bottomLeft());
-    face.setColorAt(0, colour.lighter(120));
-    face.setColorAt(1, colour.darker(130));
-    p.setPen(QPen(QColor(0, 0, 0, 160), 1));
-    p.setBrush(face);
-    p.drawRoundedRect(flag, 4, 4);
+    drawLabelFace(p, flag, 4, colour);
     // Pointer from the flag down the pole.
     QPolygonF tip;
     tip << QPointF(12, flag.bottom()) << QPointF(24, flag.bottom())
@@ -288,24 +301,15 @@ void drawMarkerFlag(QPainter &p, const QSize &size, const QString &letter, const
     p.setPen(Qt::NoPen);
     p.setBrush(colour.darker(130));
     p.drawPolygon(tip);
-    p.setPen(QColor(0x1a, 0x1a, 0x1a));
-    p.setFont(sansFont(18));
-    p.drawText(flag, Qt::AlignCenter, letter);
+    drawLabelLetter(p, flag, letter);
 }
 
 // Small marker label of the marker panel's "go to" buttons.
 void drawMarkerBadge(QPainter &p, const QSize &size, const QString &letter, const QColor &colour)
 {
     const QRectF r(2.5, 2.5, size.width() - 5.0, size.height() - 5.0);
-    QLinearGradient face(r.topLeft(), r.bottomLeft());
-    face.setColorAt(0, colour.lighter(120));
-    face.setColorAt(1, colour.darker(130));
-    p.setPen(QPen(QColor(0, 0, 0, 160), 1));
-    p.setBrush(face);
-    p.drawRoundedRect(r, 5, 5);
-    p.setPen(QColor(0x1a, 0x1a, 0x1a));
-    p.setFont(sansFont(18));
-    p.drawText(r, Qt::AlignCenter, letter);
+    drawLabelFace(p, r, 5, colour);
+    drawLabelLetter(p, r, letter);
 }
 
 // Event icon: a pole on the left edge (the event's time) with a glyph box at its top.
