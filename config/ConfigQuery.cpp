@@ -12,7 +12,7 @@ void MsgHandler::handleMessage(QtMsgType, const QString &description, const QUrl
     if (!m_first.isEmpty())
         return;
     // The description comes as XHTML.
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     QString text = QString(description).remove(tags);
     text.replace(QLatin1String("&apos;"), QLatin1String("'"))
         .replace(QLatin1String("&quot;"), QLatin1String("\""))

@@ -49,6 +49,13 @@ QString systemConfigToXmlString(const SystemConfig &config, bool omitSmtp)
 int saveSystemConfigToFile(const SystemConfig &config, const QString &name)
 {
     const QString path = getDataFolderFilePath(name);
+    const QByteArray bytes = systemConfigToXmlString(config, false).toUtf8();
+    // A file the loader would refuse must not replace one it can read.
+    if (bytes.size() > ConfigQuery::kMaxDocumentBytes) {
+        KIV_LOG(2, "Configuration not written to %s: %d bytes, more than %lld\n", qPrintable(path),
+                bytes.size(), ConfigQuery::kMaxDocumentBytes);
+        return -1;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         KIV_LOG(2, "Cannot open %s for writing: %s\n", qPrintable(path),
@@ -58,7 +65,6 @@ int saveSystemConfigToFile(const SystemConfig &config, const QString &name)
     // It holds passwords in clear text. QSaveFile would otherwise take over the old
     // file's permissions.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = systemConfigToXmlString(config, false).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         KIV_LOG(2, "Cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         file.cancelWriting();

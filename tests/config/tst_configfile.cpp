@@ -506,6 +506,12 @@ private slots:
         QVERIFY(QFileInfo(getDataFolderFilePath(QStringLiteral("sub/_config.xml"))).isDir());
         // No data folder at all.
         QCOMPARE(saveSystemConfigToFile(SystemConfig(), QStringLiteral("missing/_config.xml")), -1);
+        // More than the loader reads.
+        SystemConfig huge;
+        ReportConfig report;
+        report.setCompanyName(QString(4 * 1024 * 1024, QLatin1Char('x')));
+        huge.setReportConfig(report);
+        QCOMPARE(saveSystemConfigToFile(huge, kFile), -1);
         QCOMPARE(readFile(configPath()), before);
         // An overwrite leaves no temporary file behind.
         QCOMPARE(saveSystemConfigToFile(SystemConfig(), kFile), 0);
