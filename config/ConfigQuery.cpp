@@ -34,7 +34,8 @@ namespace {
 const QString &sectionQueryText(int section)
 {
     static const QString texts[ConfigQuery::SectionCount] = {
-        QStringLiteral("for $c in (SystemConfig)[1]/* return (name($c), string-join($c/text(), ''))"),
+        QStringLiteral(
+            "for $c in (SystemConfig)[1]/* return (name($c), string-join($c/text(), ''))"),
         QStringLiteral("for $c in (SystemConfig/RangeSettings)[1]/* return (name($c), string($c))"),
         QString(),
         QString(),
@@ -186,7 +187,8 @@ ConfigQuery::ConfigQuery(QIODevice *document, Mode mode) : m_mode(mode)
         if (!m_query.isValid() || !m_query.evaluateTo(&root) || root.size() != 2)
             m_problem = QStringLiteral("it cannot be queried");
         else if (root.at(0) != QLatin1String("true"))
-            m_problem = QStringLiteral("its root element is \"%1\", not \"SystemConfig\"").arg(root.at(1));
+            m_problem =
+                QStringLiteral("its root element is \"%1\", not \"SystemConfig\"").arg(root.at(1));
     }
     if (!m_problem.isEmpty() && !m_handler.firstMessage().isEmpty())
         m_problem += QStringLiteral(": ") + m_handler.firstMessage();

@@ -79,7 +79,8 @@ public:
     QStringList names(Section section);
 
 private:
-    struct Instrument {
+    struct Instrument
+    {
         QStringList fields;
         QStringList agOrder;
         QHash<QString, QStringList> ags;

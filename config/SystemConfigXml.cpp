@@ -135,8 +135,9 @@ void keepBadFile(QFile &file, const QString &problem)
         KIV_LOG(2, "Configuration file %s cannot be read (%s); kept as %s, defaults loaded\n",
                 qPrintable(path), qPrintable(problem), qPrintable(bad));
     } else {
-        KIV_LOG(2, "Configuration file %s cannot be read (%s) and could not be kept as %s; "
-                   "defaults loaded\n",
+        KIV_LOG(2,
+                "Configuration file %s cannot be read (%s) and could not be kept as %s; "
+                "defaults loaded\n",
                 qPrintable(path), qPrintable(problem), qPrintable(bad));
     }
 }

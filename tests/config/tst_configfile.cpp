@@ -24,7 +24,10 @@ QString configPath() { return getDataFolderFilePath(kFile); }
 class CapturingWriter : public ORQ::CORQWriter
 {
 public:
-    void write(int, const std::string &text) override { lines.append(QString::fromStdString(text)); }
+    void write(int, const std::string &text) override
+    {
+        lines.append(QString::fromStdString(text));
+    }
     QStringList lines;
 };
 
@@ -417,16 +420,23 @@ private slots:
         const QByteArray full = systemConfigToXmlString(fullConfig(), false).toUtf8();
         const QByteArray head = "<?xml version='1.0' encoding='UTF-8'?><SystemConfig>";
         QTest::newRow("truncated") << full.left(full.size() / 2) << "not well-formed";
-        QTest::newRow("junk") << QByteArray("\x01\x02junk\xff\xfe not xml at all") << "not well-formed";
-        QTest::newRow("invalid UTF-8") << head + "<ConfigVersion>a\xff\xfe</ConfigVersion></SystemConfig>"
-                                       << "not well-formed";
+        QTest::newRow("junk") << QByteArray("\x01\x02junk\xff\xfe not xml at all")
+                              << "not well-formed";
+        QTest::newRow("invalid UTF-8")
+            << head + "<ConfigVersion>a\xff\xfe</ConfigVersion></SystemConfig>"
+            << "not well-formed";
         QTest::newRow("empty") << QByteArray() << "empty";
-        QTest::newRow("foreign root") << QByteArray("<?xml version='1.0'?><Other><AcquisitionTimeout>3000</AcquisitionTimeout></Other>")
-                                      << "\"Other\"";
-        QTest::newRow("entities") << QByteArray("<?xml version='1.0'?><!DOCTYPE SystemConfig [<!ENTITY t '3500'>]>"
-                                                "<SystemConfig><AcquisitionTimeout>&t;</AcquisitionTimeout></SystemConfig>")
-                                  << "document type";
-        QTest::newRow("NUL byte") << head + QByteArray(2, '\0') + "</SystemConfig>" << "NUL";
+        QTest::newRow("foreign root")
+            << QByteArray("<?xml version='1.0'?>"
+                          "<Other><AcquisitionTimeout>3000</AcquisitionTimeout></Other>")
+            << "\"Other\"";
+        QTest::newRow("entities")
+            << QByteArray(
+                   "<?xml version='1.0'?><!DOCTYPE SystemConfig [<!ENTITY t '3500'>]>"
+                   "<SystemConfig><AcquisitionTimeout>&t;</AcquisitionTimeout></SystemConfig>")
+            << "document type";
+        QTest::newRow("NUL byte") << head + QByteArray(2, '\0') + "</SystemConfig>"
+                                  << "NUL";
         QTest::newRow("too large") << head + QByteArray(4 * 1024 * 1024, ' ') + "</SystemConfig>"
                                    << "larger than";
         QByteArray nested = head;
@@ -434,7 +444,8 @@ private slots:
             nested += "<a xmlns:p" + QByteArray::number(i) + "='u'>";
         for (int i = 0; i < 100000; ++i)
             nested += "</a>";
-        QTest::newRow("deep namespaces") << nested + "</SystemConfig>" << "nest deeper";
+        QTest::newRow("deep namespaces") << nested + "</SystemConfig>"
+                                         << "nest deeper";
         QByteArray attributes = head + "<Instruments><Instrument Name='M' ";
         for (int i = 0; i < 100000; ++i)
             attributes += "a" + QByteArray::number(i) + "='1' ";
@@ -477,7 +488,8 @@ private slots:
                 InstrumentConfig meter(QStringLiteral("M%1").arg(i));
                 meter.setIpAdr(QStringLiteral("10.0.%1.%2").arg(i / 200).arg(i % 200));
                 if (i % 1000 == 0)
-                    meter.setAgConfigs({AgConfig(QStringLiteral("A")), AgConfig(QStringLiteral("B"))});
+                    meter.setAgConfigs(
+                        {AgConfig(QStringLiteral("A")), AgConfig(QStringLiteral("B"))});
                 instruments.append(meter);
                 AlertContactConfig contact;
                 contact.setName(QStringLiteral("C%1").arg(i));
@@ -492,7 +504,8 @@ private slots:
             timer.start();
             const SystemConfig read = loadSystemConfigFromFile(kFile);
             const qint64 elapsed = timer.elapsed();
-            if (read.getInstruments().size() != count || read.getAgConfigCount() != 2 * ((count + 999) / 1000) ||
+            if (read.getInstruments().size() != count ||
+                read.getAgConfigCount() != 2 * ((count + 999) / 1000) ||
                 read.getAlertContacts().size() != count ||
                 read.getAlertContacts().last().getEmail() != contacts.last().getEmail())
                 return -1;
