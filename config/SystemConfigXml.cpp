@@ -105,14 +105,12 @@ void readRangeSettings(SystemConfig &result, ConfigQuery &query)
 
 void readContacts(SystemConfig &result, ConfigQuery &query)
 {
-    // Each name comes once, the first of duplicates: one append per contact keeps a long
-    // list linear.
-    QList<AlertContactConfig> contacts = result.getAlertContacts();
+    // Each name comes once, from the first of duplicates; appending to a list of our own
+    // keeps a long one linear.
+    QList<AlertContactConfig> contacts;
     const QStringList names = query.names(ConfigQuery::SectionContact);
-    for (const QString &name : names) {
-        if (!result.hasAlertContact(name))
-            contacts.append(AlertContactConfig::fromXml(name, query));
-    }
+    for (const QString &name : names)
+        contacts.append(AlertContactConfig::fromXml(name, query));
     result.setAlertContacts(contacts);
 }
 
