@@ -3,7 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-
 class AgConfig;
 class AgGetDataCommandReply;
 class InstrumentConfig;

@@ -38,9 +38,9 @@ public:
     AgConfig getAgConfig() const { return m_audioGroup.getAgConfig(); }
     InstrumentConfig getInstrumentConfig() const { return m_audioGroup.getInstrumentConfig(); }
 
-    void postSamples(const QString &instrumentName, AgDataVector *batch)
+    int postSamples(const QString &instrumentName, AgDataVector *batch)
     {
-        m_audioGroup.postSamples(instrumentName, batch);
+        return m_audioGroup.postSamples(instrumentName, batch);
     }
     int publishViolations() { return m_audioGroup.publishViolations(); }
     int resetViolationStatus() { return m_audioGroup.resetViolationStatus(); }
@@ -69,7 +69,10 @@ public:
         return m_audioGroup.importXml(requestId, data, sourceType);
     }
     int requestImportStatus(int requestId) { return m_audioGroup.requestImportStatus(requestId); }
-    int saveConfigToDb(const QString &configText) { return m_audioGroup.saveConfigToDb(configText); }
+    int saveConfigToDb(const QString &configText)
+    {
+        return m_audioGroup.saveConfigToDb(configText);
+    }
     void exportDb(const QString &targetPath) { m_audioGroup.exportDb(targetPath); }
     int cancelExport() { return m_audioGroup.cancelExport(); }
     int showView() { return m_audioGroup.showView(); }

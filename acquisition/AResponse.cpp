@@ -26,6 +26,9 @@ bool AResponse::parse(const QString &text)
 bool AResponse::startElement(const QString &, const QString &, const QString &qName,
                              const QXmlAttributes &)
 {
+    // Returning false stops the reader, which then reports errorString() as fatal.
+    if (++m_depth > kMaxDepth)
+        return false;
     if (qName == QLatin1String("response")) {
         m_valid = true;
         m_inResponse = true;
@@ -40,6 +43,7 @@ bool AResponse::startElement(const QString &, const QString &, const QString &qN
 
 bool AResponse::endElement(const QString &, const QString &, const QString &qName)
 {
+    --m_depth;
     if (qName == QLatin1String("response")) {
         m_inResponse = false;
     } else if (qName == QLatin1String("version")) {
@@ -73,6 +77,12 @@ bool AResponse::characters(const QString &ch)
 {
     m_text += ch;
     return true;
+}
+
+QString AResponse::errorString() const
+{
+    return m_depth > kMaxDepth ? QStringLiteral("elements nested deeper than %1").arg(kMaxDepth)
+                               : QXmlDefaultHandler::errorString();
 }
 
 bool AResponse::fatalError(const QXmlParseException &exception)

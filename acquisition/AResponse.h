@@ -36,6 +36,11 @@ public:
                     const QString &qName) override;
     bool characters(const QString &ch) override;
     bool fatalError(const QXmlParseException &exception) override;
+    QString errorString() const override;
+
+    // The reader descends one native stack frame pair per open element; a reply nested
+    // deeper than any meter writes is refused before it can exhaust the thread's stack.
+    static constexpr int kMaxDepth = 256;
 
 protected:
     // Start of an element other than "response" and "status".
@@ -60,6 +65,7 @@ private:
     bool m_inStatus = false;
     // A later "response" start tag must not make a reply with a bad code valid again.
     bool m_badCode = false;
+    int m_depth = 0;
     QString m_text;
 };
 #pragma GCC diagnostic pop

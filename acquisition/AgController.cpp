@@ -1,16 +1,16 @@
 #include "AgController.h"
 
 #include "AAgViewController.h"
+#include "AAudioGroup.h"
 #include "ADBExportManager.h"
 #include "ADBImportManager.h"
-#include "AReportTaskQueue.h"
-#include "AgServiceFactories.h"
-#include "AAudioGroup.h"
 #include "AInstrument.h"
+#include "AReportTaskQueue.h"
 #include "AgDataReceivedCommandParameter.h"
 #include "AgGetDataCommandParam.h"
 #include "AgGetDataCommandReply.h"
 #include "AgRequestTimestampCommandParameter.h"
+#include "AgServiceFactories.h"
 #include "AgTimestamp.h"
 #include "InstrumentManager.h"
 #include "UpdateAgConfigCommandParameter.h"
@@ -70,9 +70,15 @@ AgController::~AgController()
     clearCommands();
 }
 
-const char *AgController::instrumentName() const { return m_instrumentNameUtf8.constData(); }
+const char *AgController::instrumentName() const
+{
+    return m_instrumentNameUtf8.constData();
+}
 
-const char *AgController::sourceName() const { return m_sourceNameUtf8.constData(); }
+const char *AgController::sourceName() const
+{
+    return m_sourceNameUtf8.constData();
+}
 
 QString AgController::commandQueueName() const
 {
@@ -122,8 +128,7 @@ ProgramCalculationData AgController::getCalculationData() const
 
 void AgController::loop()
 {
-    KIV_LOG(4, "Started running the AgController[%s][%s] thread\n", instrumentName(),
-            sourceName());
+    KIV_LOG(4, "Started running the AgController[%s][%s] thread\n", instrumentName(), sourceName());
     step();
     while (m_loopState.load() != StateFinished) {
         msleep(kLoopSleepMs);
@@ -259,7 +264,7 @@ int AgController::handleCommand(Command *command)
         auto *parameter = command->parameterAs<DBImportCommandParameter>();
         if (parameter)
             m_importManager->startImport(parameter->getRequestId(), parameter->getSourceType(),
-                                        parameter->getFilePath());
+                                         parameter->getFilePath());
         else
             result = -1;
         break;
@@ -271,7 +276,7 @@ int AgController::handleCommand(Command *command)
             break;
         }
         if (m_importManager->startXmlImport(parameter->getRequestId(), parameter->getData(),
-                                           parameter->getSourceType()) == 0)
+                                            parameter->getSourceType()) == 0)
             parameter->setData(nullptr);
         break;
     }
@@ -293,8 +298,8 @@ int AgController::handleCommand(Command *command)
         return 0;
     }
     if (result != 0)
-        KIV_LOG(2, "AGController[%s][%s]command[%d] failed: %d\n", instrumentName(),
-                sourceName(), type, result);
+        KIV_LOG(2, "AGController[%s][%s]command[%d] failed: %d\n", instrumentName(), sourceName(),
+                type, result);
     return 0;
 }
 
@@ -304,8 +309,8 @@ int AgController::onRequestTimestamp(Command *command)
     if (!parameter)
         return -1;
     InstrumentManager *manager = instrumentManager();
-    AInstrument *instrument = manager ? manager->findInstrument(parameter->getInstrumentName())
-                                      : nullptr;
+    AInstrument *instrument =
+        manager ? manager->findInstrument(parameter->getInstrumentName()) : nullptr;
     if (!instrument)
         return -1;
     int code = 0;
@@ -331,8 +336,7 @@ int AgController::onSamplesReceived(Command *command)
         m_violations.update(checkIAtEnd, m_agConfig, batch, -1);
         m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, batch);
         KIV_LOG(4, "AgCtrl[%s][%s]cmd[%d] success: %d samples %d ms\n", instrumentName(),
-                sourceName(), command->getType(), batch->size(),
-                static_cast<int>(timer.elapsed()));
+                sourceName(), command->getType(), batch->size(), static_cast<int>(timer.elapsed()));
     }
     InstrumentManager *manager = instrumentManager();
     if (AInstrument *instrument =
@@ -420,9 +424,9 @@ int AgController::onGetData(Command *command)
         delete data;
         data = nullptr;
     }
-    auto *reply = new AgGetDataCommandReply(failed ? -1 : 0, level, from, to, oldest, newest, data,
-                                            requested, getCalculationData(), events, programs,
-                                            current);
+    auto *reply =
+        new AgGetDataCommandReply(failed ? -1 : 0, level, from, to, oldest, newest, data, requested,
+                                  getCalculationData(), events, programs, current);
     audioGroup->getAgViewController()->setDataReply(reply);
     return failed ? -1 : 0;
 }
@@ -464,8 +468,8 @@ int AgController::onGenerateReport(Command *command)
     }
     const SystemConfig systemConfig = currentSystemConfig();
     m_reportTasks->addTask(parameter->getNameKey(), 0, systemConfig.getCheckIAtProgramEndOnly(),
-                          systemConfig.getReportConfig(), m_instrumentConfig, m_agConfig,
-                          programs, start, end);
+                           systemConfig.getReportConfig(), m_instrumentConfig, m_agConfig, programs,
+                           start, end);
     return 0;
 }
 
@@ -481,8 +485,8 @@ int AgController::onImportStatus(Command *command)
                                     m_importManager->getProgressValue(),
                                     m_importManager->getProgressTotal());
     else
-        system->replyDbImportStatus(false, true, QStringLiteral("Invalid import operation id"),
-                                    100, 100);
+        system->replyDbImportStatus(false, true, QStringLiteral("Invalid import operation id"), 100,
+                                    100);
     return 0;
 }
 
@@ -527,7 +531,7 @@ int AgController::onExportDb(Command *command)
         return 0;
     }
     m_exportManager->startExport(m_instrumentConfig, m_agConfig, oldest, newest,
-                                parameter->getTargetPath());
+                                 parameter->getTargetPath());
     return 0;
 }
 
@@ -556,8 +560,8 @@ void AgController::exportStep()
             view->showExportProgress(
                 QStringLiteral("Please wait; cancelling the audiogroup export"), false, -1, 0);
         else
-            view->showExportProgress(QStringLiteral("Please wait; exporting the audiogroup"),
-                                     true, m_exportManager->getProgressValue(),
+            view->showExportProgress(QStringLiteral("Please wait; exporting the audiogroup"), true,
+                                     m_exportManager->getProgressValue(),
                                      m_exportManager->getProgressTotal());
     }
     m_exportManager->process(0, &m_dataModel);
@@ -590,8 +594,7 @@ void AgController::backupCheck()
             backups.push_back(program);
         else
             KIV_LOG(1, "AgController[%s][%s] could not backgup program with id %lld\n",
-                    instrumentName(), sourceName(),
-                    static_cast<long long>(program.getProgramId()));
+                    instrumentName(), sourceName(), static_cast<long long>(program.getProgramId()));
     }
     if (!backups.empty()) {
         InstrumentManager *manager = instrumentManager();

@@ -91,8 +91,7 @@ AgServiceFactories &factories()
     return installed;
 }
 
-template <typename Service, typename Null>
-Service *make(const std::function<Service *()> &factory)
+template <typename Service, typename Null> Service *make(const std::function<Service *()> &factory)
 {
     Service *service = factory ? factory() : nullptr;
     return service ? service : new Null();

@@ -131,15 +131,21 @@ int AudioGroup::post(int type, CommandParameter *parameter)
     return m_controller.enqueue(command);
 }
 
-void AudioGroup::postSamples(const QString &instrumentName, AgDataVector *batch)
+int AudioGroup::postSamples(const QString &instrumentName, AgDataVector *batch)
 {
-    post(AgController::CmdSamplesReceived,
-         new AgDataReceivedCommandParameter(instrumentName, batch));
+    return post(AgController::CmdSamplesReceived,
+                new AgDataReceivedCommandParameter(instrumentName, batch));
 }
 
-int AudioGroup::publishViolations() { return post(AgController::CmdPublishViolations); }
+int AudioGroup::publishViolations()
+{
+    return post(AgController::CmdPublishViolations);
+}
 
-int AudioGroup::resetViolationStatus() { return post(AgController::CmdResetViolations); }
+int AudioGroup::resetViolationStatus()
+{
+    return post(AgController::CmdResetViolations);
+}
 
 void AudioGroup::requestTimestamp(const QString &instrumentName)
 {
@@ -191,6 +197,12 @@ void AudioGroup::exportDb(const QString &targetPath)
     post(AgController::CmdExportDb, new DBExportCommandParameter(targetPath));
 }
 
-int AudioGroup::cancelExport() { return post(AgController::CmdCancelExport); }
+int AudioGroup::cancelExport()
+{
+    return post(AgController::CmdCancelExport);
+}
 
-int AudioGroup::showView() { return post(AgController::CmdShowView); }
+int AudioGroup::showView()
+{
+    return post(AgController::CmdShowView);
+}

@@ -56,12 +56,12 @@ public:
     InstrumentConfig getInstrumentConfig() const;
 
     // Posting; the int ones return the queue's result (0 queued, -1 refused).
-    void postSamples(const QString &instrumentName, AgDataVector *batch);
+    // A refused batch is freed.
+    int postSamples(const QString &instrumentName, AgDataVector *batch);
     int publishViolations();
     int resetViolationStatus();
     void requestTimestamp(const QString &instrumentName);
-    void requestAgData(ZoomLevel zoomLevel, qint64 from, qint64 to,
-                       const ProgramRequest &request);
+    void requestAgData(ZoomLevel zoomLevel, qint64 from, qint64 to, const ProgramRequest &request);
     int generateManualReport(const QString &nameKey, qint64 durationMs);
     int cancelManualReport(const QString &nameKey);
     int importDb(int requestId, int sourceType, const QString &filePath);

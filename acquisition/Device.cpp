@@ -22,6 +22,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -44,7 +45,10 @@ AAudioGroup *findAudioGroup(const QString &instrumentName, const QString &agName
 
 Device::Device() = default;
 
-Device::~Device() { delete m_networkInterface; }
+Device::~Device()
+{
+    delete m_networkInterface;
+}
 
 int Device::init(bool acquisitionFlag, const InstrumentConfig &config, int interfaceType,
                  ADeviceNetworkInterface *networkInterface)
@@ -250,9 +254,15 @@ void Device::configStage()
     }
 }
 
-void Device::sendLogin() { sendPaced(ARequest::LOGIN, m_lastLoginRequestTime); }
+void Device::sendLogin()
+{
+    sendPaced(ARequest::LOGIN, m_lastLoginRequestTime);
+}
 
-void Device::sendGetConfig() { sendPaced(ARequest::GETCONFIG, m_lastConfigRequestTime); }
+void Device::sendGetConfig()
+{
+    sendPaced(ARequest::GETCONFIG, m_lastConfigRequestTime);
+}
 
 void Device::sendPaced(int kind, qint64 &lastRequestTime)
 {
@@ -262,14 +272,14 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
     if (!request)
         return;
     if (m_networkInterface)
-        m_networkInterface->send(request->getCommandType(), *request,
-                                 m_instrumentConfig.getIpAdr(), m_instrumentConfig.getPort());
+        m_networkInterface->send(request->getCommandType(), *request, m_instrumentConfig.getIpAdr(),
+                                 m_instrumentConfig.getPort());
     lastRequestTime = nowMs();
 }
 
-int Device::acquisitionTimeoutMs(bool fresh)
+int Device::acquisitionTimeoutMs()
 {
-    if (fresh || elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
+    if (elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
         ASystem *system = ASystem::instance();
         m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
                                         : SystemConfig().getAcquisitionTimeout();
@@ -280,18 +290,15 @@ int Device::acquisitionTimeoutMs(bool fresh)
 
 void Device::pollData()
 {
-    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(false)))
-        return;
-    // About to go: decide on the configuration as it is now.
-    if (!elapsed(m_lastDataRequestTime, acquisitionTimeoutMs(true)))
+    if (!m_acquisitionActive || !elapsed(m_lastDataRequestTime, acquisitionTimeoutMs()))
         return;
     m_agManager.sync();
     if (m_agManager.hasReadyAudioGroups()) {
         std::unique_ptr<ARequest> request(createRequest(ARequest::GETDATA));
         if (request && m_networkInterface) {
-            const bool sent = m_networkInterface->send(ARequest::GETDATA, *request,
-                                                       m_instrumentConfig.getIpAdr(),
-                                                       m_instrumentConfig.getPort());
+            const bool sent =
+                m_networkInterface->send(ARequest::GETDATA, *request, m_instrumentConfig.getIpAdr(),
+                                         m_instrumentConfig.getPort());
             if (sent) {
                 m_agManager.invalidateTimestamps();
                 m_lastDataRequestTime = nowMs();
@@ -366,8 +373,8 @@ int Device::onRawDataReceived(Command *command)
         handleAcquisitionResponse(body);
         break;
     default:
-        KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n",
-                qUtf8Printable(getName()), reply->getRequestId());
+        KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n", qUtf8Printable(getName()),
+                reply->getRequestId());
         break;
     }
     return 0;
@@ -468,7 +475,12 @@ void Device::dispatchData(AcquisitionResponse &response)
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
         if (!audioGroup || !audioGroup->isLogging())
             continue;
-        audioGroup->postSamples(getName(), response.takeAgDataList(name));
+        AgDataVector *batch = response.takeAgDataList(name);
+        qint64 newest = -1;
+        for (const AgData &sample : *batch)
+            newest = std::max(newest, sample.getTimestamp());
+        if (audioGroup->postSamples(getName(), batch) == 0 && newest >= 0)
+            m_pendingBatches.insert(name, PendingBatch{newest, nowMs()});
         m_agManager.onDataReplied(name, 0);
     }
     // Each audiogroup answers its next time stamp only after storing this batch.
@@ -482,6 +494,12 @@ int Device::onTimestampReply(AgCommandReply *reply)
     AgTimestamp timestamp;
     if (auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>())
         timestamp = parameter->getTimestamp();
+    // An answer read before the batch just posted was stored; the fresh one follows.
+    auto pending = m_pendingBatches.constFind(reply->getAgName());
+    if (pending != m_pendingBatches.constEnd() && reply->getValue() == 0 && timestamp.isValid() &&
+        timestamp.getTimestamp() < pending->newest &&
+        nowMs() - pending->postedAt < kPendingBatchExpiryMs)
+        return 0;
     m_agManager.setTimestamp(reply->getAgName(), reply->getValue(), timestamp);
     return 0;
 }
@@ -490,16 +508,22 @@ int Device::onStoreResult(AgCommandReply *reply)
 {
     if (!reply)
         return -1;
+    m_pendingBatches.remove(reply->getAgName());
     m_agManager.onStoreResult(reply->getAgName(), reply->getValue());
     return 0;
 }
 
-void Device::resetAcquisitionStatus() { m_agManager.resetStatus(); }
+void Device::resetAcquisitionStatus()
+{
+    m_agManager.resetStatus();
+}
 
-QList<AcquisitionAg> Device::getAcquisitionStatus() const { return m_agManager.getStatusList(); }
+QList<AcquisitionAg> Device::getAcquisitionStatus() const
+{
+    return m_agManager.getStatusList();
+}
 
-Device *createDevice(int networkInterfaceType, bool acquisitionFlag,
-                     const InstrumentConfig &config)
+Device *createDevice(int networkInterfaceType, bool acquisitionFlag, const InstrumentConfig &config)
 {
     if (networkInterfaceType != 1)
         return nullptr;

@@ -30,6 +30,8 @@ public:
     static constexpr qint64 kTimestampPacingMs = 100;
     // How long a read acquisition interval is used before the configuration is read again.
     static constexpr qint64 kSettingsRefreshMs = 250;
+    // How long a posted batch waits for its store result before time stamps count again.
+    static constexpr qint64 kPendingBatchExpiryMs = 10000;
 
     Device();
     virtual ~Device();
@@ -92,7 +94,7 @@ private:
     void pollData();
     void requestTimestamps();
     bool elapsed(qint64 last, qint64 intervalMs) const;
-    int acquisitionTimeoutMs(bool fresh);
+    int acquisitionTimeoutMs();
 
     void handleLoginResponse(const QString &body);
     void handleGetConfigResponse(const QString &body);
@@ -124,6 +126,15 @@ private:
     QMap<QString, qint64> m_timestampRequestTimes;
     bool m_acquisitionFlag = false;
     InstrumentConfig m_instrumentConfig;
+    // Per audiogroup, the newest sample of a batch posted and not yet acknowledged, and
+    // when it was posted. A time stamp older than it was read before the batch was
+    // stored: asking from there would fetch the batch again.
+    struct PendingBatch
+    {
+        qint64 newest;
+        qint64 postedAt;
+    };
+    QMap<QString, PendingBatch> m_pendingBatches;
     int m_networkInterfaceType = 1;
     ADeviceNetworkInterface *m_networkInterface = nullptr;
 };

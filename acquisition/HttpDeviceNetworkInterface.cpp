@@ -167,8 +167,8 @@ QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &po
     QString base = host.trimmed();
     if (!base.contains(QLatin1String("://")))
         base.prepend(QLatin1String("http://"));
-    return QUrl(QStringLiteral("%1%2%3%4").arg(base, QStringLiteral(":"), port.trimmed(),
-                                                requestCommandPath(type)));
+    return QUrl(QStringLiteral("%1%2%3%4")
+                    .arg(base, QStringLiteral(":"), port.trimmed(), requestCommandPath(type)));
 }
 
 bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest &request,
@@ -193,11 +193,11 @@ bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest
             const int timeoutMs = system->getSystemConfig().getNetworkRequestTimeout();
             const std::shared_ptr<Pending> pending = m_pending;
             const int kind = type;
-            QNetworkReply *reply = link->postBlocking(
-                networkRequest, request.toBody(),
-                [pending, link, kind, timeoutMs](QNetworkReply *posted) {
-                    pending->watch(pending, link, kind, posted, timeoutMs);
-                });
+            QNetworkReply *reply =
+                link->postBlocking(networkRequest, request.toBody(),
+                                   [pending, link, kind, timeoutMs](QNetworkReply *posted) {
+                                       pending->watch(pending, link, kind, posted, timeoutMs);
+                                   });
             posted = reply != nullptr;
         }
     } catch (const std::exception &e) {

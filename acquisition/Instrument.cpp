@@ -52,7 +52,10 @@ int Instrument::init(bool acquisitionFlag, const InstrumentConfig &config)
     return 0;
 }
 
-bool Instrument::isFinished() const { return m_controller.isFinished(); }
+bool Instrument::isFinished() const
+{
+    return m_controller.isFinished();
+}
 
 bool Instrument::areAllFinished() const
 {
@@ -109,9 +112,15 @@ void Instrument::unpause()
         group->unpause();
 }
 
-void Instrument::resetHijackRequest() { m_controller.resetHijackRequest(); }
+void Instrument::resetHijackRequest()
+{
+    m_controller.resetHijackRequest();
+}
 
-void Instrument::allowHijackRequest() { m_controller.allowHijackRequest(); }
+void Instrument::allowHijackRequest()
+{
+    m_controller.allowHijackRequest();
+}
 
 int Instrument::post(int type, CommandParameter *parameter)
 {
@@ -141,11 +150,20 @@ int Instrument::postStoreResult(const QString &agName, int code)
         new AgCommandReply(agName, code, InstrumentController::CmdStoreResult));
 }
 
-int Instrument::requestAcquisitionStatus() { return post(InstrumentController::CmdPublishStatus); }
+int Instrument::requestAcquisitionStatus()
+{
+    return post(InstrumentController::CmdPublishStatus);
+}
 
-int Instrument::resetAcquisitionStatus() { return post(InstrumentController::CmdResetStatus); }
+int Instrument::resetAcquisitionStatus()
+{
+    return post(InstrumentController::CmdResetStatus);
+}
 
-QString Instrument::getName() const { return m_name; }
+QString Instrument::getName() const
+{
+    return m_name;
+}
 
 int Instrument::getAudioGroupCount() const
 {

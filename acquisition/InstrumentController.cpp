@@ -28,7 +28,10 @@ InstrumentController::~InstrumentController()
     delete m_device;
 }
 
-QString InstrumentController::getName() const { return m_name; }
+QString InstrumentController::getName() const
+{
+    return m_name;
+}
 
 QString InstrumentController::commandQueueName() const
 {
@@ -175,8 +178,8 @@ int InstrumentController::handleCommand(Command *command)
         break;
     }
     default:
-        KIV_LOG(2, "Unknown command type in InstrumentController[%s]: %d\n",
-                qUtf8Printable(m_name), command->getType());
+        KIV_LOG(2, "Unknown command type in InstrumentController[%s]: %d\n", qUtf8Printable(m_name),
+                command->getType());
         return 0;
     }
     if (result != 0)

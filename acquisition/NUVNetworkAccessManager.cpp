@@ -171,7 +171,10 @@ QNetworkReply *NUVNetworkAccessManager::postBlocking(const QNetworkRequest &requ
     return m_link->postBlocking(request, body, onPosted);
 }
 
-void NUVNetworkAccessManager::stop() { m_link->requestStop(); }
+void NUVNetworkAccessManager::stop()
+{
+    m_link->requestStop();
+}
 
 void NUVNetworkAccessManager::loop()
 {

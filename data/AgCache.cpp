@@ -33,7 +33,8 @@ void AgCache::addData(int level, const std::vector<AgData> &samples)
     const AgData *latest = &samples.front();
     qint64 earliest = latest->getTimestamp();
     for (const AgData &sample : samples) {
-        if (sample.getTimestamp() > latest->getTimestamp())
+        // Of rows sharing a timestamp the file keeps the last written: so does the cache.
+        if (sample.getTimestamp() >= latest->getTimestamp())
             latest = &sample;
         earliest = std::min(earliest, sample.getTimestamp());
     }

@@ -14,6 +14,8 @@ struct sqlite3_stmt;
 constexpr int kStoreGapCode = 0x50100001;    // stored, but more than 500 ms after the newest
 constexpr int kStoreFailedCode = 0x50100002; // nothing stored
 constexpr qint64 kStoreMaxGapMs = 500;
+// A backup run ends after the program during which it reached this time.
+constexpr qint64 kBackupBudgetMs = 120000;
 
 // The audiogroup store over one SQLite file: sixteen zoom-level tables (level 0 only for an
 // export target), the events, the saved configurations and the Version row.
@@ -58,6 +60,8 @@ public:
 
     // The file this model uses (or would use) now.
     QString getFileName() const { return m_manager.getFileName(); }
+    // Time after which a backup run leaves the remaining programs for the next one.
+    void setBackupBudgetMs(qint64 budgetMs) { m_backupBudgetMs = budgetMs; }
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
@@ -112,6 +116,15 @@ private:
     int writeZoomLevel(const ZoomWindows &windows, const std::vector<AgData> &levelZero,
                        const std::vector<char> &violating, std::vector<AgData> *out);
 
+    // Program backups: the copy into the program's own file, then the delete from this one.
+    class BackupFile;
+    int backupProgram(const Program &program);
+    int createBackupTables(BackupFile &backup);
+    int copyProgramRows(BackupFile &backup, const Program &program);
+    int copyProgramEvents(BackupFile &backup, const Program &program);
+    int copyLatestConfig(BackupFile &backup);
+    int deleteProgramData(const Program &program);
+
     std::array<LevelStatements, 6> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
     sqlite3_stmt *m_deleteEvents = nullptr;
@@ -130,4 +143,5 @@ private:
     bool m_recentRowsValid = false;
     // The last open failure that was logged, so a file that stays broken is logged once.
     int m_loggedOpenFailure = 0;
+    qint64 m_backupBudgetMs = kBackupBudgetMs;
 };

@@ -1,24 +1,43 @@
 #include "HijackRequestViewController.h"
 
-#include "AView.h"
+#include "AHijackRequestView.h"
 #include "GUIFactory.h"
 
 #include <ASystem.h>
+#include <ORQLogging.h>
+
+#include <exception>
 
 HijackRequestViewController::HijackRequestViewController() = default;
 
 HijackRequestViewController::~HijackRequestViewController()
 {
     delete m_view;
+    m_view = nullptr;
 }
 
-void HijackRequestViewController::init()
+int HijackRequestViewController::init()
 {
-    m_view = GUIFactory::getInstance()->createView(kViewTypeHijackRequest);
-    if (!m_view)
-        return;
-    connect(this, &HijackRequestViewController::show, m_view, &AView::onShow, Qt::QueuedConnection);
-    connect(this, &HijackRequestViewController::hide, m_view, &AView::onHide, Qt::QueuedConnection);
+    try {
+        AView *view = GUIFactory::getInstance()->createView(kViewTypeHijackRequest);
+        m_view = dynamic_cast<AHijackRequestView *>(view);
+        if (!m_view) {
+            delete view;
+            return -1;
+        }
+        connect(this, &HijackRequestViewController::show, m_view, &AHijackRequestView::onShowDialog,
+                Qt::QueuedConnection);
+        connect(this, &HijackRequestViewController::hide, m_view, &AView::onHide,
+                Qt::QueuedConnection);
+        connect(m_view, &AHijackRequestView::okButtonClick, this,
+                &HijackRequestViewController::onOkButtonClick, Qt::DirectConnection);
+        connect(m_view, &AHijackRequestView::cancelButtonClick, this,
+                &HijackRequestViewController::onCancelButtonClick, Qt::DirectConnection);
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "HijackRequestViewController: init failed: %s\n", e.what());
+        return -1;
+    }
+    return 0;
 }
 
 void HijackRequestViewController::showRequest(const HijackPermissionRequest &request)

@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QString>
 
-class AView;
+class AHijackRequestView;
 
-// The hijack request window's controller.
+// The hijack request window's controller. The system controller's thread shows a request
+// (or hides the window) through its queued signals; the user's answer goes back to the
+// system as a command.
 class HijackRequestViewController : public QObject
 {
     Q_OBJECT
@@ -15,9 +17,12 @@ public:
     HijackRequestViewController();
     ~HijackRequestViewController() override;
 
-    // GUI thread: obtains the window and wires it.
-    void init();
+    // GUI thread: obtains the window and wires it; -1 when there is none.
+    int init();
+    // Any thread.
     void showRequest(const HijackPermissionRequest &request);
+
+    AHijackRequestView *getView() const { return m_view; }
 
 signals:
     void show(const HijackPermissionRequest &request);
@@ -28,5 +33,5 @@ public slots:
     void onCancelButtonClick(const QString &instrumentName, const QString &requestId);
 
 private:
-    AView *m_view = nullptr;
+    AHijackRequestView *m_view = nullptr;
 };

@@ -58,8 +58,7 @@ int resetAcquisitionStatus(Command *command)
     auto *parameter = command->parameterAs<AgStatusResetParameter>();
     InstrumentManager *manager = instrumentManager();
     AInstrument *instrument =
-        (parameter && manager) ? manager->findInstrument(parameter->getInstrumentName())
-                               : nullptr;
+        (parameter && manager) ? manager->findInstrument(parameter->getInstrumentName()) : nullptr;
     if (!instrument)
         return -1;
     instrument->resetAcquisitionStatus();

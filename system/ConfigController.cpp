@@ -4,7 +4,10 @@
 #include "AcquisitionStartStopConfigManagementOperation.h"
 #include "AddInstrumentConfigManagementOperation.h"
 #include "AgAcquisitionConfigManagementOperation.h"
+#include "ChangeConfigManagementOperation.h"
 #include "DeleteAudiogroupConfigManagementOperation.h"
+#include "HijackUncheckConfigManagementOperation.h"
+#include "SettingsConfigManagementOperation.h"
 
 #include <ASystem.h>
 #include <AddInstrumentViewController.h>
@@ -91,7 +94,14 @@ void ConfigController::dispose(AConfigManagementOperation *operation)
 
 bool ConfigController::queueOperation(int type, const OperationFactory &create)
 {
-    if (hasOperationOfType(type) || !create)
+    if (hasOperationOfType(type))
+        return false;
+    return insertOperation(type, create);
+}
+
+bool ConfigController::insertOperation(int type, const OperationFactory &create)
+{
+    if (!create)
         return false;
     m_idCounter = (m_idCounter + 1) % kIdModulus + 1;
     AConfigManagementOperation *operation = create(type, m_idCounter);
@@ -141,9 +151,18 @@ void ConfigController::requestDeleteAudiogroups(const QMultiMap<QString, QString
     });
 }
 
-void ConfigController::requestChangeConfig(const InstrumentConfig &) {}
+void ConfigController::requestChangeConfig(const InstrumentConfig &config)
+{
+    queueOperation(ChangeConfig, [&config](int type, int id) {
+        return new ChangeConfigManagementOperation(type, id, config);
+    });
+}
 
-void ConfigController::requestSettings() {}
+void ConfigController::requestSettings()
+{
+    queueOperation(
+        Settings, [](int type, int id) { return new SettingsConfigManagementOperation(type, id); });
+}
 
 void ConfigController::requestStartManualAcquisition()
 {
@@ -197,7 +216,19 @@ void ConfigController::requestStartAgAcquisition(const QString &instrument,
 
 void ConfigController::requestDBImport(const QString &, bool, const QString &) {}
 
-void ConfigController::requestHijackUncheck(const QString &) {}
+void ConfigController::requestHijackUncheck(const QString &instrumentName)
+{
+    // One per meter rather than one in all: a refused uncheck would leave that meter's
+    // device waiting for an answer for ever.
+    for (const AConfigManagementOperation *operation : qAsConst(m_operations)) {
+        auto *uncheck = dynamic_cast<const HijackUncheckConfigManagementOperation *>(operation);
+        if (uncheck && uncheck->getInstrumentName() == instrumentName)
+            return;
+    }
+    insertOperation(HijackUncheck, [&instrumentName](int type, int id) {
+        return new HijackUncheckConfigManagementOperation(type, id, instrumentName);
+    });
+}
 
 void ConfigController::submitAddInstrument(const QString &address, const QString &password)
 {
@@ -239,12 +270,18 @@ void ConfigController::saveSettings()
 {
     // Only a running settings operation takes the dialog's Save; without one the dialog
     // just closes.
-    stopSettingsView();
+    if (auto *operation = dynamic_cast<SettingsConfigManagementOperation *>(runningOperation()))
+        operation->requestSave();
+    else
+        stopSettingsView();
 }
 
 void ConfigController::cancelSettings()
 {
-    stopSettingsView();
+    if (auto *operation = dynamic_cast<SettingsConfigManagementOperation *>(runningOperation()))
+        operation->requestCancel();
+    else
+        stopSettingsView();
 }
 
 void ConfigController::cancelDBImport(int)

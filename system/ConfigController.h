@@ -50,9 +50,9 @@ public:
     // Type 1 creates the HTTP add-device transport and gives 0; any other type -1.
     int init(int interfaceType);
 
-    // Requests; a type already queued is refused silently. The configuration change,
-    // settings, import and hijack-uncheck operations do not exist yet: their requests queue
-    // nothing.
+    // Requests; a type already queued is refused silently, except the hijack uncheck, of
+    // which one per instrument may wait. The import operation does not exist yet: its
+    // request queues nothing.
     void requestAddInstrument();
     // instrument Name -> audiogroup source name.
     void requestDeleteAudiogroups(const QMultiMap<QString, QString> &selection);
@@ -106,6 +106,8 @@ public slots:
                           const QString &port);
 
 private:
+    // Queues without the one-per-type check.
+    bool insertOperation(int type, const OperationFactory &create);
     void hideConfigOperationViews();
     static void dispose(AConfigManagementOperation *operation);
 

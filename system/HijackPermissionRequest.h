@@ -10,8 +10,12 @@ class HijackPermissionRequest
 {
 public:
     HijackPermissionRequest();
+    // Created now (UTC ms).
+    explicit HijackPermissionRequest(const QString &instrumentName);
     HijackPermissionRequest(const QString &instrumentName, qint64 creationTime);
     virtual ~HijackPermissionRequest();
+    HijackPermissionRequest(const HijackPermissionRequest &) = default;
+    HijackPermissionRequest &operator=(const HijackPermissionRequest &) = default;
 
     QString getInstrumentName() const { return m_instrumentName; }
     qint64 getCreationTime() const { return m_creationTime; }

@@ -27,6 +27,7 @@
 #include <DeviceNetworkInterfaceReply.h>
 #include <GUIFactory.h>
 #include <GenerateManualReportFinishCommandParameter.h>
+#include <HijackRequestView.h>
 #include <InstrumentDeviceNetworkInterfaceReply.h>
 #include <InstrumentManager.h>
 #include <KivConstants.h>
@@ -55,6 +56,7 @@ System::System()
     : m_systemController(nullptr), m_backupManagerViewController(nullptr),
       m_backupController(nullptr)
 {
+    registerViewCreators();
 }
 
 System::~System()
@@ -83,6 +85,12 @@ void System::initLogging()
     m_logging = new ORQ::CORQExeLogging(path.constData());
     ORQ::setLogLevel(4);
     KIV_LOG(4, "%s\n", qUtf8Printable(KivConstants::buildString()));
+}
+
+void System::registerViewCreators()
+{
+    // Before any view controller asks the factory for its window.
+    HijackRequestView::registerCreator();
 }
 
 void System::registerMetaTypes()

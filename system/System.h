@@ -118,6 +118,7 @@ public:
 private:
     void initLogging();
     void registerMetaTypes();
+    static void registerViewCreators();
     int post(int type, CommandParameter *parameter = nullptr);
     void applySystemConfig(const SystemConfig &config, bool onInstrumentThreads);
 

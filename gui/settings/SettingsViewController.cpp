@@ -53,6 +53,11 @@ void SettingsViewController::showPleaseWait(const QString &text)
     emit showPleaseWaitDialog(text);
 }
 
+void SettingsViewController::hidePleaseWait()
+{
+    emit hidePleaseWaitDialog();
+}
+
 SystemConfig SettingsViewController::getSystemConfig() const
 {
     QMutexLocker lock(&m_mutex);
@@ -76,4 +81,18 @@ void SettingsViewController::onCancelButtonClick()
 void SettingsViewController::onViewHide()
 {
     onCancelButtonClick();
+}
+
+void SettingsViewController::onAudioGroupSettingsChanged(const AgConfig &agConfig,
+                                                         const QString &instrumentName)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_config.hasAgConfig(instrumentName, agConfig.getName()))
+        return;
+    InstrumentConfig instrument = m_config.getInstrument(instrumentName);
+    instrument.removeAgConfig(agConfig.getName());
+    instrument.setAgConfig(agConfig);
+    // Updating a held instrument would keep its stored audiogroups.
+    m_config.removeInstrument(instrumentName);
+    m_config.addOrUpdateInstrument(instrument);
 }

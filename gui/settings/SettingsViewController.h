@@ -27,6 +27,7 @@ public:
     void stop();
     void stopUpdateTimer();
     void showPleaseWait(const QString &text);
+    void hidePleaseWait();
     SystemConfig getSystemConfig() const;
 
 signals:
@@ -40,6 +41,9 @@ public slots:
     void onSaveSettingsButtonClick();
     void onCancelButtonClick();
     void onViewHide();
+    // An audiogroup page's answer: replaces that audiogroup's settings in the copy being
+    // edited, when the copy holds it.
+    void onAudioGroupSettingsChanged(const AgConfig &agConfig, const QString &instrumentName);
 
 private:
     mutable QMutex m_mutex;

@@ -172,9 +172,9 @@ void ControllersTest::managerLookupsAndFanOut()
     QVERIFY(m_manager->areAllPaused());
     QVERIFY(m_manager->areAllFinished());
     QVERIFY(!m_manager->hasAudioGroups());
-    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A")),
-                                                     group(QStringLiteral("B"))}),
-                                      meter(QStringLiteral("M2"), {})}),
+    QCOMPARE(m_manager->init(
+                 false, {meter(kMeter, {group(QStringLiteral("A")), group(QStringLiteral("B"))}),
+                         meter(QStringLiteral("M2"), {})}),
              0);
     // A name already listed adds nothing.
     QCOMPARE(m_manager->addInstrument(false, meter(kMeter, {})), 0);

@@ -2,12 +2,15 @@
 #include "FakeSystem.h"
 #include "KivTest.h"
 
+#include <AAudioGroup.h>
 #include <ADeviceNetworkInterface.h>
 #include <AcquisitionRequest.h>
 #include <AcquisitionTimecodeCommandParameter.h>
 #include <AgTimestamp.h>
 #include <Device.h>
 #include <DeviceNetworkInterfaceReply.h>
+#include <InstrumentManager.h>
+#include <KivUtils.h>
 #include <LoginRequest.h>
 #include <SystemConfig.h>
 
@@ -78,13 +81,17 @@ QString replyText(int code, const QString &extra = QString())
         .arg(extra);
 }
 
-QString loginReply(int code) { return replyText(code, QStringLiteral("<session>S%1</session>").arg(code)); }
+QString loginReply(int code)
+{
+    return replyText(code, QStringLiteral("<session>S%1</session>").arg(code));
+}
 
 QString configReply(int code)
 {
-    return replyText(code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
-                                          "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
-                                          "</SourceName></DataSource></LoudnessMeasurement>"));
+    return replyText(
+        code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
+                             "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
+                             "</SourceName></DataSource></LoudnessMeasurement>"));
 }
 
 // Captures the log lines of the process-wide logger.
@@ -121,6 +128,20 @@ CapturingWriter *captureLog()
     return writer;
 }
 
+// A data reply carrying samples for audiogroup A at the given time stamps.
+QString dataReplyWithSamples(const QList<qint64> &stamps)
+{
+    QString samples;
+    for (qint64 stamp : stamps)
+        samples += QStringLiteral("<AGData><tmStamp>%1</tmStamp><pgmid>1</pgmid><TP>-3.00</TP>"
+                                  "</AGData>")
+                       .arg(stamp);
+    return replyText(0, QStringLiteral("<AGDataList><Name>A</Name><numAvail>%1</numAvail>%2"
+                                       "</AGDataList>")
+                            .arg(stamps.size())
+                            .arg(samples));
+}
+
 QString dataReply(int code)
 {
     return replyText(code, QStringLiteral("<AGDataList><Name>A</Name><numAvail>0</numAvail>"
@@ -148,6 +169,7 @@ private slots:
     void hijackQuestionRefusedForgetsTakeOver();
     void inactiveDeviceSendsNothing();
     void networkErrorChangesNothing();
+    void staleTimestampAfterDispatchIgnored();
 
 private:
     void feed(int type, const QString &body, int networkError = 0);
@@ -197,7 +219,8 @@ void DeviceTest::feed(int type, const QString &body, int networkError)
 
 void DeviceTest::makeReady(const QString &name, qint64 timestamp)
 {
-    AgCommandReply reply(name, 0, 1, new AcquisitionTimecodeCommandParameter(AgTimestamp(timestamp)));
+    AgCommandReply reply(name, 0, 1,
+                         new AcquisitionTimecodeCommandParameter(AgTimestamp(timestamp)));
     QCOMPARE(m_device->onTimestampReply(&reply), 0);
 }
 
@@ -230,7 +253,10 @@ void DeviceTest::stageTable_data()
     QTest::addColumn<int>("sentType"); // -1: nothing sent
 
     const int login = ARequest::LOGIN, config = ARequest::GETCONFIG, data = ARequest::GETDATA;
-    struct Row { int code, login, data, config; };
+    struct Row
+    {
+        int code, login, data, config;
+    };
     // Per code: (next state, sent type) of the login, data and configuration stages, packed
     // as state * 10 + (sent type + 1).
     const Row rows[] = {
@@ -263,10 +289,10 @@ void DeviceTest::stageTable()
     QFETCH(int, sentType);
     bringToState(state);
     makeReady();
-    const int replyType = state == 1 ? ARequest::LOGIN
-                                     : (state == 2 ? ARequest::GETDATA : ARequest::GETCONFIG);
-    const QString body = state == 1 ? loginReply(code)
-                                    : (state == 2 ? dataReply(code) : configReply(code));
+    const int replyType =
+        state == 1 ? ARequest::LOGIN : (state == 2 ? ARequest::GETDATA : ARequest::GETCONFIG);
+    const QString body =
+        state == 1 ? loginReply(code) : (state == 2 ? dataReply(code) : configReply(code));
     feed(replyType, body);
     makeReady(); // a dispatched data reply made the audiogroup wait
     m_device->step();
@@ -485,6 +511,46 @@ void DeviceTest::networkErrorChangesNothing()
     QCOMPARE(status.size(), 2);
     feed(ARequest::GETDATA, dataReply(3));
     QCOMPARE(m_device->getLastDataCode(), 3);
+}
+
+void DeviceTest::staleTimestampAfterDispatchIgnored()
+{
+    // A running audiogroup A of meter M to post the batch to; its answers go to the
+    // manager's own instrument, so this device sees only what the test hands it.
+    QVERIFY(createDataFolder());
+    InstrumentManager manager;
+    m_system->setInstrumentManager(&manager);
+    InstrumentConfig config(QStringLiteral("M"));
+    AgConfig a;
+    a.setName(QStringLiteral("A"));
+    config.setAgConfigs({a});
+    QCOMPARE(manager.init(true, {config}), 0);
+    manager.unpauseAll();
+    AAudioGroup *audioGroup = manager.findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
+    QVERIFY(audioGroup);
+    QTRY_VERIFY(!audioGroup->isPaused());
+
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+    // Read before the batch was stored: asking from 0 again would fetch it twice.
+    makeReady(QStringLiteral("A"), 0);
+    m_device->now += 5000;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    // Once the batch is acknowledged, the next answer counts.
+    AgCommandReply stored(QStringLiteral("A"), 0, 2);
+    QCOMPARE(m_device->onStoreResult(&stored), 0);
+    makeReady(QStringLiteral("A"), 1200);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("1200"));
+
+    manager.stopAll();
+    QTRY_VERIFY(manager.areAllFinished());
+    m_system->setInstrumentManager(nullptr);
 }
 
 KIV_TEST_MAIN(DeviceTest, QCoreApplication)

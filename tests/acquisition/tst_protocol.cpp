@@ -243,6 +243,12 @@ private slots:
             << "<response><confid>c</confid><session>s</session></reply>" << false << -1 << "s"
             << "";
         QTest::newRow("empty document") << "" << false << -1 << "" << "";
+        // Deep enough to overflow the stack of a reader that follows every level.
+        QTest::newRow("nested too deep") << "<response><confid>c</confid><session>s</session>" +
+                                                QString("<a>").repeated(100000) +
+                                                QString("</a>").repeated(100000) + "</response>"
+                                         << false << -1 << "s"
+                                         << "";
     }
 
     void loginReplies()

@@ -88,7 +88,8 @@ void TransportTest::urlOfHostAndPort_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("url");
-    QTest::newRow("scheme given") << "http://10.0.0.7" << 1 << "http://10.0.0.7:80/getConfiguration";
+    QTest::newRow("scheme given") << "http://10.0.0.7" << 1
+                                  << "http://10.0.0.7:80/getConfiguration";
     QTest::newRow("bare address") << "10.0.0.7" << 0 << "http://10.0.0.7:80/login";
     QTest::newRow("host name") << "meter.local" << 2 << "http://meter.local:80/getData";
 }
@@ -181,7 +182,8 @@ void TransportTest::refusedConnectionReported()
     LoginRequest request(QStringLiteral("1"));
     QVERIFY(m_interface->send(ARequest::LOGIN, request, QStringLiteral("127.0.0.1"), port));
     QTRY_COMPARE(m_system->instrumentReplyCount(), 1);
-    QCOMPARE(m_system->instrumentReply(0).at(2).toInt(), int(QNetworkReply::ConnectionRefusedError));
+    QCOMPARE(m_system->instrumentReply(0).at(2).toInt(),
+             int(QNetworkReply::ConnectionRefusedError));
 }
 
 void TransportTest::oversizedReplyReportedAsError()

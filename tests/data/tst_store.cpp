@@ -88,8 +88,10 @@ private slots:
         QCOMPARE(recent.size(), size_t(52));
         QVERIFY(recent.front().getTimestamp() >= cache.getMaxTimestamp(8) - 3602000);
 
-        // A row written again under its timestamp replaces the cached one.
-        cache.addData(0, {row(kT0 + 40000, 0, -5.0), row(kT0 + 39900, 0, -6.0)});
+        // A row written again under its timestamp replaces the cached one, also within one
+        // batch.
+        cache.addData(0, {row(kT0 + 40000, 0, -7.0), row(kT0 + 40000, 0, -5.0),
+                          row(kT0 + 39900, 0, -6.0)});
         recent = cache.getRecentData(0);
         QCOMPARE(recent.size(), size_t(321));
         QCOMPARE(recent.back().getM400ms(), -5.0);

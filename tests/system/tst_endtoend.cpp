@@ -25,7 +25,10 @@ namespace {
 const QString kInstrument = QStringLiteral("SimMeter");
 const QStringList kGroups{QStringLiteral("Program 1"), QStringLiteral("Program 2")};
 
-QString stopFilePath() { return getDataFolderFilePath(QStringLiteral("stop-now")); }
+QString stopFilePath()
+{
+    return getDataFolderFilePath(QStringLiteral("stop-now"));
+}
 
 // The program itself; it closes when the test leaves the stop file in its data folder.
 int childRunner(const QString &, int argc, char **argv)
@@ -239,8 +242,8 @@ void EndToEndTest::logsEveryMeterSampleThroughFaults()
     const int beforeDropOut = dataRequests();
     QTRY_VERIFY_WITH_TIMEOUT(m_meter->isOffline(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!m_meter->isOffline(), 25000);
-    QTRY_VERIFY2_WITH_TIMEOUT(successfulDataRepliesAfter(beforeDropOut) >= 2,
-                              qPrintable(failure()), 20000);
+    QTRY_VERIFY2_WITH_TIMEOUT(successfulDataRepliesAfter(beforeDropOut) >= 2, qPrintable(failure()),
+                              20000);
 
     // Code 6 stops the requests.
     m_meter->injectStatus(QStringLiteral("/getData"), 6, -1);
@@ -256,8 +259,7 @@ void EndToEndTest::logsEveryMeterSampleThroughFaults()
     // Every sample between the first and the last stored one, exactly as the meter sent it.
     for (const QString &group : kGroups) {
         QString error;
-        const QList<StoredSample> rows =
-            readLevelZero(getAgDbFilePath(kInstrument, group), error);
+        const QList<StoredSample> rows = readLevelZero(getAgDbFilePath(kInstrument, group), error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY(rows.size() > 300);
         const MeterAudioGroup meterGroup = m_meter->audioGroup(group);
@@ -266,9 +268,9 @@ void EndToEndTest::logsEveryMeterSampleThroughFaults()
             if (i > 0)
                 QCOMPARE(row.timestamp - rows[i - 1].timestamp, MeterSignal::kSampleIntervalMs);
             const MeterSample expected = MeterSignal::sampleAt(meterGroup, row.timestamp);
-            const double values[9] = {expected.TP, expected.TPMax, expected.M100ms,
-                                      expected.M400ms, expected.MMax, expected.S,
-                                      expected.SMax, expected.I, expected.LRA};
+            const double values[9] = {expected.TP,     expected.TPMax, expected.M100ms,
+                                      expected.M400ms, expected.MMax,  expected.S,
+                                      expected.SMax,   expected.I,     expected.LRA};
             for (int v = 0; v < 9; ++v)
                 QCOMPARE(row.values[v], values[v]);
             QCOMPARE(row.timecode, qint64(expected.timecode));

@@ -212,6 +212,20 @@ private slots:
         QCOMPARE(ag.getMUpperThreshold(), 8.0);
     }
 
+    // A meter restarted with other audiogroups must not report the id of its old
+    // configuration, or the logger would never ask for the new one.
+    void configurationIdAcrossRestarts()
+    {
+        MeterSimulator before, unchanged, otherGroups, renamed;
+        renamed.setInstrumentName("Renamed");
+        for (MeterSimulator *m : {&before, &unchanged, &renamed})
+            m->setAudioGroupNames({"A", "B"});
+        otherGroups.setAudioGroupNames({"C"});
+        QCOMPARE(unchanged.configurationId(), before.configurationId());
+        QVERIFY(otherGroups.configurationId() != before.configurationId());
+        QVERIFY(renamed.configurationId() != before.configurationId());
+    }
+
     void samplesAfterLastTimestamp_data()
     {
         QTest::addColumn<QString>("lastStamp");

@@ -195,7 +195,7 @@ MeterSimulator::MeterSimulator(QObject *parent) : QObject(parent)
 {
     m_groups << MeterAudioGroup(QStringLiteral("Program 1"))
              << MeterAudioGroup(QStringLiteral("Program 2"));
-    m_confid = QStringLiteral("cfg-%1").arg(m_configCounter);
+    refreshConfigurationId();
     m_sessionCounter = QRandomGenerator::global()->bounded(1000u, 9000u);
 }
 
@@ -353,6 +353,7 @@ void MeterSimulator::setInstrumentName(const QString &name)
 {
     QMutexLocker lock(&m_lock);
     m_name = name;
+    refreshConfigurationId();
 }
 
 QString MeterSimulator::instrumentName() const
@@ -374,6 +375,7 @@ void MeterSimulator::setIdentity(const QString &manufacturer, const QString &mod
     m_softwareVersion = softwareVersion;
     m_presetName = presetName;
     m_timeReference = timeReference;
+    refreshConfigurationId();
 }
 
 void MeterSimulator::setPassword(const QString &password)
@@ -392,7 +394,7 @@ void MeterSimulator::setAudioGroups(const QList<MeterAudioGroup> &groups)
 {
     QMutexLocker lock(&m_lock);
     m_groups = groups;
-    m_confid = QStringLiteral("cfg-%1").arg(++m_configCounter);
+    refreshConfigurationId();
 }
 
 void MeterSimulator::setAudioGroupNames(const QStringList &names)
@@ -434,8 +436,31 @@ void MeterSimulator::setConfigurationId(const QString &id)
 QString MeterSimulator::changeConfigurationId()
 {
     QMutexLocker lock(&m_lock);
-    m_confid = QStringLiteral("cfg-%1").arg(++m_configCounter);
+    ++m_configGeneration;
+    refreshConfigurationId();
     return m_confid;
+}
+
+void MeterSimulator::refreshConfigurationId()
+{
+    QStringList parts{m_name,       m_manufacturer,    m_model,      m_serial,
+                      m_hardwareId, m_softwareVersion, m_presetName, m_timeReference};
+    for (const MeterAudioGroup &g : qAsConst(m_groups)) {
+        parts << g.name << g.audioMode << g.domain << g.loudnessMode << g.loudnessUnit;
+        for (double v : {g.loudnessMinDb, g.loudnessMaxDb, g.targetLoudness, g.refTPMax,
+                         g.thresholdMinTP, g.thresholdMaxTP, g.thresholdMinMomentary,
+                         g.thresholdMaxMomentary, g.thresholdMinShort, g.thresholdMaxShort,
+                         g.thresholdMinIntegrated, g.thresholdMinIntegratedSecondary,
+                         g.thresholdMaxIntegrated, g.thresholdMaxIntegratedSecondary})
+            parts << number(v);
+    }
+    // FNV-1a: the same on every run, unlike qHash.
+    quint64 h = 1469598103934665603ull;
+    for (char c : parts.join(QChar(0x1F)).toUtf8()) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    m_confid = QStringLiteral("cfg-%1-%2").arg(h, 16, 16, QLatin1Char('0')).arg(m_configGeneration);
 }
 
 void MeterSimulator::setHistoryMs(qint64 ms)

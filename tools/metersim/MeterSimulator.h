@@ -101,7 +101,9 @@ public:
     bool isOffline() const;
     void dropOutFor(int ms);
 
-    // Identity and configuration. Changing the audiogroups changes the configuration id.
+    // Identity and configuration. The configuration id is a digest of what the
+    // configuration reply carries, so a meter restarted with other audiogroups (or another
+    // name) reports a new id, and one restarted unchanged keeps its id.
     void setInstrumentName(const QString &name);
     QString instrumentName() const;
     void setIdentity(const QString &manufacturer, const QString &modelNumber,
@@ -117,7 +119,7 @@ public:
     MeterAudioGroup audioGroup(const QString &name) const;
     QString configurationId() const;
     void setConfigurationId(const QString &id);
-    // A new configuration id; returns it.
+    // A new configuration id for the same configuration; returns it.
     QString changeConfigurationId();
 
     // Samples: those after the requested LastTmStamp, at most historyMs old, up to now().
@@ -176,6 +178,8 @@ private:
     void runInOwnThread(const std::function<void()> &work);
     static void parseRequest(Request &request);
     QByteArray buildReply(Request &request, const QList<Fault> &faults, int injectedCode);
+    // Under m_lock.
+    void refreshConfigurationId();
 
     mutable QMutex m_lock;
     QTcpServer *m_server = nullptr;
@@ -196,7 +200,7 @@ private:
     QString m_timeReference = QStringLiteral("UTC");
     QString m_password;
     QList<MeterAudioGroup> m_groups;
-    int m_configCounter = 1;
+    int m_configGeneration = 0;
     QString m_confid;
 
     qint64 m_historyMs = 3600 * 1000;

@@ -103,8 +103,7 @@ int main(int argc, char **argv)
         instruments.append(instrument);
     }
     config.setInstruments(instruments);
-    if (!createDataFolder() ||
-        saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0) {
+    if (!createDataFolder() || saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0) {
         err << "simconfig: cannot write " << getDataFolderFilePath(QStringLiteral("_config.xml"))
             << '\n';
         return 1;

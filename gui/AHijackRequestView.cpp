@@ -1,0 +1,5 @@
+#include "AHijackRequestView.h"
+
+AHijackRequestView::AHijackRequestView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AHijackRequestView::~AHijackRequestView() = default;
