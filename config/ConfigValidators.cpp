@@ -3,6 +3,7 @@
 #include "SystemConfig.h"
 
 #include <QRegExp>
+#include <QSet>
 #include <QUrl>
 
 AConfigValidator::~AConfigValidator() = default;
@@ -275,13 +276,13 @@ bool AlertContactConfigListValidator::validate(QString &message, bool)
     if (!m_config)
         return false;
     const QList<AlertContactConfig> &contacts = *m_config;
-    for (int i = 0; i < contacts.size(); ++i) {
-        for (int j = i + 1; j < contacts.size(); ++j) {
-            if (contacts.at(i).getName() == contacts.at(j).getName()) {
-                message = QStringLiteral("Duplicate alert contact name");
-                return false;
-            }
+    QSet<QString> seen;
+    for (const AlertContactConfig &contact : contacts) {
+        if (seen.contains(contact.getName())) {
+            message = QStringLiteral("Duplicate alert contact name");
+            return false;
         }
+        seen.insert(contact.getName());
     }
     for (const AlertContactConfig &contact : contacts) {
         AlertContactConfig copy(contact);

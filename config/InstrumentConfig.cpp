@@ -107,19 +107,31 @@ bool InstrumentConfig::areAllAgConfigsImported() const
     return true;
 }
 
+bool InstrumentConfig::findImportedStateMismatch(const InstrumentConfig &other,
+                                                 QString *sourceName) const
+{
+    for (auto it = m_agConfigs.constBegin(); it != m_agConfigs.constEnd(); ++it) {
+        auto theirs = other.m_agConfigs.constFind(it.key());
+        if (theirs != other.m_agConfigs.constEnd() && theirs->getImported() != it->getImported()) {
+            if (sourceName)
+                *sourceName = it.key();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Not by the name's emptiness: an audiogroup read from the file may have an empty one.
 bool InstrumentConfig::hasImportedStateMismatch(const InstrumentConfig &other) const
 {
-    return !getImportedStateMismatchAg(other).isEmpty();
+    return findImportedStateMismatch(other, nullptr);
 }
 
 QString InstrumentConfig::getImportedStateMismatchAg(const InstrumentConfig &other) const
 {
-    for (auto it = m_agConfigs.constBegin(); it != m_agConfigs.constEnd(); ++it) {
-        auto theirs = other.m_agConfigs.constFind(it.key());
-        if (theirs != other.m_agConfigs.constEnd() && theirs->getImported() != it->getImported())
-            return it.key();
-    }
-    return QString();
+    QString sourceName;
+    findImportedStateMismatch(other, &sourceName);
+    return sourceName;
 }
 
 void InstrumentConfig::toXml(XMLTag &parent) const

@@ -72,6 +72,8 @@ public:
     static InstrumentConfig fromXml(const QString &name, ConfigQuery &query);
 
 private:
+    bool findImportedStateMismatch(const InstrumentConfig &other, QString *sourceName) const;
+
     struct NoStamp {};
     explicit InstrumentConfig(NoStamp);
 

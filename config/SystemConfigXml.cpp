@@ -49,6 +49,13 @@ QString systemConfigToXmlString(const SystemConfig &config, bool omitSmtp)
 int saveSystemConfigToFile(const SystemConfig &config, const QString &name)
 {
     const QString path = getDataFolderFilePath(name);
+    const QByteArray bytes = systemConfigToXmlString(config, false).toUtf8();
+    // A file the loader would refuse must not replace one it can read.
+    if (bytes.size() > ConfigQuery::kMaxDocumentBytes) {
+        KIV_LOG(2, "Configuration not written to %s: %d bytes, more than %lld\n", qPrintable(path),
+                bytes.size(), ConfigQuery::kMaxDocumentBytes);
+        return -1;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         KIV_LOG(2, "Cannot open %s for writing: %s\n", qPrintable(path),
@@ -58,7 +65,6 @@ int saveSystemConfigToFile(const SystemConfig &config, const QString &name)
     // It holds passwords in clear text. QSaveFile would otherwise take over the old
     // file's permissions.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = systemConfigToXmlString(config, false).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         KIV_LOG(2, "Cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         file.cancelWriting();
@@ -99,11 +105,13 @@ void readRangeSettings(SystemConfig &result, ConfigQuery &query)
 
 void readContacts(SystemConfig &result, ConfigQuery &query)
 {
+    // Each name comes once, from the first of duplicates; appending to a list of our own
+    // keeps a long one linear.
+    QList<AlertContactConfig> contacts;
     const QStringList names = query.names(ConfigQuery::SectionContact);
-    for (const QString &name : names) {
-        if (!result.hasAlertContact(name))
-            result.addOrUpdateAlertContact(AlertContactConfig::fromXml(name, query));
-    }
+    for (const QString &name : names)
+        contacts.append(AlertContactConfig::fromXml(name, query));
+    result.setAlertContacts(contacts);
 }
 
 void repair(SystemConfig &result)
@@ -115,19 +123,20 @@ void repair(SystemConfig &result)
 }
 
 // Keeps a damaged file for inspection before a later save replaces it.
-void keepBadFile(QFile &file)
+void keepBadFile(QFile &file, const QString &problem)
 {
     const QString path = file.fileName();
     const QString bad = path + QStringLiteral(".bad");
     file.close();
     QFile::remove(bad);
     if (QFile::rename(path, bad) || QFile::copy(path, bad)) {
-        KIV_LOG(2, "Configuration file %s cannot be read; kept as %s, defaults loaded\n",
-                qPrintable(path), qPrintable(bad));
+        KIV_LOG(2, "Configuration file %s cannot be read (%s); kept as %s, defaults loaded\n",
+                qPrintable(path), qPrintable(problem), qPrintable(bad));
     } else {
-        KIV_LOG(2, "Configuration file %s cannot be read and could not be kept as %s; defaults "
-                   "loaded\n",
-                qPrintable(path), qPrintable(bad));
+        KIV_LOG(2,
+                "Configuration file %s cannot be read (%s) and could not be kept as %s; "
+                "defaults loaded\n",
+                qPrintable(path), qPrintable(problem), qPrintable(bad));
     }
 }
 
@@ -137,20 +146,20 @@ SystemConfig loadSystemConfigFromFile(const QString &name)
 {
     SystemConfig result;
     QFile file(getDataFolderPath() + QStringLiteral("/") + name);
-    const bool exists = file.exists();
-    const bool opened = exists && file.open(QIODevice::ReadOnly);
-    MsgHandler handler;
-    ConfigQuery query(opened ? &file : nullptr, ConfigQuery::ModeFocus, &handler);
-    if (!query.hasConfigDocument()) {
-        if (exists)
-            keepBadFile(file);
-    } else {
-        readObjectFields(result, query, ConfigQuery::SectionSystem);
-        readInstruments(result, query);
-        readRangeSettings(result, query);
-        result.setSMTPConfig(SMTPConfig::fromXml(query));
-        result.setReportConfig(ReportConfig::fromXml(query));
-        readContacts(result, query);
+    if (file.exists()) {
+        // When it cannot be opened, the query says so.
+        file.open(QIODevice::ReadOnly);
+        ConfigQuery query(&file, ConfigQuery::ModeFocus);
+        if (!query.hasConfigDocument()) {
+            keepBadFile(file, query.problem());
+        } else {
+            readObjectFields(result, query, ConfigQuery::SectionSystem);
+            readInstruments(result, query);
+            readRangeSettings(result, query);
+            result.setSMTPConfig(SMTPConfig::fromXml(query));
+            result.setReportConfig(ReportConfig::fromXml(query));
+            readContacts(result, query);
+        }
     }
     repair(result);
     return result;
@@ -159,8 +168,11 @@ SystemConfig loadSystemConfigFromFile(const QString &name)
 SystemConfig loadSystemConfigFromInputDocument(QIODevice *document)
 {
     SystemConfig result;
-    if (document && document->isOpen()) {
-        ConfigQuery query(document, ConfigQuery::ModeInputDocument);
+    ConfigQuery query(document, ConfigQuery::ModeInputDocument);
+    if (!query.hasConfigDocument()) {
+        KIV_LOG(2, "Configuration copy cannot be read (%s); defaults used\n",
+                qPrintable(query.problem()));
+    } else {
         readObjectFields(result, query, ConfigQuery::SectionSystem);
         readInstruments(result, query);
         result.setSMTPConfig(SMTPConfig::fromXml(query));

@@ -22,10 +22,11 @@ QString systemConfigToXmlString(const SystemConfig &config, bool omitSmtp);
 int saveSystemConfigToFile(const SystemConfig &config, const QString &name);
 
 // Reads the data folder's file `name` and repairs it with the validators. A missing file
-// gives the defaults; a file that cannot be read or parsed is logged, renamed to
-// `name` + ".bad" and the defaults are returned.
+// gives the defaults; a file that cannot be read, parsed or is out of bounds (see
+// ConfigQuery) is logged, renamed to `name` + ".bad" and the defaults are returned.
 SystemConfig loadSystemConfigFromFile(const QString &name);
 
 // Reads configuration XML from an open device (a database's configuration copy). The
-// range settings are not read from it: the result keeps the default ones.
+// range settings are not read from it: the result keeps the default ones. A document
+// that cannot be read is logged and gives the defaults.
 SystemConfig loadSystemConfigFromInputDocument(QIODevice *document);

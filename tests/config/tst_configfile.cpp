@@ -2,10 +2,12 @@
 
 #include <KivTest.h>
 #include <KivUtils.h>
+#include <ORQLogging.h>
 #include <SystemConfigXml.h>
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
@@ -18,6 +20,29 @@ namespace {
 const QString kFile = QStringLiteral("_config.xml");
 
 QString configPath() { return getDataFolderFilePath(kFile); }
+
+class CapturingWriter : public ORQ::CORQWriter
+{
+public:
+    void write(int, const std::string &text) override
+    {
+        lines.append(QString::fromStdString(text));
+    }
+    QStringList lines;
+};
+
+CapturingWriter *captureLog()
+{
+    static CapturingWriter *writer = [] {
+        auto *logger = new ORQ::CORQLogger();
+        auto *w = new CapturingWriter();
+        logger->addWriter(w);
+        logger->setLogLevel(4);
+        ORQ::gLogger.store(logger);
+        return w;
+    }();
+    return writer;
+}
 
 QByteArray readFile(const QString &path)
 {
@@ -385,25 +410,112 @@ private slots:
         QVERIFY(!QFile::exists(configPath() + QStringLiteral(".bad")));
     }
 
-    // A file that does not parse is kept aside before anything can overwrite it.
+    // A file that cannot be a configuration is kept aside before anything can overwrite
+    // it, and the log says why. Shapes that would hold the parser for minutes are refused
+    // before it sees them.
     void unreadableFileIsKept_data()
     {
         QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
         const QByteArray full = systemConfigToXmlString(fullConfig(), false).toUtf8();
-        QTest::newRow("truncated") << full.left(full.size() / 2);
-        QTest::newRow("junk") << QByteArray("\x01\x02junk\xff\xfe not xml at all");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("foreign root") << QByteArray("<?xml version='1.0'?><Other><AcquisitionTimeout>3000</AcquisitionTimeout></Other>");
+        const QByteArray head = "<?xml version='1.0' encoding='UTF-8'?><SystemConfig>";
+        QTest::newRow("truncated") << full.left(full.size() / 2) << "not well-formed";
+        QTest::newRow("junk") << QByteArray("\x01\x02junk\xff\xfe not xml at all")
+                              << "not well-formed";
+        QTest::newRow("invalid UTF-8")
+            << head + "<ConfigVersion>a\xff\xfe</ConfigVersion></SystemConfig>"
+            << "not well-formed";
+        QTest::newRow("empty") << QByteArray() << "empty";
+        QTest::newRow("foreign root")
+            << QByteArray("<?xml version='1.0'?>"
+                          "<Other><AcquisitionTimeout>3000</AcquisitionTimeout></Other>")
+            << "\"Other\"";
+        QTest::newRow("entities")
+            << QByteArray(
+                   "<?xml version='1.0'?><!DOCTYPE SystemConfig [<!ENTITY t '3500'>]>"
+                   "<SystemConfig><AcquisitionTimeout>&t;</AcquisitionTimeout></SystemConfig>")
+            << "document type";
+        QTest::newRow("NUL byte") << head + QByteArray(2, '\0') + "</SystemConfig>"
+                                  << "NUL";
+        QTest::newRow("too large") << head + QByteArray(4 * 1024 * 1024, ' ') + "</SystemConfig>"
+                                   << "larger than";
+        QByteArray nested = head;
+        for (int i = 0; i < 100000; ++i)
+            nested += "<a xmlns:p" + QByteArray::number(i) + "='u'>";
+        for (int i = 0; i < 100000; ++i)
+            nested += "</a>";
+        QTest::newRow("deep namespaces") << nested + "</SystemConfig>"
+                                         << "nest deeper";
+        QByteArray attributes = head + "<Instruments><Instrument Name='M' ";
+        for (int i = 0; i < 100000; ++i)
+            attributes += "a" + QByteArray::number(i) + "='1' ";
+        QTest::newRow("attribute flood") << attributes + "/></Instruments></SystemConfig>"
+                                         << "attributes";
     }
     void unreadableFileIsKept()
     {
         QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
         writeFile(configPath(), content);
         writeFile(configPath() + QStringLiteral(".bad"), "older bad file");
+        const int logged = captureLog()->lines.size();
+        QElapsedTimer timer;
+        timer.start();
         const SystemConfig read = loadSystemConfigFromFile(kFile);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(systemConfigToXmlString(read, false), systemConfigToXmlString(SystemConfig(), false));
         QCOMPARE(readFile(configPath() + QStringLiteral(".bad")), content);
         QVERIFY(!QFile::exists(configPath()));
+        const QString line = captureLog()->lines.value(logged);
+        QVERIFY2(line.contains(QStringLiteral("cannot be read (")) && line.contains(reason),
+                 qPrintable(line));
+    }
+
+    // Reading costs time in proportion to the file, however many records it holds: four
+    // times the records take about four times as long, not sixteen.
+    void manyRecordsLoadInLinearTime()
+    {
+        auto loadMs = [](int count) -> qint64 {
+            SystemConfig sys;
+            sys.setAlertsEnabled(true);
+            SMTPConfig smtp;
+            smtp.setHost(QStringLiteral("smtp.example.org"));
+            smtp.setSenderEmailAddress(QStringLiteral("kiv@example.org"));
+            sys.setSMTPConfig(smtp);
+            QList<InstrumentConfig> instruments;
+            QList<AlertContactConfig> contacts;
+            for (int i = 0; i < count; ++i) {
+                InstrumentConfig meter(QStringLiteral("M%1").arg(i));
+                meter.setIpAdr(QStringLiteral("10.0.%1.%2").arg(i / 200).arg(i % 200));
+                if (i % 1000 == 0)
+                    meter.setAgConfigs(
+                        {AgConfig(QStringLiteral("A")), AgConfig(QStringLiteral("B"))});
+                instruments.append(meter);
+                AlertContactConfig contact;
+                contact.setName(QStringLiteral("C%1").arg(i));
+                contact.setEmail(QStringLiteral("c%1@example.org").arg(i));
+                contacts.append(contact);
+            }
+            sys.setInstruments(instruments);
+            sys.setAlertContacts(contacts);
+            if (saveSystemConfigToFile(sys, kFile) != 0)
+                return -1;
+            QElapsedTimer timer;
+            timer.start();
+            const SystemConfig read = loadSystemConfigFromFile(kFile);
+            const qint64 elapsed = timer.elapsed();
+            if (read.getInstruments().size() != count ||
+                read.getAgConfigCount() != 2 * ((count + 999) / 1000) ||
+                read.getAlertContacts().size() != count ||
+                read.getAlertContacts().last().getEmail() != contacts.last().getEmail())
+                return -1;
+            return elapsed;
+        };
+        const qint64 small = loadMs(500);
+        const qint64 large = loadMs(2000);
+        QVERIFY(small >= 0 && large >= 0);
+        QVERIFY2(large < 10 * qMax<qint64>(small, 20),
+                 qPrintable(QStringLiteral("%1 ms, then %2 ms").arg(small).arg(large)));
     }
 
     void saveFailureKeepsOldFile()
@@ -416,6 +528,12 @@ private slots:
         QVERIFY(QFileInfo(getDataFolderFilePath(QStringLiteral("sub/_config.xml"))).isDir());
         // No data folder at all.
         QCOMPARE(saveSystemConfigToFile(SystemConfig(), QStringLiteral("missing/_config.xml")), -1);
+        // More than the loader reads.
+        SystemConfig huge;
+        ReportConfig report;
+        report.setCompanyName(QString(4 * 1024 * 1024, QLatin1Char('x')));
+        huge.setReportConfig(report);
+        QCOMPARE(saveSystemConfigToFile(huge, kFile), -1);
         QCOMPARE(readFile(configPath()), before);
         // An overwrite leaves no temporary file behind.
         QCOMPARE(saveSystemConfigToFile(SystemConfig(), kFile), 0);

@@ -253,6 +253,13 @@ private slots:
         none.setAgConfigs({AgConfig(QStringLiteral("A")), AgConfig(QStringLiteral("B"))});
         QCOMPARE(none.getImportedStateMismatchAg(other), QStringLiteral("A"));
         QVERIFY(!none.hasImportedStateMismatch(none));
+        // A file may give an audiogroup an empty SourceName.
+        AgConfig unnamed;
+        InstrumentConfig withUnnamed(QStringLiteral("I"));
+        withUnnamed.setAgConfig(unnamed);
+        unnamed.setImported(true);
+        other.setAgConfigs({unnamed});
+        QVERIFY(withUnnamed.hasImportedStateMismatch(other));
     }
 
     // Copies are deep: changing one leaves the other alone, also through QVariant.
