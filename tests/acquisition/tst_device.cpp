@@ -16,10 +16,8 @@
 #include <SystemConfig.h>
 
 #include <Command.h>
-#include <ORQLogging.h>
 
 #include <QList>
-#include <QMutex>
 
 #include <memory>
 
@@ -93,40 +91,6 @@ QString configReply(int code)
         code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
                              "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
                              "</SourceName></DataSource></LoudnessMeasurement>"));
-}
-
-// Captures the log lines of the process-wide logger.
-class CapturingWriter : public ORQ::CORQWriter
-{
-public:
-    void write(int, const std::string &text) override
-    {
-        QMutexLocker lock(&mutex);
-        lines.append(QString::fromStdString(text));
-    }
-    int count(const QString &needle)
-    {
-        QMutexLocker lock(&mutex);
-        int n = 0;
-        for (const QString &line : lines)
-            n += line.contains(needle) ? 1 : 0;
-        return n;
-    }
-    QMutex mutex;
-    QStringList lines;
-};
-
-CapturingWriter *captureLog()
-{
-    static CapturingWriter *writer = [] {
-        auto *logger = new ORQ::CORQLogger();
-        auto *w = new CapturingWriter();
-        logger->addWriter(w);
-        logger->setLogLevel(4);
-        ORQ::gLogger.store(logger);
-        return w;
-    }();
-    return writer;
 }
 
 // A data reply carrying samples for audiogroup A at the given time stamps.
@@ -330,7 +294,7 @@ void DeviceTest::stageTable()
 
 void DeviceTest::unknownCodeLoggedOncePerReply()
 {
-    CapturingWriter *log = captureLog();
+    KivTest::CapturedLog *log = KivTest::captureLog();
     const QString line = QStringLiteral("Device[M] unknown error code 42");
     const int before = log->count(line);
     bringToState(1);

@@ -2,7 +2,6 @@
 
 #include <KivTest.h>
 #include <KivUtils.h>
-#include <ORQLogging.h>
 #include <SystemConfigXml.h>
 
 #include <QBuffer>
@@ -21,27 +20,16 @@ const QString kFile = QStringLiteral("_config.xml");
 
 QString configPath() { return getDataFolderFilePath(kFile); }
 
-class CapturingWriter : public ORQ::CORQWriter
+// Alerts on, with the SMTP settings they need.
+SystemConfig alertingSystem()
 {
-public:
-    void write(int, const std::string &text) override
-    {
-        lines.append(QString::fromStdString(text));
-    }
-    QStringList lines;
-};
-
-CapturingWriter *captureLog()
-{
-    static CapturingWriter *writer = [] {
-        auto *logger = new ORQ::CORQLogger();
-        auto *w = new CapturingWriter();
-        logger->addWriter(w);
-        logger->setLogLevel(4);
-        ORQ::gLogger.store(logger);
-        return w;
-    }();
-    return writer;
+    SystemConfig sys;
+    sys.setAlertsEnabled(true);
+    SMTPConfig smtp;
+    smtp.setHost(QStringLiteral("smtp.example.org"));
+    smtp.setSenderEmailAddress(QStringLiteral("kiv@example.org"));
+    sys.setSMTPConfig(smtp);
+    return sys;
 }
 
 QByteArray readFile(const QString &path)
@@ -335,12 +323,7 @@ private slots:
         QFETCH(QStringList, edits);
         QFETCH(QString, record);
         QFETCH(QString, field);
-        SystemConfig sys;
-        sys.setAlertsEnabled(true);
-        SMTPConfig smtp;
-        smtp.setHost(QStringLiteral("smtp.example.org"));
-        smtp.setSenderEmailAddress(QStringLiteral("kiv@example.org"));
-        sys.setSMTPConfig(smtp);
+        SystemConfig sys = alertingSystem();
         InstrumentConfig meter(QStringLiteral("M"));
         meter.setIpAdr(QStringLiteral("10.0.0.1"));
         meter.setAgConfig(AgConfig(QStringLiteral("A")));
@@ -458,7 +441,7 @@ private slots:
         QFETCH(QString, reason);
         writeFile(configPath(), content);
         writeFile(configPath() + QStringLiteral(".bad"), "older bad file");
-        const int logged = captureLog()->lines.size();
+        const int logged = KivTest::captureLog()->lines().size();
         QElapsedTimer timer;
         timer.start();
         const SystemConfig read = loadSystemConfigFromFile(kFile);
@@ -466,7 +449,7 @@ private slots:
         QCOMPARE(systemConfigToXmlString(read, false), systemConfigToXmlString(SystemConfig(), false));
         QCOMPARE(readFile(configPath() + QStringLiteral(".bad")), content);
         QVERIFY(!QFile::exists(configPath()));
-        const QString line = captureLog()->lines.value(logged);
+        const QString line = KivTest::captureLog()->lines().value(logged);
         QVERIFY2(line.contains(QStringLiteral("cannot be read (")) && line.contains(reason),
                  qPrintable(line));
     }
@@ -476,12 +459,7 @@ private slots:
     void manyRecordsLoadInLinearTime()
     {
         auto loadMs = [](int count) -> qint64 {
-            SystemConfig sys;
-            sys.setAlertsEnabled(true);
-            SMTPConfig smtp;
-            smtp.setHost(QStringLiteral("smtp.example.org"));
-            smtp.setSenderEmailAddress(QStringLiteral("kiv@example.org"));
-            sys.setSMTPConfig(smtp);
+            SystemConfig sys = alertingSystem();
             QList<InstrumentConfig> instruments;
             QList<AlertContactConfig> contacts;
             for (int i = 0; i < count; ++i) {

@@ -52,6 +52,53 @@ QByteArray readLog()
     return file.readAll();
 }
 
+class CapturingWriter : public ORQ::CORQWriter
+{
+public:
+    explicit CapturingWriter(CapturedLog *log) : m_log(log) {}
+    void write(int, const std::string &text) override
+    {
+        m_log->append(QString::fromStdString(text));
+    }
+
+private:
+    CapturedLog *m_log;
+};
+
+QStringList CapturedLog::lines() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+int CapturedLog::count(const QString &needle) const
+{
+    QMutexLocker lock(&m_mutex);
+    int n = 0;
+    for (const QString &line : m_lines)
+        n += line.contains(needle) ? 1 : 0;
+    return n;
+}
+
+void CapturedLog::append(const QString &line)
+{
+    QMutexLocker lock(&m_mutex);
+    m_lines.append(line);
+}
+
+CapturedLog *captureLog()
+{
+    static CapturedLog *log = [] {
+        auto *captured = new CapturedLog();
+        auto *logger = new ORQ::CORQLogger();
+        logger->addWriter(new CapturingWriter(captured));
+        logger->setLogLevel(4);
+        ORQ::gLogger.store(logger);
+        return captured;
+    }();
+    return log;
+}
+
 ChildResult runChild(const QString &scenario, int timeoutMs, const QStringList &extraEnv)
 {
     ChildResult result;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMutex>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QtTest>
 
 #include <functional>
@@ -38,6 +40,24 @@ QString logPath();
 void startLog(int level = 4);
 // What the log file holds so far.
 QByteArray readLog();
+
+// The process log kept in memory instead (threshold 4), for a test that reads the lines it
+// logged; set up on first use. A test uses this or startLog(), not both.
+class CapturedLog
+{
+public:
+    QStringList lines() const;
+    // How many lines contain the text.
+    int count(const QString &needle) const;
+
+private:
+    friend class CapturingWriter;
+    void append(const QString &line);
+
+    mutable QMutex m_mutex;
+    QStringList m_lines;
+};
+CapturedLog *captureLog();
 
 } // namespace KivTest
 
