@@ -108,6 +108,11 @@ QString HijackRequestView::messageText(const QString &instrumentName)
 
 void HijackRequestView::onShowDialog(const HijackPermissionRequest &request)
 {
+    // The pending request comes again every cycle. Raising the window each time would put
+    // it over a box opened later (an alert), which it cannot take input past: the user
+    // would face buttons that do nothing and never see the box.
+    if (isVisible() && request.getId() == m_request.getId())
+        return;
     m_request = request;
     m_confirmationMessage->setText(messageText(request.getInstrumentName()));
     onShow();

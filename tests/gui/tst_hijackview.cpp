@@ -10,6 +10,25 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace {
+
+class ZOrderCounter : public QObject
+{
+public:
+    explicit ZOrderCounter(int *count) : m_count(count) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ZOrderChange)
+            ++*m_count;
+        return false;
+    }
+
+private:
+    int *m_count;
+};
+
+} // namespace
+
 class TestHijackView : public QObject
 {
     Q_OBJECT
@@ -53,6 +72,17 @@ void TestHijackView::answersCarryTheRequestShownLast()
                             "continue acquisition.\nChanged settings could lead to wrong "
                             "renderings of old data."));
 
+    // The system repeats the pending request every cycle: the window must not be raised
+    // again each time, or it covers any box opened after it.
+    int raised = 0;
+    ZOrderCounter counter(&raised);
+    view->installEventFilter(&counter);
+    for (int i = 0; i < 3; ++i)
+        controller.showRequest(studio);
+    QCoreApplication::processEvents();
+    QCOMPARE(raised, 0);
+    view->removeEventFilter(&counter);
+
     // Two clicks before the system hides the window: two answers for the same request.
     allow->click();
     allow->click();
@@ -72,6 +102,9 @@ void TestHijackView::answersCarryTheRequestShownLast()
 
     emit controller.hide();
     QTRY_VERIFY(view->isHidden());
+    // Once hidden, the same request shows the window again.
+    controller.showRequest(radio);
+    QTRY_VERIFY(view->isVisible());
 }
 
 KIV_TEST_MAIN(TestHijackView, QApplication)
