@@ -634,6 +634,12 @@ private slots:
         const std::vector<AgEvent> events = model->getAllEvents(&err);
         QCOMPARE(err, damageEvents ? -1 : 0);
         QVERIFY(events.empty());
+        // Each call retries a failed open from scratch, keeping no statement of the last one.
+        const sqlite3_int64 used = sqlite3_memory_used();
+        for (int retry = 0; retry < 5; ++retry)
+            model->getAllEvents(&err);
+        QVERIFY2(sqlite3_memory_used() < used + 16384,
+                 qPrintable(QString::number(sqlite3_memory_used() - used)));
         err = -7;
         std::unique_ptr<AgDataVector> rows(model->getData(0, kT0, kT0 + kRows * 100, &err));
         QCOMPARE(err, -1);
