@@ -71,7 +71,8 @@ void PausableController::step()
             finishLoop();
         } else if (m_pause.load()) {
             m_loopState = StatePaused;
-            clearCommands();
+            // Not a plain clear: a command taken after an unpause in the meantime stays.
+            clearCommandsIfRefusing();
         } else {
             workingCycle();
         }
@@ -82,7 +83,7 @@ void PausableController::step()
         else if (!m_pause.load())
             m_loopState = StateRunning;
         else if (queuedCount() > 0)
-            clearCommands(); // taken during an unpause the thread never saw
+            clearCommandsIfRefusing(); // taken during an unpause the thread never saw
         break;
     case StateFinished:
         break;

@@ -70,6 +70,15 @@ void CommandQueue::clearCommands()
         delete m_queue.takeFirst();
 }
 
+void CommandQueue::clearCommandsIfRefusing()
+{
+    QMutexLocker lock(&m_enqueueMutex);
+    if (acceptsCommands())
+        return;
+    while (m_queue.size() > 0)
+        delete m_queue.takeFirst();
+}
+
 void CommandQueue::recordExecution(int id, int ms)
 {
     if (ms > m_maxExecMs) {

@@ -27,6 +27,9 @@ public:
 
     // Deletes every queued command without running it.
     void clearCommands();
+    // The same, but only while the queue refuses commands: tested under the enqueue lock,
+    // so a command taken because the queue accepts again at that moment is kept.
+    void clearCommandsIfRefusing();
 
     int queuedCount() const { return m_queue.size(); }
     int getCapacity() const { return m_capacity; }

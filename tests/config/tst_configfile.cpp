@@ -478,16 +478,22 @@ private slots:
             sys.setAlertContacts(contacts);
             if (saveSystemConfigToFile(sys, kFile) != 0)
                 return -1;
-            QElapsedTimer timer;
-            timer.start();
-            const SystemConfig read = loadSystemConfigFromFile(kFile);
-            const qint64 elapsed = timer.elapsed();
-            if (read.getInstruments().size() != count ||
-                read.getAgConfigCount() != 2 * ((count + 999) / 1000) ||
-                read.getAlertContacts().size() != count ||
-                read.getAlertContacts().last().getEmail() != contacts.last().getEmail())
-                return -1;
-            return elapsed;
+            // The best of three runs, so that a busy machine does not make a linear load look
+            // quadratic.
+            qint64 best = -1;
+            for (int run = 0; run < 3; ++run) {
+                QElapsedTimer timer;
+                timer.start();
+                const SystemConfig read = loadSystemConfigFromFile(kFile);
+                const qint64 elapsed = timer.elapsed();
+                if (read.getInstruments().size() != count ||
+                    read.getAgConfigCount() != 2 * ((count + 999) / 1000) ||
+                    read.getAlertContacts().size() != count ||
+                    read.getAlertContacts().last().getEmail() != contacts.last().getEmail())
+                    return -1;
+                best = best < 0 ? elapsed : qMin(best, elapsed);
+            }
+            return best;
         };
         const qint64 small = loadMs(500);
         const qint64 large = loadMs(2000);
