@@ -35,6 +35,7 @@
 #include <QFile>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -50,6 +51,16 @@ SystemConfig currentSystemConfig()
 {
     ASystem *system = ASystem::instance();
     return system ? system->getSystemConfig() : SystemConfig();
+}
+
+std::unique_ptr<AgDataVector> newerSamples(const AgDataVector &batch, qint64 after)
+{
+    auto result = std::make_unique<AgDataVector>(batch.getName(), batch.getZoomLevel());
+    for (const AgData &sample : batch) {
+        if (sample.getTimestamp() > after)
+            result->append(sample);
+    }
+    return result;
 }
 
 } // namespace
@@ -263,14 +274,28 @@ int AgController::onSamplesReceived(Command *command)
     AgDataVector *batch = parameter ? parameter->getData() : nullptr;
     if (!batch)
         return -1;
+    int readCode = 0;
+    const qint64 storedBefore = m_dataModel.getMaxTimestamp(0, &readCode);
     int code = 0;
     m_dataModel.insertData(batch, true, &code);
     // A batch stored after a gap is stored all the same: it counts.
     if (code == 0 || code == kStoredAfterGap) {
+        // Samples the file held already were counted and checked when they first came;
+        // the store skipped them, and so do the counters and the alerts.
+        std::unique_ptr<AgDataVector> fresh;
+        if (readCode == 0 && storedBefore > 0) {
+            for (const AgData &sample : *batch) {
+                if (sample.getTimestamp() <= storedBefore) {
+                    fresh = newerSamples(*batch, storedBefore);
+                    break;
+                }
+            }
+        }
+        const AgDataVector *judged = fresh ? fresh.get() : batch;
         const SystemConfig systemConfig = currentSystemConfig();
         const bool checkIAtEnd = systemConfig.getCheckIAtProgramEndOnly();
-        m_violations.update(checkIAtEnd, m_agConfig, batch, -1);
-        m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, batch);
+        m_violations.update(checkIAtEnd, m_agConfig, judged, -1);
+        m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, judged);
         KIV_LOG(4, "AgCtrl[%s][%s]cmd[%d] success: %d samples %d ms\n", instrumentName(),
                 sourceName(), command->getType(), batch->size(), static_cast<int>(timer.elapsed()));
     }
