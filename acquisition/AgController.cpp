@@ -378,8 +378,13 @@ int AgController::onGetData(Command *command)
         events = m_dataModel.getAllEvents(&code);
     const Program requested = requestedProgram(parameter->getProgramRequest(), from, to);
     m_activeProgram.setProgram(requested);
-    const Program current = m_dataModel.getProgram(0, 0, &code);
-    const std::vector<Program> programs = m_dataModel.getPrograms(&code);
+    // Each read sets its code afresh: a failure before them must not turn into a success.
+    int currentCode = 0;
+    int listCode = 0;
+    const Program current = m_dataModel.getProgram(0, 0, &currentCode);
+    const std::vector<Program> programs = m_dataModel.getPrograms(&listCode);
+    if (code == 0)
+        code = currentCode != 0 ? currentCode : listCode;
     const bool failed = data == nullptr || code != 0;
     if (failed) {
         delete data;
