@@ -35,6 +35,7 @@
 #include <QFile>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -50,6 +51,16 @@ SystemConfig currentSystemConfig()
 {
     ASystem *system = ASystem::instance();
     return system ? system->getSystemConfig() : SystemConfig();
+}
+
+std::unique_ptr<AgDataVector> newerSamples(const AgDataVector &batch, qint64 after)
+{
+    auto result = std::make_unique<AgDataVector>(batch.getName(), batch.getZoomLevel());
+    for (const AgData &sample : batch) {
+        if (sample.getTimestamp() > after)
+            result->append(sample);
+    }
+    return result;
 }
 
 } // namespace
@@ -263,14 +274,28 @@ int AgController::onSamplesReceived(Command *command)
     AgDataVector *batch = parameter ? parameter->getData() : nullptr;
     if (!batch)
         return -1;
+    int readCode = 0;
+    const qint64 storedBefore = m_dataModel.getMaxTimestamp(0, &readCode);
     int code = 0;
     m_dataModel.insertData(batch, true, &code);
     // A batch stored after a gap is stored all the same: it counts.
     if (code == 0 || code == kStoredAfterGap) {
+        // Samples the file held already were counted and checked when they first came;
+        // the store skipped them, and so do the counters and the alerts.
+        std::unique_ptr<AgDataVector> fresh;
+        if (readCode == 0 && storedBefore > 0) {
+            for (const AgData &sample : *batch) {
+                if (sample.getTimestamp() <= storedBefore) {
+                    fresh = newerSamples(*batch, storedBefore);
+                    break;
+                }
+            }
+        }
+        const AgDataVector *judged = fresh ? fresh.get() : batch;
         const SystemConfig systemConfig = currentSystemConfig();
         const bool checkIAtEnd = systemConfig.getCheckIAtProgramEndOnly();
-        m_violations.update(checkIAtEnd, m_agConfig, batch, -1);
-        m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, batch);
+        m_violations.update(checkIAtEnd, m_agConfig, judged, -1);
+        m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, judged);
         KIV_LOG(4, "AgCtrl[%s][%s]cmd[%d] success: %d samples %d ms\n", instrumentName(),
                 sourceName(), command->getType(), batch->size(), static_cast<int>(timer.elapsed()));
     }
@@ -353,8 +378,13 @@ int AgController::onGetData(Command *command)
         events = m_dataModel.getAllEvents(&code);
     const Program requested = requestedProgram(parameter->getProgramRequest(), from, to);
     m_activeProgram.setProgram(requested);
-    const Program current = m_dataModel.getProgram(0, 0, &code);
-    const std::vector<Program> programs = m_dataModel.getPrograms(&code);
+    // Each read sets its code afresh: a failure before them must not turn into a success.
+    int currentCode = 0;
+    int listCode = 0;
+    const Program current = m_dataModel.getProgram(0, 0, &currentCode);
+    const std::vector<Program> programs = m_dataModel.getPrograms(&listCode);
+    if (code == 0)
+        code = currentCode != 0 ? currentCode : listCode;
     const bool failed = data == nullptr || code != 0;
     if (failed) {
         delete data;

@@ -49,12 +49,18 @@ int AgDataModel::openOnce()
         return 0;
     if (openDatabase() != 0)
         return -1;
-    if (checkDatabase() != 0)
+    // The next call opens again from scratch: a half-done open keeps neither the connection
+    // nor its statements (opening over them would leak them at every retry).
+    auto failed = [this] {
+        closeDatabase();
         return -1;
+    };
+    if (checkDatabase() != 0)
+        return failed();
     int err = 0;
     const std::vector<AgEvent> events = readAllEvents(&err, false);
     if (err != 0)
-        return -1;
+        return failed();
     QMap<int, std::vector<AgData>> rows;
     QMap<int, qint64> oldest;
     for (int level = 0; level < kZoomLevelCount; ++level) {
@@ -62,10 +68,10 @@ int AgDataModel::openOnce()
             break;
         rows.insert(level, readRecentData(level, &err, false));
         if (err != 0)
-            return -1;
+            return failed();
         oldest.insert(level, readMinTimestamp(level, &err, false));
         if (err != 0)
-            return -1;
+            return failed();
     }
     m_cache.init(oldest, events, rows);
     m_opened = true;

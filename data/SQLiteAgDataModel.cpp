@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -959,17 +960,26 @@ AgDataVector *SQLiteAgDataModel::readData(int level, qint64 from, qint64 to, int
         return nullptr;
     }
     const QString sourceName = getAgConfig().getName();
-    auto *rows = new AgDataVector(sourceName, level);
+    auto rows = std::make_unique<AgDataVector>(sourceName, level);
     // Only a hint: a reversed or very wide range must not reserve without bound.
     const double expected = (double(to) - double(from)) / zoomLevelToSampleIntervalMs(level);
     rows->reserve(static_cast<int>(std::min(std::max(expected, 0.0), kMaxRangeReserve)));
-    while (sqlite3_step(select) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
         AgData sample = toSample(select);
         sample.setSourceName(sourceName);
         rows->append(sample);
     }
+    // A read that ends early (a damaged page) must not pass for the whole range: program
+    // loudness and the views would take the missing rows for silence.
+    if (rc != SQLITE_DONE) {
+        logReadFailure(kSampleRows, rc);
+        code = -1;
+        return nullptr;
+    }
+    m_loggedReadFailure[kSampleRows] = 0;
     code = 0;
-    return rows;
+    return rows.release();
 }
 
 qint64 SQLiteAgDataModel::readMaxTimestamp(int level, int *err, bool fromCache)
@@ -1047,6 +1057,34 @@ std::vector<Program> SQLiteAgDataModel::readPrograms(int *err)
     return getCache().getPrograms();
 }
 
+void SQLiteAgDataModel::logReadFailure(ReadKind kind, int code)
+{
+    // A file that stays damaged is logged once, not at every retry of the lazy open.
+    if (m_loggedReadFailure[kind] == code)
+        return;
+    m_loggedReadFailure[kind] = code;
+    const char *what = kind == kEventRows ? "events" : "samples";
+    KIV_LOG(2, "SQLiteAgDataModel[%s][%s] reading the %s failed: %s (%d)\n",
+            qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()), what,
+            db() ? sqlite3_errmsg(db()) : sqlite3_errstr(code), code);
+}
+
+int SQLiteAgDataModel::readEventRows(sqlite3_stmt *select, std::vector<AgEvent> *events)
+{
+    int rc;
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW)
+        events->push_back(toEvent(select));
+    if (rc == SQLITE_DONE) {
+        m_loggedReadFailure[kEventRows] = 0;
+        return 0;
+    }
+    // Half the events would hide programs, and a backup would delete event rows it never
+    // copied.
+    logReadFailure(kEventRows, rc);
+    events->clear();
+    return -1;
+}
+
 std::vector<AgEvent> SQLiteAgDataModel::readAllEvents(int *err, bool fromCache)
 {
     if (fromCache) {
@@ -1060,9 +1098,7 @@ std::vector<AgEvent> SQLiteAgDataModel::readAllEvents(int *err, bool fromCache)
         return events;
     }
     ResetOnExit reset(select);
-    while (sqlite3_step(select) == SQLITE_ROW)
-        events.push_back(toEvent(select));
-    *err = 0;
+    *err = readEventRows(select, &events);
     return events;
 }
 
@@ -1084,9 +1120,7 @@ std::vector<AgEvent> SQLiteAgDataModel::readEvents(qint64 from, qint64 to, int *
         *err = -1;
         return events;
     }
-    while (sqlite3_step(select) == SQLITE_ROW)
-        events.push_back(toEvent(select));
-    *err = 0;
+    *err = readEventRows(select, &events);
     return events;
 }
 

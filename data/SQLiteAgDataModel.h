@@ -108,6 +108,10 @@ private:
     // Level-0 rows of [from, to] appended to rows; 0 or -1.
     int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);
     AgData toSample(sqlite3_stmt *statement) const;
+    // Steps a bound event select to its end: 0, or -1 with no events when a step fails.
+    int readEventRows(sqlite3_stmt *select, std::vector<AgEvent> *events);
+    enum ReadKind { kSampleRows = 0, kEventRows };
+    void logReadFailure(ReadKind kind, int code);
     int zoomWindows(int level, qint64 from, qint64 to, ZoomWindows *windows);
     // The level-0 rows that the windows need, in one ascending list: rows up to lastStored
     // from the file (or the recent rows), newer ones from the batch being stored.
@@ -149,5 +153,6 @@ private:
     bool m_recentRowsValid = false;
     // The last open failure that was logged, so a file that stays broken is logged once.
     int m_loggedOpenFailure = 0;
+    std::array<int, 2> m_loggedReadFailure{};
     qint64 m_backupBudgetMs = kBackupBudgetMs;
 };

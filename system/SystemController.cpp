@@ -91,10 +91,11 @@ int SystemController::init()
         return -1;
 
     // Nothing may be sent before the network thread's event loop runs. A quit during
-    // start-up must not leave this wait hanging when the thread never came.
+    // start-up ends the wait too: a network thread that never came, or never got its loop
+    // running, would otherwise keep the program from closing.
     for (;;) {
         NUVNetworkAccessManager *network = system->getNetworkAccessManager();
-        if (network ? network->isStarted() : m_closing.load())
+        if ((network && network->isStarted()) || m_closing.load())
             break;
         msleep(kNetworkPollMs);
     }

@@ -241,7 +241,15 @@ void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
     audioGroup->postSamples(kMeter, loudBatch(start + 50 * 100 + 1000, 50));
     audioGroup->publishViolations();
     QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAgViolationStatus")), 2);
-    QVERIFY(m_system->violationUpdates().last().getTruePeakMainCount() > afterFirst);
+    const int afterGap = m_system->violationUpdates().last().getTruePeakMainCount();
+    QVERIFY(afterGap > afterFirst);
+
+    // Sent again with 25 new ones: only the new ones count (the newest one waits for the
+    // next batch, and the one held back from before is judged now).
+    audioGroup->postSamples(kMeter, loudBatch(start + 50 * 100 + 1000 + 25 * 100, 50));
+    audioGroup->publishViolations();
+    QTRY_COMPARE(m_system->callCount(QStringLiteral("updateAgViolationStatus")), 3);
+    QCOMPARE(m_system->violationUpdates().last().getTruePeakMainCount(), afterGap + 25);
 
     // The store's code went back to the device unchanged.
     m_manager->requestStatusUpdates();

@@ -164,6 +164,7 @@ private slots:
     void startupHonoursAutoStart_data();
     void startupHonoursAutoStart();
     void commandsWaitForStartupAndCloseEnds();
+    void quitDuringStartupClosesAtOnce_data();
     void quitDuringStartupClosesAtOnce();
     void failedStartupEndsTheLoop();
 };
@@ -419,9 +420,23 @@ void TestSystemFront::commandsWaitForStartupAndCloseEnds()
     QCOMPARE(controller.getInitResult(), 0);
 }
 
+void TestSystemFront::quitDuringStartupClosesAtOnce_data()
+{
+    QTest::addColumn<bool>("withNetwork");
+    QTest::newRow("no network thread at all") << false;
+    QTest::newRow("network thread never started") << true;
+}
+
 void TestSystemFront::quitDuringStartupClosesAtOnce()
 {
-    FakeSystem fake; // no network thread at all
+    QFETCH(bool, withNetwork);
+    FakeSystem fake;
+    NUVNetworkAccessManager network(nullptr);
+    if (withNetwork) {
+        FakeSystem::Objects objects;
+        objects.networkAccessManager = &network;
+        fake.setObjects(objects);
+    }
     SystemController controller(nullptr);
     Recorder recorder;
     controller.setCommandInterceptor(recorder.interceptor());
