@@ -449,6 +449,19 @@ void Device::handleGetConfigResponse(const QString &body)
                 qUtf8Printable(getName()));
         return;
     }
+    // The configuration is keyed by the meter's name: a meter renamed on the device matches
+    // no configured instrument, and its change would be dropped without a word.
+    const QString reported = response.getInstrumentConfig().getName();
+    if (reported != getName()) {
+        if (m_renameLogged != reported) {
+            m_renameLogged = reported;
+            KIV_LOG(2,
+                    "Device[%s] the meter now calls itself \"%s\"; its configuration is not "
+                    "taken and no data is fetched until it is added again under that name\n",
+                    qUtf8Printable(getName()), qUtf8Printable(reported));
+        }
+        return;
+    }
     if (ASystem *system = ASystem::instance())
         system->changeInstrumentConfig(response.getInstrumentConfig());
 }

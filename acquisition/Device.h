@@ -110,6 +110,8 @@ private:
     bool m_loginCodeFresh = false;
     bool m_dataCodeFresh = false;
     bool m_configCodeFresh = false;
+    // The other name a renamed meter reports, logged once per name.
+    QString m_renameLogged;
     std::atomic<bool> m_hijackPermissionRequested{false};
     std::atomic<int> m_hijackAnswer{HijackNoAnswer};
     QString m_session = QStringLiteral("unknown");

@@ -85,12 +85,13 @@ QString loginReply(int code)
     return replyText(code, QStringLiteral("<session>S%1</session>").arg(code));
 }
 
-QString configReply(int code)
+QString configReply(int code, const QString &name = QStringLiteral("M"))
 {
-    return replyText(
-        code, QStringLiteral("<LoudnessMeasurement><Name>M</Name><ModelNumber>LM</ModelNumber>"
-                             "<SerialNumber>1</SerialNumber><DataSource><SourceName>A"
-                             "</SourceName></DataSource></LoudnessMeasurement>"));
+    return replyText(code,
+                     QStringLiteral("<LoudnessMeasurement><Name>%1</Name><ModelNumber>LM"
+                                    "</ModelNumber><SerialNumber>1</SerialNumber><DataSource>"
+                                    "<SourceName>A</SourceName></DataSource></LoudnessMeasurement>")
+                         .arg(name));
 }
 
 // A data reply carrying samples for audiogroup A at the given time stamps.
@@ -125,6 +126,7 @@ private slots:
     void stageTable_data();
     void stageTable();
     void unknownCodeLoggedOncePerReply();
+    void renamedMeterIsLoggedNotMerged();
     void invalidSuccessDoesNotAdvance();
     void loginPacing();
     void dataPacingAndReadiness();
@@ -311,6 +313,20 @@ void DeviceTest::unknownCodeLoggedOncePerReply()
     feed(ARequest::LOGIN, loginReply(42));
     m_device->step();
     QCOMPARE(log->count(line), before + 2);
+}
+
+void DeviceTest::renamedMeterIsLoggedNotMerged()
+{
+    KivTest::CapturedLog *log = KivTest::captureLog();
+    const QString line = QStringLiteral("Device[M] the meter now calls itself \"Studio 2\"");
+    const int before = log->count(line);
+    bringToState(3);
+    for (int i = 0; i < 3; ++i)
+        feed(ARequest::GETCONFIG, configReply(0, QStringLiteral("Studio 2")));
+    QCOMPARE(m_system->callCount(QStringLiteral("changeInstrumentConfig")), 0);
+    QCOMPARE(log->count(line), before + 1);
+    feed(ARequest::GETCONFIG, configReply(0));
+    QCOMPARE(m_system->callCount(QStringLiteral("changeInstrumentConfig")), 1);
 }
 
 void DeviceTest::invalidSuccessDoesNotAdvance()
