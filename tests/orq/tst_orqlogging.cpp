@@ -2,11 +2,14 @@
 #include <ORQLogging.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 
 #include <memory>
 
@@ -22,6 +25,22 @@ int childRunner(const QString &scenario, int, char **)
         CORQExeLogging setup(path.constData());
         setLogLevel(4);
         log(4, "second run\n");
+        return 0;
+    }
+    if (scenario == QLatin1String("full")) {
+        // The file may not grow: an entry fails like on a full disk, then room returns.
+        const QByteArray path = qgetenv("KIV_LOG_PATH");
+        CORQExeLogging setup(path.constData());
+        setLogLevel(4);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit saved = limit;
+        limit.rlim_cur = static_cast<rlim_t>(QFileInfo(QString::fromLocal8Bit(path)).size());
+        setrlimit(RLIMIT_FSIZE, &limit);
+        log(4, std::string(100000, 'x') + "\n");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        log(4, "after the disk had room again\n");
         return 0;
     }
     return 99;
@@ -176,6 +195,18 @@ private slots:
             ++count;
         }
         QCOMPARE(count, 800);
+    }
+
+    void logResumesAfterAFailedWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        const auto child = KivTest::runChild(QStringLiteral("full"), 30000,
+                                             {QStringLiteral("KIV_LOG_PATH=") + path});
+        QCOMPARE(child.exitCode, 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("after the disk had room again\n"));
     }
 
     void restartEmptiesTheLogFile()

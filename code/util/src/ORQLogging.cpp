@@ -27,6 +27,10 @@ void CORQStreamWriter::write(int, const std::string &text)
 {
     if (!m_stream)
         return;
+    // A failed write (a full disk) marks the stream bad; without clearing it the log would
+    // stay silent for the rest of the run after the disk has room again.
+    if (!*m_stream)
+        m_stream->clear();
     *m_stream << text;
     m_stream->flush();
 }
