@@ -21,7 +21,8 @@ int main(int argc, char **argv)
                                      QStringLiteral("Address to bind (default 127.0.0.1)."),
                                      QStringLiteral("address"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
-                                  QStringLiteral("Port (default 80, which needs root)."),
+                                  QStringLiteral("Port, 0 for a free one (default 80, which needs "
+                                                 "root)."),
                                   QStringLiteral("port"), QStringLiteral("80"));
     const QCommandLineOption name({QStringLiteral("n"), QStringLiteral("name")},
                                   QStringLiteral("Instrument name (default SimMeter)."),
@@ -37,10 +38,12 @@ int main(int argc, char **argv)
     const QCommandLineOption history(QStringLiteral("history"),
                                      QStringLiteral("Seconds of samples kept (default 3600)."),
                                      QStringLiteral("seconds"), QStringLiteral("3600"));
+    // Uncapped, an hour of history for five audiogroups exceeds the largest reply the
+    // program accepts, and logging would never start.
     const QCommandLineOption cap(QStringLiteral("max-samples"),
                                  QStringLiteral("Samples per list and reply, 0 for no cap "
-                                                "(default 0)."),
-                                 QStringLiteral("count"), QStringLiteral("0"));
+                                                "(default 3000)."),
+                                 QStringLiteral("count"), QStringLiteral("3000"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Do not print a line per request."));
     parser.addOptions({address, port, name, groups, password, history, cap, quiet});
