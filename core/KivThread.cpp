@@ -24,12 +24,15 @@ KivThread::~KivThread() = default;
 int KivThread::startThread()
 {
     try {
-        if (!isRunning())
-            start(QThread::InheritPriority);
+        if (isRunning())
+            return 0;
+        start(QThread::InheritPriority);
     } catch (...) {
         return -1;
     }
-    return 0;
+    // QThread::start reports a thread it could not create only by a warning: it is then
+    // neither running nor finished.
+    return isRunning() || isFinished() ? 0 : -1;
 }
 
 void KivThread::run()

@@ -12,7 +12,7 @@ public:
     ~KivThread() override;
 
     // Starts the thread with the inherited priority unless it runs already; 0, or -1
-    // when starting threw.
+    // when the thread could not be started.
     int startThread();
 
 protected:

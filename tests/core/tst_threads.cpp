@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <csignal>
@@ -210,6 +211,13 @@ private slots:
         thread.go = true;
         QVERIFY(thread.wait(5000));
         QCOMPARE(thread.runs.load(), 1);
+
+        // A thread the system cannot create is a failure, not a start.
+        Waiting refused;
+        refused.setStackSize(1);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("QThread::start: .*"));
+        QCOMPARE(refused.startThread(), -1);
+        QCOMPARE(refused.runs.load(), 0);
     }
 
     void crashWritesADump()

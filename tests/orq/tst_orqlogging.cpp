@@ -145,6 +145,12 @@ private slots:
         QCOMPARE(formatString("%d-%s-%.1f", 42, "x", 1.25), std::string("42-x-1.2"));
     }
 
+    void formatStringEncodingErrorGivesTheFormat()
+    {
+        const wchar_t invalid[] = {static_cast<wchar_t>(-5), 0};
+        QCOMPARE(formatString("bad %ls\n", invalid), std::string("bad %ls\n"));
+    }
+
     void entriesOfThreadsNeverInterleave()
     {
         const int before = KivTest::readLog().size();

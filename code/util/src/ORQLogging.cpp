@@ -127,11 +127,9 @@ std::string formatStringV(const char *format, va_list args)
         int written = std::vsnprintf(&buffer[0], buffer.size(), format, attempt);
         va_end(attempt);
         if (written < 0) {
-            // An encoding error: grow like the platform's bounded printf would need.
-            if (buffer.size() > (1u << 30))
-                return std::string();
-            buffer.resize(buffer.size() * 2);
-            continue;
+            // Here a negative result is an encoding error, never a short buffer: growing
+            // would only fill gigabytes. The format itself still says what was meant.
+            return std::string(format ? format : "");
         }
         if (static_cast<size_t>(written) >= buffer.size()) {
             buffer.resize(static_cast<size_t>(written) + 1);
