@@ -29,7 +29,10 @@ bool readMeter(QNetworkAccessManager &network, const QString &address, const QSt
         error = QStringLiteral("not a meter address with a port: ") + address;
         return false;
     }
-    const QString host = url.scheme() + QStringLiteral("://") + url.host();
+    // The whole authority without the port, so an IPv6 address keeps its brackets.
+    const QString host = url.adjusted(QUrl::RemovePort | QUrl::RemovePath | QUrl::RemoveQuery |
+                                      QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+                             .toString();
     const QString port = QString::number(url.port());
     GetConfigRequest request(QStringLiteral("1"));
     request.setCredentials(password, QString());
