@@ -9,7 +9,9 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -41,6 +43,24 @@ int childRunner(const QString &scenario, int, char **)
         log(4, std::string(100000, 'x') + "\n");
         setrlimit(RLIMIT_FSIZE, &saved);
         log(4, "after the disk had room again\n");
+        return 0;
+    }
+    if (scenario == QLatin1String("unread stderr")) {
+        // stderr is a pipe that is full and that nobody reads.
+        int ends[2];
+        if (pipe(ends) != 0)
+            return 98;
+        fcntl(ends[1], F_SETFL, O_NONBLOCK);
+        const std::string block(4096, 'x');
+        while (::write(ends[1], block.data(), block.size()) > 0) {
+        }
+        fcntl(ends[1], F_SETFL, 0);
+        dup2(ends[1], STDERR_FILENO);
+        const QByteArray path = qgetenv("KIV_LOG_PATH");
+        CORQExeLogging setup(path.constData());
+        setLogLevel(4);
+        for (int i = 0; i < 3; ++i)
+            log(4, "nobody reads stderr\n");
         return 0;
     }
     return 99;
@@ -207,6 +227,18 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("after the disk had room again\n"));
+    }
+
+    void unreadStderrDoesNotBlockLogging()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        const auto child = KivTest::runChild(QStringLiteral("unread stderr"), 10000,
+                                             {QStringLiteral("KIV_LOG_PATH=") + path});
+        QCOMPARE(child.exitCode, 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("nobody reads stderr\n"), 3);
     }
 
     void restartEmptiesTheLogFile()

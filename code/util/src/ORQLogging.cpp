@@ -2,10 +2,13 @@
 
 #include <QMutexLocker>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <poll.h>
+#include <unistd.h>
 
 namespace ORQ {
 
@@ -37,8 +40,22 @@ void CORQStreamWriter::write(int, const std::string &text)
 
 void CORQDebugWriter::write(int, const std::string &text)
 {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
+    // A stderr that nobody reads (a pipe left full) must not stop every thread that logs, the
+    // GUI thread included: the entry is in the log file already, so here it is dropped.
+    const char *data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        pollfd out{STDERR_FILENO, POLLOUT, 0};
+        if (::poll(&out, 1, 0) != 1 || !(out.revents & POLLOUT))
+            return;
+        const ssize_t written = ::write(STDERR_FILENO, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
 }
 
 CORQSingleLogging::~CORQSingleLogging() = default;
