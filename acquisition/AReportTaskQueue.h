@@ -17,13 +17,13 @@ class AReportTaskQueue
 {
 public:
     virtual ~AReportTaskQueue() = default;
-    virtual void addTask(const QString &reportName, int reportKind, bool checkIAtProgramEndOnly,
+    virtual void addTask(const QString &nameKey, bool checkIAtProgramEndOnly,
                          const ReportConfig &reportConfig, const InstrumentConfig &instrumentConfig,
                          const AgConfig &agConfig, const std::vector<Program> &programs,
-                         qint64 from, qint64 to) = 0;
+                         qint64 startTime, qint64 endTime) = 0;
     // One step of the front task; removes it once finished.
     virtual void processFront(AAgDataModel *model) = 0;
-    virtual void cancelTask(const QString &reportName) = 0;
+    virtual void cancelTask(const QString &nameKey) = 0;
     virtual void cancelAll() = 0;
     virtual bool hasTasks() const = 0;
 };

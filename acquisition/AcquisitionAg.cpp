@@ -1,5 +1,6 @@
 #include "AcquisitionAg.h"
 
+#include <AgStoreResult.h>
 #include <KivUtils.h>
 
 namespace {
@@ -21,27 +22,6 @@ AcquisitionAg::AcquisitionAg(const InstrumentConfig &instrumentConfig, const AgC
     m_connectionStartTime = now;
     m_lastReplyTime = now;
     m_lastDataTime = now;
-}
-
-AcquisitionAg::AcquisitionAg(const AcquisitionAg &other) = default;
-
-AcquisitionAg &AcquisitionAg::operator=(const AcquisitionAg &other)
-{
-    if (this == &other)
-        return *this;
-    m_instrumentConfig = other.m_instrumentConfig;
-    m_agConfig = other.m_agConfig;
-    m_lastTimestamp = other.m_lastTimestamp;
-    m_connected = other.m_connected;
-    m_connectionStartTime = other.m_connectionStartTime;
-    m_replyError = other.m_replyError;
-    m_lastReplyTime = other.m_lastReplyTime;
-    m_storeError = other.m_storeError;
-    m_lastDataTime = other.m_lastDataTime;
-    m_timestampState = other.m_timestampState;
-    m_replyState = other.m_replyState;
-    m_storeState = other.m_storeState;
-    return *this;
 }
 
 AcquisitionAg::~AcquisitionAg() = default;
@@ -72,6 +52,7 @@ void AcquisitionAg::setReplyResult(int code)
 void AcquisitionAg::setStoreResult(int code)
 {
     if (code != 0) {
+        // The gap code says samples are missing before a batch; it stays until reset.
         if (m_storeError != kStoreGapCode)
             m_storeError = code;
         m_storeState = StateFailed;

@@ -19,13 +19,12 @@ public:
     // failure was followed by a success.
     enum State { StateOk = 0, StateRecovered = 1, StateFailed = 2 };
 
-    // The store code that says samples are missing before the batch; it stays until reset.
-    static constexpr int kStoreGapCode = 0x50100001;
-
     AcquisitionAg();
     AcquisitionAg(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig);
-    AcquisitionAg(const AcquisitionAg &other);
-    AcquisitionAg &operator=(const AcquisitionAg &other);
+    AcquisitionAg(const AcquisitionAg &) = default;
+    AcquisitionAg(AcquisitionAg &&) = default;
+    AcquisitionAg &operator=(const AcquisitionAg &) = default;
+    AcquisitionAg &operator=(AcquisitionAg &&) = default;
     virtual ~AcquisitionAg();
 
     InstrumentConfig getInstrumentConfig() const { return m_instrumentConfig; }

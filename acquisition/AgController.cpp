@@ -21,6 +21,7 @@
 #include "core/KivUtils.h"
 #include "data/AgDataVector.h"
 #include "data/AgDbConfig.h"
+#include "data/AgStoreResult.h"
 #include "data/ProgramRequest.h"
 
 #include "CancelManualReportCommandParameter.h"
@@ -51,16 +52,6 @@ SystemConfig currentSystemConfig()
 {
     ASystem *system = ASystem::instance();
     return system ? system->getSystemConfig() : SystemConfig();
-}
-
-std::unique_ptr<AgDataVector> newerSamples(const AgDataVector &batch, qint64 after)
-{
-    auto result = std::make_unique<AgDataVector>(batch.getName(), batch.getZoomLevel());
-    for (const AgData &sample : batch) {
-        if (sample.getTimestamp() > after)
-            result->append(sample);
-    }
-    return result;
 }
 
 } // namespace
@@ -274,24 +265,11 @@ int AgController::onSamplesReceived(Command *command)
     AgDataVector *batch = parameter ? parameter->getData() : nullptr;
     if (!batch)
         return -1;
-    int readCode = 0;
-    const qint64 storedBefore = m_dataModel.getMaxTimestamp(0, &readCode);
-    int code = 0;
-    m_dataModel.insertData(batch, true, &code);
-    // A batch stored after a gap is stored all the same: it counts.
-    if (code == 0 || code == kStoredAfterGap) {
-        // Samples the file held already were counted and checked when they first came;
-        // the store skipped them, and so do the counters and the alerts.
-        std::unique_ptr<AgDataVector> fresh;
-        if (readCode == 0 && storedBefore > 0) {
-            for (const AgData &sample : *batch) {
-                if (sample.getTimestamp() <= storedBefore) {
-                    fresh = newerSamples(*batch, storedBefore);
-                    break;
-                }
-            }
-        }
-        const AgDataVector *judged = fresh ? fresh.get() : batch;
+    const AgStoreResult stored = m_dataModel.insertData(batch, true);
+    // A batch stored after a gap is stored all the same: it counts. Samples the file held
+    // already were counted and checked when they first came; only the new ones count now.
+    if (stored.isStored()) {
+        const AgDataVector *judged = &stored.getNewSamples();
         const SystemConfig systemConfig = currentSystemConfig();
         const bool checkIAtEnd = systemConfig.getCheckIAtProgramEndOnly();
         m_violations.update(checkIAtEnd, m_agConfig, judged, -1);
@@ -302,7 +280,7 @@ int AgController::onSamplesReceived(Command *command)
     InstrumentManager *manager = instrumentManager();
     if (AInstrument *instrument =
             manager ? manager->findInstrument(parameter->getInstrumentName()) : nullptr)
-        instrument->postStoreResult(m_agConfig.getName(), code);
+        instrument->postStoreResult(m_agConfig.getName(), stored.getCode());
     return 0;
 }
 
@@ -413,30 +391,47 @@ int AgController::onGenerateReport(Command *command)
     if (!parameter || parameter->getDuration() <= 0)
         return -1;
     int code = 0;
-    const qint64 newest = m_dataModel.getMaxTimestamp(0, &code);
-    if (code != 0)
+    const qint64 end = m_dataModel.getMaxTimestamp(0, &code);
+    std::vector<Program> stored;
+    if (code == 0)
+        stored = m_dataModel.getPrograms(&code);
+    if (code != 0) {
+        reportTaskNotMade(parameter->getNameKey());
         return -1;
-    qint64 start = newest - parameter->getDuration();
-    qint64 end = newest;
-    const std::vector<Program> stored = m_dataModel.getPrograms(&code);
-    if (code != 0)
-        return -1;
+    }
+    qint64 start = end - parameter->getDuration();
     std::vector<Program> programs;
     for (const Program &program : stored) {
         if (program.getEnd() >= start && program.getEnd() <= end)
             programs.push_back(program);
     }
-    if (!programs.empty()) {
-        if (start > programs.front().getStart())
-            start = programs.front().getStart();
-        if (end < programs.back().getEnd())
-            end = programs.back().getEnd();
-    }
+    // The first program is reported whole.
+    if (!programs.empty() && programs.front().getStart() < start)
+        start = programs.front().getStart();
     const SystemConfig systemConfig = currentSystemConfig();
-    m_reportTasks->addTask(parameter->getNameKey(), 0, systemConfig.getCheckIAtProgramEndOnly(),
+    m_reportTasks->addTask(parameter->getNameKey(), systemConfig.getCheckIAtProgramEndOnly(),
                            systemConfig.getReportConfig(), m_instrumentConfig, m_agConfig, programs,
                            start, end);
     return 0;
+}
+
+void AgController::reportTaskNotMade(const QString &nameKey)
+{
+    KIV_LOG(2, "AgController[%s][%s] could not make the report %s\n", instrumentName(),
+            sourceName(), qUtf8Printable(nameKey));
+    // The report screen waits for an outcome of every report it asked for.
+    if (ASystem *system = ASystem::instance())
+        system->onManualReportFinished(
+            nameKey, false, true,
+            QStringLiteral("Report generation failed; could not read the audiogroup data"));
+}
+
+void AgController::onCommandDropped(const Command &command)
+{
+    if (command.getType() != CmdGenerateReport)
+        return;
+    if (auto *parameter = command.parameterAs<GenerateManualReportCommandParameter>())
+        reportTaskNotMade(parameter->getNameKey());
 }
 
 int AgController::onImportStatus(Command *command)

@@ -45,8 +45,6 @@ public:
         CmdExportDb = 13,
         CmdCancelExport = 14
     };
-    // Stored, but more than 500 ms after the newest sample held before.
-    static constexpr int kStoredAfterGap = 0x50100001;
     // Data older than this behind the newest sample is moved to backup files.
     static constexpr qint64 kBackupAgeMs = 259200000;
 
@@ -72,6 +70,8 @@ protected:
     void onLoopEnded() override { finish(); }
     int handleCommand(Command *command) override;
     QString commandQueueName() const override;
+    // A report request dropped by a pause or a stop gets a failed outcome.
+    void onCommandDropped(const Command &command) override;
 
 private:
     void refreshCycleSettings();
@@ -85,6 +85,8 @@ private:
     int onGetData(Command *command);
     int publishViolations();
     int onGenerateReport(Command *command);
+    // Tells the report screen that the report of that key will not come.
+    void reportTaskNotMade(const QString &nameKey);
     int onImportStatus(Command *command);
     int onSaveConfig(Command *command);
     int onExportDb(Command *command);

@@ -34,7 +34,7 @@ public:
 class NullReportTasks : public AReportTaskQueue
 {
 public:
-    void addTask(const QString &, int, bool, const ReportConfig &, const InstrumentConfig &,
+    void addTask(const QString &, bool, const ReportConfig &, const InstrumentConfig &,
                  const AgConfig &, const std::vector<Program> &, qint64, qint64) override
     {
     }

@@ -29,6 +29,43 @@ namespace {
 
 constexpr int kErrorNoInterface = 0x40200001;
 
+// What a stage does with the status code of its last reply.
+enum StageAction { Send, LogAndSend, Wait, ToLogin, ToData, ToConfig };
+
+// The stage table, one row a code; the columns are the login, data and configuration stages.
+// Send is the stage's paced request (LOGIN, GETDATA, GETCONFIG); a code without a row is
+// logged as unknown and the stage sends.
+struct StageRow
+{
+    int code;
+    StageAction login, data, config;
+};
+// clang-format off
+constexpr StageRow kStageTable[] = {
+    // code  login       data        configuration
+    {-1,     Send,       Send,       Send},       // no reply of this kind yet
+    { 0,     ToData,     Send,       ToLogin},
+    { 1,     LogAndSend, LogAndSend, LogAndSend},
+    { 2,     ToConfig,   ToConfig,   Send},
+    { 3,     Send,       Send,       Send},
+    { 4,     Send,       Send,       Send},
+    { 5,     Send,       Send,       Send},
+    { 6,     Wait,       Wait,       Wait},
+    { 7,     Send,       ToLogin,    Wait},
+    { 8,     Send,       ToLogin,    Wait},
+    { 9,     Send,       ToLogin,    Wait},
+};
+// clang-format on
+
+// stage: 0 login, 1 data, 2 configuration.
+StageAction stageAction(int stage, int code)
+{
+    for (const StageRow &row : kStageTable)
+        if (row.code == code)
+            return stage == 0 ? row.login : stage == 1 ? row.data : row.config;
+    return LogAndSend;
+}
+
 InstrumentManager *instrumentManager()
 {
     ASystem *system = ASystem::instance();
@@ -122,8 +159,7 @@ void Device::forgetHijack()
     // login stage send a hijacking LOGIN.
     m_hijackMode = false;
     m_hijackId = QString();
-    m_lastLoginCode = -1;
-    m_loginCodeFresh = false;
+    m_lastCodes[StageLogin] = LastCode();
 }
 
 void Device::step()
@@ -141,13 +177,13 @@ void Device::step()
         setState(StateLogin);
         break;
     case StateLogin:
-        loginStage();
+        runStage(StageLogin);
         break;
     case StateData:
-        dataStage();
+        runStage(StageData);
         break;
     case StateConfig:
-        configStage();
+        runStage(StageConfig);
         break;
     default:
         KIV_LOG(1, "Device[%s] state unknown\n", qUtf8Printable(getName()));
@@ -160,95 +196,54 @@ void Device::setState(int state)
     if (state == StateData)
         m_agManager.markConnected();
     KIV_LOG(4, "Device[%s] state: %d -> %d\n", qUtf8Printable(getName()), m_state, state);
-    m_lastLoginCode = -1;
-    m_lastDataCode = -1;
-    m_lastConfigCode = -1;
-    m_loginCodeFresh = m_dataCodeFresh = m_configCodeFresh = false;
+    m_lastCodes.fill(LastCode());
     m_state = state;
 }
 
-void Device::logUnknownCode(int code, bool &fresh)
+void Device::setLastCode(Stage stage, int code)
 {
-    if (!fresh)
-        return;
-    fresh = false;
-    KIV_LOG(1, "Device[%s] unknown error code %d\n", qUtf8Printable(getName()), code);
+    m_lastCodes[stage] = LastCode{code, true};
 }
 
-void Device::loginStage()
+void Device::runStage(Stage stage)
 {
-    switch (m_lastLoginCode) {
-    case -1:
-    case 3:
-    case 4:
-    case 5:
-    case 7:
-    case 8:
-    case 9:
-        sendLogin();
+    LastCode &last = m_lastCodes[stage];
+    switch (stageAction(stage, last.code)) {
+    case LogAndSend:
+        // Once per reply that brought the code, not at every step it stays.
+        if (last.fresh)
+            KIV_LOG(1, "Device[%s] unknown error code %d\n", qUtf8Printable(getName()), last.code);
+        last.fresh = false;
+        sendStageRequest(stage);
         break;
-    case 0:
+    case Send:
+        sendStageRequest(stage);
+        break;
+    case Wait:
+        break;
+    case ToLogin:
+        setState(StateLogin);
+        break;
+    case ToData:
         setState(StateData);
         break;
-    case 2:
+    case ToConfig:
         setState(StateConfig);
         break;
-    case 6:
-        break;
-    default:
-        logUnknownCode(m_lastLoginCode, m_loginCodeFresh);
+    }
+}
+
+void Device::sendStageRequest(Stage stage)
+{
+    switch (stage) {
+    case StageLogin:
         sendLogin();
         break;
-    }
-}
-
-void Device::dataStage()
-{
-    switch (m_lastDataCode) {
-    case -1:
-    case 0:
-    case 3:
-    case 4:
-    case 5:
+    case StageData:
         pollData();
         break;
-    case 2:
-        setState(StateConfig);
-        break;
-    case 6:
-        break;
-    case 7:
-    case 8:
-    case 9:
-        setState(StateLogin);
-        break;
-    default:
-        logUnknownCode(m_lastDataCode, m_dataCodeFresh);
-        pollData();
-        break;
-    }
-}
-
-void Device::configStage()
-{
-    switch (m_lastConfigCode) {
-    case -1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-        sendGetConfig();
-        break;
-    case 0:
-        setState(StateLogin);
-        break;
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-        break;
-    default:
-        logUnknownCode(m_lastConfigCode, m_configCodeFresh);
+    case StageConfig:
+    case StageCount:
         sendGetConfig();
         break;
     }
@@ -400,8 +395,7 @@ void Device::handleLoginResponse(const QString &body)
     LoginResponse response;
     response.parse(replyDocumentText(body));
     const int code = response.getCode();
-    m_lastLoginCode = effectiveCode(response);
-    m_loginCodeFresh = true;
+    setLastCode(StageLogin, effectiveCode(response));
     switch (code) {
     case 0:
         if (!response.isValid())
@@ -440,8 +434,7 @@ void Device::handleGetConfigResponse(const QString &body)
 {
     GetConfigResponse response;
     response.parse(replyDocumentText(body));
-    m_lastConfigCode = effectiveCode(response);
-    m_configCodeFresh = true;
+    setLastCode(StageConfig, effectiveCode(response));
     if (response.getCode() != 0)
         return;
     if (!response.isValid()) {
@@ -471,8 +464,7 @@ void Device::handleAcquisitionResponse(const QString &body)
     AcquisitionResponse response;
     response.parse(replyDocumentText(body));
     const int code = effectiveCode(response);
-    m_lastDataCode = code;
-    m_dataCodeFresh = true;
+    setLastCode(StageData, code);
     if (response.getCode() != 0) {
         m_agManager.onDataReplyFailed(code);
         return;

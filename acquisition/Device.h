@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <limits>
 
@@ -64,9 +65,9 @@ public:
     QString getSession() const { return m_session; }
     bool getHijackMode() const { return m_hijackMode; }
     QString getHijackId() const { return m_hijackId; }
-    int getLastLoginCode() const { return m_lastLoginCode; }
-    int getLastDataCode() const { return m_lastDataCode; }
-    int getLastConfigCode() const { return m_lastConfigCode; }
+    int getLastLoginCode() const { return m_lastCodes[StageLogin].code; }
+    int getLastDataCode() const { return m_lastCodes[StageData].code; }
+    int getLastConfigCode() const { return m_lastCodes[StageConfig].code; }
     int getRequestCounter() const { return m_requestCounter; }
     ADeviceNetworkInterface *getNetworkInterface() const { return m_networkInterface; }
 
@@ -78,16 +79,24 @@ protected:
 
 private:
     enum HijackAnswer { HijackNoAnswer = 0, HijackAllowed = 1, HijackReset = 2 };
+    // The stages of the login, data and configuration states (state - 1).
+    enum Stage { StageLogin = 0, StageData = 1, StageConfig = 2, StageCount = 3 };
+    // The status code of a stage's last reply since the state was entered; -1 before the
+    // first. fresh: the reply that brought it has not been acted on yet.
+    struct LastCode
+    {
+        int code = -1;
+        bool fresh = false;
+    };
     static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
 
     void applyHijackAnswer();
     void forgetHijack();
     void setState(int state);
-    void loginStage();
-    void dataStage();
-    void configStage();
-    // Logs an unknown code once per reply that brought it.
-    void logUnknownCode(int code, bool &fresh);
+    // One step of a stage, as its last code says (the stage table in Device.cpp).
+    void runStage(Stage stage);
+    void setLastCode(Stage stage, int code);
+    void sendStageRequest(Stage stage);
     void sendLogin();
     void sendGetConfig();
     void sendPaced(int kind, qint64 &lastRequestTime);
@@ -104,12 +113,7 @@ private:
     int m_requestCounter = 0;
     bool m_acquisitionActive = false;
     int m_state = StateStart;
-    int m_lastLoginCode = -1;
-    int m_lastDataCode = -1;
-    int m_lastConfigCode = -1;
-    bool m_loginCodeFresh = false;
-    bool m_dataCodeFresh = false;
-    bool m_configCodeFresh = false;
+    std::array<LastCode, StageCount> m_lastCodes{};
     // The other name a renamed meter reports, logged once per name.
     QString m_renameLogged;
     std::atomic<bool> m_hijackPermissionRequested{false};

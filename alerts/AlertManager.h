@@ -3,26 +3,50 @@
 #include "Alert.h"
 
 #include <KivThread.h>
-#include <SystemConfig.h>
+#include <SystemConfigSync.h>
 
-#include <QList>
+#include <QElapsedTimer>
 #include <QMutex>
+#include <QString>
 
 #include <atomic>
+#include <deque>
+#include <functional>
+#include <vector>
 
-// Collects the alerts raised by the audiogroups for the alert e-mails.
+class SMTPRequest;
+
+// Holds the alerts raised by the audiogroups and, at most once every ten minutes, turns
+// the next ten minutes of unsent alerts into one HTML e-mail per valid alert contact,
+// queued for the e-mail workers.
+//
+// Alerts are numbered as they arrive: a batch is the run of unsent alerts that starts with
+// the oldest of them and ends before the first one more than ten minutes younger than that
+// one, and the number of its last alert marks what has been handed over. Alerts of several
+// audiogroup threads may arrive out of time order; none is skipped for that.
 class AlertManager : public KivThread
 {
     Q_OBJECT
 public:
     static constexpr int kMaxAlerts = 3000;
     static constexpr int kPassMs = 100;
+    // Between two hand-overs, and the alert time one e-mail covers.
+    static constexpr qint64 kMailSpacingMs = 600000;
+    // Results of sendAlerts.
+    static constexpr int kComposeFailed = 0x60100001;
+    static constexpr int kQueueOverflow = 0x60100002;
+    static const char *const kTemplatePath;
+    static const char *const kSubject;
+
+    using Clock = std::function<qint64()>;
 
     AlertManager();
     ~AlertManager() override;
 
-    // Any thread; an alert beyond the limit is dropped.
+    // Any thread. At the cap the oldest alerts make room; unsent ones among them are
+    // logged as lost.
     void addAlert(Alert alert);
+    // Called by the system on every change of the configuration.
     void setSystemConfig(SystemConfig config);
     int alertCount() const;
 
@@ -31,13 +55,65 @@ public:
     // The thread is not running and its loop is not entered (also when never started).
     bool isStopped() const;
 
+    // The clock (ms) that spaces the e-mails; by default a monotonic one, so a change of the
+    // wall clock neither holds the e-mails back nor sends them early. Any thread.
+    void setClock(Clock clock);
+    // One pass of the loop: hands the next batch over when it is due and the e-mail
+    // settings allow it. The thread runs one every 100 ms.
+    void step();
+
+    // The HTML body of a batch; result 0, or -1 when the template could not be run.
+    static QString composeEmailBody(const std::vector<Alert> &batch, int &result);
+    // Valid SMTP settings and at least one valid contact.
+    static bool isEmailConfigured(const SystemConfig &config);
+
 protected:
     void loop() override;
 
 private:
+    struct HeldAlert
+    {
+        quint64 number;
+        Alert alert;
+    };
+    struct Batch
+    {
+        std::vector<Alert> alerts;
+        quint64 first = 0;
+        quint64 last = 0;
+    };
+
+    // The e-mail body of a batch, composed once while the batch waits for room in the queue.
+    struct Composed
+    {
+        quint64 first = 0;
+        quint64 last = 0;
+        QString body;
+        int result = -1;
+    };
+
+    Batch collectBatch() const;
+    void markSent(quint64 lastNumber);
+    // One request per valid contact, all queued or none: 0, kComposeFailed or
+    // kQueueOverflow (any other value: the system could not be reached).
+    void sendAlerts(const Batch &batch, const SystemConfig &config, int &result);
+    QString nextRequestId();
+    qint64 now() const;
+
+    // Used on the manager's thread only.
+    int m_requestCounter = 0;
+    qint64 m_lastCheckTime = -1; // the last hand-over; -1 before the first
+    quint64 m_loggedBatch = 0;   // first alert of the batch whose failure is logged
+    Composed m_composed;
+
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_inLoop{false};
-    mutable QMutex m_mutex;
-    QList<Alert> m_alerts;
-    SystemConfig m_config;
+    SystemConfigSync m_config;
+    QElapsedTimer m_monotonic;
+
+    mutable QMutex m_alertsMutex;
+    std::deque<HeldAlert> m_alerts;
+    quint64 m_nextNumber = 1;
+    quint64 m_lastSentNumber = 0;
+    Clock m_clock;
 };

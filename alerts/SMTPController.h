@@ -3,26 +3,45 @@
 #include <KivThread.h>
 
 #include <atomic>
+#include <memory>
 
-// Base of the e-mail worker threads: a loop of passes until its stop flag is set.
+class SMTPRequest;
+class SMTPTask;
+
+// Base of the e-mail worker threads. Each pass steps the held task until it has finished,
+// logs its result and drops it, or takes the next request when idle.
 class SMTPController : public KivThread
 {
     Q_OBJECT
 public:
-    explicit SMTPController(int passMs);
+    static constexpr int kPassMs = 500;
+
+    // The time-outs of the tasks this worker makes (ms).
+    SMTPController(qint64 overallTimeout, qint64 retryInterval);
     ~SMTPController() override;
 
     void stop();
     // The thread is not running and its loop is not entered (also when never started).
     bool isStopped() const;
 
+    // For the tasks made from now on; a test shortens them before the thread starts.
+    void setTaskTimeouts(qint64 overallTimeout, qint64 retryInterval);
+    qint64 getOverallTimeout() const { return m_overallTimeout; }
+    qint64 getRetryInterval() const { return m_retryInterval; }
+
 protected:
     void loop() override;
-    // One pass of the worker.
-    virtual void step();
+    // Takes the next request, if one waits, and holds a task for it (holdTask).
+    virtual void takeNextRequest() = 0;
+    // Replaces the held task by a new one for the request.
+    void holdTask(const SMTPRequest &request);
 
 private:
-    const int m_passMs;
+    void pass();
+
+    std::atomic<qint64> m_overallTimeout;
+    std::atomic<qint64> m_retryInterval;
+    std::unique_ptr<SMTPTask> m_task;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_inLoop{false};
 };

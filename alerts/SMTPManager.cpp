@@ -2,22 +2,39 @@
 
 #include "SMTPDefaultController.h"
 
-SMTPManager::SMTPManager() = default;
+SMTPManager::SMTPManager()
+    : m_overallTimeout(SMTPDefaultController::kOverallTimeoutMs),
+      m_retryInterval(SMTPDefaultController::kRetryIntervalMs)
+{
+}
 
-SMTPManager::~SMTPManager() = default;
+// All are asked first, so their last passes end together.
+SMTPManager::~SMTPManager()
+{
+    stopControllers();
+}
 
 int SMTPManager::startControllers()
 {
-    int result = 0;
-    if (m_controllers.empty()) {
-        for (int i = 0; i < kControllerCount; ++i)
-            m_controllers.push_back(std::make_unique<SMTPDefaultController>());
-    }
     for (const auto &controller : m_controllers) {
         if (controller->startThread() != 0)
-            result = -1;
+            return -1;
     }
-    return result;
+    while (m_controllers.size() < static_cast<size_t>(kControllerCount)) {
+        m_controllers.push_back(std::make_unique<SMTPDefaultController>());
+        m_controllers.back()->setTaskTimeouts(m_overallTimeout, m_retryInterval);
+        if (m_controllers.back()->startThread() != 0)
+            return -1;
+    }
+    return 0;
+}
+
+void SMTPManager::setTaskTimeouts(qint64 overallTimeout, qint64 retryInterval)
+{
+    m_overallTimeout = overallTimeout;
+    m_retryInterval = retryInterval;
+    for (const auto &controller : m_controllers)
+        controller->setTaskTimeouts(overallTimeout, retryInterval);
 }
 
 void SMTPManager::stopControllers()

@@ -3,6 +3,7 @@
 #include "SMTPRequest.h"
 
 #include <QMutex>
+#include <QtGlobal>
 
 #include <deque>
 #include <memory>
@@ -22,10 +23,13 @@ public:
     SMTPManager(const SMTPManager &) = delete;
     SMTPManager &operator=(const SMTPManager &) = delete;
 
-    // Creates and starts the workers; -1 when one fails to start, else 0.
+    // Creates and starts the workers one by one; -1 as soon as one fails to start (those made
+    // so far stay), else 0. Called again, it starts the ones it has.
     int startControllers();
     void stopControllers();
     bool areControllersStopped() const;
+    // The time-outs of the workers' tasks; a test shortens them before starting them.
+    void setTaskTimeouts(qint64 overallTimeout, qint64 retryInterval);
 
     // All or none: result 0 when queued + given stays below the limit, else -1.
     void queueRequests(std::vector<SMTPRequest> requests, int &result);
@@ -36,4 +40,6 @@ private:
     mutable QMutex m_queueMutex;
     std::deque<SMTPRequest> m_queue;
     std::vector<std::unique_ptr<SMTPDefaultController>> m_controllers;
+    qint64 m_overallTimeout;
+    qint64 m_retryInterval;
 };

@@ -1,5 +1,23 @@
 #include "SMTPTestController.h"
 
-SMTPTestController::SMTPTestController() : SMTPController(500) {}
+SMTPTestController::SMTPTestController() : SMTPController(kOverallTimeoutMs, kRetryIntervalMs) {}
 
-SMTPTestController::~SMTPTestController() = default;
+// The loop calls this class's takeNextRequest: it must have ended before this part goes.
+SMTPTestController::~SMTPTestController()
+{
+    stop();
+    wait();
+}
+
+void SMTPTestController::queueRequests(std::vector<SMTPRequest> requests, int &result)
+{
+    SyncSMTPRequestQueue::queueRequests(std::move(requests), result);
+}
+
+void SMTPTestController::takeNextRequest()
+{
+    int result = -1;
+    const SMTPRequest request = takeRequest(result);
+    if (result == 0)
+        holdTask(request);
+}

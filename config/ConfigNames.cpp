@@ -3,7 +3,11 @@
 #include "SystemConfig.h"
 
 #include <KivUtils.h>
+#include <ORQLogging.h>
 #include <XMLTag.h>
+
+#include <QHash>
+#include <QPair>
 
 bool checkConfigKeyName(const QString &name, const QString &what, QString *message)
 {
@@ -40,4 +44,35 @@ bool agDbFileCollides(const SystemConfig &config, const QString &instrumentName,
         }
     }
     return false;
+}
+
+int leaveOutSharedAgDbFiles(SystemConfig &config)
+{
+    // File names are plain ASCII after sanitising; lower case compares them as
+    // agDbFileCollides does.
+    QHash<QString, QPair<QString, QString>> owners;
+    QList<InstrumentConfig> instruments = config.getInstruments();
+    int leftOut = 0;
+    for (InstrumentConfig &instrument : instruments) {
+        const QList<AgConfig> agConfigs = instrument.getAgConfigs();
+        for (const AgConfig &agConfig : agConfigs) {
+            const QString file = agDbFileName(instrument.getName(), agConfig.getName());
+            const auto owner = owners.constFind(file.toLower());
+            if (owner == owners.constEnd()) {
+                owners.insert(file.toLower(), qMakePair(instrument.getName(), agConfig.getName()));
+                continue;
+            }
+            KIV_LOG(2,
+                    "Audiogroup \"%s\" of instrument \"%s\" left out of the configuration: its "
+                    "database file %s is that of audiogroup \"%s\" of instrument \"%s\"\n",
+                    qUtf8Printable(agConfig.getName()), qUtf8Printable(instrument.getName()),
+                    qUtf8Printable(file), qUtf8Printable(owner->second),
+                    qUtf8Printable(owner->first));
+            instrument.removeAgConfig(agConfig.getName());
+            ++leftOut;
+        }
+    }
+    if (leftOut > 0)
+        config.setInstruments(instruments);
+    return leftOut;
 }

@@ -18,3 +18,9 @@ bool checkConfigKeyName(const QString &name, const QString &what, QString *messa
 bool agDbFileCollides(const SystemConfig &config, const QString &instrumentName,
                       const QString &sourceName, QString *otherInstrument = nullptr,
                       QString *otherSource = nullptr);
+
+// Leaves out every audiogroup whose database file is the file of an audiogroup before it
+// (instruments by Name, audiogroups by SourceName, as the file lists them), with a log line
+// naming both: two controllers must never write into one file. A configuration from before
+// that check, or edited by hand, can hold such pairs. Returns how many were left out.
+int leaveOutSharedAgDbFiles(SystemConfig &config);

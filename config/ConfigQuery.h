@@ -18,6 +18,7 @@ public:
     using QAbstractMessageHandler::QAbstractMessageHandler;
     // The first message as plain text, with its line and column; empty when none came.
     QString firstMessage() const { return m_first; }
+    void clear() { m_first.clear(); }
 
 protected:
     void handleMessage(QtMsgType type, const QString &description, const QUrl &identifier,

@@ -164,6 +164,13 @@ int writeObjectFields(const QObject &object, XMLTag &parent)
     return result;
 }
 
+void appendObjectElement(const QObject &object, const QString &name, XMLTag &parent)
+{
+    XMLTag tag(name);
+    writeObjectFields(object, tag);
+    parent.appendChild(tag);
+}
+
 void readObjectFields(QObject &object, ConfigQuery &query, ConfigQuery::Section section)
 {
     const QMetaObject *meta = object.metaObject();

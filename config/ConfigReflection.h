@@ -22,3 +22,12 @@ void readFieldValue(QObject &object, const QMetaMethod &setter, const QString &t
 // of writeFieldValue, else 0.
 int writeObjectFields(const QObject &object, XMLTag &parent);
 void readObjectFields(QObject &object, ConfigQuery &query, ConfigQuery::Section section);
+
+// A record without attributes or children: one element `name` holding its fields.
+void appendObjectElement(const QObject &object, const QString &name, XMLTag &parent);
+template <class Record> Record readObject(ConfigQuery &query, ConfigQuery::Section section)
+{
+    Record record;
+    readObjectFields(record, query, section);
+    return record;
+}

@@ -23,14 +23,10 @@ ReportConfig &ReportConfig::operator=(const ReportConfig &o)
 
 void ReportConfig::toXml(XMLTag &parent) const
 {
-    XMLTag tag(QStringLiteral("ReportConfig"));
-    writeObjectFields(*this, tag);
-    parent.appendChild(tag);
+    appendObjectElement(*this, QStringLiteral("ReportConfig"), parent);
 }
 
 ReportConfig ReportConfig::fromXml(ConfigQuery &query)
 {
-    ReportConfig config;
-    readObjectFields(config, query, ConfigQuery::SectionReport);
-    return config;
+    return readObject<ReportConfig>(query, ConfigQuery::SectionReport);
 }

@@ -26,14 +26,10 @@ SMTPConfig &SMTPConfig::operator=(const SMTPConfig &o)
 
 void SMTPConfig::toXml(XMLTag &parent) const
 {
-    XMLTag tag(QStringLiteral("SMTPConfig"));
-    writeObjectFields(*this, tag);
-    parent.appendChild(tag);
+    appendObjectElement(*this, QStringLiteral("SMTPConfig"), parent);
 }
 
 SMTPConfig SMTPConfig::fromXml(ConfigQuery &query)
 {
-    SMTPConfig config;
-    readObjectFields(config, query, ConfigQuery::SectionSmtp);
-    return config;
+    return readObject<SMTPConfig>(query, ConfigQuery::SectionSmtp);
 }

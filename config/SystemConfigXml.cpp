@@ -1,5 +1,6 @@
 #include "SystemConfigXml.h"
 
+#include "ConfigNames.h"
 #include "ConfigQuery.h"
 #include "ConfigReflection.h"
 #include "ConfigValidators.h"
@@ -44,6 +45,11 @@ QString systemConfigToXmlString(const SystemConfig &config, bool omitSmtp)
     XMLTag root(QStringLiteral("SystemConfig"));
     buildSystemConfigXml(config, root, omitSmtp);
     return root.toDocumentString();
+}
+
+QString systemConfigFileName()
+{
+    return QStringLiteral("_config.xml");
 }
 
 int saveSystemConfigToFile(const SystemConfig &config, const QString &name)
@@ -155,6 +161,7 @@ SystemConfig loadSystemConfigFromFile(const QString &name)
         } else {
             readObjectFields(result, query, ConfigQuery::SectionSystem);
             readInstruments(result, query);
+            leaveOutSharedAgDbFiles(result);
             readRangeSettings(result, query);
             result.setSMTPConfig(SMTPConfig::fromXml(query));
             result.setReportConfig(ReportConfig::fromXml(query));

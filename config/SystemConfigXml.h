@@ -9,6 +9,9 @@ class XMLTag;
 
 // "_config.xml": the whole SystemConfig as one UTF-8 XML document.
 
+// The name of the program's configuration file in the data folder, "_config.xml".
+QString systemConfigFileName();
+
 // Fills the root "SystemConfig" tag: system fields, RangeSettings, SMTPConfig (unless
 // omitted), ReportConfig, AlertContactsConfig, Instruments.
 void buildSystemConfigXml(const SystemConfig &config, XMLTag &root, bool omitSmtp);
@@ -23,7 +26,9 @@ int saveSystemConfigToFile(const SystemConfig &config, const QString &name);
 
 // Reads the data folder's file `name` and repairs it with the validators. A missing file
 // gives the defaults; a file that cannot be read, parsed or is out of bounds (see
-// ConfigQuery) is logged, renamed to `name` + ".bad" and the defaults are returned.
+// ConfigQuery) is logged, renamed to `name` + ".bad" and the defaults are returned. Of
+// audiogroups that would share a database file, only the first is loaded
+// (leaveOutSharedAgDbFiles).
 SystemConfig loadSystemConfigFromFile(const QString &name);
 
 // Reads configuration XML from an open device (a database's configuration copy). The

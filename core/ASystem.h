@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class ABackupManagerViewController;
 class AcquisitionAg;
 class AddInstrumentViewController;
 class AgViolations;
@@ -15,7 +16,6 @@ class AlertManager;
 class ASplashScreen;
 class BackupController;
 class BackupItem;
-class BackupManagerViewController;
 class ClosingPleaseWaitDialog;
 class ConfirmationViewController;
 class DBImportViewController;
@@ -129,7 +129,7 @@ public:
     virtual SettingsViewController *getSettingsViewController() = 0;
     virtual GenerateReportViewController *getGenerateReportViewController() = 0;
     virtual DBImportViewController *getDBImportViewController() = 0;
-    virtual BackupManagerViewController *getBackupManagerViewController() = 0;
+    virtual ABackupManagerViewController *getBackupManagerViewController() = 0;
     virtual HijackRequestViewController *getHijackRequestViewController() = 0;
     virtual BackupController *getBackupController() = 0;
     virtual AlertManager *getAlertManager() = 0;

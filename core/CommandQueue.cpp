@@ -5,7 +5,6 @@
 #include <ORQLogging.h>
 
 #include <QElapsedTimer>
-#include <QList>
 
 #include <exception>
 #include <memory>
@@ -19,6 +18,8 @@ CommandQueue::~CommandQueue()
 }
 
 QString CommandQueue::commandQueueName() const { return QStringLiteral("CommandQueue"); }
+
+void CommandQueue::onCommandDropped(const Command &) {}
 
 int CommandQueue::enqueue(Command *command)
 {
@@ -65,18 +66,40 @@ int CommandQueue::processCommands()
 
 void CommandQueue::clearCommands()
 {
-    QMutexLocker lock(&m_enqueueMutex);
-    while (m_queue.size() > 0)
-        delete m_queue.takeFirst();
+    QList<Command *> dropped;
+    {
+        QMutexLocker lock(&m_enqueueMutex);
+        while (m_queue.size() > 0)
+            dropped.append(m_queue.takeFirst());
+    }
+    dropCommands(dropped);
 }
 
 void CommandQueue::clearCommandsIfRefusing()
 {
-    QMutexLocker lock(&m_enqueueMutex);
-    if (acceptsCommands())
-        return;
-    while (m_queue.size() > 0)
-        delete m_queue.takeFirst();
+    QList<Command *> dropped;
+    {
+        QMutexLocker lock(&m_enqueueMutex);
+        if (acceptsCommands())
+            return;
+        while (m_queue.size() > 0)
+            dropped.append(m_queue.takeFirst());
+    }
+    dropCommands(dropped);
+}
+
+void CommandQueue::dropCommands(QList<Command *> &dropped)
+{
+    for (Command *&command : dropped) {
+        std::unique_ptr<Command> owned(command);
+        command = nullptr;
+        try {
+            onCommandDropped(*owned);
+        } catch (const std::exception &e) {
+            KIV_LOG(2, "Exception when dropping a command in %s: %s\n",
+                    qUtf8Printable(commandQueueName()), e.what());
+        }
+    }
 }
 
 void CommandQueue::recordExecution(int id, int ms)

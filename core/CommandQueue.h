@@ -2,6 +2,7 @@
 
 #include "ConcurrentQueue.h"
 
+#include <QList>
 #include <QMutex>
 #include <QString>
 
@@ -46,11 +47,16 @@ protected:
     virtual bool acceptsCommands() = 0;
     // The controller's name in log lines.
     virtual QString commandQueueName() const;
+    // A command taken off the queue without being run (clearCommands); called outside the
+    // queue's lock, before the command is deleted. Not called from the destructor.
+    virtual void onCommandDropped(const Command &command);
 
     void recordExecution(int id, int ms);
     void reportUsage();
 
 private:
+    void dropCommands(QList<Command *> &dropped);
+
     int m_maxExecCommandId = -1;
     int m_maxExecMs = 0;
     double m_averageExecMs = 0.0;

@@ -175,6 +175,12 @@ const char *const kReport = "Report", *const kDateTime = "DateTime",
                   *const kBlack = "BLACK", *const kZero = "0", *const kOne = "1";
 } // namespace ReportTags
 
+namespace AlertTags {
+const char *const kAlertsEmail = "AlertsEmail", *const kAlert = "Alert", *const kTime = "time",
+                  *const kType = "type", *const kSeverity = "severity", *const kSource = "source",
+                  *const kDescription = "description";
+} // namespace AlertTags
+
 const QStringList &multipartSubtypes()
 {
     static const QStringList subtypes{

@@ -10,6 +10,9 @@
 // Fixed texts and drawing resources, each built on first use and read-only afterwards.
 namespace KivConstants {
 
+// At most this many audiogroups are configured at a time; adding or importing more is refused.
+constexpr int kMaxAudiogroupCount = 20;
+
 // Plot pens.
 const QPen &penTP();
 const QPen &penM();
@@ -85,6 +88,12 @@ extern const char *const kReport, *const kDateTime, *const kSegmentDuration,
     *const kPgmId, *const kStatus, *const kTime, *const kFlag, *const kNone, *const kRed,
     *const kYellow, *const kGreen, *const kBlack, *const kZero, *const kOne;
 } // namespace ReportTags
+
+// Element and attribute names of the alert e-mail XML.
+namespace AlertTags {
+extern const char *const kAlertsEmail, *const kAlert, *const kTime, *const kType,
+    *const kSeverity, *const kSource, *const kDescription;
+} // namespace AlertTags
 
 // Multipart subtypes of e-mail messages.
 const QStringList &multipartSubtypes();

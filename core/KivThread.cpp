@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 const char *const kFatalErrorCaption = "Fatal Error";
 const char *const kFatalErrorText = "Kiv.exe has encountered a problem and needs to close.\n"
@@ -56,8 +57,9 @@ void setFatalErrorBoxHandler(FatalErrorBoxHandler handler) { gBoxHandler.store(h
 
 void showFatalErrorBox()
 {
-    std::fprintf(stderr, "%s\n%s\n", kFatalErrorCaption, kFatalErrorText);
-    std::fflush(stderr);
+    // Through the log's stderr writer: a stderr nobody reads must not keep the process from
+    // ending.
+    ORQ::CORQDebugWriter().write(1, std::string(kFatalErrorCaption) + '\n' + kFatalErrorText + '\n');
     if (FatalErrorBoxHandler handler = gBoxHandler.load())
         handler(kFatalErrorCaption, kFatalErrorText);
 }

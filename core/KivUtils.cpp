@@ -170,18 +170,32 @@ QString getLogBackupFolderPath() { return joinPath(getDataFolderPath(), QStringL
 
 namespace {
 
-// The absolute, cleaned path with symlinks resolved as far as the path exists.
-QString canonicalOrClean(const QString &path)
+// The path the file system reaches: every symbolic link resolved, also one whose target does
+// not exist yet (writing through it creates the target), and ".." taken after the link
+// before it, as the kernel does. Parts that do not exist yet are appended as they are.
+QString resolvedPath(const QString &path, int linkBudget = 40)
 {
-    QFileInfo info(QDir::cleanPath(QDir(path).absolutePath()));
-    const QString canonical = info.canonicalFilePath();
-    if (!canonical.isEmpty())
-        return canonical;
-    // A file that does not exist yet: resolve its folder.
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (!folder.isEmpty())
-        return QDir::cleanPath(folder + QLatin1Char('/') + info.fileName());
-    return info.absoluteFilePath();
+    // Not QDir::absolutePath or QFileInfo: both fold ".." before any link is resolved.
+    QString absolute = QDir::fromNativeSeparators(path);
+    if (QDir::isRelativePath(absolute))
+        absolute = QDir::currentPath() + QLatin1Char('/') + absolute;
+    const QStringList parts = absolute.split(QLatin1Char('/'));
+    QString resolved = QStringLiteral("/");
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            resolved = QFileInfo(resolved).path();
+            continue;
+        }
+        const QString next = QDir::cleanPath(resolved + QLatin1Char('/') + part);
+        const QFileInfo info(next);
+        if (info.isSymLink() && linkBudget > 0)
+            resolved = resolvedPath(info.symLinkTarget(), --linkBudget);
+        else
+            resolved = next;
+    }
+    return resolved;
 }
 
 } // namespace
@@ -190,12 +204,29 @@ bool isDirectlyInDataFolder(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    const QString data = canonicalOrClean(getDataFolderPath());
-    const QString file = canonicalOrClean(path);
+    const QString data = resolvedPath(getDataFolderPath());
+    const QString file = resolvedPath(path);
     if (!file.startsWith(data + QLatin1Char('/')))
         return false;
     const QString rest = file.mid(data.size() + 1);
     return !rest.isEmpty() && !rest.contains(QLatin1Char('/')) && !rest.contains(QLatin1Char('\\'));
+}
+
+bool isInDataFolderTree(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString data = resolvedPath(getDataFolderPath());
+    const QString file = resolvedPath(path);
+    return file == data || file.startsWith(data + QLatin1Char('/'));
+}
+
+bool isInLogBackupFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    return resolvedPath(path).startsWith(resolvedPath(getLogBackupFolderPath()) +
+                                         QLatin1Char('/'));
 }
 
 QString sanitizeFileName(const QString &name)
@@ -219,14 +250,14 @@ QString getAgDbFilePath(const QString &instrumentName, const QString &agName)
     return getDataFolderPath() + QDir::separator() + agDbFileName(instrumentName, agName);
 }
 
-QString getBackupDbFilePath(const QString &instrumentName, const QString &agName, qint64 from,
-                            qint64 to)
+QString getBackupDbFilePath(const QString &instrumentName, const QString &agName,
+                            qint64 programId, qint64 programStart)
 {
     const QString name = QStringLiteral("%1%2%3%4%5_%6_%7_%8")
                              .arg(QStringLiteral("I__"), sanitizeFileName(instrumentName),
                                   QStringLiteral("A__"), sanitizeFileName(agName),
-                                  QStringLiteral("_bckp"), QString::number(from),
-                                  QString::number(to), QStringLiteral("_kivDb.db"));
+                                  QStringLiteral("_bckp"), QString::number(programId),
+                                  QString::number(programStart), QStringLiteral("_kivDb.db"));
     return getDataFolderPath() + QDir::separator() + QStringLiteral("log_backup") +
            QDir::separator() + name;
 }

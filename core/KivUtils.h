@@ -50,11 +50,17 @@ QString getDataFolderFilePath(const QString &relativeName);
 bool createDataFolder();
 QString getLogBackupFolderPath();
 bool isDirectlyInDataFolder(const QString &path);
+// The data folder itself or anything below it, as the file system resolves the path
+// (symbolic links, "..", folders not made yet).
+bool isInDataFolderTree(const QString &path);
+// Strictly below "log_backup", resolved in the same way.
+bool isInLogBackupFolder(const QString &path);
 QString sanitizeFileName(const QString &name);
 QString agDbFileName(const QString &instrumentName, const QString &agName);
 QString getAgDbFilePath(const QString &instrumentName, const QString &agName);
-QString getBackupDbFilePath(const QString &instrumentName, const QString &agName, qint64 from,
-                            qint64 to);
+// Where the store writes the backup of one program; also the key of a listed backup.
+QString getBackupDbFilePath(const QString &instrumentName, const QString &agName,
+                            qint64 programId, qint64 programStart);
 QString agDataZoomLevelTableName(int level);
 bool openDocumentation();
 

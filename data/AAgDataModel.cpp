@@ -44,11 +44,13 @@ int AAgDataModel::init(int modelType, const InstrumentConfig &instrumentConfig,
     return 0;
 }
 
-void AAgDataModel::insertData(AgDataVector *batch, bool deriveEvents, int *err)
+AgStoreResult AAgDataModel::insertData(AgDataVector *batch, bool deriveEvents, int *err)
 {
-    if (!m_model)
-        return setCode(err, -1);
-    m_model->insertData(batch, deriveEvents, err);
+    if (!m_model) {
+        setCode(err, -1);
+        return AgStoreResult(-1);
+    }
+    return m_model->insertData(batch, deriveEvents, err);
 }
 
 void AAgDataModel::saveConfig(const AgDbConfig &row, int *err)

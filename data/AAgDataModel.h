@@ -3,6 +3,7 @@
 #include "AgData.h"
 #include "AgDbConfig.h"
 #include "AgEvent.h"
+#include "AgStoreResult.h"
 #include "Program.h"
 
 #include <QString>
@@ -34,7 +35,8 @@ public:
              bool levelZeroOnly, const QString &targetPath);
     bool hasModel() const { return m_model != nullptr; }
 
-    void insertData(AgDataVector *batch, bool deriveEvents, int *err);
+    // err, when given, receives the result's code.
+    AgStoreResult insertData(AgDataVector *batch, bool deriveEvents, int *err = nullptr);
     void saveConfig(const AgDbConfig &row, int *err);
     void insertEvents(const std::vector<AgEvent> &events, int *err);
     void backupPrograms(const std::vector<Program> &programs, int *err);

@@ -6,32 +6,6 @@ AgData::AgData() = default;
 
 AgData::AgData(const QString &sourceName) : m_sourceName(sourceName) {}
 
-AgData::AgData(const AgData &other) = default;
-
-AgData &AgData::operator=(const AgData &other)
-{
-    if (this != &other) {
-        m_empty = other.m_empty;
-        m_sourceName = other.m_sourceName;
-        m_timecode = other.m_timecode;
-        m_timestamp = other.m_timestamp;
-        m_programId = other.m_programId;
-        m_TP = other.m_TP;
-        m_TPMax = other.m_TPMax;
-        m_M100ms = other.m_M100ms;
-        m_M400ms = other.m_M400ms;
-        m_MMax = other.m_MMax;
-        m_S = other.m_S;
-        m_SMax = other.m_SMax;
-        m_I = other.m_I;
-        m_LRA = other.m_LRA;
-        m_SPL = other.m_SPL;
-        m_flags = other.m_flags;
-        m_events = other.m_events;
-    }
-    return *this;
-}
-
 AgData::~AgData() = default;
 
 // A NaN compares false either way, so it never violates.

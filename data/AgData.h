@@ -21,8 +21,10 @@ public:
 
     AgData();
     explicit AgData(const QString &sourceName);
-    AgData(const AgData &other);
-    AgData &operator=(const AgData &other);
+    AgData(const AgData &) = default;
+    AgData(AgData &&) = default;
+    AgData &operator=(const AgData &) = default;
+    AgData &operator=(AgData &&) = default;
     virtual ~AgData();
 
     bool isEmpty() const { return m_empty; }

@@ -78,15 +78,16 @@ int AgDataModel::openOnce()
     return 0;
 }
 
-void AgDataModel::insertData(AgDataVector *batch, bool deriveEvents, int *err)
+AgStoreResult AgDataModel::insertData(AgDataVector *batch, bool deriveEvents, int *err)
 {
     int ignored = 0;
-    int *code = err ? err : &ignored;
-    guarded(*this, "insertData", code, 0, [&] {
-        if ((*code = open()) == 0)
-            storeData(batch, deriveEvents, code);
-        return 0;
+    AgStoreResult result = guarded(*this, "insertData", &ignored, AgStoreResult(-1), [&] {
+        const int opened = open();
+        return opened == 0 ? storeData(batch, deriveEvents) : AgStoreResult(opened);
     });
+    if (err)
+        *err = result.getCode();
+    return result;
 }
 
 void AgDataModel::insertEvents(const std::vector<AgEvent> &events, int *err)

@@ -5,6 +5,7 @@
 #include "AgData.h"
 #include "AgDbConfig.h"
 #include "AgEvent.h"
+#include "AgStoreResult.h"
 #include "InstrumentConfig.h"
 #include "Program.h"
 
@@ -28,7 +29,8 @@ public:
     AgDataModel &operator=(const AgDataModel &) = delete;
     virtual ~AgDataModel();
 
-    void insertData(AgDataVector *batch, bool deriveEvents, int *err);
+    // err, when given, receives the result's code.
+    AgStoreResult insertData(AgDataVector *batch, bool deriveEvents, int *err = nullptr);
     void insertEvents(const std::vector<AgEvent> &events, int *err);
     void saveConfig(const AgDbConfig &row, int *err);
     void backupPrograms(const std::vector<Program> &programs, int *err);
@@ -53,7 +55,7 @@ public:
     // Implementation operations. err is set to 0 on success; fromCache answers from the
     // cache instead of the file.
     virtual void closeDatabase() = 0;
-    virtual void storeData(AgDataVector *batch, bool deriveEvents, int *err) = 0;
+    virtual AgStoreResult storeData(AgDataVector *batch, bool deriveEvents) = 0;
     virtual void storeEvents(const std::vector<AgEvent> &events, int *err) = 0;
     virtual void storeConfig(const AgDbConfig &row, int *err) = 0;
     virtual void storeVersion(int *err) = 0;

@@ -14,6 +14,10 @@ public:
     explicit AgDataVector(int zoomLevel = 0);
     AgDataVector(const QString &name, int zoomLevel);
     virtual ~AgDataVector();
+    AgDataVector(const AgDataVector &) = default;
+    AgDataVector(AgDataVector &&) = default;
+    AgDataVector &operator=(const AgDataVector &) = default;
+    AgDataVector &operator=(AgDataVector &&) = default;
 
     QString getName() const { return m_name; }
     void setName(const QString &name) { m_name = name; }

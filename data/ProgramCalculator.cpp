@@ -91,7 +91,7 @@ void ProgramCalculator::setInterval(qint64 programId, qint64 start, qint64 end)
 
 void ProgramCalculator::processNextChunk(AAgDataModel *model)
 {
-    if (m_start <= 0 || m_end <= 0 || m_end <= m_start || m_processedUntil > m_end)
+    if (!isReadableSpan() || m_processedUntil > m_end)
         return;
     // Slices are inclusive at both ends; the next one starts a millisecond later. A slice
     // that could not be read is read again on the next call rather than left out.

@@ -34,7 +34,7 @@ public:
     void setInterval(qint64 programId, qint64 start, qint64 end);
     // Reads and folds the next slice; the span is done once isFinished().
     void processNextChunk(AAgDataModel *model);
-    bool isFinished() const { return m_processedUntil > m_end; }
+    virtual bool isFinished() const { return m_processedUntil > m_end; }
 
     // Adds the samples' momentary values to the histogram; with integrate the gated
     // loudness is recomputed.
@@ -58,6 +58,9 @@ public:
 
 protected:
     const AgConfig &getAgConfig() const { return m_config; }
+    // Whether the interval can be read at all: the live and markers spans need an end after
+    // their start.
+    virtual bool isReadableSpan() const { return m_start > 0 && m_end > 0 && m_end > m_start; }
 
 private:
     void reset();

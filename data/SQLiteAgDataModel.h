@@ -11,9 +11,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Result codes of the sample-batch insert path besides 0 and -1.
-constexpr int kStoreGapCode = 0x50100001;    // stored, but more than 500 ms after the newest
-constexpr int kStoreFailedCode = 0x50100002; // nothing stored
+// A batch that begins more than this after the newest stored sample is stored with the gap
+// code (AgStoreResult.h).
 constexpr qint64 kStoreMaxGapMs = 500;
 // A backup run ends after the program during which it reached this time.
 constexpr qint64 kBackupBudgetMs = 120000;
@@ -26,6 +25,10 @@ constexpr qint64 kBackupBudgetMs = 120000;
 // view) never block the writer, and a commit costs no fsync. Power loss may drop the last
 // commits (never the file's integrity); the meters deliver them again from the newest stored
 // timestamp.
+//
+// One class over four files: SQLiteAgDataModel.cpp (connection, schema, reads, single rows),
+// SQLiteAgDataModelInsert.cpp (the sample-batch insert path), SQLiteAgDataModelZoom.cpp (the
+// zoom levels) and SQLiteAgDataModelBackup.cpp (program backups).
 class SQLiteAgDataModel : public AgDataModel
 {
 public:
@@ -34,7 +37,7 @@ public:
     ~SQLiteAgDataModel() override;
 
     void closeDatabase() override;
-    void storeData(AgDataVector *batch, bool deriveEvents, int *err) override;
+    AgStoreResult storeData(AgDataVector *batch, bool deriveEvents) override;
     void storeEvents(const std::vector<AgEvent> &events, int *err) override;
     void storeConfig(const AgDbConfig &row, int *err) override;
     void storeVersion(int *err) override;
@@ -66,6 +69,9 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
+    enum LevelStatementKind { kInsert = 0, kDeleteRange, kSelectRange, kNewest, kOldest, kCount };
+    // The table view reads the same file through its own connection.
+    static constexpr int kBusyTimeoutMs = 2000;
 
     // The windows of a level that a batch spanning [from, to] completes: the one after the
     // level's newest row when the batch begins later (next, 0 when none), then the aligned
@@ -100,10 +106,11 @@ private:
     qint64 readLevelValue(int kind, int level, int *err);
 
     // Writes the rows newer than bound (all rows after 0 when bound is 0 or less); each written
-    // row, as stored, is appended to written. 0, -1 or the failed step's code.
+    // row, as stored, is appended to written, and as given to given when that is not null.
+    // 0, -1 or the failed step's code.
     int insertSampleRows(sqlite3_stmt *statement, std::vector<AgData>::const_iterator first,
                          std::vector<AgData>::const_iterator last, qint64 bound,
-                         std::vector<AgData> *written);
+                         std::vector<AgData> *written, AgDataVector *given = nullptr);
     int insertEventRow(const AgEvent &event, std::vector<AgEvent> *written);
     // Level-0 rows of [from, to] appended to rows; 0 or -1.
     int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);

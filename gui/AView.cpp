@@ -1,6 +1,7 @@
 #include "AView.h"
 
 #include <ASystem.h>
+#include <KivConstants.h>
 #include <KivResources.h>
 #include <KivUtils.h>
 #include <ORQLogging.h>
@@ -9,10 +10,6 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QIcon>
-
-namespace {
-constexpr int kMaxAudiogroupCount = 20;
-}
 
 AView::AView(ViewType type, QWidget *parent) : QWidget(parent), m_viewType(type)
 {
@@ -41,7 +38,7 @@ void AView::onImportLog()
         KIV_LOG(2, "Import log: the system is not connected to the windows\n");
         return;
     }
-    if (system->getSystemConfig().getAgConfigCount() + 1 > kMaxAudiogroupCount) {
+    if (system->getSystemConfig().getAgConfigCount() + 1 > KivConstants::kMaxAudiogroupCount) {
         system->showAlert(tr("Could not import log file because the max audiogroup count limit "
                              "has been reached."));
         return;

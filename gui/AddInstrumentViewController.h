@@ -3,10 +3,11 @@
 #include <QObject>
 #include <QString>
 
-class AView;
+class AAddInstrumentView;
 
-// The add-device dialog's controller. The configuration operation drives the dialog
-// through the signals, which may be emitted again and again from any thread.
+// The add-device dialog's controller. The system's add-device operation drives the dialog
+// through the operations below (or the signals, which they emit), again and again and from
+// its own thread; the signals reach the dialog queued. The dialog's answers become commands.
 class AddInstrumentViewController : public QObject
 {
     Q_OBJECT
@@ -14,9 +15,15 @@ public:
     AddInstrumentViewController();
     ~AddInstrumentViewController() override;
 
-    // GUI thread: obtains the dialog and wires it.
-    void init();
+    // GUI thread: obtains the dialog and wires it; -1 when the factory gives no add-device
+    // dialog.
+    int init();
+    AAddInstrumentView *getView() const { return m_view; }
+
+    void showView();
+    void hideView();
     void showPleaseWait(const QString &text);
+    void hidePleaseWait();
 
 signals:
     void show();
@@ -29,5 +36,5 @@ public slots:
     void onCancelButtonClick();
 
 private:
-    AView *m_view = nullptr;
+    AAddInstrumentView *m_view = nullptr;
 };

@@ -28,24 +28,10 @@ ClosingPleaseWaitDialog::~ClosingPleaseWaitDialog() = default;
 
 void ClosingPleaseWaitDialog::setupForm()
 {
-    setObjectName(QStringLiteral("ClosingPleaseWaitDialog"));
-    setWindowTitle(QStringLiteral("Dialog"));
-    setWindowModality(Qt::ApplicationModal);
-    setFixedSize(426, 225);
-    setStyleSheet(DialogStyles::greyGradientSheet());
-
     Form &f = *m_form;
-    f.background = new QWidget(this);
-    f.background->setObjectName(QStringLiteral("background"));
-    f.background->setGeometry(0, 0, 426, 225);
-    f.background->setFixedSize(426, 225);
-
-    f.progressBar = new QProgressBar(this);
-    f.progressBar->setObjectName(QStringLiteral("progressBar"));
-    f.progressBar->setGeometry(105, 110, 200, 23);
-    f.progressBar->setMaximum(0);
-    f.progressBar->setValue(-1);
-    f.progressBar->setStyleSheet(DialogStyles::busyProgressBarSheet());
+    f.background =
+        DialogStyles::setUpFixedBox(this, QStringLiteral("ClosingPleaseWaitDialog"), 426, 225);
+    f.progressBar = DialogStyles::addBusyProgressBar(this, 105);
 
     f.pushButton = new QPushButton(this);
     f.pushButton->setObjectName(QStringLiteral("pushButton"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AView.h"
 #include "ViewType.h"
 
 #include <QHash>
@@ -9,7 +10,6 @@
 #include <atomic>
 #include <functional>
 
-class AView;
 class ASplashScreen;
 
 // Builds every window of the program on the GUI thread. A worker thread's request is
@@ -40,6 +40,16 @@ public:
     // the GUI thread itself it builds directly (a blocking-queued call to itself would never
     // return).
     AView *createViewFromWorkerThread(ViewType type);
+    // createView, converted to the window's interface; null, and the window deleted, when
+    // the factory built none or another kind.
+    template <typename Interface> Interface *createViewAs(ViewType type)
+    {
+        AView *view = createView(type);
+        auto *converted = dynamic_cast<Interface *>(view);
+        if (!converted)
+            delete view;
+        return converted;
+    }
 
     // A new splash screen without a parent, or null; the caller owns it. GUI thread only.
     ASplashScreen *createSplashScreen();

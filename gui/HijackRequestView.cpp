@@ -1,5 +1,6 @@
 #include "HijackRequestView.h"
 
+#include "DialogStyles.h"
 #include "GUIFactory.h"
 
 #include <QFont>
@@ -7,24 +8,6 @@
 #include <QPushButton>
 
 namespace {
-
-const char *const kButtonSheet =
-    "QPushButton {border-width: 1px; border-style: solid; border-radius: 4px; "
-    "border-top-color: rgba(0,0,0,191); border-left-color: rgba(0,0,0,191); "
-    "border-right-width: 2px; border-right-color: rgba(0,0,0,30); "
-    "border-bottom-width: 2px; border-bottom-color: rgba(0,0,0,30); "
-    "background-color: qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 #D3D3D3, "
-    "stop:1 #A5A5A5);}\n"
-    "QPushButton:pressed {border-width: 1px; border-style: solid; border-radius: 4px; "
-    "border-top-color: rgba(0,0,0,191); border-left-color: rgba(0,0,0,191); "
-    "border-right-width: 2px; border-right-color: rgba(0,0,0,30); "
-    "border-bottom-width: 2px; border-bottom-color: rgba(0,0,0,30); "
-    "background-color: qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 #767676, "
-    "stop:1 #606060);}";
-
-const char *const kBackgroundSheet =
-    "background-color:qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 #787878,  "
-    "stop:0.99 #515151, stop:0.991 rgba(0,0,0,150), stop:1.0 rgba(0,0,0,0))";
 
 QFont buttonFont()
 {
@@ -65,7 +48,7 @@ void HijackRequestView::setupForm()
     m_background->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
     m_background->setMinimumSize(426, 150);
     m_background->setMaximumSize(508, 380);
-    m_background->setStyleSheet(QString::fromLatin1(kBackgroundSheet));
+    m_background->setStyleSheet(DialogStyles::darkDialogBackgroundSheet());
 
     m_confirmationMessage = new QLabel(this);
     m_confirmationMessage->setObjectName(QStringLiteral("confirmationMessage"));
@@ -85,7 +68,7 @@ void HijackRequestView::setupForm()
     m_okButton->setMinimumSize(150, 45);
     m_okButton->setMaximumSize(197, 45);
     m_okButton->setFont(buttonFont());
-    m_okButton->setStyleSheet(QString::fromLatin1(kButtonSheet));
+    m_okButton->setStyleSheet(DialogStyles::plainPushButtonSheet());
 
     m_cancelButton = new QPushButton(this);
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
@@ -95,7 +78,7 @@ void HijackRequestView::setupForm()
     m_cancelButton->setMinimumSize(0, 45);
     m_cancelButton->setMaximumSize(197, 45);
     m_cancelButton->setFont(buttonFont());
-    m_cancelButton->setStyleSheet(QString::fromLatin1(kButtonSheet));
+    m_cancelButton->setStyleSheet(DialogStyles::plainPushButtonSheet());
 }
 
 QString HijackRequestView::messageText(const QString &instrumentName)

@@ -19,12 +19,9 @@ HijackRequestViewController::~HijackRequestViewController()
 int HijackRequestViewController::init()
 {
     try {
-        AView *view = GUIFactory::getInstance()->createView(kViewTypeHijackRequest);
-        m_view = dynamic_cast<AHijackRequestView *>(view);
-        if (!m_view) {
-            delete view;
+        m_view = GUIFactory::getInstance()->createViewAs<AHijackRequestView>(kViewTypeHijackRequest);
+        if (!m_view)
             return -1;
-        }
         connect(this, &HijackRequestViewController::show, m_view, &AHijackRequestView::onShowDialog,
                 Qt::QueuedConnection);
         connect(this, &HijackRequestViewController::hide, m_view, &AView::onHide,

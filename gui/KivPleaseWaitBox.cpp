@@ -17,24 +17,9 @@ KivPleaseWaitBox::~KivPleaseWaitBox() = default;
 
 void KivPleaseWaitBox::setupForm()
 {
-    setObjectName(QStringLiteral("KivPleaseWaitBox"));
-    setWindowTitle(QStringLiteral("Dialog"));
-    setWindowModality(Qt::ApplicationModal);
-    setFixedSize(426, 150);
-    setStyleSheet(DialogStyles::greyGradientSheet());
-
     Form &f = *m_form;
-    f.background = new QWidget(this);
-    f.background->setObjectName(QStringLiteral("background"));
-    f.background->setGeometry(0, 0, 426, 150);
-    f.background->setFixedSize(426, 150);
-
-    f.progressBar = new QProgressBar(f.background);
-    f.progressBar->setObjectName(QStringLiteral("progressBar"));
-    f.progressBar->setGeometry(113, 110, 200, 23);
-    f.progressBar->setMaximum(0);
-    f.progressBar->setValue(-1);
-    f.progressBar->setStyleSheet(DialogStyles::busyProgressBarSheet());
+    f.background = DialogStyles::setUpFixedBox(this, QStringLiteral("KivPleaseWaitBox"), 426, 150);
+    f.progressBar = DialogStyles::addBusyProgressBar(f.background, 113);
 
     // Made after the background, so that it lies above it.
     f.alertTextLabel = new QLabel(this);

@@ -1,8 +1,64 @@
 #include "SystemUIData.h"
 
+namespace {
+
+// The record stored for the audiogroup, or a default-constructed one. Looked up without
+// inserting, so a reader never changes the maps.
+template <typename T>
+T storedOrDefault(const QMap<QString, QMap<QString, T>> &records, const QString &instrumentName,
+                  const QString &agName)
+{
+    const auto instrument = records.constFind(instrumentName);
+    if (instrument != records.cend()) {
+        const auto record = instrument->constFind(agName);
+        if (record != instrument->cend())
+            return *record;
+    }
+    return T();
+}
+
+} // namespace
+
 SystemUIData::SystemUIData() = default;
 
+SystemUIData::SystemUIData(const SystemUIData &other)
+{
+    copyFrom(other);
+}
+
+SystemUIData &SystemUIData::operator=(const SystemUIData &other)
+{
+    if (this != &other)
+        copyFrom(other);
+    return *this;
+}
+
 SystemUIData::~SystemUIData() = default;
+
+void SystemUIData::copyFrom(const SystemUIData &other)
+{
+    m_systemConfig = other.m_systemConfig;
+    m_acquisition = other.m_acquisition;
+    // Rebuilt record by record: each AgViolations copy takes the counters and leaves the
+    // pending sample behind, so no copy shares it with the writer's map.
+    m_violations.clear();
+    for (auto instrument = other.m_violations.cbegin(); instrument != other.m_violations.cend();
+         ++instrument) {
+        QMap<QString, AgViolations> &target = m_violations[instrument.key()];
+        for (auto ag = instrument->cbegin(); ag != instrument->cend(); ++ag)
+            target.insert(ag.key(), AgViolations(ag.value()));
+    }
+}
+
+void SystemUIData::setSystemConfig(SystemConfig config)
+{
+    m_systemConfig = std::move(config);
+}
+
+SystemConfig SystemUIData::getSystemConfig() const
+{
+    return m_systemConfig;
+}
 
 void SystemUIData::setAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
@@ -10,29 +66,20 @@ void SystemUIData::setAcquisitionStatus(const QList<AcquisitionAg> &status)
         m_acquisition[record.getInstrumentName()].insert(record.getSourceName(), record);
 }
 
-bool SystemUIData::hasAcquisitionStatus(const QString &instrumentName, const QString &agName) const
-{
-    return m_acquisition.value(instrumentName).contains(agName);
-}
-
-AcquisitionAg SystemUIData::getAcquisitionStatus(const QString &instrumentName,
-                                                 const QString &agName) const
-{
-    return m_acquisition.value(instrumentName).value(agName);
-}
-
-void SystemUIData::setViolations(const QString &instrumentName, const QString &agName,
-                                 const AgViolations &violations)
+void SystemUIData::setAgViolations(const QString &instrumentName, const QString &agName,
+                                   const AgViolations &violations)
 {
     m_violations[instrumentName].insert(agName, violations);
 }
 
-bool SystemUIData::hasViolations(const QString &instrumentName, const QString &agName) const
+AcquisitionAg SystemUIData::getAcquisitionAg(const QString &instrumentName,
+                                             const QString &agName) const
 {
-    return m_violations.value(instrumentName).contains(agName);
+    return storedOrDefault(m_acquisition, instrumentName, agName);
 }
 
-AgViolations SystemUIData::getViolations(const QString &instrumentName, const QString &agName) const
+AgViolations SystemUIData::getAgViolations(const QString &instrumentName,
+                                           const QString &agName) const
 {
-    return m_violations.value(instrumentName).value(agName);
+    return storedOrDefault(m_violations, instrumentName, agName);
 }

@@ -9,31 +9,38 @@
 #include <QMetaType>
 #include <QString>
 
-// What the main window shows: the configuration, and per audiogroup its acquisition
-// status and violation counters. A value handed from the control side to the window.
+// Everything the main window shows, as one value copied between threads: the configuration
+// as last applied and, per audiogroup (instrument name, then source name), the latest
+// acquisition status and violation counters. Records are only added or replaced: an
+// audiogroup that leaves the configuration keeps its last ones, and readers start from the
+// configuration, so they are simply not shown.
 class SystemUIData
 {
 public:
     SystemUIData();
-    SystemUIData(const SystemUIData &other) = default;
-    SystemUIData &operator=(const SystemUIData &other) = default;
+    // Copies carry the violation counters only, not the sample a record still holds.
+    SystemUIData(const SystemUIData &other);
+    SystemUIData &operator=(const SystemUIData &other);
     virtual ~SystemUIData();
 
-    SystemConfig getSystemConfig() const { return m_config; }
-    void setSystemConfig(const SystemConfig &config) { m_config = config; }
+    void setSystemConfig(SystemConfig config);
+    SystemConfig getSystemConfig() const;
 
-    // Stored under the record's instrument and source name.
+    // Each record under its instrument and source name; of two records for one audiogroup
+    // the later one stays.
     void setAcquisitionStatus(const QList<AcquisitionAg> &status);
-    bool hasAcquisitionStatus(const QString &instrumentName, const QString &agName) const;
-    AcquisitionAg getAcquisitionStatus(const QString &instrumentName, const QString &agName) const;
+    void setAgViolations(const QString &instrumentName, const QString &agName,
+                         const AgViolations &violations);
 
-    void setViolations(const QString &instrumentName, const QString &agName,
-                       const AgViolations &violations);
-    bool hasViolations(const QString &instrumentName, const QString &agName) const;
-    AgViolations getViolations(const QString &instrumentName, const QString &agName) const;
+    // A not-connected record whose times are now when the audiogroup has none.
+    AcquisitionAg getAcquisitionAg(const QString &instrumentName, const QString &agName) const;
+    // Zero counters when the audiogroup has none.
+    AgViolations getAgViolations(const QString &instrumentName, const QString &agName) const;
 
 private:
-    SystemConfig m_config;
+    void copyFrom(const SystemUIData &other);
+
+    SystemConfig m_systemConfig;
     QMap<QString, QMap<QString, AcquisitionAg>> m_acquisition;
     QMap<QString, QMap<QString, AgViolations>> m_violations;
 };

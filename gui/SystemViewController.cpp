@@ -1,46 +1,82 @@
 #include "SystemViewController.h"
 
-#include "AView.h"
+#include "ASystemView.h"
 #include "GUIFactory.h"
-#include "KIVAlertBox.h"
 
+#include <AAudioGroup.h>
 #include <ASystem.h>
+#include <InstrumentManager.h>
+#include <KivConstants.h>
+#include <KivUtils.h>
+#include <ORQLogging.h>
+
+#include <exception>
 
 SystemViewController::SystemViewController() = default;
 
 SystemViewController::~SystemViewController()
 {
     delete m_view;
+    m_view = nullptr;
 }
 
-void SystemViewController::init()
+int SystemViewController::init()
 {
-    m_timer.init(kUpdateIntervalMs, this, &SystemViewController::onUpdateTimer);
-    connect(this, &SystemViewController::showAlert, this, &SystemViewController::onShowAlert,
+    try {
+        m_timer.init(kUpdateIntervalMs, this, &SystemViewController::onUpdateTimer);
+        m_view = GUIFactory::getInstance()->createViewAs<ASystemView>(kViewTypeSystem);
+        if (!m_view)
+            return -1;
+        connectView();
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "SystemViewController: init failed: %s\n", e.what());
+        return -1;
+    }
+    return 0;
+}
+
+void SystemViewController::connectView()
+{
+    ASystemView *view = m_view;
+    using Self = SystemViewController;
+    connect(this, &Self::show, view, &AView::onShow, Qt::QueuedConnection);
+    connect(this, &Self::hide, view, &AView::onHide, Qt::QueuedConnection);
+    connect(this, &Self::update, view, qOverload<const SystemUIData &>(&ASystemView::update),
             Qt::QueuedConnection);
-    m_view = GUIFactory::getInstance()->createView(kViewTypeSystem);
-    if (!m_view)
-        return;
-    connect(this, &SystemViewController::show, m_view, &AView::onShow, Qt::QueuedConnection);
-    connect(this, &SystemViewController::hide, m_view, &AView::onHide, Qt::QueuedConnection);
-    // Closing the main window or its quit entry ends the program.
-    connect(m_view, &AView::viewHide, this, &SystemViewController::onQuit, Qt::DirectConnection);
-    connect(m_view, &AView::menuQuitApplication, this, &SystemViewController::onQuit,
-            Qt::DirectConnection);
-    connect(m_view, &AView::menuShowAboutWindow, this, &SystemViewController::onShowAboutWindow,
-            Qt::DirectConnection);
+    connect(this, &Self::showAlert, view, &ASystemView::onShowAlert, Qt::QueuedConnection);
+
+    const Qt::ConnectionType direct = Qt::DirectConnection;
+    connect(view, &ASystemView::showAgView, this, &Self::onShowAgView, direct);
+    connect(view, &ASystemView::menuShowManageBackupsWindow, this,
+            &Self::onMenuShowManageBackupsWindow, direct);
+    connect(view, &AView::viewHide, this, &Self::onViewHide, direct);
+    connect(view, &ASystemView::addButtonClick, this, &Self::onAddButtonClick, direct);
+    connect(view, &ASystemView::deleteButtonClick, this, &Self::onDeleteButtonClick, direct);
+    connect(view, &ASystemView::startStopButtonClick, this, &Self::onStartStopButtonClick, direct);
+    connect(view, &ASystemView::autoButtonClick, this, &Self::onAutoButtonClick, direct);
+    connect(view, &ASystemView::onResetAgViolationStatus, this,
+            &Self::onResetAgViolationStatusClick, direct);
+    connect(view, &ASystemView::onResetAgAcquisitionStatus, this,
+            &Self::onResetAgAcquisitionStatusClick, direct);
+    connect(view, qOverload<const QMultiMap<QString, QString> &>(&ASystemView::menuShowReportsWindow),
+            this, &Self::onMenuGenerateReport, direct);
+    connect(view, &AView::menuQuitApplication, this, &Self::onMenuQuitApplication, direct);
+    connect(view, &AView::menuShowAboutWindow, this, &Self::onMenuShowAboutWindow, direct);
+    connect(view, &AView::menuShowSettingsWindow, this, &Self::onMenuShowSettingsWindow, direct);
+    connect(view, &AView::menuShowDocumentationWindow, this, &Self::onMenuShowDocumentationWindow,
+            direct);
 }
 
 void SystemViewController::start()
 {
-    emit show();
     m_timer.start();
+    emit show();
 }
 
 void SystemViewController::stop()
 {
-    emit hide();
     m_timer.stop();
+    emit hide();
 }
 
 void SystemViewController::stopUpdateTimer()
@@ -50,22 +86,19 @@ void SystemViewController::stopUpdateTimer()
 
 void SystemViewController::updateSystemConfig(SystemConfig config)
 {
-    QMutexLocker lock(&m_mutex);
-    m_data.setSystemConfig(config);
+    m_data.setSystemConfig(std::move(config));
 }
 
 void SystemViewController::updateAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
-    QMutexLocker lock(&m_mutex);
     m_data.setAcquisitionStatus(status);
 }
 
-void SystemViewController::updateAgViolationStatus(const AgViolations &violations,
-                                                   const QString &instrumentName,
-                                                   const QString &agName)
+void SystemViewController::updateAgViolationStatus(const QString &instrumentName,
+                                                   const QString &agName,
+                                                   const AgViolations &violations)
 {
-    QMutexLocker lock(&m_mutex);
-    m_data.setViolations(instrumentName, agName, violations);
+    m_data.setAgViolations(instrumentName, agName, violations);
 }
 
 void SystemViewController::showAlertMessage(const QString &text)
@@ -75,32 +108,120 @@ void SystemViewController::showAlertMessage(const QString &text)
 
 SystemUIData SystemViewController::getSystemUIData() const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_data;
+    return m_data.getSystemUIData();
 }
 
 void SystemViewController::onUpdateTimer()
 {
+    emit update(m_data.getSystemUIData());
     if (ASystem *system = ASystem::instance())
         system->requestStatusRefresh();
 }
 
-void SystemViewController::onQuit()
+void SystemViewController::onShowAgView(const QString &instrumentName, const QString &agName)
+{
+    ASystem *system = ASystem::instance();
+    InstrumentManager *manager = system ? system->getInstrumentManager() : nullptr;
+    if (AAudioGroup *group = manager ? manager->findAudioGroup(instrumentName, agName) : nullptr)
+        group->showView();
+}
+
+void SystemViewController::onMenuShowManageBackupsWindow()
+{
+    if (ASystem *system = ASystem::instance())
+        system->showBackupManager();
+}
+
+void SystemViewController::onViewHide()
+{
+    m_timer.stop();
+    if (ASystem *system = ASystem::instance())
+        system->close();
+}
+
+void SystemViewController::onAddButtonClick()
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return;
+    if (system->getSystemConfig().getAgConfigCount() >= KivConstants::kMaxAudiogroupCount) {
+        system->showAlert(tr("You cannot add a new device because the maximum allowed limit has "
+                             "been reached."));
+        return;
+    }
+    system->startAddInstrument();
+}
+
+void SystemViewController::onDeleteButtonClick(const QMultiMap<QString, QString> &selection)
+{
+    if (ASystem *system = ASystem::instance())
+        system->removeAudiogroups(selection);
+}
+
+void SystemViewController::onStartStopButtonClick(bool start)
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return;
+    if (start)
+        system->startManualAcquisition();
+    else
+        system->stopManualAcquisition();
+}
+
+void SystemViewController::onAutoButtonClick(bool on)
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return;
+    if (on)
+        system->startAutoAcquisition();
+    else
+        system->stopAutoAcquisition();
+}
+
+void SystemViewController::onResetAgViolationStatusClick(const QString &instrumentName,
+                                                         const QString &agName)
+{
+    if (ASystem *system = ASystem::instance())
+        system->resetAgViolationStatus(instrumentName, agName);
+}
+
+void SystemViewController::onResetAgAcquisitionStatusClick(const QString &instrumentName,
+                                                           const QString &agName)
+{
+    if (ASystem *system = ASystem::instance())
+        system->resetAgAcquisitionStatus(instrumentName, agName);
+}
+
+void SystemViewController::onMenuGenerateReport(const QMultiMap<QString, QString> &selection)
+{
+    if (ASystem *system = ASystem::instance())
+        system->startGenerateManualReport(selection, kReportPeriodMs);
+}
+
+void SystemViewController::onMenuQuitApplication()
 {
     if (ASystem *system = ASystem::instance())
         system->close();
 }
 
-void SystemViewController::onShowAboutWindow()
+void SystemViewController::onMenuShowAboutWindow()
 {
     if (ASystem *system = ASystem::instance())
         system->showAboutWindow();
 }
 
-void SystemViewController::onShowAlert(const QString &text)
+void SystemViewController::onMenuShowSettingsWindow()
 {
-    auto *box = new KIVAlertBox(nullptr);
-    box->setText(text);
-    connect(box, &KIVAlertBox::onClose, box, &QObject::deleteLater);
-    box->show();
+    if (ASystem *system = ASystem::instance())
+        system->openSettings();
+}
+
+void SystemViewController::onMenuShowDocumentationWindow()
+{
+    if (openDocumentation())
+        return;
+    if (ASystem *system = ASystem::instance())
+        system->showAlert(tr("The documentation file has been removed or is missing"));
 }

@@ -4,25 +4,42 @@ ReportTaskQueue::ReportTaskQueue() = default;
 
 ReportTaskQueue::~ReportTaskQueue() = default;
 
-void ReportTaskQueue::addTask(const QString &reportName, int, bool, const ReportConfig &,
-                              const InstrumentConfig &, const AgConfig &,
-                              const std::vector<Program> &, qint64, qint64)
+void ReportTaskQueue::addTask(const QString &nameKey, bool checkIAtProgramEndOnly,
+                              const ReportConfig &reportConfig,
+                              const InstrumentConfig &instrumentConfig, const AgConfig &agConfig,
+                              const std::vector<Program> &programs, qint64 startTime,
+                              qint64 endTime)
 {
-    m_tasks.append(reportName);
+    ReportTask task(nameKey, checkIAtProgramEndOnly, reportConfig, instrumentConfig, agConfig,
+                    programs, startTime, endTime);
+    if (!m_converterProgram.isEmpty())
+        task.setConverterProgram(m_converterProgram);
+    if (m_folderOpener)
+        task.setFolderOpener(m_folderOpener);
+    m_tasks.push_back(std::move(task));
 }
 
-void ReportTaskQueue::processFront(AAgDataModel *)
+void ReportTaskQueue::processFront(AAgDataModel *model)
 {
-    if (!m_tasks.isEmpty())
-        m_tasks.removeFirst();
+    if (m_tasks.empty())
+        return;
+    m_tasks.front().step(model);
+    if (m_tasks.front().isFinished())
+        m_tasks.erase(m_tasks.begin());
 }
 
-void ReportTaskQueue::cancelTask(const QString &reportName)
+void ReportTaskQueue::cancelTask(const QString &nameKey)
 {
-    m_tasks.removeOne(reportName);
+    for (ReportTask &task : m_tasks) {
+        if (task.getName() == nameKey) {
+            task.cancel();
+            return;
+        }
+    }
 }
 
 void ReportTaskQueue::cancelAll()
 {
-    m_tasks.clear();
+    for (ReportTask &task : m_tasks)
+        task.cancel();
 }

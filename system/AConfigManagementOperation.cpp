@@ -13,12 +13,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-namespace {
-
-const char *const kConfigFileName = "_config.xml";
-
-} // namespace
-
 AConfigManagementOperation::AConfigManagementOperation(int type, int id) : m_type(type), m_id(id) {}
 
 AConfigManagementOperation::~AConfigManagementOperation() = default;
@@ -42,7 +36,7 @@ void AConfigManagementOperation::publishAndSave(const SystemConfig &config)
 {
     if (ASystem *system = ASystem::instance())
         system->setSystemConfig(config);
-    if (saveSystemConfigToFile(config, QString::fromLatin1(kConfigFileName)) != 0)
+    if (saveSystemConfigToFile(config, systemConfigFileName()) != 0)
         KIV_LOG(1, "Could not save SystemConfig.\n");
 }
 

@@ -2,6 +2,8 @@
 
 #include "AConfigManagementOperation.h"
 
+#include <KivConstants.h>
+
 #include <InstrumentConfig.h>
 
 // Adds a meter by address and password: shows the add-device dialog, asks the meter for
@@ -15,7 +17,7 @@ public:
     enum State { StateWaiting = 0, StateConnecting = 1, StateAdding = 2 };
     static constexpr int kDeadlineMs = 8000;
     static constexpr int kResendMs = 2000;
-    static constexpr int kMaxAudioGroups = 20;
+    static constexpr int kMaxAudioGroups = KivConstants::kMaxAudiogroupCount;
     static constexpr int kPort = 80;
 
     AddInstrumentConfigManagementOperation(int type, int id);

@@ -44,7 +44,7 @@ void ChangeConfigManagementOperation::step()
     current.updateInstruments(instruments);
     // Nothing is paused: the instruments take it from their queues.
     system->postSystemConfig(current);
-    if (saveSystemConfigToFile(current, QStringLiteral("_config.xml")) != 0)
+    if (saveSystemConfigToFile(current, systemConfigFileName()) != 0)
         KIV_LOG(1, "Could not save SystemConfig.\n");
     setCompleted(QString());
 }

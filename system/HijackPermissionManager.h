@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HijackPermissionRequest.h"
+#include <HijackPermissionRequest.h>
 
 #include <QString>
 

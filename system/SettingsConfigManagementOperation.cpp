@@ -127,7 +127,7 @@ void SettingsConfigManagementOperation::backToEditing()
 void SettingsConfigManagementOperation::changeSystemConfig()
 {
     // The file first: settings that would be gone at the next start are not applied.
-    if (saveSystemConfigToFile(m_validated, QStringLiteral("_config.xml")) != 0) {
+    if (saveSystemConfigToFile(m_validated, systemConfigFileName()) != 0) {
         KIV_LOG(1, "Could not save SystemConfig.\n");
         m_writeFailed = true;
         return;

@@ -3,7 +3,6 @@
 #include "AcquisitionCommands.h"
 
 #include "HijackPermissionCommandParameter.h"
-#include "HijackPermissionRequest.h"
 #include "ReplyHijackPermissionCommandParameter.h"
 
 #include <ARequest.h>
@@ -15,9 +14,15 @@
 #include <AgLoggingChangeParameter.h>
 #include <AgStatusResetParameter.h>
 #include <AgViolationStatusUpdateParameter.h>
+#include <AGSettingsListModelItem.h>
+#include <ActiveScreen.h>
 #include <AgViolations.h>
+#include <AddInstrumentDialog.h>
+#include <ConfirmationDialog.h>
 #include <Alert.h>
 #include <BackupDeleteRequestCommandParameter.h>
+#include <BackupManagerView.h>
+#include <BackupModel.h>
 #include <ClosingPleaseWaitDialog.h>
 #include <Command.h>
 #include <ConfigChangeCommandParameter.h>
@@ -27,7 +32,11 @@
 #include <DeviceNetworkInterfaceReply.h>
 #include <GUIFactory.h>
 #include <GenerateManualReportFinishCommandParameter.h>
+#include <GenerateReportDialog.h>
+#include <HijackPermissionRequest.h>
+#include <GoToTimeDialog.h>
 #include <HijackRequestView.h>
+#include <QTSystemView.h>
 #include <InstrumentDeviceNetworkInterfaceReply.h>
 #include <InstrumentManager.h>
 #include <KivConstants.h>
@@ -35,8 +44,11 @@
 #include <KivUtils.h>
 #include <NUVNetworkAccessManager.h>
 #include <ORQLogging.h>
+#include <PlaceholderAgView.h>
+#include <PlotUIData.h>
 #include <Program.h>
 #include <RemoveAudiogroupCommandParameter.h>
+#include <SettingsDialog.h>
 #include <SMTPRequest.h>
 #include <StartGenerateManualReportCommandParameter.h>
 #include <SystemJanitor.h>
@@ -90,7 +102,15 @@ void System::initLogging()
 void System::registerViewCreators()
 {
     // Before any view controller asks the factory for its window.
+    QTSystemView::registerCreator();
+    AddInstrumentDialog::registerCreator();
+    ConfirmationDialog::registerCreator();
+    GoToTimeDialog::registerCreator();
     HijackRequestView::registerCreator();
+    GenerateReportDialog::registerCreator();
+    SettingsDialog::registerCreator();
+    PlaceholderAgView::registerCreator();
+    BackupManagerView::registerCreator();
 }
 
 void System::registerMetaTypes()
@@ -108,11 +128,16 @@ void System::registerMetaTypes()
     qRegisterMetaType<AgViolations>("AgViolations");
     qRegisterMetaType<QList<AcquisitionAg>>("QList<AcquisitionAg>");
     qRegisterMetaType<Program>("Program");
+    qRegisterMetaType<PlotUIData>("PlotUIData");
+    qRegisterMetaType<ActiveScreen>("ActiveScreen");
     qRegisterMetaType<QList<AlertContactConfig>>("QList<AlertContactConfig>");
     qRegisterMetaType<SMTPConfig>("SMTPConfig");
     qRegisterMetaType<ReportConfig>("ReportConfig");
     qRegisterMetaType<HijackPermissionRequest>("HijackPermissionRequest");
     qRegisterMetaType<QList<int>>("QList<int>");
+    qRegisterMetaType<AGSettingsListModelItem>("AGSettingsListModelItem");
+    qRegisterMetaType<QList<AGSettingsListModelItem>>("QList<AGSettingsListModelItem>");
+    qRegisterMetaType<BackupModel>("BackupModel");
 }
 
 int System::start()
@@ -145,14 +170,17 @@ int System::start()
         m_systemViewController.init();
         m_addInstrumentViewController.init();
         m_confirmationViewController.init();
-        m_settingsViewController.init();
-        m_generateReportViewController.init();
+        if (m_settingsViewController.init() != 0)
+            KIV_LOG(2, "The settings window could not be made; settings cannot be edited\n");
+        if (m_generateReportViewController.init() != 0)
+            KIV_LOG(2, "The report dialog could not be made; reports cannot be shown\n");
         m_dbImportViewController.init();
 
         m_systemController.prepare();
         m_systemController.startThread();
 
-        m_backupManagerViewController.init();
+        if (m_backupManagerViewController.init() != 0)
+            KIV_LOG(2, "The backup manager window could not be made; backups cannot be shown\n");
         m_hijackRequestViewController.init();
         m_backupController.initBackupFolder();
         m_backupController.startThread();
@@ -234,182 +262,197 @@ void System::setInstrumentManager(InstrumentManager *manager)
         delete previous;
 }
 
-int System::post(int type, CommandParameter *parameter)
+int System::post(SystemCommand::Type type, CommandParameter *parameter)
 {
     return m_systemController.enqueue(new Command(type, parameter));
 }
 
 int System::onInstrumentReply(InstrumentDeviceNetworkInterfaceReply *reply)
 {
-    return post(0, reply);
+    return post(SystemCommand::InstrumentReply, reply);
 }
 
 int System::changeInstrumentConfig(const InstrumentConfig &config)
 {
-    return post(1, new ConfigChangeCommandParameter(config));
+    return post(SystemCommand::ChangeInstrumentConfig, new ConfigChangeCommandParameter(config));
 }
 
 int System::onAddDeviceReply(int requestId, int networkError, QString *replyData)
 {
-    return post(2, new DeviceNetworkInterfaceReply(requestId, networkError, replyData));
+    return post(SystemCommand::AddDeviceReply,
+                new DeviceNetworkInterfaceReply(requestId, networkError, replyData));
 }
 
 int System::startAddInstrument()
 {
-    return post(3);
+    return post(SystemCommand::StartAddInstrument);
 }
 
 int System::submitAddInstrument(const QString &address, const QString &password)
 {
-    return post(4, new AddInstrumentCommandParameter(address, password));
+    return post(SystemCommand::SubmitAddInstrument,
+                new AddInstrumentCommandParameter(address, password));
 }
 
 int System::cancelAddInstrument()
 {
-    return post(5);
+    return post(SystemCommand::CancelAddInstrument);
 }
 
 int System::removeAudiogroups(const QMultiMap<QString, QString> &selection)
 {
-    return post(6, new RemoveAudiogroupCommandParameter(selection));
+    return post(SystemCommand::RemoveAudiogroups, new RemoveAudiogroupCommandParameter(selection));
 }
 
 int System::openSettings()
 {
-    return post(9);
+    return post(SystemCommand::OpenSettings);
 }
 int System::cancelSettings()
 {
-    return post(10);
+    return post(SystemCommand::CancelSettings);
 }
 int System::saveSettings()
 {
-    return post(11);
+    return post(SystemCommand::SaveSettings);
 }
 int System::confirmDeleteAudiogroups()
 {
-    return post(12);
+    return post(SystemCommand::ConfirmDeleteAudiogroups);
 }
 int System::cancelDeleteAudiogroups()
 {
-    return post(13);
+    return post(SystemCommand::CancelDeleteAudiogroups);
 }
 int System::startManualAcquisition()
 {
-    return post(14);
+    return post(SystemCommand::StartManualAcquisition);
 }
 int System::stopManualAcquisition()
 {
-    return post(15);
+    return post(SystemCommand::StopManualAcquisition);
 }
 int System::startAutoAcquisition()
 {
-    return post(16);
+    return post(SystemCommand::StartAutoAcquisition);
 }
 int System::stopAutoAcquisition()
 {
-    return post(17);
+    return post(SystemCommand::StopAutoAcquisition);
 }
 
 int System::enableAgLogging(const QString &instrumentName, const QString &agName)
 {
-    return post(18, new AgLoggingChangeParameter(instrumentName, agName));
+    return post(SystemCommand::EnableAgLogging,
+                new AgLoggingChangeParameter(instrumentName, agName));
 }
 
 int System::disableAgLogging(const QString &instrumentName, const QString &agName)
 {
-    return post(19, new AgLoggingChangeParameter(instrumentName, agName));
+    return post(SystemCommand::DisableAgLogging,
+                new AgLoggingChangeParameter(instrumentName, agName));
 }
 
 int System::requestStatusRefresh()
 {
-    return post(20);
+    return post(SystemCommand::RequestStatusRefresh);
 }
 
 int System::updateAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
-    return post(21, new AcquisitionStatusUpdateParameter(status));
+    return post(SystemCommand::UpdateAcquisitionStatus,
+                new AcquisitionStatusUpdateParameter(status));
 }
 
 int System::updateAgViolationStatus(const AgViolations &violations, const QString &instrumentName,
                                     const QString &agName)
 {
-    return post(22, new AgViolationStatusUpdateParameter(instrumentName, agName, violations));
+    return post(SystemCommand::UpdateAgViolationStatus,
+                new AgViolationStatusUpdateParameter(instrumentName, agName, violations));
 }
 
 int System::resetAgViolationStatus(const QString &instrumentName, const QString &agName)
 {
-    return post(23, new AgStatusResetParameter(instrumentName, agName));
+    return post(SystemCommand::ResetAgViolationStatus,
+                new AgStatusResetParameter(instrumentName, agName));
 }
 
 int System::resetAgAcquisitionStatus(const QString &instrumentName, const QString &agName)
 {
-    return post(24, new AgStatusResetParameter(instrumentName, agName));
+    return post(SystemCommand::ResetAgAcquisitionStatus,
+                new AgStatusResetParameter(instrumentName, agName));
 }
 
 int System::startAcquisition(const QString &instrumentName, const QString &agName)
 {
-    return post(25, new AcquisitionStartCommandParameter(instrumentName, agName));
+    return post(SystemCommand::StartAcquisition,
+                new AcquisitionStartCommandParameter(instrumentName, agName));
 }
 
 int System::startGenerateManualReport(const QMultiMap<QString, QString> &reports, qint64 durationMs)
 {
-    return post(26, new StartGenerateManualReportCommandParameter(reports, durationMs));
+    return post(SystemCommand::StartGenerateManualReport,
+                new StartGenerateManualReportCommandParameter(reports, durationMs));
 }
 
 int System::onManualReportFinished(const QString &nameKey, bool converted, bool failed,
                                    const QString &message)
 {
-    return post(
-        27, new GenerateManualReportFinishCommandParameter(nameKey, converted, failed, message));
+    return post(SystemCommand::ManualReportFinished, new GenerateManualReportFinishCommandParameter(
+                                                         nameKey, converted, failed, message));
 }
 
 int System::requestDbImport(const QString &filePath, bool nameSuffixFlag, const QString &nameSuffix)
 {
-    return post(28, new DBImportRequestCommandParameter(filePath, nameSuffixFlag, nameSuffix));
+    return post(SystemCommand::RequestDbImport,
+                new DBImportRequestCommandParameter(filePath, nameSuffixFlag, nameSuffix));
 }
 
 int System::cancelDbImport(int cancelKey)
 {
-    return post(29, new DBImportCancelCommandParameter(cancelKey));
+    return post(SystemCommand::CancelDbImport, new DBImportCancelCommandParameter(cancelKey));
 }
 
 int System::replyDbImportStatus(bool completed, bool failed, const QString &message,
                                 qint64 progress, qint64 total)
 {
     return post(
-        30, new DBImportStatusReplyCommandParameter(completed, failed, message, progress, total));
+        SystemCommand::ReplyDbImportStatus,
+        new DBImportStatusReplyCommandParameter(completed, failed, message, progress, total));
 }
 
 int System::requestHijackPermission(const QString &instrumentName)
 {
-    return post(31, new HijackPermissionCommandParameter(instrumentName));
+    return post(SystemCommand::RequestHijackPermission,
+                new HijackPermissionCommandParameter(instrumentName));
 }
 
 int System::allowHijack(const QString &instrumentName, const QString &requestId)
 {
-    return post(32, new ReplyHijackPermissionCommandParameter(instrumentName, requestId));
+    return post(SystemCommand::AllowHijack,
+                new ReplyHijackPermissionCommandParameter(instrumentName, requestId));
 }
 
 int System::denyHijack(const QString &instrumentName, const QString &requestId)
 {
-    return post(33, new ReplyHijackPermissionCommandParameter(instrumentName, requestId));
+    return post(SystemCommand::DenyHijack,
+                new ReplyHijackPermissionCommandParameter(instrumentName, requestId));
 }
 
 int System::showBackupManager()
 {
-    return m_backupController.enqueue(new Command(0));
+    return m_backupController.enqueue(new Command(BackupController::CmdShowManager));
 }
 
 int System::refreshBackups()
 {
-    return m_backupController.enqueue(new Command(1));
+    return m_backupController.enqueue(new Command(BackupController::CmdRefresh));
 }
 
 int System::deleteBackups(const QList<BackupItem> &items)
 {
     return m_backupController.enqueue(
-        new Command(2, new BackupDeleteRequestCommandParameter(items)));
+        new Command(BackupController::CmdDelete, new BackupDeleteRequestCommandParameter(items)));
 }
 
 AddInstrumentViewController *System::getAddInstrumentViewController()
@@ -437,7 +480,7 @@ DBImportViewController *System::getDBImportViewController()
     return &m_dbImportViewController;
 }
 
-BackupManagerViewController *System::getBackupManagerViewController()
+ABackupManagerViewController *System::getBackupManagerViewController()
 {
     return &m_backupManagerViewController;
 }

@@ -14,6 +14,7 @@
 #include <SMTPManager.h>
 #include <SMTPTestController.h>
 #include <SettingsViewController.h>
+#include <SystemCommand.h>
 #include <SystemConfigSync.h>
 #include <SystemViewController.h>
 
@@ -103,7 +104,7 @@ public:
     SettingsViewController *getSettingsViewController() override;
     GenerateReportViewController *getGenerateReportViewController() override;
     DBImportViewController *getDBImportViewController() override;
-    BackupManagerViewController *getBackupManagerViewController() override;
+    ABackupManagerViewController *getBackupManagerViewController() override;
     HijackRequestViewController *getHijackRequestViewController() override;
     BackupController *getBackupController() override { return &m_backupController; }
     AlertManager *getAlertManager() override { return &m_alertManager; }
@@ -119,7 +120,7 @@ private:
     void initLogging();
     void registerMetaTypes();
     static void registerViewCreators();
-    int post(int type, CommandParameter *parameter = nullptr);
+    int post(SystemCommand::Type type, CommandParameter *parameter = nullptr);
     void applySystemConfig(const SystemConfig &config, bool onInstrumentThreads);
 
     SystemConfigSync m_configSync;

@@ -16,6 +16,7 @@
 #include <ORQLogging.h>
 #include <SMTPManager.h>
 #include <SMTPTestController.h>
+#include <SystemCommand.h>
 #include <SystemConfigXml.h>
 #include <SystemJanitor.h>
 #include <SystemViewController.h>
@@ -23,13 +24,6 @@
 #include <sqlite3.h>
 
 #include <exception>
-
-namespace {
-
-constexpr int kAddDeviceInterfaceHttp = 1;
-constexpr int kLastCommandType = 33;
-
-} // namespace
 
 SystemController::SystemController(QObject *parent) : KivThread(parent), CommandQueue(kCapacity) {}
 
@@ -44,7 +38,7 @@ int SystemController::prepare()
 {
     // Fails harmlessly when the library is already initialised (the mode is then kept).
     sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
-    return m_configController.init(kAddDeviceInterfaceHttp);
+    return m_configController.init(ConfigController::kAddDeviceInterfaceHttp);
 }
 
 void SystemController::requestClose()
@@ -100,7 +94,7 @@ int SystemController::init()
         msleep(kNetworkPollMs);
     }
 
-    SystemConfig config = loadSystemConfigFromFile(QStringLiteral("_config.xml"));
+    SystemConfig config = loadSystemConfigFromFile(systemConfigFileName());
     if (!config.getAutoStartLogging())
         config.setManualAcquisitionOn(false);
 
@@ -226,7 +220,7 @@ int SystemController::handleCommand(Command *command)
         return 0;
     const int type = command->getType();
     try {
-        if (type < 0 || type > kLastCommandType || type == 7 || type == 8) {
+        if (!SystemCommand::isKnown(type)) {
             KIV_LOG(2, "Unknown command type in SystemController: %d\n", type);
             return 0;
         }
@@ -248,13 +242,13 @@ int SystemController::dispatchCommand(Command *command)
 {
     ASystem *system = ASystem::instance();
     switch (command->getType()) {
-    case 0:
+    case SystemCommand::InstrumentReply:
         return AcquisitionCommands::routeInstrumentReply(command);
-    case 20: // status refresh
+    case SystemCommand::RequestStatusRefresh:
         if (system && system->getInstrumentManager())
             system->getInstrumentManager()->requestStatusUpdates();
         return 0;
-    case 21: {
+    case SystemCommand::UpdateAcquisitionStatus: {
         auto *parameter = command->parameterAs<AcquisitionStatusUpdateParameter>();
         if (!parameter)
             return -1;
@@ -262,18 +256,18 @@ int SystemController::dispatchCommand(Command *command)
             view->updateAcquisitionStatus(parameter->getStatusList());
         return 0;
     }
-    case 22: {
+    case SystemCommand::UpdateAgViolationStatus: {
         auto *parameter = command->parameterAs<AgViolationStatusUpdateParameter>();
         if (!parameter)
             return -1;
         if (SystemViewController *view = system ? system->getSystemViewController() : nullptr)
-            view->updateAgViolationStatus(parameter->getViolations(),
-                                          parameter->getInstrumentName(), parameter->getAgName());
+            view->updateAgViolationStatus(parameter->getInstrumentName(), parameter->getAgName(),
+                                          parameter->getViolations());
         return 0;
     }
-    case 23:
+    case SystemCommand::ResetAgViolationStatus:
         return AcquisitionCommands::resetViolationStatus(command);
-    case 24:
+    case SystemCommand::ResetAgAcquisitionStatus:
         return AcquisitionCommands::resetAcquisitionStatus(command);
     default:
         return dispatchConfigCommand(command);

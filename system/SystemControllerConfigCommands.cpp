@@ -21,6 +21,7 @@
 #include <KivUtils.h>
 #include <RemoveAudiogroupCommandParameter.h>
 #include <StartGenerateManualReportCommandParameter.h>
+#include <SystemCommand.h>
 
 namespace {
 
@@ -49,14 +50,14 @@ int SystemController::dispatchConfigCommand(Command *command)
     ConfigController &config = m_configController;
     const int type = command->getType();
     switch (type) {
-    case 1: {
+    case SystemCommand::ChangeInstrumentConfig: {
         auto *parameter = command->parameterAs<ConfigChangeCommandParameter>();
         if (!parameter)
             return -1;
         config.requestChangeConfig(parameter->getInstrumentConfig());
         return 0;
     }
-    case 2: {
+    case SystemCommand::AddDeviceReply: {
         auto *parameter = command->parameterAs<DeviceNetworkInterfaceReply>();
         if (!parameter)
             return -1;
@@ -65,20 +66,20 @@ int SystemController::dispatchConfigCommand(Command *command)
                               parameter->getReplyData());
         return 0;
     }
-    case 3:
+    case SystemCommand::StartAddInstrument:
         config.requestAddInstrument();
         return 0;
-    case 4: {
+    case SystemCommand::SubmitAddInstrument: {
         auto *parameter = command->parameterAs<AddInstrumentCommandParameter>();
         if (!parameter)
             return -1;
         config.submitAddInstrument(parameter->getAddress(), parameter->getPassword());
         return 0;
     }
-    case 5:
+    case SystemCommand::CancelAddInstrument:
         config.cancelAddInstrument();
         return 0;
-    case 6: {
+    case SystemCommand::RemoveAudiogroups: {
         auto *parameter = command->parameterAs<RemoveAudiogroupCommandParameter>();
         if (!parameter)
             return -1;
@@ -90,52 +91,52 @@ int SystemController::dispatchConfigCommand(Command *command)
             config.requestDeleteAudiogroups(parameter->getSelection());
         return 0;
     }
-    case 9:
+    case SystemCommand::OpenSettings:
         config.requestSettings();
         return 0;
-    case 10:
+    case SystemCommand::CancelSettings:
         config.cancelSettings();
         return 0;
-    case 11:
+    case SystemCommand::SaveSettings:
         config.saveSettings();
         return 0;
-    case 12:
+    case SystemCommand::ConfirmDeleteAudiogroups:
         config.confirmOperation();
         return 0;
-    case 13:
+    case SystemCommand::CancelDeleteAudiogroups:
         config.refuseOperation();
         return 0;
-    case 14:
+    case SystemCommand::StartManualAcquisition:
         config.requestStartManualAcquisition();
         return 0;
-    case 15:
+    case SystemCommand::StopManualAcquisition:
         config.requestStopManualAcquisition();
         return 0;
-    case 16:
+    case SystemCommand::StartAutoAcquisition:
         config.requestStartAutoAcquisition();
         return 0;
-    case 17:
+    case SystemCommand::StopAutoAcquisition:
         config.requestStopAutoAcquisition();
         return 0;
-    case 18:
-    case 19: {
+    case SystemCommand::EnableAgLogging:
+    case SystemCommand::DisableAgLogging: {
         auto *parameter = command->parameterAs<AgLoggingChangeParameter>();
         if (!parameter)
             return -1;
-        if (type == 18)
+        if (type == SystemCommand::EnableAgLogging)
             config.requestEnableAgLogging(parameter->getInstrumentName(), parameter->getAgName());
         else
             config.requestDisableAgLogging(parameter->getInstrumentName(), parameter->getAgName());
         return 0;
     }
-    case 25: {
+    case SystemCommand::StartAcquisition: {
         auto *parameter = command->parameterAs<AcquisitionStartCommandParameter>();
         if (!parameter)
             return -1;
         config.requestStartAgAcquisition(parameter->getInstrumentName(), parameter->getAgName());
         return 0;
     }
-    case 26: {
+    case SystemCommand::StartGenerateManualReport: {
         auto *parameter = command->parameterAs<StartGenerateManualReportCommandParameter>();
         if (!parameter)
             return -1;
@@ -151,7 +152,7 @@ int SystemController::dispatchConfigCommand(Command *command)
             reports->startMonitoring(parameter->getReports(), parameter->getDuration());
         return 0;
     }
-    case 27: {
+    case SystemCommand::ManualReportFinished: {
         auto *parameter = command->parameterAs<GenerateManualReportFinishCommandParameter>();
         if (!parameter)
             return -1;
@@ -160,7 +161,7 @@ int SystemController::dispatchConfigCommand(Command *command)
                                           parameter->isFailed(), parameter->getMessage());
         return 0;
     }
-    case 28: {
+    case SystemCommand::RequestDbImport: {
         auto *parameter = command->parameterAs<DBImportRequestCommandParameter>();
         if (!parameter)
             return -1;
@@ -174,14 +175,14 @@ int SystemController::dispatchConfigCommand(Command *command)
                                parameter->getNameSuffix());
         return 0;
     }
-    case 29: {
+    case SystemCommand::CancelDbImport: {
         auto *parameter = command->parameterAs<DBImportCancelCommandParameter>();
         if (!parameter)
             return -1;
         config.cancelDBImport(parameter->getCancelKey());
         return 0;
     }
-    case 30: {
+    case SystemCommand::ReplyDbImportStatus: {
         auto *parameter = command->parameterAs<DBImportStatusReplyCommandParameter>();
         if (!parameter)
             return -1;
@@ -190,7 +191,7 @@ int SystemController::dispatchConfigCommand(Command *command)
                                  parameter->getTotal());
         return 0;
     }
-    case 31: {
+    case SystemCommand::RequestHijackPermission: {
         auto *parameter = command->parameterAs<HijackPermissionCommandParameter>();
         if (!parameter)
             return -1;
@@ -201,15 +202,15 @@ int SystemController::dispatchConfigCommand(Command *command)
         }
         return 0;
     }
-    case 32:
-    case 33: {
+    case SystemCommand::AllowHijack:
+    case SystemCommand::DenyHijack: {
         auto *parameter = command->parameterAs<ReplyHijackPermissionCommandParameter>();
         if (!parameter)
             return -1;
         const int result = m_hijackPermissionManager.answerRequest(parameter->getRequestId());
         if (result != 0)
             return result;
-        if (type == 32) {
+        if (type == SystemCommand::AllowHijack) {
             // Allowed: the device goes on and takes the meter over.
             if (InstrumentManager *manager = instrumentManager())
                 manager->allowHijackRequest(parameter->getInstrumentName());

@@ -56,7 +56,7 @@ public:
         return out;
     }
     void closeDatabase() override {}
-    void storeData(AgDataVector *, bool, int *err) override { *err = 0; }
+    AgStoreResult storeData(AgDataVector *, bool) override { return AgStoreResult(); }
     void storeEvents(const std::vector<AgEvent> &, int *err) override { *err = 0; }
     void storeConfig(const AgDbConfig &, int *err) override { *err = 0; }
     void storeVersion(int *err) override { *err = 0; }

@@ -4,6 +4,7 @@
 #include <AgDataAverageComputer.h>
 #include <AgDataVector.h>
 #include <AgDbStatements.h>
+#include <AgStoreResult.h>
 #include <InstrumentConfig.h>
 #include <KivConstants.h>
 #include <KivTypes.h>
@@ -116,7 +117,7 @@ void fill(AAgDataModel &model, qint64 first, qint64 count, int batchSize)
             batchOf(k, int(std::min<qint64>(batchSize, first + count - k))));
         int err = 0;
         model.insertData(batch.get(), true, &err);
-        if (err != 0 && err != 0x50100001) {
+        if (err != 0 && err != kStoreGapCode) {
             std::fprintf(stderr, "insert failed: %d\n", err);
             std::abort();
         }

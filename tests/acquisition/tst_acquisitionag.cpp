@@ -5,6 +5,7 @@
 #include <AgDataReceivedCommandParameter.h>
 #include <AgDataVector.h>
 #include <AgGetDataCommandReply.h>
+#include <AgStoreResult.h>
 #include <Command.h>
 #include <CommandQueue.h>
 #include <DBXMLImportCommandParameter.h>
@@ -17,7 +18,7 @@
 namespace {
 
 constexpr int kReset = INT_MIN; // in a code sequence: resetStatus instead of a result
-constexpr int kGap = AcquisitionAg::kStoreGapCode;
+constexpr int kGap = kStoreGapCode;
 
 AgConfig agConfig(const QString &name, bool imported = false, bool logging = true)
 {

@@ -1,4 +1,5 @@
 // The controller threads, instruments and the instrument manager around a real store.
+#include "ControllerTestUtil.h"
 #include "FakeSystem.h"
 #include "KivTest.h"
 
@@ -8,6 +9,7 @@
 #include <AgController.h>
 #include <AgDataReceivedCommandParameter.h>
 #include <AgDataVector.h>
+#include <AgStoreResult.h>
 #include <InstrumentController.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
@@ -18,53 +20,11 @@
 
 #include <memory>
 
+using namespace ControllerTest;
+
 namespace {
 
 const QString kMeter = QStringLiteral("M1");
-
-AgConfig group(const QString &name, bool imported = false)
-{
-    AgConfig config;
-    config.setName(name);
-    config.setImported(imported);
-    return config;
-}
-
-InstrumentConfig meter(const QString &name, const QList<AgConfig> &groups)
-{
-    InstrumentConfig config(name);
-    // Never reached: acquisition stays off in these tests.
-    config.setIpAdr(QStringLiteral("http://127.0.0.1"));
-    config.setPort(QStringLiteral("9"));
-    config.setAgConfigs(groups);
-    return config;
-}
-
-// count samples from `start`, 100 ms apart, far above every threshold.
-AgDataVector *loudBatch(qint64 start, int count)
-{
-    auto *batch = new AgDataVector();
-    for (int i = 0; i < count; ++i) {
-        AgData sample;
-        sample.setEmpty(false);
-        sample.setTimestamp(start + i * 100);
-        sample.setProgramId(1);
-        sample.setTP(20.0);
-        sample.setM400ms(20.0);
-        sample.setS(20.0);
-        batch->append(sample);
-    }
-    return batch;
-}
-
-AcquisitionAg statusOf(const QList<AcquisitionAg> &list, const QString &name)
-{
-    for (const AcquisitionAg &record : list) {
-        if (record.getSourceName() == name)
-            return record;
-    }
-    return AcquisitionAg();
-}
 
 } // namespace
 
@@ -160,15 +120,26 @@ void ControllersTest::instrumentControllerCommandFailures()
     QCOMPARE(controller.init(false, meter(kMeter, {group(QStringLiteral("A"))})), 0);
     controller.unpause();
     controller.step();
-    // A timestamp answer that is not an AgCommandReply, a config update without payload and
-    // an unknown type are each dropped; the next command still runs.
+    // Answers that are not an AgCommandReply, a config update without payload and an
+    // unknown type are each dropped with an error line; the next command still runs.
+    const int logged = KivTest::captureLog()->lines().size();
     QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdTimestampReply)), 0);
+    QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdStoreResult)), 0);
     QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdUpdateConfig)), 0);
     QCOMPARE(controller.enqueue(new Command(6)), 0);
     QCOMPARE(controller.enqueue(new Command(InstrumentController::CmdResetStatus)), 0);
     controller.step();
     QCOMPARE(m_system->callCount(QStringLiteral("updateAcquisitionStatus")), 1);
     QCOMPARE(m_system->acquisitionStatusUpdates().first().size(), 1);
+    QStringList lines;
+    for (const QString &entry : KivTest::captureLog()->lines().mid(logged)) {
+        if (entry.contains(QStringLiteral("InstrumentController[")))
+            lines << entry.section(QLatin1Char('\n'), 0, 0) + entry.section(QLatin1Char('\n'), 2);
+    }
+    QCOMPARE(lines, (QStringList{QStringLiteral("E:: InstrumentController[M1]command[1] failed: -1\n"),
+                                 QStringLiteral("E:: InstrumentController[M1]command[2] failed: -1\n"),
+                                 QStringLiteral("E:: InstrumentController[M1]command[5] failed: -1\n"),
+                                 QStringLiteral("E:: Unknown command type in InstrumentController[M1]: 6\n")}));
     controller.stop();
     controller.step();
 }
@@ -256,7 +227,7 @@ void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
     QTRY_VERIFY(!m_system->acquisitionStatusUpdates().isEmpty());
     const AcquisitionAg status =
         statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A"));
-    QCOMPARE(status.getStoreError(), AgController::kStoredAfterGap);
+    QCOMPARE(status.getStoreError(), kStoreGapCode);
 }
 
 void ControllersTest::importedDatabaseKeptWhileStillMapped_data()

@@ -394,6 +394,65 @@ private slots:
         QCOMPARE(read.getSMTPConfig().getPort(), 465);
     }
 
+    // Audiogroups whose names give one database file: a file from before that was checked,
+    // or edited by hand, loads the first of them only, so that no two controllers write
+    // into one file; the log names both.
+    void sharedDatabaseFileLoadsOnce_data()
+    {
+        QTest::addColumn<QStringList>("groups"); // "instrument|source"
+        QTest::addColumn<QStringList>("loaded");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("blank in a source name")
+            << QStringList{"Studio|Main L", "Studio|MainL", "Studio|Other"}
+            << QStringList{"Studio|Main L", "Studio|Other"}
+            << "Audiogroup \"MainL\" of instrument \"Studio\" left out of the configuration: its "
+               "database file I__StudioA__MainL_kivDb.db is that of audiogroup \"Main L\" of "
+               "instrument \"Studio\"";
+        QTest::newRow("blank in an instrument name")
+            << QStringList{"Studio A|P1", "StudioA|P1", "StudioA|P2"}
+            << QStringList{"Studio A|P1", "StudioA|P2"}
+            << "Audiogroup \"P1\" of instrument \"StudioA\" left out of the configuration: its "
+               "database file I__StudioAA__P1_kivDb.db is that of audiogroup \"P1\" of "
+               "instrument \"Studio A\"";
+        QTest::newRow("slash and underscore, letter case")
+            << QStringList{"M|A/B", "M|A_B", "M|a_b"} << QStringList{"M|A/B"}
+            << "Audiogroup \"a_b\" of instrument \"M\" left out of the configuration: its "
+               "database file I__MA__a_b_kivDb.db is that of audiogroup \"A/B\" of instrument "
+               "\"M\"";
+        QTest::newRow("no shared file") << QStringList{"M|A", "M|B", "N|A"}
+                                        << QStringList{"M|A", "M|B", "N|A"} << QString();
+    }
+
+    void sharedDatabaseFileLoadsOnce()
+    {
+        QFETCH(QStringList, groups);
+        QFETCH(QStringList, loaded);
+        QFETCH(QString, line);
+        SystemConfig config;
+        for (const QString &pair : groups) {
+            const QString instrumentName = pair.section(QLatin1Char('|'), 0, 0);
+            InstrumentConfig instrument = config.getInstrument(instrumentName);
+            instrument.setName(instrumentName);
+            AgConfig group;
+            group.setName(pair.section(QLatin1Char('|'), 1));
+            instrument.setAgConfig(group);
+            config.addOrUpdateInstrument(instrument);
+        }
+        QCOMPARE(saveSystemConfigToFile(config, kFile), 0);
+        const int logged = KivTest::captureLog()->lines().size();
+        const SystemConfig read = loadSystemConfigFromFile(kFile);
+        QStringList pairs;
+        for (const InstrumentConfig &instrument : read.getInstruments()) {
+            for (const AgConfig &group : instrument.getAgConfigs())
+                pairs << instrument.getName() + QLatin1Char('|') + group.getName();
+        }
+        QCOMPARE(pairs, loaded);
+        const QString log = KivTest::captureLog()->lines().mid(logged).join(QString());
+        QCOMPARE(log.count(QStringLiteral(" left out of the configuration")),
+                 groups.size() - loaded.size());
+        QVERIFY2(log.contains(line), qPrintable(log));
+    }
+
     void missingFileGivesDefaults()
     {
         const SystemConfig read = loadSystemConfigFromFile(kFile);

@@ -3,6 +3,7 @@
 #include <ConfigNames.h>
 #include <ConfigValidators.h>
 #include <KivTest.h>
+#include <TestConfigs.h>
 #include <SystemConfig.h>
 
 using namespace ConfigTestUtil;
@@ -30,13 +31,7 @@ SMTPConfig validSmtp()
     return smtp;
 }
 
-AlertContactConfig contact(const QString &name, const QString &email)
-{
-    AlertContactConfig c;
-    c.setName(name);
-    c.setEmail(email);
-    return c;
-}
+using KivTest::contact;
 
 } // namespace
 

@@ -12,8 +12,11 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <sys/mman.h>
+#include <fcntl.h>
 #include <stdexcept>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +52,18 @@ int childRunner(const QString &scenario, int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (scenario.startsWith(QLatin1String("fatal"))) {
+        if (scenario == QLatin1String("fatal-unread-stderr")) {
+            // stderr is a full pipe that nobody reads.
+            int ends[2];
+            if (pipe(ends) != 0)
+                return 98;
+            fcntl(ends[1], F_SETFL, O_NONBLOCK);
+            const std::string block(4096, 'x');
+            while (::write(ends[1], block.data(), block.size()) > 0) {
+            }
+            fcntl(ends[1], F_SETFL, 0);
+            dup2(ends[1], STDERR_FILENO);
+        }
         setUpLog(scenario == QLatin1String("fatal-quiet") ? 1 : 4);
         ThrowingThread thread;
         thread.startThread();
@@ -169,19 +184,23 @@ private slots:
     {
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<bool>("logged");
-        QTest::newRow("threshold 4") << QStringLiteral("fatal") << true;
-        QTest::newRow("threshold 1") << QStringLiteral("fatal-quiet") << false;
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("threshold 4") << QStringLiteral("fatal") << true << true;
+        QTest::newRow("threshold 1") << QStringLiteral("fatal-quiet") << false << true;
+        QTest::newRow("stderr nobody reads")
+            << QStringLiteral("fatal-unread-stderr") << true << false;
     }
 
     void fatalPathLogsShowsAndEnds()
     {
         QFETCH(QString, scenario);
         QFETCH(bool, logged);
-        const auto child = KivTest::runChild(scenario);
+        QFETCH(bool, shown);
+        const auto child = KivTest::runChild(scenario, 15000);
         QVERIFY(child.finished);
         QCOMPARE(child.exitStatus, QProcess::NormalExit);
         QCOMPARE(child.exitCode, kFatalExitCode);
-        QVERIFY(child.err.contains("Fatal Error\nKiv.exe has encountered a problem and needs to "
+        QVERIFY(!shown || child.err.contains("Fatal Error\nKiv.exe has encountered a problem and needs to "
                                    "close.\nIf the problem persists, please contact us.\n"));
         QFile log(getDataFolderFilePath(QStringLiteral("log.txt")));
         QVERIFY(log.open(QIODevice::ReadOnly));

@@ -224,6 +224,28 @@ private slots:
         QCOMPARE(isDirectlyInDataFolder(path), expected);
     }
 
+    void inDataFolderTree_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("expected");
+        const QString data = getDataFolderPath();
+        QTest::newRow("the folder itself") << data << true;
+        QTest::newRow("file in the folder") << data + "/x.db" << true;
+        QTest::newRow("subfolder not made yet") << data + "/a/b/x.db" << true;
+        QTest::newRow("sibling with the same prefix") << data + "X/x.db" << false;
+        QTest::newRow("escape by dot dot") << data + "/log_backup/../../x.db" << false;
+        QTest::newRow("its parent") << data + "/.." << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void inDataFolderTree()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, expected);
+        createDataFolder();
+        QCOMPARE(isInDataFolderTree(path), expected);
+    }
+
     void directlyInDataFolderThroughASymlink()
     {
         createDataFolder();

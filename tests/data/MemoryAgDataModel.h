@@ -36,16 +36,14 @@ public:
     std::vector<AgEvent> events;
 
     void closeDatabase() override {}
-    void storeData(AgDataVector *batch, bool, int *err) override
+    AgStoreResult storeData(AgDataVector *batch, bool) override
     {
-        if (!batch) {
-            *err = -1;
-            return;
-        }
+        if (!batch)
+            return AgStoreResult(-1);
         for (const AgData &row : *batch)
             addRow(row);
         getCache().addData(0, std::vector<AgData>(batch->begin(), batch->end()));
-        *err = 0;
+        return AgStoreResult(0, *batch);
     }
     void storeEvents(const std::vector<AgEvent> &list, int *err) override
     {

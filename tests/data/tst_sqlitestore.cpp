@@ -3,6 +3,7 @@
 #include <AAgDataModel.h>
 #include <AgConfig.h>
 #include <AgDataVector.h>
+#include <AgStoreResult.h>
 #include <InstrumentConfig.h>
 #include <KivConstants.h>
 #include <KivTest.h>
@@ -28,8 +29,8 @@ namespace {
 
 using namespace StoreTest;
 
-constexpr int kGap = 0x50100001;
-constexpr int kFailed = 0x50100002;
+constexpr int kGap = kStoreGapCode;
+constexpr int kFailed = kStoreFailedCode;
 
 void removeDb(const QString &path)
 {
@@ -214,25 +215,32 @@ private slots:
         QTest::addColumn<QList<qint64>>("batch");
         QTest::addColumn<int>("code");
         QTest::addColumn<QList<qint64>>("after");
+        QTest::addColumn<QList<qint64>>("reported"); // the new samples, in the batch's order
         using L = QList<qint64>;
-        QTest::newRow("empty file") << L{} << L{0, 100, 200} << 0 << L{0, 100, 200};
-        QTest::newRow("continues") << L{0, 100} << L{200, 300} << 0 << L{0, 100, 200, 300};
-        QTest::newRow("500 ms later") << L{0} << L{500} << 0 << L{0, 500};
-        QTest::newRow("501 ms later") << L{0} << L{501, 601} << kGap << L{0, 501, 601};
-        QTest::newRow("overlapping") << L{0, 100} << L{100, 200} << 0 << L{0, 100, 200};
-        QTest::newRow("nothing new") << L{0, 100} << L{0, 100} << kFailed << L{0, 100};
-        QTest::newRow("older only") << L{1000} << L{0, 500} << kFailed << L{1000};
-        QTest::newRow("out of order") << L{} << L{300, 100, 200} << 0 << L{100, 200, 300};
-        QTest::newRow("same batch is no bound") << L{0} << L{300, 200} << 0 << L{0, 200, 300};
-        QTest::newRow("not after the epoch") << L{} << L{-kT0, -kT0 - 5} << kFailed << L{};
-        QTest::newRow("empty batch") << L{0} << L{} << 0 << L{0};
+        QTest::newRow("empty file")
+            << L{} << L{0, 100, 200} << 0 << L{0, 100, 200} << L{0, 100, 200};
+        QTest::newRow("continues")
+            << L{0, 100} << L{200, 300} << 0 << L{0, 100, 200, 300} << L{200, 300};
+        QTest::newRow("500 ms later") << L{0} << L{500} << 0 << L{0, 500} << L{500};
+        QTest::newRow("501 ms later")
+            << L{0} << L{501, 601} << kGap << L{0, 501, 601} << L{501, 601};
+        QTest::newRow("overlapping") << L{0, 100} << L{100, 200} << 0 << L{0, 100, 200} << L{200};
+        QTest::newRow("nothing new") << L{0, 100} << L{0, 100} << kFailed << L{0, 100} << L{};
+        QTest::newRow("older only") << L{1000} << L{0, 500} << kFailed << L{1000} << L{};
+        QTest::newRow("out of order")
+            << L{} << L{300, 100, 200} << 0 << L{100, 200, 300} << L{300, 100, 200};
+        QTest::newRow("same batch is no bound")
+            << L{0} << L{300, 200} << 0 << L{0, 200, 300} << L{300, 200};
+        QTest::newRow("not after the epoch") << L{} << L{-kT0, -kT0 - 5} << kFailed << L{} << L{};
+        QTest::newRow("empty batch") << L{0} << L{} << 0 << L{0} << L{};
         // A damaged far-future stamp would make every later sample look old.
         const qint64 ceiling = AgData::kTimestampCeilingMs - kT0;
-        QTest::newRow("year 3000 refused") << L{0} << L{100, ceiling, 200} << 0 << L{0, 100, 200};
+        QTest::newRow("year 3000 refused")
+            << L{0} << L{100, ceiling, 200} << 0 << L{0, 100, 200} << L{100, 200};
         QTest::newRow("largest stamp refused")
-            << L{0} << L{std::numeric_limits<qint64>::max() - kT0, 100} << 0 << L{0, 100};
+            << L{0} << L{std::numeric_limits<qint64>::max() - kT0, 100} << 0 << L{0, 100} << L{100};
         QTest::newRow("just before year 3000")
-            << L{0} << L{ceiling - 1} << kGap << L{0, ceiling - 1};
+            << L{0} << L{ceiling - 1} << kGap << L{0, ceiling - 1} << L{ceiling - 1};
     }
 
     void insertPath()
@@ -241,21 +249,32 @@ private slots:
         QFETCH(QList<qint64>, batch);
         QFETCH(int, code);
         QFETCH(QList<qint64>, after);
+        QFETCH(QList<qint64>, reported);
         std::unique_ptr<AAgDataModel> model = openStore();
         std::vector<AgData> first;
         for (qint64 t : stored)
             first.push_back(sample(kT0 + t, 1, 0, -30.0));
         if (!first.empty())
             QCOMPARE(insert(*model, first), 0);
-        std::vector<AgData> second;
+        AgDataVector second(QStringLiteral("Main"), 0);
         bool refused = false;
         for (qint64 t : batch) {
-            second.push_back(sample(kT0 + t, 1, 0, -10.0));
+            second.append(sample(kT0 + t, 1, 0, -10.0));
             refused = refused || !AgData::isStorableTimestamp(kT0 + t);
         }
         const QString logged = QStringLiteral("samples not stored: time stamp out of range");
         const int loggedBefore = QString::fromUtf8(KivTest::readLog()).count(logged);
-        QCOMPARE(insert(*model, second), code);
+        int err = 12345;
+        const AgStoreResult result = model->insertData(&second, true, &err);
+        QCOMPARE(result.getCode(), code);
+        QCOMPARE(err, code);
+        QCOMPARE(result.isAfterGap(), code == kGap);
+        QList<qint64> newSamples;
+        for (const AgData &s : result.getNewSamples()) {
+            newSamples << s.getTimestamp() - kT0;
+            QCOMPARE(s.getM400ms(), -10.0);
+        }
+        QCOMPARE(newSamples, reported);
         QCOMPARE(levelTimestamps(ownFile(), 0), after);
         // One line for the batch, however many samples it refused.
         QCOMPARE(QString::fromUtf8(KivTest::readLog()).count(logged) - loggedBefore,
@@ -264,12 +283,12 @@ private slots:
         const QStringList old = DbFile(ownFile()).column(QStringLiteral(
             "SELECT timestamp - 1700000000000 FROM AgDataZoomLevel0 WHERE M400ms = -30"));
         QCOMPARE(old.size(), stored.size());
-        int err = -7;
+        err = -7;
         QCOMPARE(model->getMaxTimestamp(0, &err), after.isEmpty() ? 0 : kT0 + after.last());
         QCOMPARE(err, 0);
 
         err = 0;
-        model->insertData(nullptr, true, &err);
+        QVERIFY(!model->insertData(nullptr, true, &err).isStored());
         QCOMPARE(err, -1);
     }
 
@@ -459,7 +478,14 @@ private slots:
         std::vector<AgData> samples = {sample(kT0), sample(kT0 + 100), sample(kT0 + 200)};
         samples[1].setM400ms(std::nan(""));
         samples[1].setTP(std::nan(""));
-        QCOMPARE(insert(*model, samples), 0);
+        AgDataVector batch(QStringLiteral("Main"), 0);
+        for (const AgData &s : samples)
+            batch.append(s);
+        // The file keeps a NaN as 0; the caller learns what the meter sent, which violates
+        // nothing.
+        const AgStoreResult result = model->insertData(&batch, true);
+        QVERIFY(result.isStored());
+        QVERIFY(std::isnan(result.getNewSamples().at(1).getM400ms()));
         DbFile file(ownFile());
         QCOMPARE(file.value(QStringLiteral("SELECT typeof(M400ms) || ' ' || M400ms || ' ' || TP "
                                            "FROM AgDataZoomLevel0 WHERE timestamp = %1")

@@ -5,6 +5,7 @@
 #include <AgViolations.h>
 #include <AgZoomViolations.h>
 #include <KivTest.h>
+#include <TestConfigs.h>
 
 #include <QCoreApplication>
 
@@ -15,24 +16,7 @@ namespace {
 
 constexpr qint64 kT0 = 1700000000000;
 
-// Main: M 8, S 3, TP -3, I -1..1; secondary: M 5, S 1, TP -6, I -2..2.
-AgConfig thresholds(bool mainActive, bool secondaryActive)
-{
-    AgConfig config(QStringLiteral("Main"));
-    config.setMainThresholdActiveState(mainActive);
-    config.setSecondaryThresholdActiveState(secondaryActive);
-    config.setMUpperThreshold(8.0);
-    config.setMUpperSecondaryThreshold(5.0);
-    config.setSUpperThreshold(3.0);
-    config.setSUpperSecondaryThreshold(1.0);
-    config.setTPUpperThreshold(-3.0);
-    config.setTPUpperSecondaryThreshold(-6.0);
-    config.setIUpperThreshold(1.0);
-    config.setILowerThreshold(-1.0);
-    config.setIUpperSecondaryThreshold(2.0);
-    config.setILowerSecondaryThreshold(-2.0);
-    return config;
-}
+using KivTest::thresholds;
 
 // A sample within every limit.
 AgData quiet(qint64 timestamp, qint64 programId = 1)

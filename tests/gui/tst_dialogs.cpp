@@ -1,5 +1,6 @@
 #include <ClosingPleaseWaitDialog.h>
 #include <GUIFactory.h>
+#include <GuiShots.h>
 #include <KIVAlertBox.h>
 #include <KivConstants.h>
 #include <KivPleaseWaitBox.h>
@@ -19,16 +20,6 @@
 #include <memory>
 
 namespace {
-
-// Saves what a widget looks like when KIV_SHOTS_DIR names a folder, for a person to look at.
-void saveShot(QWidget *widget, const char *name)
-{
-    const QString dir = QString::fromLocal8Bit(qgetenv("KIV_SHOTS_DIR"));
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    widget->grab().save(QDir(dir).filePath(QLatin1String(name)));
-}
 
 template <typename T> T *child(QWidget *parent, const char *name)
 {
@@ -172,7 +163,7 @@ void TestDialogs::splashShowsVersionAndPicture()
     QVERIFY(KivConstants::buildString().startsWith(QLatin1String("1.7-V-")));
     QVERIFY(!child<QLabel>(splash.get(), "copyrightLabel")->text().isEmpty());
     QCOMPARE(QTSplashScreen::setLetterSpacing(nullptr, 2.5), -1);
-    saveShot(splash.get(), "splash.png");
+    KivTest::saveShot(splash.get(), QStringLiteral("splash"));
 }
 
 void TestDialogs::splashShowAndHideRequests()
@@ -223,7 +214,7 @@ void TestDialogs::alertBoxDismiss()
     box.adjustSize();
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    saveShot(&box, "alert.png");
+    KivTest::saveShot(&box, QStringLiteral("alert"));
     QSignalSpy closes(&box, &KIVAlertBox::onClose);
     QSignalSpy hides(&box, &ADialog::viewHide);
     QTest::mouseClick(child<QPushButton>(&box, "alertDismissButton"), Qt::LeftButton);
@@ -246,7 +237,7 @@ void TestDialogs::pleaseWaitBox()
     QCOMPARE(box.size(), QSize(426, 150));
     box.setText(QStringLiteral("Please wait. Connecting..."));
     QCOMPARE(text->text(), QStringLiteral("Please wait. Connecting..."));
-    saveShot(&box, "pleasewait.png");
+    KivTest::saveShot(&box, QStringLiteral("pleasewait"));
     box.setText(QString());
     QVERIFY(text->text().isEmpty());
 }
@@ -299,7 +290,7 @@ void TestDialogs::closingDialogShowAndHide()
     QVERIFY(dialog.closeTimer().isSingleShot());
     QCOMPARE(dialog.closeTimer().interval(), 30000);
     QCOMPARE(dialog.closeTimer().thread(), qApp->thread());
-    saveShot(&dialog, "closing.png");
+    KivTest::saveShot(&dialog, QStringLiteral("closing"));
 
     emit dialog.hideEvent();
     QTRY_VERIFY(!dialog.isVisible());

@@ -46,15 +46,40 @@ int childRunner(const QString &scenario, int, char **)
         return 0;
     }
     if (scenario == QLatin1String("unread stderr")) {
-        // stderr is a pipe that is full and that nobody reads.
+        // stderr is a pipe that nobody reads, with room for one page: less than the long
+        // entry. What fits is written, the rest dropped.
         int ends[2];
         if (pipe(ends) != 0)
             return 98;
+        fcntl(ends[0], F_SETFL, O_NONBLOCK);
         fcntl(ends[1], F_SETFL, O_NONBLOCK);
         const std::string block(4096, 'x');
         while (::write(ends[1], block.data(), block.size()) > 0) {
         }
         fcntl(ends[1], F_SETFL, 0);
+        dup2(ends[1], STDERR_FILENO);
+        const QByteArray path = qgetenv("KIV_LOG_PATH");
+        CORQExeLogging setup(path.constData());
+        setLogLevel(4);
+        char page[4096];
+        if (::read(ends[0], page, sizeof page) != sizeof page)
+            return 97;
+        log(4, std::string(10000, 'y') + "\n");
+        for (int i = 0; i < 3; ++i)
+            log(4, "nobody reads stderr\n");
+        QByteArray got;
+        ssize_t n = 0;
+        while ((n = ::read(ends[0], page, sizeof page)) > 0)
+            got.append(page, int(n));
+        const int copied = got.count('y');
+        return copied > 0 && copied < 10000 ? 0 : 96;
+    }
+    if (scenario == QLatin1String("stderr reader gone")) {
+        // The reading end is closed: a write raises SIGPIPE, which must not end the program.
+        int ends[2];
+        if (pipe(ends) != 0)
+            return 98;
+        ::close(ends[0]);
         dup2(ends[1], STDERR_FILENO);
         const QByteArray path = qgetenv("KIV_LOG_PATH");
         CORQExeLogging setup(path.constData());
@@ -218,7 +243,7 @@ private slots:
     }
 
     // Children whose log meets trouble: a write that fails like on a full disk, a stderr
-    // nobody reads. Logging goes on, and the file gets the entries.
+    // nobody reads or whose reader is gone. Logging goes on, and the file gets the entries.
     void loggingOutlivesTrouble_data()
     {
         QTest::addColumn<QString>("scenario");
@@ -228,6 +253,10 @@ private slots:
                                    << QByteArray("after the disk had room again\n") << 1;
         QTest::newRow("unread stderr") << QStringLiteral("unread stderr")
                                        << QByteArray("nobody reads stderr\n") << 3;
+        QTest::newRow("long entry, unread stderr")
+            << QStringLiteral("unread stderr") << QByteArray(10000, 'y') + '\n' << 1;
+        QTest::newRow("stderr reader gone") << QStringLiteral("stderr reader gone")
+                                            << QByteArray("nobody reads stderr\n") << 3;
     }
 
     void loggingOutlivesTrouble()

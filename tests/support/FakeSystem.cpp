@@ -147,10 +147,32 @@ QList<AgViolations> FakeSystem::violationUpdates() const
     return m_violationUpdates;
 }
 
+QStringList FakeSystem::alertTexts() const
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList texts;
+    for (const Call &call : m_calls)
+        if (call.name == QLatin1String("showAlert"))
+            texts << call.args.value(0).toString();
+    return texts;
+}
+
 int FakeSystem::alertCount() const
 {
     QMutexLocker lock(&m_mutex);
     return static_cast<int>(m_alerts.size());
+}
+
+std::vector<Alert> FakeSystem::alerts() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_alerts;
+}
+
+std::vector<SMTPRequest> FakeSystem::queuedEmails() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_queuedRequests;
 }
 
 int FakeSystem::queuedEmailCount() const
@@ -242,8 +264,10 @@ void FakeSystem::queueEmails(const std::vector<SMTPRequest> &requests, int &resu
     QMutexLocker lock(&m_mutex);
     m_calls.append(Call{QStringLiteral("queueEmails"), {static_cast<int>(requests.size())}});
     result = m_emailResult;
-    if (result == 0)
+    if (result == 0) {
         m_queuedEmails += static_cast<int>(requests.size());
+        m_queuedRequests.insert(m_queuedRequests.end(), requests.begin(), requests.end());
+    }
 }
 
 SMTPRequest FakeSystem::takeNextSmtpRequest(int &result)
@@ -480,7 +504,7 @@ FAKE_ACCESSOR(SettingsViewController, getSettingsViewController, settingsViewCon
 FAKE_ACCESSOR(GenerateReportViewController, getGenerateReportViewController,
               generateReportViewController)
 FAKE_ACCESSOR(DBImportViewController, getDBImportViewController, dbImportViewController)
-FAKE_ACCESSOR(BackupManagerViewController, getBackupManagerViewController,
+FAKE_ACCESSOR(ABackupManagerViewController, getBackupManagerViewController,
               backupManagerViewController)
 FAKE_ACCESSOR(HijackRequestViewController, getHijackRequestViewController,
               hijackRequestViewController)

@@ -47,7 +47,7 @@ public:
         SettingsViewController *settingsViewController = nullptr;
         GenerateReportViewController *generateReportViewController = nullptr;
         DBImportViewController *dbImportViewController = nullptr;
-        BackupManagerViewController *backupManagerViewController = nullptr;
+        ABackupManagerViewController *backupManagerViewController = nullptr;
         HijackRequestViewController *hijackRequestViewController = nullptr;
         BackupController *backupController = nullptr;
         AlertManager *alertManager = nullptr;
@@ -89,7 +89,12 @@ public:
     QList<QList<AcquisitionAg>> acquisitionStatusUpdates() const;
     QList<AgViolations> violationUpdates() const;
     int alertCount() const;
+    // The texts of every showAlert call, in order.
+    QStringList alertTexts() const;
+    std::vector<Alert> alerts() const;
     int queuedEmailCount() const;
+    // The requests of every accepted queueEmails call, in order.
+    std::vector<SMTPRequest> queuedEmails() const;
     QList<QList<BackupItem>> backupDeletes() const;
     // The replies handed over by onInstrumentReply, still owned by the fake.
     int instrumentReplyCount() const;
@@ -158,7 +163,7 @@ public:
     SettingsViewController *getSettingsViewController() override;
     GenerateReportViewController *getGenerateReportViewController() override;
     DBImportViewController *getDBImportViewController() override;
-    BackupManagerViewController *getBackupManagerViewController() override;
+    ABackupManagerViewController *getBackupManagerViewController() override;
     HijackRequestViewController *getHijackRequestViewController() override;
     BackupController *getBackupController() override;
     AlertManager *getAlertManager() override;
@@ -190,6 +195,7 @@ private:
     QList<AgViolations> m_violationUpdates;
     std::vector<Alert> m_alerts;
     int m_queuedEmails = 0;
+    std::vector<SMTPRequest> m_queuedRequests;
     QList<QList<BackupItem>> m_backupDeletes;
     std::vector<std::unique_ptr<InstrumentDeviceNetworkInterfaceReply>> m_instrumentReplies;
 };

@@ -31,6 +31,48 @@ void isolateHome()
     QDir().mkpath(QString::fromLocal8Bit(home + "/.config"));
 }
 
+void LineRecorder::add(const QString &line)
+{
+    QMutexLocker lock(&m_mutex);
+    m_lines << line;
+}
+
+QStringList LineRecorder::lines() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+QStringList LineRecorder::take()
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList lines;
+    lines.swap(m_lines);
+    return lines;
+}
+
+QList<QPair<int, QChar>> childProcesses()
+{
+    QList<QPair<int, QChar>> found;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks, so read after its ')'.
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields =
+            text.mid(text.lastIndexOf(QLatin1Char(')')) + 2).split(QLatin1Char(' '));
+        if (fields.size() > 1 && fields.at(1) == self)
+            found << qMakePair(pid, fields.at(0).at(0));
+    }
+    return found;
+}
+
 QString childScenario() { return QString::fromLocal8Bit(qgetenv("KIV_CHILD_SCENARIO")); }
 
 QString logPath()

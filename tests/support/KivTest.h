@@ -25,6 +25,23 @@ struct ChildResult {
     bool finished = false;
 };
 
+// Lines that fakes write on any thread, in order, for the test to read.
+class LineRecorder
+{
+public:
+    void add(const QString &line);
+    QStringList lines() const;
+    // The lines so far, and none kept.
+    QStringList take();
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_lines;
+};
+
+// This process's children as /proc shows them: pid and state letter ('Z' for a zombie).
+QList<QPair<int, QChar>> childProcesses();
+
 // Runs this executable again with KIV_CHILD_SCENARIO set; the child's main runs the
 // scenario instead of the tests (see KIV_TEST_MAIN).
 ChildResult runChild(const QString &scenario, int timeoutMs = 30000,

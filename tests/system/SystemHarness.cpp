@@ -1,5 +1,6 @@
 #include "SystemHarness.h"
 
+#include <Alert.h>
 #include <AddInstrumentViewController.h>
 #include <ConfirmationViewController.h>
 #include <GUIFactory.h>
@@ -9,10 +10,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 void RecordingSystem::showAlert(const QString &text)
 {
@@ -32,6 +35,21 @@ void RecordingSystem::setSystemConfig(const SystemConfig &config)
         m_paused.append(paused);
     }
     System::setSystemConfig(config);
+}
+
+void RecordingSystem::addAlert(const Alert &alert)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_raised.append(alert.getDescription());
+    }
+    System::addAlert(alert);
+}
+
+QStringList RecordingSystem::raisedAlerts() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_raised;
 }
 
 QStringList RecordingSystem::alerts() const
@@ -58,12 +76,8 @@ QList<bool> RecordingSystem::pausedWhenApplied() const
     return m_paused;
 }
 
-SimulatedMeter::SimulatedMeter(int index) : m_meter(new MeterSimulator)
+SimulatedMeter::SimulatedMeter(int index) : m_meter(new MeterSimulator), m_address(addressOf(index))
 {
-    // Any 127.x address is this machine; one of our own keeps clear of other tests.
-    const qint64 pid = QCoreApplication::applicationPid();
-    m_address =
-        QStringLiteral("127.%1.%2.%3").arg(pid % 200 + 20).arg(pid / 200 % 250 + 2).arg(index + 2);
     m_meter->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_meter, &QObject::deleteLater);
     m_thread.start();
@@ -76,14 +90,25 @@ SimulatedMeter::~SimulatedMeter()
     m_thread.wait();
 }
 
-bool SimulatedMeter::listen()
+bool SimulatedMeter::listen(quint16 port)
 {
-    return m_meter->listen(QHostAddress(m_address), 80);
+    return m_meter->listen(QHostAddress(m_address), port);
+}
+
+QString SimulatedMeter::addressOf(int index)
+{
+    // Any 127.x address is this machine; one of our own keeps clear of other tests.
+    const qint64 pid = QCoreApplication::applicationPid();
+    return QStringLiteral("127.%1.%2.%3")
+        .arg(pid % 200 + 20)
+        .arg(pid / 200 % 250 + 2)
+        .arg(index + 2);
 }
 
 bool SimulatedMeter::canListenOnPort80()
 {
-    return ::geteuid() == 0;
+    QTcpServer probe;
+    return probe.listen(QHostAddress(addressOf(-1)), 80);
 }
 
 SystemHarness::SystemHarness() = default;
@@ -98,12 +123,14 @@ void SystemHarness::initGui()
     GUIFactory::getInstance()->init();
 }
 
-bool SystemHarness::start(const SystemConfig &config)
+bool SystemHarness::start(const SystemConfig &config, const std::function<void()> &prepare)
 {
     stop();
     QDir(getDataFolderPath()).removeRecursively();
     if (!createDataFolder() || saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0)
         return false;
+    if (prepare)
+        prepare();
     m_system = std::make_unique<RecordingSystem>();
     RecordingSystem *system = m_system.get();
     ASystem::setInstance(system);
@@ -207,6 +234,19 @@ QList<qint64> storedTimestamps(const QString &path)
     query(path, "SELECT timestamp FROM AgDataZoomLevel0 ORDER BY timestamp",
           [&stamps](sqlite3_stmt *s) { stamps.append(sqlite3_column_int64(s, 0)); });
     return stamps;
+}
+
+QString gapsOrDuplicates(const QString &path)
+{
+    const QList<qint64> stamps = storedTimestamps(path);
+    for (int i = 1; i < stamps.size(); ++i) {
+        if (stamps[i] - stamps[i - 1] != 100)
+            return QStringLiteral("%1: %2 then %3")
+                .arg(QFileInfo(path).fileName())
+                .arg(stamps[i - 1])
+                .arg(stamps[i]);
+    }
+    return QString();
 }
 
 QString storedConfigText(const QString &path)

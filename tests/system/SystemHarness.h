@@ -21,18 +21,22 @@ class RecordingSystem : public System
 public:
     void showAlert(const QString &text) override;
     void setSystemConfig(const SystemConfig &config) override;
+    void addAlert(const Alert &alert) override;
 
     QStringList alerts() const;
     QStringList pleaseWaitTexts() const;
     void recordPleaseWait(const QString &text);
     // One entry per direct application: true when everything was paused.
     QList<bool> pausedWhenApplied() const;
+    // The descriptions of the alerts the audiogroups raised, in arrival order.
+    QStringList raisedAlerts() const;
 
 private:
     mutable QMutex m_mutex;
     QStringList m_alerts;
     QStringList m_pleaseWait;
     QList<bool> m_paused;
+    QStringList m_raised;
 };
 
 // A meter simulator on an address of its own (127.0.x.y) and port 80, in a thread of its own.
@@ -45,14 +49,18 @@ public:
     SimulatedMeter(const SimulatedMeter &) = delete;
     SimulatedMeter &operator=(const SimulatedMeter &) = delete;
 
-    bool listen();
+    // Port 0 picks a free port (meter().port()); the add-device dialog reaches port 80 only.
+    bool listen(quint16 port = 80);
     MeterSimulator *operator->() const { return m_meter; }
     MeterSimulator &meter() const { return *m_meter; }
     QString address() const { return m_address; }
-    // Port 80 needs root; tests skip without it.
+    // Whether this process may listen on port 80: as root, or in the private network
+    // namespace the test runner makes (cmake/run-netns.sh). Tests skip without it.
     static bool canListenOnPort80();
 
 private:
+    static QString addressOf(int index);
+
     QThread m_thread;
     MeterSimulator *m_meter;
     QString m_address;
@@ -68,9 +76,10 @@ public:
     // Once per process, with the application object alive.
     static void initGui();
 
-    // Writes "_config.xml" into an empty data folder and starts the system; true once its
-    // controller runs with its instruments built.
-    bool start(const SystemConfig &config);
+    // Writes "_config.xml" into an empty data folder, then runs `prepare` (which may put
+    // files there), and starts the system; true once its controller runs with its
+    // instruments built.
+    bool start(const SystemConfig &config, const std::function<void()> &prepare = {});
     // Closes the system and waits until every thread has ended.
     bool stop();
     RecordingSystem *system() const { return m_system.get(); }
@@ -92,5 +101,8 @@ private:
 
 // The level-0 time stamps of an audiogroup database, oldest first; empty when unreadable.
 QList<qint64> storedTimestamps(const QString &path);
+// Where an audiogroup database misses a 100 ms sample of the meter or holds one twice, from
+// its first stored sample on ("<file>: <stamp> then <stamp>"); empty when nowhere.
+QString gapsOrDuplicates(const QString &path);
 // The configuration text stored in an audiogroup database, empty when none.
 QString storedConfigText(const QString &path);

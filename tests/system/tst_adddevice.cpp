@@ -68,7 +68,8 @@ private:
 void TestAddDevice::initTestCase()
 {
     if (!SimulatedMeter::canListenOnPort80())
-        QSKIP("the meters listen on port 80, which needs root");
+        QSKIP("the meters cannot listen on port 80: not root, and not in a private network "
+              "namespace (cmake/run-netns.sh)");
     SystemHarness::initGui();
 }
 

@@ -20,6 +20,7 @@
 #include <RemoveAudiogroupCommandParameter.h>
 #include <ReplyText.h>
 #include <StartGenerateManualReportCommandParameter.h>
+#include <SystemCommand.h>
 #include <SystemController.h>
 
 #include <QElapsedTimer>
@@ -483,10 +484,12 @@ void TestConfigController::failedPauseChangesNothing_data()
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("add device") << 0 << "Could not add the instrument to the configuration";
-    QTest::newRow("delete audiogroups")
-        << 1 << "Could not remove the instrument from configuration";
-    QTest::newRow("logging") << 5 << "Could not perform requested operation";
+    QTest::newRow("add device") << int(ConfigController::AddInstrument)
+                                << "Could not add the instrument to the configuration";
+    QTest::newRow("delete audiogroups") << int(ConfigController::DeleteAudiogroups)
+                                        << "Could not remove the instrument from configuration";
+    QTest::newRow("logging") << int(ConfigController::StopManualAcquisition)
+                             << "Could not perform requested operation";
 }
 
 void TestConfigController::failedPauseChangesNothing()
@@ -510,12 +513,12 @@ void TestConfigController::failedPauseChangesNothing()
     meter.setInstrumentName(QStringLiteral("Studio"));
     meter.setAudioGroupNames({QStringLiteral("P1")});
     std::unique_ptr<MeterLoopback> loopback;
-    if (type == 0) {
+    if (type == ConfigController::AddInstrument) {
         auto *add = new AddInstrumentConfigManagementOperation(type, 3);
         operation.reset(add);
         loopback = std::make_unique<MeterLoopback>(*add, meter);
         add->submit(QStringLiteral("10.0.0.5"), QString());
-    } else if (type == 1) {
+    } else if (type == ConfigController::DeleteAudiogroups) {
         operation = std::make_unique<DeleteAudiogroupConfigManagementOperation>(
             type, 3, QMultiMap<QString, QString>{{QStringLiteral("Old"), QStringLiteral("A")}});
         operation->onConfirm();
@@ -548,15 +551,19 @@ void TestConfigController::commandsRefusedWithAlerts_data()
     QTest::addColumn<QList<int>>("queuedTypes");
 
     QTest::newRow("delete while a report runs")
-        << 6 << 1 << "Could not delete audiogroups; report generation in progress." << QList<int>();
-    QTest::newRow("delete") << 6 << 0 << "" << QList<int>{1};
+        << int(SystemCommand::RemoveAudiogroups) << 1
+        << "Could not delete audiogroups; report generation in progress." << QList<int>();
+    QTest::newRow("delete") << int(SystemCommand::RemoveAudiogroups) << 0 << ""
+                            << QList<int>{ConfigController::DeleteAudiogroups};
     QTest::newRow("report while a delete waits")
-        << 26 << 2 << "Could not generate reports; delete audiogroup operation pending."
-        << QList<int>{1};
+        << int(SystemCommand::StartGenerateManualReport) << 2
+        << "Could not generate reports; delete audiogroup operation pending."
+        << QList<int>{ConfigController::DeleteAudiogroups};
     QTest::newRow("report of nothing")
-        << 26 << 0 << "Could not generate reports; no audiogroups selected." << QList<int>();
+        << int(SystemCommand::StartGenerateManualReport) << 0
+        << "Could not generate reports; no audiogroups selected." << QList<int>();
     QTest::newRow("import from the data folder")
-        << 28 << 0
+        << int(SystemCommand::RequestDbImport) << 0
         << "Import operation is not allowed for files from KIV's data folder. Please move the "
            "file you wish to import to another folder and try again."
         << QList<int>();
@@ -581,9 +588,9 @@ void TestConfigController::commandsRefusedWithAlerts()
         controller.getConfigController().requestDeleteAudiogroups({{"m", "a"}});
 
     CommandParameter *parameter = nullptr;
-    if (type == 6)
+    if (type == SystemCommand::RemoveAudiogroups)
         parameter = new RemoveAudiogroupCommandParameter({{"m", "a"}});
-    else if (type == 26)
+    else if (type == SystemCommand::StartGenerateManualReport)
         parameter = new StartGenerateManualReportCommandParameter({}, 21600000);
     else
         parameter = new DBImportRequestCommandParameter(

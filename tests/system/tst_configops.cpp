@@ -28,17 +28,6 @@ int sampleCount(const QString &group)
     return storedTimestamps(dbPath(kStudio, group)).size();
 }
 
-// Every 100 ms sample of the meter once, in order, from the first stored one on.
-QString gapsOrDuplicates(const QString &group)
-{
-    const QList<qint64> stamps = storedTimestamps(dbPath(kStudio, group));
-    for (int i = 1; i < stamps.size(); ++i) {
-        if (stamps[i] - stamps[i - 1] != 100)
-            return QStringLiteral("%1: %2 then %3").arg(group).arg(stamps[i - 1]).arg(stamps[i]);
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestConfigOps : public QObject
@@ -66,7 +55,8 @@ private:
 void TestConfigOps::initTestCase()
 {
     if (!SimulatedMeter::canListenOnPort80())
-        QSKIP("the meter listens on port 80, which needs root");
+        QSKIP("the meter cannot listen on port 80: not root, and not in a private network "
+              "namespace (cmake/run-netns.sh)");
     SystemHarness::initGui();
 }
 
@@ -251,8 +241,8 @@ void TestConfigOps::switchesLogging()
                      "Updating audiogroup logging list...", "Updating audiogroup logging list...",
                      "Stopping logging auto mode...", "Starting logging for Studio Program 2...",
                      "Starting logging auto mode..."}));
-    QCOMPARE(gapsOrDuplicates(kP1), QString());
-    QCOMPARE(gapsOrDuplicates(kP2), QString());
+    QCOMPARE(gapsOrDuplicates(dbPath(kStudio, kP1)), QString());
+    QCOMPARE(gapsOrDuplicates(dbPath(kStudio, kP2)), QString());
     verifyDatabaseConfigs({kP1, kP2});
     verifyEverythingPausedWhenApplied();
 }

@@ -23,6 +23,7 @@
 #include <ReplyHijackPermissionCommandParameter.h>
 #include <StartGenerateManualReportCommandParameter.h>
 #include <System.h>
+#include <SystemCommand.h>
 #include <SystemConfigXml.h>
 #include <SystemController.h>
 
@@ -182,22 +183,30 @@ void TestSystemFront::postingReachesTheController_data()
     QTest::newRow("onInstrumentReply") << PostFn([](ASystem *s) {
         return s->onInstrumentReply(
             new InstrumentDeviceNetworkInterfaceReply("m1", 2, 0, new QString("<r/>")));
-    }) << 0 << QVariantList{"InstrumentDeviceNetworkInterfaceReply", "m1", 2, 0, "<r/>"};
+    }) << int(SystemCommand::InstrumentReply)
+                                       << QVariantList{"InstrumentDeviceNetworkInterfaceReply",
+                                                       "m1", 2, 0, "<r/>"};
     QTest::newRow("changeInstrumentConfig")
-        << PostFn([](ASystem *s) { return s->changeInstrumentConfig(InstrumentConfig("m1")); }) << 1
+        << PostFn([](ASystem *s) { return s->changeInstrumentConfig(InstrumentConfig("m1")); })
+        << int(SystemCommand::ChangeInstrumentConfig)
         << QVariantList{"ConfigChangeCommandParameter", "m1"};
     QTest::newRow("onAddDeviceReply")
-        << PostFn([](ASystem *s) { return s->onAddDeviceReply(1, 99, nullptr); }) << 2
+        << PostFn([](ASystem *s) { return s->onAddDeviceReply(1, 99, nullptr); })
+        << int(SystemCommand::AddDeviceReply)
         << QVariantList{"DeviceNetworkInterfaceReply", 1, 99, QString()};
     QTest::newRow("startAddInstrument")
-        << PostFn([](ASystem *s) { return s->startAddInstrument(); }) << 3 << QVariantList{};
+        << PostFn([](ASystem *s) { return s->startAddInstrument(); })
+        << int(SystemCommand::StartAddInstrument) << QVariantList{};
     QTest::newRow("submitAddInstrument")
-        << PostFn([](ASystem *s) { return s->submitAddInstrument("http://10.0.0.5", "pw"); }) << 4
+        << PostFn([](ASystem *s) { return s->submitAddInstrument("http://10.0.0.5", "pw"); })
+        << int(SystemCommand::SubmitAddInstrument)
         << QVariantList{"AddInstrumentCommandParameter", "http://10.0.0.5", "pw"};
     QTest::newRow("cancelAddInstrument")
-        << PostFn([](ASystem *s) { return s->cancelAddInstrument(); }) << 5 << QVariantList{};
+        << PostFn([](ASystem *s) { return s->cancelAddInstrument(); })
+        << int(SystemCommand::CancelAddInstrument) << QVariantList{};
     QTest::newRow("removeAudiogroups")
-        << PostFn([selection](ASystem *s) { return s->removeAudiogroups(selection); }) << 6
+        << PostFn([selection](ASystem *s) { return s->removeAudiogroups(selection); })
+        << int(SystemCommand::RemoveAudiogroups)
         << QVariantList{"RemoveAudiogroupCommandParameter"} + pairs;
     const QList<QPair<const char *, PostFn>> plain{
         {"openSettings", [](ASystem *s) { return s->openSettings(); }},
@@ -210,60 +219,79 @@ void TestSystemFront::postingReachesTheController_data()
         {"startAutoAcquisition", [](ASystem *s) { return s->startAutoAcquisition(); }},
         {"stopAutoAcquisition", [](ASystem *s) { return s->stopAutoAcquisition(); }}};
     for (int i = 0; i < plain.size(); ++i)
-        QTest::newRow(plain[i].first) << plain[i].second << 9 + i << QVariantList{};
+        QTest::newRow(plain[i].first)
+            << plain[i].second << SystemCommand::OpenSettings + i << QVariantList{};
     QTest::newRow("enableAgLogging")
-        << PostFn([](ASystem *s) { return s->enableAgLogging("m1", "a"); }) << 18
+        << PostFn([](ASystem *s) { return s->enableAgLogging("m1", "a"); })
+        << int(SystemCommand::EnableAgLogging)
         << QVariantList{"AgLoggingChangeParameter", "m1", "a"};
     QTest::newRow("disableAgLogging")
-        << PostFn([](ASystem *s) { return s->disableAgLogging("m1", "a"); }) << 19
+        << PostFn([](ASystem *s) { return s->disableAgLogging("m1", "a"); })
+        << int(SystemCommand::DisableAgLogging)
         << QVariantList{"AgLoggingChangeParameter", "m1", "a"};
     QTest::newRow("requestStatusRefresh")
-        << PostFn([](ASystem *s) { return s->requestStatusRefresh(); }) << 20 << QVariantList{};
-    QTest::newRow("updateAcquisitionStatus") << PostFn([](ASystem *s) {
-        return s->updateAcquisitionStatus({record("m1", "a"), record("m1", "b")});
-    }) << 21 << QVariantList{"AcquisitionStatusUpdateParameter", "m1", "a", "m1", "b"};
-    QTest::newRow("updateAgViolationStatus") << PostFn([violations](ASystem *s) {
-        return s->updateAgViolationStatus(violations, "m1", "a");
-    }) << 22 << QVariantList{"AgViolationStatusUpdateParameter", "m1", "a", 0};
+        << PostFn([](ASystem *s) { return s->requestStatusRefresh(); })
+        << int(SystemCommand::RequestStatusRefresh) << QVariantList{};
+    QTest::newRow("updateAcquisitionStatus")
+        << PostFn([](ASystem *s) {
+               return s->updateAcquisitionStatus({record("m1", "a"), record("m1", "b")});
+           })
+        << int(SystemCommand::UpdateAcquisitionStatus)
+        << QVariantList{"AcquisitionStatusUpdateParameter", "m1", "a", "m1", "b"};
+    QTest::newRow("updateAgViolationStatus")
+        << PostFn([violations](ASystem *s) {
+               return s->updateAgViolationStatus(violations, "m1", "a");
+           })
+        << int(SystemCommand::UpdateAgViolationStatus)
+        << QVariantList{"AgViolationStatusUpdateParameter", "m1", "a", 0};
     QTest::newRow("resetAgViolationStatus")
-        << PostFn([](ASystem *s) { return s->resetAgViolationStatus("m1", "a"); }) << 23
+        << PostFn([](ASystem *s) { return s->resetAgViolationStatus("m1", "a"); })
+        << int(SystemCommand::ResetAgViolationStatus)
         << QVariantList{"AgStatusResetParameter", "m1", "a"};
     QTest::newRow("resetAgAcquisitionStatus")
-        << PostFn([](ASystem *s) { return s->resetAgAcquisitionStatus("m1", "a"); }) << 24
+        << PostFn([](ASystem *s) { return s->resetAgAcquisitionStatus("m1", "a"); })
+        << int(SystemCommand::ResetAgAcquisitionStatus)
         << QVariantList{"AgStatusResetParameter", "m1", "a"};
     QTest::newRow("startAcquisition")
-        << PostFn([](ASystem *s) { return s->startAcquisition("m1", "a"); }) << 25
+        << PostFn([](ASystem *s) { return s->startAcquisition("m1", "a"); })
+        << int(SystemCommand::StartAcquisition)
         << QVariantList{"AcquisitionStartCommandParameter", "m1", "a"};
     QTest::newRow("startGenerateManualReport")
         << PostFn([selection](ASystem *s) {
                return s->startGenerateManualReport(selection, 21600000);
            })
-        << 26
+        << int(SystemCommand::StartGenerateManualReport)
         << QVariantList{"StartGenerateManualReportCommandParameter"} + pairs +
                QVariantList{qint64(21600000)};
     QTest::newRow("onManualReportFinished")
         << PostFn([](ASystem *s) { return s->onManualReportFinished("key", true, false, "done"); })
-        << 27
+        << int(SystemCommand::ManualReportFinished)
         << QVariantList{"GenerateManualReportFinishCommandParameter", "key", true, false, "done"};
     QTest::newRow("requestDbImport")
-        << PostFn([](ASystem *s) { return s->requestDbImport("/x/a.db", true, "17"); }) << 28
+        << PostFn([](ASystem *s) { return s->requestDbImport("/x/a.db", true, "17"); })
+        << int(SystemCommand::RequestDbImport)
         << QVariantList{"DBImportRequestCommandParameter", "/x/a.db", true, "17"};
-    QTest::newRow("cancelDbImport") << PostFn([](ASystem *s) { return s->cancelDbImport(7); }) << 29
-                                    << QVariantList{"DBImportCancelCommandParameter", 7};
+    QTest::newRow("cancelDbImport")
+        << PostFn([](ASystem *s) { return s->cancelDbImport(7); })
+        << int(SystemCommand::CancelDbImport) << QVariantList{"DBImportCancelCommandParameter", 7};
     QTest::newRow("replyDbImportStatus")
         << PostFn([](ASystem *s) { return s->replyDbImportStatus(false, true, "bad", 5, 10); })
-        << 30
+        << int(SystemCommand::ReplyDbImportStatus)
         << QVariantList{
                "DBImportStatusReplyCommandParameter", false, true, "bad", qint64(5), qint64(10)};
     QTest::newRow("requestHijackPermission")
-        << PostFn([](ASystem *s) { return s->requestHijackPermission("m1"); }) << 31
+        << PostFn([](ASystem *s) { return s->requestHijackPermission("m1"); })
+        << int(SystemCommand::RequestHijackPermission)
         << QVariantList{"HijackPermissionCommandParameter", "m1"};
     QTest::newRow("allowHijack") << PostFn([](ASystem *s) {
         return s->allowHijack("m1", "m1_1700");
-    }) << 32 << QVariantList{"ReplyHijackPermissionCommandParameter", "m1", "m1_1700"};
-    QTest::newRow("denyHijack") << PostFn([](ASystem *s) {
-        return s->denyHijack("m1", "m1_1700");
-    }) << 33 << QVariantList{"ReplyHijackPermissionCommandParameter", "m1", "m1_1700"};
+    }) << int(SystemCommand::AllowHijack)
+                                 << QVariantList{"ReplyHijackPermissionCommandParameter", "m1",
+                                                 "m1_1700"};
+    QTest::newRow("denyHijack") << PostFn([](ASystem *s) { return s->denyHijack("m1", "m1_1700"); })
+                                << int(SystemCommand::DenyHijack)
+                                << QVariantList{"ReplyHijackPermissionCommandParameter", "m1",
+                                                "m1_1700"};
 }
 
 void TestSystemFront::postingReachesTheController()
@@ -402,7 +430,7 @@ void TestSystemFront::commandsWaitForStartupAndCloseEnds()
 
     // The controller waits for the network thread; the commands wait with it.
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(controller.enqueue(new Command(20)), 0);
+        QCOMPARE(controller.enqueue(new Command(SystemCommand::RequestStatusRefresh)), 0);
     QTest::qWait(150);
     QCOMPARE(controller.getState(), int(SystemController::StateCreated));
     QVERIFY(recorder.seen().isEmpty());
@@ -441,7 +469,7 @@ void TestSystemFront::quitDuringStartupClosesAtOnce()
     Recorder recorder;
     controller.setCommandInterceptor(recorder.interceptor());
     QSignalSpy finished(&controller, &QThread::finished);
-    QCOMPARE(controller.enqueue(new Command(20)), 0);
+    QCOMPARE(controller.enqueue(new Command(SystemCommand::RequestStatusRefresh)), 0);
     controller.startThread();
     controller.requestClose();
 
@@ -465,7 +493,7 @@ void TestSystemFront::failedStartupEndsTheLoop()
     SystemController controller(nullptr);
     Recorder recorder;
     controller.setCommandInterceptor(recorder.interceptor());
-    QCOMPARE(controller.enqueue(new Command(20)), 0);
+    QCOMPARE(controller.enqueue(new Command(SystemCommand::RequestStatusRefresh)), 0);
     QSignalSpy finished(&controller, &QThread::finished);
     controller.startThread();
     QVERIFY(finished.wait(5000));

@@ -1,7 +1,7 @@
 #include <KivTest.h>
 
 #include <ASplashScreen.h>
-#include <AView.h>
+#include <ASystemView.h>
 #include <AlertManager.h>
 #include <BackupController.h>
 #include <ClosingPleaseWaitDialog.h>

@@ -114,30 +114,58 @@ void drawArrow(QPainter &p, const QSize &size, Qt::ArrowType direction)
     p.drawPolygon(tri);
 }
 
-// A scroll-bar handle: a rounded grey bar with three grip lines in its middle, drawn so
-// that the border-image slices keep the rounded ends.
+// A scroll-bar handle. Its style sheet cuts the picture into border-image slices (vertical:
+// 19 26 19 26, horizontal: 27 26 27 26) and draws them into a 30 px bar with 28 px borders,
+// so the two slices across the bar overlap: the near one lands on pixels 0..27, the far one
+// (right, resp. bottom) on pixels 2..29. The bar's whole cross-section therefore goes into
+// the far slice and the near one stays empty; along the bar the end slices carry the rounded
+// ends and the middle slice the straight part that is stretched to the handle's length.
+// Drawn for a vertical handle and transposed for a horizontal one.
 void drawHandle(QPainter &p, const QSize &size, Qt::Orientation orientation)
 {
+    constexpr int kBar = 30;
+    constexpr int kBorder = 28;
     const bool vertical = orientation == Qt::Vertical;
-    const QRectF bar = vertical ? QRectF(size.width() / 2.0 - 10, 2, 20, size.height() - 4)
-                                : QRectF(2, size.height() / 2.0 - 10, size.width() - 4, 20);
-    QLinearGradient face(vertical ? bar.topLeft() : bar.topLeft(),
-                         vertical ? bar.topRight() : bar.bottomLeft());
-    face.setColorAt(0, QColor(0x8c, 0x8c, 0x8c));
-    face.setColorAt(1, QColor(0x5e, 0x5e, 0x5e));
-    p.setPen(QPen(QColor(0, 0, 0, 150), 1));
-    p.setBrush(face);
-    p.drawRoundedRect(bar.adjusted(0.5, 0.5, -0.5, -0.5), 9, 9);
-    p.setPen(QPen(QColor(0x3c, 0x3c, 0x3c), 1));
-    const QPointF c = bar.center();
-    for (int i = -1; i <= 1; ++i) {
-        if (vertical)
-            p.drawLine(QPointF(c.x() - 5, c.y() + i * 3 + 0.5),
-                       QPointF(c.x() + 5, c.y() + i * 3 + 0.5));
-        else
-            p.drawLine(QPointF(c.x() + i * 3 + 0.5, c.y() - 5),
-                       QPointF(c.x() + i * 3 + 0.5, c.y() + 5));
+    const QSize frame = vertical ? size : size.transposed(); // across x along
+    const int endCut = vertical ? 19 : 26;
+    const int sideCut = vertical ? 26 : 27;
+    const int middle = frame.height() - 2 * endCut;
+
+    // The handle as it shows with an unstretched middle.
+    QImage shown(kBar, 2 * kBorder + middle, QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    {
+        QPainter sp(&shown);
+        sp.setRenderHint(QPainter::Antialiasing);
+        const QRectF bar(5, 2, 20, shown.height() - 4);
+        QLinearGradient face(bar.topLeft(), bar.topRight());
+        face.setColorAt(0, QColor(0x8c, 0x8c, 0x8c));
+        face.setColorAt(1, QColor(0x5e, 0x5e, 0x5e));
+        sp.setPen(QPen(QColor(0, 0, 0, 150), 1));
+        sp.setBrush(face);
+        sp.drawRoundedRect(bar.adjusted(0.5, 0.5, -0.5, -0.5), 9.5, 9.5);
     }
+
+    // Cut it back into the slices the style sheet takes apart.
+    QImage picture(frame, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        QPainter pp(&picture);
+        pp.setRenderHint(QPainter::SmoothPixmapTransform);
+        const int farSlice = frame.width() - sideCut;
+        const int shownRows[] = {0, kBorder, kBorder + middle, shown.height()};
+        const int pictureRows[] = {0, endCut, endCut + middle, frame.height()};
+        for (int i = 0; i < 3; ++i) {
+            const QRectF from(kBar - kBorder, shownRows[i], kBorder,
+                              shownRows[i + 1] - shownRows[i]);
+            const QRectF to(farSlice, pictureRows[i], sideCut,
+                            pictureRows[i + 1] - pictureRows[i]);
+            pp.drawImage(to, shown, from);
+        }
+    }
+    if (!vertical)
+        picture = picture.transformed(QTransform(0, 1, 1, 0, 0, 0));
+    p.drawImage(0, 0, picture);
 }
 
 void drawAlertIcon(QPainter &p, const QSize &size)

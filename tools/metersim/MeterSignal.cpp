@@ -117,7 +117,7 @@ qint64 MeterSignal::countBetween(qint64 afterMs, qint64 upToMs)
 }
 
 QVector<MeterSample> MeterSignal::samples(const MeterAudioGroup &ag, qint64 afterMs,
-                                          qint64 upToMs)
+                                          qint64 upToMs, const QVector<MomentaryBoost> &boosts)
 {
     QVector<MeterSample> out;
     const qint64 count = countBetween(afterMs, upToMs);
@@ -132,6 +132,12 @@ QVector<MeterSample> MeterSignal::samples(const MeterAudioGroup &ag, qint64 afte
     double tpMax = 0, mMax = 0, sMax = 0;
     for (; t <= last; t += kSampleIntervalMs) {
         MeterSample s = rawSample(ag, h, t);
+        for (const MomentaryBoost &boost : boosts) {
+            if (t >= boost.fromMs && t < boost.toMs) {
+                s.M400ms = round2(s.M400ms + boost.lu);
+                s.M100ms = round2(s.M100ms + boost.lu);
+            }
+        }
         if (s.events == kEventStart) {
             tpMax = s.TP;
             mMax = s.M400ms;

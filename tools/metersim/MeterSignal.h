@@ -52,6 +52,15 @@ struct MeterSample
     qint64 events = 0;
 };
 
+// A stretch of time whose momentary loudness (M400ms and M100ms) is raised, as by a loud
+// passage: samples with fromMs <= timestamp < toMs.
+struct MomentaryBoost
+{
+    qint64 fromMs = 0;
+    qint64 toMs = 0;
+    double lu = 0.0;
+};
+
 // The simulated measurement: a deterministic function of the audiogroup and the time
 // stamp. Samples lie on every multiple of 100 ms; programs of three to five minutes (fixed
 // per audiogroup name) follow each other without gaps, the first sample of a program
@@ -65,7 +74,8 @@ public:
     static constexpr qint64 kEventStop = 2;
 
     // The samples with afterMs < timestamp <= upToMs, oldest first.
-    static QVector<MeterSample> samples(const MeterAudioGroup &ag, qint64 afterMs, qint64 upToMs);
+    static QVector<MeterSample> samples(const MeterAudioGroup &ag, qint64 afterMs, qint64 upToMs,
+                                        const QVector<MomentaryBoost> &boosts = {});
     static MeterSample sampleAt(const MeterAudioGroup &ag, qint64 timestampMs);
     // Number of samples with afterMs < timestamp <= upToMs.
     static qint64 countBetween(qint64 afterMs, qint64 upToMs);

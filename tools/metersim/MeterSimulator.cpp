@@ -493,6 +493,12 @@ qint64 MeterSimulator::now() const
     return m_clock ? m_clock() : QDateTime::currentMSecsSinceEpoch();
 }
 
+void MeterSimulator::boostMomentary(qint64 fromMs, qint64 toMs, double lu)
+{
+    QMutexLocker lock(&m_lock);
+    m_boosts.append(MomentaryBoost{fromMs, toMs, lu});
+}
+
 QString MeterSimulator::currentSession() const
 {
     QMutexLocker lock(&m_lock);
@@ -743,7 +749,7 @@ QByteArray MeterSimulator::buildReply(Request &r, const QList<Fault> &faults, in
             xml.writeStartElement(QStringLiteral("AGDataList"));
             xml.writeTextElement(QStringLiteral("Name"), g.name);
             xml.writeTextElement(QStringLiteral("numAvail"), QString::number(available));
-            for (const MeterSample &s : MeterSignal::samples(g, after, until)) {
+            for (const MeterSample &s : MeterSignal::samples(g, after, until, m_boosts)) {
                 xml.writeStartElement(QStringLiteral("AGData"));
                 xml.writeTextElement(QStringLiteral("tmCode"), QString::number(s.timecode));
                 xml.writeTextElement(QStringLiteral("tmStamp"), QString::number(s.timestamp));

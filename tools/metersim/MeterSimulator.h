@@ -129,6 +129,9 @@ public:
     void setMaxSamplesPerReply(int count);
     void setClock(std::function<qint64()> clock);
     qint64 now() const;
+    // Raises the momentary loudness of every audiogroup by lu in [fromMs, toMs) (meter
+    // time), as a loud passage would.
+    void boostMomentary(qint64 fromMs, qint64 toMs, double lu);
 
     // Sessions.
     QString currentSession() const;
@@ -206,6 +209,7 @@ private:
     qint64 m_historyMs = 3600 * 1000;
     int m_maxSamples = 0;
     std::function<qint64()> m_clock;
+    QVector<MomentaryBoost> m_boosts;
 
     QString m_session;
     QString m_sessionOwner; // peer address; empty: another client

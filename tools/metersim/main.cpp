@@ -1,16 +1,14 @@
 #include "MeterSimulator.h"
 
+#include <CommandWords.h>
+#include <ListenOptions.h>
+#include <StdinCommands.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QMetaEnum>
-#include <QSocketNotifier>
 #include <QTextStream>
-
-#include <cerrno>
-#include <cstdio>
-
-#include <unistd.h>
 
 namespace {
 
@@ -25,7 +23,9 @@ const char kCommandHelp[] =
     "  confid                                a new configuration id\n"
     "  occupy                                another client takes the session (hijack)\n"
     "  expire                                the session expires\n"
-    "  dropout <ms>                          refuse connections for a while\n";
+    "  dropout <ms>                          refuse connections for a while\n"
+    "  loud <ms> [lu]                        raise the momentary loudness by lu (default\n"
+    "                                        20) from now on for ms\n";
 
 // Faults by their name without "Fault", in lower case.
 bool faultByName(const QString &name, MeterSimulator::Fault &fault)
@@ -40,38 +40,31 @@ bool faultByName(const QString &name, MeterSimulator::Fault &fault)
     return false;
 }
 
-QString pathArgument(const QStringList &words, int index)
+QString pathArgument(const CommandWords &words, int index)
 {
-    const QString path = words.value(index);
+    const QString path = words.at(index);
     return path == QLatin1String("any") ? QString() : path;
 }
 
 // Runs one command line; false when it is not understood.
 bool runCommand(MeterSimulator &meter, const QString &line, QTextStream &out)
 {
-    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    CommandWords words(line);
     if (words.isEmpty())
         return true;
-    const QString command = words.first();
+    const QString command = words.at(0);
     bool ok = true;
-    auto integer = [&words, &ok](int index, int fallback) {
-        if (index >= words.size())
-            return fallback;
-        bool good = false;
-        const int v = words.at(index).toInt(&good);
-        ok = ok && good;
-        return v;
-    };
     if (command == QLatin1String("status") && words.size() >= 2) {
-        const int code = integer(1, 0);
-        const int count = integer(3, 1);
+        const int code = words.integer(1, 0);
+        const int count = words.integer(3, 1);
+        ok = words.ok();
         if (ok)
             meter.injectStatus(pathArgument(words, 2), code, count);
     } else if (command == QLatin1String("fault") && words.size() >= 2) {
         MeterSimulator::Fault fault;
-        const int count = integer(2, 1);
-        const int delayMs = integer(4, 5000);
-        ok = ok && faultByName(words.at(1), fault);
+        const int count = words.integer(2, 1);
+        const int delayMs = words.integer(4, 5000);
+        ok = words.ok() && faultByName(words.at(1), fault);
         if (ok)
             meter.injectFault(fault, count, pathArgument(words, 3), delayMs);
     } else if (command == QLatin1String("clear")) {
@@ -82,8 +75,17 @@ bool runCommand(MeterSimulator &meter, const QString &line, QTextStream &out)
         out << "metersim: held by session " << meter.occupyByOtherClient() << '\n';
     } else if (command == QLatin1String("expire")) {
         meter.expireSession();
+    } else if (command == QLatin1String("loud") && (words.size() == 2 || words.size() == 3)) {
+        const int ms = words.integer(1, 0);
+        const int lu = words.integer(2, 20);
+        ok = words.ok() && ms > 0;
+        if (ok) {
+            const qint64 from = meter.now();
+            meter.boostMomentary(from, from + ms, lu);
+        }
     } else if (command == QLatin1String("dropout") && words.size() == 2) {
-        const int ms = integer(1, 0);
+        const int ms = words.integer(1, 0);
+        ok = words.ok();
         if (ok)
             meter.dropOutFor(ms);
     } else {
@@ -106,13 +108,9 @@ int main(int argc, char **argv)
                        "/getData until it is killed.\n\n") +
         QString::fromLatin1(kCommandHelp));
     parser.addHelpOption();
-    const QCommandLineOption address({QStringLiteral("a"), QStringLiteral("address")},
-                                     QStringLiteral("Address to bind (default 127.0.0.1)."),
-                                     QStringLiteral("address"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
-                                  QStringLiteral("Port, 0 for a free one (default 80, which needs "
-                                                 "root)."),
-                                  QStringLiteral("port"), QStringLiteral("80"));
+    const ListenOptions listen(QStringLiteral("80"),
+                               QStringLiteral("Port, 0 for a free one (default 80, which needs "
+                                              "root)."));
     const QCommandLineOption name({QStringLiteral("n"), QStringLiteral("name")},
                                   QStringLiteral("Instrument name (default SimMeter)."),
                                   QStringLiteral("name"), QStringLiteral("SimMeter"));
@@ -135,21 +133,16 @@ int main(int argc, char **argv)
                                  QStringLiteral("count"), QStringLiteral("3000"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Do not print a line per request."));
-    parser.addOptions({address, port, name, groups, password, history, cap, quiet});
+    parser.addOptions(listen.options());
+    parser.addOptions({name, groups, password, history, cap, quiet});
     parser.process(app);
 
     QTextStream err(stderr);
     QHostAddress host;
-    if (!host.setAddress(parser.value(address))) {
-        err << "metersim: not an address: " << parser.value(address) << '\n';
+    quint16 portNumber = 0;
+    if (!listen.read(parser, err, host, portNumber))
         return 2;
-    }
     bool ok = false;
-    const uint portNumber = parser.value(port).toUInt(&ok);
-    if (!ok || portNumber > 65535) {
-        err << "metersim: not a port: " << parser.value(port) << '\n';
-        return 2;
-    }
     const qint64 historySeconds = parser.value(history).toLongLong(&ok);
     if (!ok || historySeconds < 0) {
         err << "metersim: not a number of seconds: " << parser.value(history) << '\n';
@@ -168,7 +161,7 @@ int main(int argc, char **argv)
         meter.setAudioGroupNames(parser.values(groups));
     meter.setHistoryMs(historySeconds * 1000);
     meter.setMaxSamplesPerReply(maxSamples);
-    if (!meter.listen(host, quint16(portNumber))) {
+    if (!meter.listen(host, portNumber)) {
         err << "metersim: cannot listen on " << host.toString() << ':' << portNumber << ": "
             << meter.errorString() << '\n';
         return 1;
@@ -188,34 +181,10 @@ int main(int argc, char **argv)
     }
 
     // Status codes, faults and session changes on demand.
-    QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
-    // A background job that reads its terminal is stopped; it takes no commands.
-    auto inBackground = [] {
-        return ::isatty(STDIN_FILENO) && ::tcgetpgrp(STDIN_FILENO) != ::getpgrp();
-    };
-    commands.setEnabled(!inBackground());
-    QByteArray pending;
-    QObject::connect(&commands, &QSocketNotifier::activated, [&] {
-        if (inBackground()) {
-            commands.setEnabled(false);
-            return;
-        }
-        char chunk[4096];
-        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            return;
-        if (n <= 0) {
-            // End of input (as from /dev/null): stop watching it.
-            commands.setEnabled(false);
-            return;
-        }
-        pending.append(chunk, int(n));
-        for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QByteArray line = pending.left(end);
-            pending.remove(0, end + 1);
-            if (!runCommand(meter, QString::fromUtf8(line), out))
-                err << "metersim: not understood: " << line.trimmed() << '\n' << kCommandHelp;
-        }
+    StdinCommands commands;
+    QObject::connect(&commands, &StdinCommands::lineReceived, [&](const QString &line) {
+        if (!runCommand(meter, line, out))
+            err << "metersim: not understood: " << line.trimmed() << '\n' << kCommandHelp;
         err.flush();
     });
     return app.exec();

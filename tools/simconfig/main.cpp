@@ -106,11 +106,10 @@ int main(int argc, char **argv)
         instruments.append(instrument);
     }
     config.setInstruments(instruments);
-    if (!createDataFolder() || saveSystemConfigToFile(config, QStringLiteral("_config.xml")) != 0) {
-        err << "simconfig: cannot write " << getDataFolderFilePath(QStringLiteral("_config.xml"))
-            << '\n';
+    if (!createDataFolder() || saveSystemConfigToFile(config, systemConfigFileName()) != 0) {
+        err << "simconfig: cannot write " << getDataFolderFilePath(systemConfigFileName()) << '\n';
         return 1;
     }
-    QTextStream(stdout) << getDataFolderFilePath(QStringLiteral("_config.xml")) << '\n';
+    QTextStream(stdout) << getDataFolderFilePath(systemConfigFileName()) << '\n';
     return 0;
 }

@@ -2,12 +2,19 @@
 
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <poll.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ORQ {
@@ -38,21 +45,112 @@ void CORQStreamWriter::write(int, const std::string &text)
     m_stream->flush();
 }
 
+namespace {
+
+// Blocks SIGPIPE on this thread while stderr is written and takes back the one a write
+// raised, so that a reader of stderr that went away does not end the program.
+class SigpipeGuard
+{
+public:
+    SigpipeGuard()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigemptyset(&pending);
+        m_wasPending = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        m_blocked = pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old) == 0;
+    }
+    ~SigpipeGuard()
+    {
+        if (m_blocked)
+            pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard &) = delete;
+    SigpipeGuard &operator=(const SigpipeGuard &) = delete;
+
+    // After a write that failed with EPIPE.
+    void takeRaised()
+    {
+        if (!m_blocked || m_wasPending)
+            return;
+        const timespec none{0, 0};
+        while (sigtimedwait(&m_pipe, nullptr, &none) < 0 && errno == EINTR) {
+        }
+    }
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_old;
+    bool m_wasPending = false;
+    bool m_blocked = false;
+};
+
+} // namespace
+
+CORQDebugWriter::CORQDebugWriter()
+{
+    struct stat info{};
+    if (::fstat(STDERR_FILENO, &info) != 0)
+        return;
+    if (S_ISSOCK(info.st_mode)) {
+        m_target = Target::Socket;
+    } else if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
+        // A pipe or a terminal can hold a writer up for good.
+        m_fd = ::open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        m_target = m_fd >= 0 ? Target::Own : Target::Polled;
+    } else {
+        // A file takes everything without waiting for anyone.
+        m_target = Target::Plain;
+    }
+}
+
+CORQDebugWriter::~CORQDebugWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 void CORQDebugWriter::write(int, const std::string &text)
 {
-    // A stderr that nobody reads (a pipe left full) must not stop every thread that logs, the
-    // GUI thread included: the entry is in the log file already, so here it is dropped.
+    if (m_target == Target::None)
+        return;
+    SigpipeGuard guard;
     const char *data = text.data();
     size_t left = text.size();
     while (left > 0) {
-        pollfd out{STDERR_FILENO, POLLOUT, 0};
-        if (::poll(&out, 1, 0) != 1 || !(out.revents & POLLOUT))
+        ssize_t written = -1;
+        switch (m_target) {
+        case Target::Own:
+            written = ::write(m_fd, data, left);
+            break;
+        case Target::Socket:
+            written = ::send(STDERR_FILENO, data, left, MSG_DONTWAIT | MSG_NOSIGNAL);
+            break;
+        case Target::Plain:
+            written = ::write(STDERR_FILENO, data, left);
+            break;
+        case Target::Polled: {
+            // Without a descriptor of our own: a pipe that polls writable has room for
+            // PIPE_BUF bytes, so a write of no more does not wait.
+            pollfd out{STDERR_FILENO, POLLOUT, 0};
+            if (::poll(&out, 1, 0) != 1 || (out.revents & (POLLERR | POLLHUP)) ||
+                !(out.revents & POLLOUT))
+                return;
+            written = ::write(STDERR_FILENO, data, std::min(left, size_t(PIPE_BUF)));
+            break;
+        }
+        case Target::None:
             return;
-        const ssize_t written = ::write(STDERR_FILENO, data, left);
+        }
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
+        if (written <= 0) {
+            // EAGAIN: nobody reads, the rest is dropped.
+            if (written < 0 && errno == EPIPE)
+                guard.takeRaised();
             return;
+        }
         data += written;
         left -= static_cast<size_t>(written);
     }

@@ -32,11 +32,24 @@ private:
     bool m_owns;
 };
 
-// The debugger output of this platform: standard error.
+// The debugger output of this platform: standard error. It never waits: a stderr that
+// nobody reads gets what fits and loses the rest, and a reader that went away ends
+// nothing (no SIGPIPE). The log file keeps every entry whole.
 class CORQDebugWriter : public CORQWriter
 {
 public:
+    CORQDebugWriter();
+    ~CORQDebugWriter() override;
+    CORQDebugWriter(const CORQDebugWriter &) = delete;
+    CORQDebugWriter &operator=(const CORQDebugWriter &) = delete;
     void write(int level, const std::string &text) override;
+
+private:
+    enum class Target { None, Own, Socket, Plain, Polled };
+    Target m_target = Target::None;
+    // stderr opened again without blocking, so that stderr's own flags (shared with the
+    // shell and other processes) stay untouched; -1 when not used.
+    int m_fd = -1;
 };
 
 // The process-wide logger. Created by the first CORQExeLogging and never destroyed.

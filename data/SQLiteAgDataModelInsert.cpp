@@ -1,0 +1,255 @@
+#include "SQLiteAgDataModel.h"
+
+#include "AgDataVector.h"
+#include "AgDbStatements.h"
+#include "ORQLogging.h"
+#include "SQLiteRows.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+// The sample-batch insert path: level-0 rows, the program events they carry and, through the
+// zoom levels, the reduced rows, all in one transaction per batch.
+
+namespace {
+
+// SQLite would store a NaN as NULL; it is stored as 0, as a failed conversion of a meter
+// reply is.
+inline double storable(double value)
+{
+    return std::isnan(value) ? 0.0 : value;
+}
+
+AgData storedForm(const AgData &sample)
+{
+    AgData stored(sample);
+    stored.setTP(storable(sample.getTP()));
+    stored.setTPMax(storable(sample.getTPMax()));
+    stored.setM100ms(storable(sample.getM100ms()));
+    stored.setM400ms(storable(sample.getM400ms()));
+    stored.setMMax(storable(sample.getMMax()));
+    stored.setS(storable(sample.getS()));
+    stored.setSMax(storable(sample.getSMax()));
+    stored.setI(storable(sample.getI()));
+    stored.setLRA(storable(sample.getLRA()));
+    return stored;
+}
+
+// Runs a bound insert and readies it for the next row: 0, the failed step's code or -1.
+int stepInsert(sqlite3_stmt *statement, bool clearBindings)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(statement);
+        return rc;
+    }
+    if (clearBindings)
+        sqlite3_clear_bindings(statement);
+    return sqlite3_reset(statement) == SQLITE_OK ? 0 : -1;
+}
+
+int bindSample(sqlite3_stmt *statement, const AgData &sample)
+{
+    const double values[] = {sample.getTP(),     sample.getTPMax(), sample.getM100ms(),
+                             sample.getM400ms(), sample.getMMax(),  sample.getS(),
+                             sample.getSMax(),   sample.getI(),     sample.getLRA()};
+    if (sqlite3_bind_int64(statement, 1, sample.getTimestamp()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 2, sample.getTimecode()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 3, sample.getProgramId()) != SQLITE_OK)
+        return -1;
+    int index = 4;
+    for (double value : values)
+        if (sqlite3_bind_double(statement, index++, storable(value)) != SQLITE_OK)
+            return -1;
+    if (sqlite3_bind_int64(statement, 13, sample.getEvents()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 14, sample.getFlags()) != SQLITE_OK)
+        return -1;
+    return 0;
+}
+
+} // namespace
+
+int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
+                                        std::vector<AgData>::const_iterator first,
+                                        std::vector<AgData>::const_iterator last, qint64 bound,
+                                        std::vector<AgData> *written, AgDataVector *given)
+{
+    for (; first != last; ++first) {
+        const AgData &row = *first;
+        const qint64 timestamp = row.getTimestamp();
+        if (!AgData::isStorableTimestamp(timestamp) || (bound > 0 && timestamp <= bound))
+            continue;
+        if (bindSample(statement, row) != 0) {
+            sqlite3_reset(statement);
+            return -1;
+        }
+        // All fourteen parameters are bound again for the next row: no need to clear them.
+        const int rc = stepInsert(statement, false);
+        if (rc != 0)
+            return rc;
+        written->push_back(storedForm(row));
+        if (given)
+            given->append(row);
+    }
+    return 0;
+}
+
+AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents)
+{
+    if (!batch)
+        return AgStoreResult(-1);
+    int readErr = 0;
+    const qint64 lastStored = readMaxTimestamp(0, &readErr, true);
+    qint64 first = std::numeric_limits<qint64>::max();
+    int refused = 0;
+    qint64 firstRefused = 0;
+    for (const AgData &sample : *batch) {
+        const qint64 timestamp = sample.getTimestamp();
+        if (AgData::isStorableTimestamp(timestamp))
+            first = std::min(first, timestamp);
+        else if (refused++ == 0)
+            firstRefused = timestamp;
+    }
+    if (refused > 0)
+        KIV_LOG(2,
+                "SQLiteAgDataModel[%s][%s] %d samples not stored: time stamp out of range "
+                "(first %lld)\n",
+                qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+                refused, static_cast<long long>(firstRefused));
+    const bool afterGap =
+        lastStored != 0 && refused < batch->size() && first - lastStored > kStoreMaxGapMs;
+
+    std::vector<AgData> accepted;
+    accepted.reserve(static_cast<size_t>(batch->size()));
+    AgDataVector newSamples(batch->getName(), batch->getZoomLevel());
+    newSamples.reserve(batch->size());
+    std::vector<AgEvent> events;
+    events.reserve(static_cast<size_t>(batch->size() / 4));
+    QMap<int, std::vector<AgData>> levels;
+
+    if (!batch->isEmpty()) {
+        if (readErr != 0)
+            return AgStoreResult(kStoreFailedCode);
+        auto failed = [&](const char *step) {
+            // A batch with nothing new is no error: the meter sent samples already stored.
+            if (step)
+                KIV_LOG(2,
+                        "SQLiteAgDataModel[%s][%s] batch of %d samples not stored: %s failed "
+                        "(%s)\n",
+                        qPrintable(getInstrumentConfig().getName()),
+                        qPrintable(getAgConfig().getName()), batch->size(), step,
+                        db() ? sqlite3_errmsg(db()) : "no database");
+            rollback();
+            return AgStoreResult(kStoreFailedCode);
+        };
+        if (exec(AgDbSql::beginTransaction()) != SQLITE_OK)
+            return failed(nullptr); // logged by exec
+        sqlite3_stmt *insert = m_levelStatements[kInsert][0];
+        if (!insert || sqlite3_reset(insert) != SQLITE_OK)
+            return failed("the sample insert");
+        if (insertSampleRows(insert, batch->begin(), batch->end(), lastStored, &accepted,
+                             &newSamples) != 0)
+            return failed("the sample insert");
+        if (accepted.empty())
+            return failed(nullptr);
+        if (deriveEvents && storeProgramEvents(&accepted, &events) != 0)
+            return failed("the event rows");
+        if (!isLevelZeroOnly() && buildZoomLevels(accepted, &levels) != 0)
+            return failed("the zoom levels");
+        if (!commit())
+            return AgStoreResult(kStoreFailedCode);
+    }
+
+    // The cache mirrors the file only after the commit.
+    if (!isLevelZeroOnly())
+        rememberRows(SQLiteRows::isSortedUnique(accepted) ? accepted
+                                                          : SQLiteRows::sortedUnique(accepted),
+                     lastStored);
+    AgCache &cache = getCache();
+    cache.addData(0, accepted);
+    if (deriveEvents)
+        cache.addEvents(events);
+    if (!isLevelZeroOnly())
+        for (auto it = levels.constBegin(); it != levels.constEnd(); ++it)
+            cache.addData(it.key(), it.value());
+    return AgStoreResult(afterGap ? kStoreGapCode : 0, std::move(newSamples));
+}
+
+int SQLiteAgDataModel::insertEventRow(const AgEvent &event, std::vector<AgEvent> *written)
+{
+    sqlite3_stmt *statement = m_insertEvent;
+    if (!statement)
+        return -1;
+    if (sqlite3_bind_int64(statement, 1, event.getTimestamp()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 2, event.getStartPgmTimestamp()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 3, event.getTimecode()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 4, event.getProgramId()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 5, event.getEvents()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, 6, event.getFlags()) != SQLITE_OK) {
+        sqlite3_reset(statement);
+        return -1;
+    }
+    const int rc = stepInsert(statement, true);
+    if (rc != 0)
+        return rc;
+    written->push_back(event);
+    return 0;
+}
+
+int SQLiteAgDataModel::storeProgramEvents(std::vector<AgData> *samples, std::vector<AgEvent> *out)
+{
+    if (!samples || samples->empty())
+        return 0;
+    if (!m_insertEvent)
+        return -1;
+    int err = 0;
+    const qint64 newest = readMaxTimestamp(0, &err, true);
+    if (err != 0)
+        return err;
+    const Program current = readProgram(0, newest, &err);
+    if (err != 0)
+        return err;
+    AgData previous = readLastData(0, &err);
+    if (err != 0)
+        return err;
+    qint64 currentStart = current.getStart();
+    qint64 currentId = current.getProgramId();
+
+    std::vector<const AgData *> sorted;
+    sorted.reserve(samples->size());
+    for (const AgData &sample : *samples)
+        sorted.push_back(&sample);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const AgData *a, const AgData *b) { return SQLiteRows::earlier(*a, *b); });
+    sqlite3_reset(m_insertEvent);
+    auto eventOf = [](const AgData &sample, qint64 start, qint64 word) {
+        return AgEvent(sample.getTimecode(), sample.getTimestamp(), start, sample.getProgramId(),
+                       word, sample.getFlags());
+    };
+    for (const AgData *next : sorted) {
+        const AgData &sample = *next;
+        int rc = 0;
+        if (sample.getProgramId() != currentId) {
+            if (!previous.isEmpty() && currentStart != -1) {
+                qint64 word = previous.getEvents();
+                if (word == 0)
+                    word = (sample.getEvents() & 4) != 0 ? 0 : 2;
+                rc = insertEventRow(eventOf(previous, currentStart, word), out);
+            }
+            currentStart = sample.getTimestamp();
+            currentId = sample.getProgramId();
+            if (rc == 0)
+                rc = insertEventRow(eventOf(sample, currentStart, sample.getEvents()), out);
+        } else if (sample.getEvents() != 0) {
+            rc = insertEventRow(eventOf(sample, currentStart, sample.getEvents()), out);
+        }
+        if (rc != 0)
+            return -1;
+        previous = sample;
+    }
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "AAddInstrumentView.h"
+
+AAddInstrumentView::AAddInstrumentView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AAddInstrumentView::~AAddInstrumentView() = default;

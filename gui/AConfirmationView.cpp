@@ -1,0 +1,5 @@
+#include "AConfirmationView.h"
+
+AConfirmationView::AConfirmationView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AConfirmationView::~AConfirmationView() = default;

@@ -1,0 +1,5 @@
+#include "AGenerateReportView.h"
+
+AGenerateReportView::AGenerateReportView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AGenerateReportView::~AGenerateReportView() = default;

@@ -1,0 +1,10 @@
+#include "AGoToTimeView.h"
+
+AGoToTimeView::AGoToTimeView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AGoToTimeView::~AGoToTimeView() = default;
+
+void AGoToTimeView::showAndFocus()
+{
+    show();
+}

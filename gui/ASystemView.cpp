@@ -1,0 +1,5 @@
+#include "ASystemView.h"
+
+ASystemView::ASystemView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+ASystemView::~ASystemView() = default;

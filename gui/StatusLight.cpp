@@ -1,0 +1,123 @@
+#include "StatusLight.h"
+
+#include <KivUtils.h>
+
+namespace {
+
+const QString &connectingMessage()
+{
+    static const QString text = QStringLiteral("Connecting ...");
+    return text;
+}
+
+// A time in the future gives a negative age, which is below every bound.
+bool isYoungerThan(qint64 nowMs, qint64 timeMs, qint64 boundMs)
+{
+    return nowMs - timeMs < boundMs;
+}
+
+} // namespace
+
+StatusLight::StatusLight() = default;
+
+StatusLight::StatusLight(bool acquisitionOn, const InstrumentConfig &instrumentConfig,
+                         const AgConfig &agConfig)
+    : m_acquisitionOn(acquisitionOn), m_instrumentConfig(instrumentConfig), m_agConfig(agConfig)
+{
+}
+
+StatusLight::StatusLight(const StatusLight &other) = default;
+
+StatusLight &StatusLight::operator=(const StatusLight &other) = default;
+
+StatusLight::~StatusLight() = default;
+
+void StatusLight::setConfiguration(bool acquisitionOn, const InstrumentConfig &instrumentConfig,
+                                   const AgConfig &agConfig)
+{
+    m_acquisitionOn = acquisitionOn;
+    m_instrumentConfig = instrumentConfig;
+    m_agConfig = agConfig;
+}
+
+void StatusLight::setAcquisitionAg(const AcquisitionAg &acquisitionAg)
+{
+    m_acquisitionAg = acquisitionAg;
+}
+
+void StatusLight::setAgViolations(const AgViolations &violations)
+{
+    m_violations = violations;
+}
+
+StatusLightDescription StatusLight::getDescription() const
+{
+    return getDescription(currentUtcMSecs());
+}
+
+StatusLightDescription StatusLight::getDescription(qint64 nowMs) const
+{
+    StatusLightDescription description;
+    description.imported = m_agConfig.getImported();
+    description.instrumentName = m_instrumentConfig.getName();
+    description.agSourceName = m_agConfig.getName();
+
+    // Connection light. An imported audiogroup has no meter behind it: no lamps, no text.
+    if (description.imported)
+        description.connectionState = StatusLightDescription::kStateMessage;
+    else if (!m_acquisitionAg.isConnected())
+        describeNotConnected(nowMs, description.connectionState, description.connectionMessage);
+    else if (!isLogging())
+        description.connectionState = StatusLightDescription::kStateInactive;
+    else
+        description.connectionState = connectionState(nowMs);
+
+    // Violation light. An imported audiogroup shows its counters whatever its status says.
+    if (description.imported)
+        description.violationState = violationCounterState();
+    else if (!m_acquisitionAg.isConnected())
+        describeNotConnected(nowMs, description.violationState, description.violationMessage);
+    else if (!isLogging())
+        description.violationState = StatusLightDescription::kStateInactive;
+    else
+        description.violationState = violationCounterState();
+    return description;
+}
+
+bool StatusLight::isLogging() const
+{
+    return m_acquisitionOn && m_agConfig.getHasLoggingEnabled();
+}
+
+void StatusLight::describeNotConnected(qint64 nowMs, int &state, QString &message) const
+{
+    if (isYoungerThan(nowMs, m_acquisitionAg.getConnectionStartTime(), kConnectingMs)) {
+        state = StatusLightDescription::kStateMessage;
+        message = connectingMessage();
+    } else {
+        state = StatusLightDescription::kStateRed;
+    }
+}
+
+int StatusLight::connectionState(qint64 nowMs) const
+{
+    const qint64 reply = m_acquisitionAg.getLastReplyTime();
+    const qint64 data = m_acquisitionAg.getLastDataTime();
+    if (isYoungerThan(nowMs, reply, kFreshMs) && isYoungerThan(nowMs, data, kFreshMs))
+        return StatusLightDescription::kStateGreen;
+    if (isYoungerThan(nowMs, reply, kLateMs) && isYoungerThan(nowMs, data, kLateMs))
+        return StatusLightDescription::kStateYellow;
+    return StatusLightDescription::kStateRed;
+}
+
+int StatusLight::violationCounterState() const
+{
+    const AgViolations &v = m_violations;
+    const bool anySet =
+        v.getMomentaryMainCount() != 0 || v.getShortTermMainCount() != 0 ||
+        v.getIntegratedUpperMainCount() != 0 || v.getIntegratedLowerMainCount() != 0 ||
+        v.getTruePeakMainCount() != 0 || v.getMomentarySecondaryCount() != 0 ||
+        v.getShortTermSecondaryCount() != 0 || v.getIntegratedUpperSecondaryCount() != 0 ||
+        v.getIntegratedLowerSecondaryCount() != 0 || v.getTruePeakSecondaryCount() != 0;
+    return anySet ? StatusLightDescription::kStateRed : StatusLightDescription::kStateGreen;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "StatusLightDescription.h"
+
+#include <AcquisitionAg.h>
+#include <AgConfig.h>
+#include <AgViolations.h>
+#include <InstrumentConfig.h>
+
+// The two lights of one audiogroup: the connection light (is the meter answering and
+// delivering data?) and the violation light (was any threshold violated?), computed from
+// the latest status record and counters against the current time.
+class StatusLight
+{
+public:
+    // Ages in ms of the status record's times that decide the lights.
+    static constexpr qint64 kConnectingMs = 30000;
+    static constexpr qint64 kFreshMs = 15000;
+    static constexpr qint64 kLateMs = 50000;
+
+    StatusLight();
+    StatusLight(bool acquisitionOn, const InstrumentConfig &instrumentConfig,
+                const AgConfig &agConfig);
+    StatusLight(const StatusLight &other);
+    StatusLight &operator=(const StatusLight &other);
+    virtual ~StatusLight();
+
+    void setConfiguration(bool acquisitionOn, const InstrumentConfig &instrumentConfig,
+                          const AgConfig &agConfig);
+    void setAcquisitionAg(const AcquisitionAg &acquisitionAg);
+    void setAgViolations(const AgViolations &violations);
+
+    StatusLightDescription getDescription() const;
+    // nowMs: the current UTC time in ms, against which the record's times are aged.
+    StatusLightDescription getDescription(qint64 nowMs) const;
+
+private:
+    bool isLogging() const;
+    // Connection not made: "Connecting ..." while the attempt is young, else red.
+    void describeNotConnected(qint64 nowMs, int &state, QString &message) const;
+    int connectionState(qint64 nowMs) const;
+    int violationCounterState() const;
+
+    bool m_acquisitionOn = false;
+    InstrumentConfig m_instrumentConfig;
+    AgConfig m_agConfig;
+    AcquisitionAg m_acquisitionAg;
+    AgViolations m_violations;
+};

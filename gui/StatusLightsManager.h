@@ -1,0 +1,39 @@
+#pragma once
+
+#include "StatusLight.h"
+#include "StatusLightDescription.h"
+
+#include <SystemConfig.h>
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <functional>
+
+class SystemUIData;
+
+// Keeps one StatusLight per configured audiogroup, in step with the main window's state,
+// and turns them into the descriptions the window draws. GUI thread only.
+class StatusLightsManager
+{
+public:
+    // The current UTC time in ms; the lights age the status records against it.
+    using Clock = std::function<qint64()>;
+
+    StatusLightsManager();
+    explicit StatusLightsManager(Clock clock);
+    virtual ~StatusLightsManager();
+
+    // Adds lights for new audiogroups, drops those of removed ones, refreshes the
+    // configuration of the others, and gives every light its latest status.
+    void update(const SystemUIData &state);
+
+    // One per light, by instrument name and then audiogroup name, computed now.
+    QList<StatusLightDescription> getStatusLightDescriptions() const;
+
+private:
+    SystemConfig m_systemConfig;
+    QMap<QString, QMap<QString, StatusLight>> m_lights;
+    Clock m_clock;
+};

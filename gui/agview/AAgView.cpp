@@ -1,0 +1,5 @@
+#include "AAgView.h"
+
+AAgView::AAgView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+AAgView::~AAgView() = default;

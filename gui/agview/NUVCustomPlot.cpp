@@ -1,0 +1,445 @@
+#include "NUVCustomPlot.h"
+
+#include "FormHelpers.h"
+#include "NUVCustomPlotThresholdLayer.h"
+#include "NUVPlotEvents.h"
+#include "NUVSelector.h"
+#include "TimeAxisTicker.h"
+
+#include <AgDataVector.h>
+#include <KivConstants.h>
+#include <KivUtils.h>
+
+#include <QFont>
+#include <QGridLayout>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QSpacerItem>
+#include <QWheelEvent>
+
+#include <qcustomplot.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kValueAxisTop = 150.0;
+
+bool isPlotted(PlotValue value)
+{
+    return value >= PlotValueTP && value <= PlotValueI;
+}
+
+double sampleValue(const AgData &row, PlotValue value)
+{
+    switch (value) {
+    case PlotValueTP:
+        return row.getTP();
+    case PlotValueM:
+        return row.getM400ms();
+    case PlotValueS:
+        return row.getS();
+    default:
+        return row.getI();
+    }
+}
+
+} // namespace
+
+struct NUVCustomPlot::Form
+{
+    QGridLayout *gridLayout = nullptr;
+    QWidget *thresholdsWrapper = nullptr;
+    QGridLayout *plot2 = nullptr;
+    NUVCustomPlotThresholdLayer *thresholdLayer = nullptr;
+    QWidget *customPlotWrapper = nullptr;
+    QGridLayout *plot = nullptr;
+    QCustomPlot *customPlot = nullptr;
+    NUVPlotEvents *plotEvents = nullptr;
+    QWidget *pleaseWait = nullptr;
+    QGridLayout *gridLayout_2 = nullptr;
+    QWidget *pleaseWaitBackground = nullptr;
+    QGridLayout *gridLayout_3 = nullptr;
+    QLabel *pleaseWaitAlertTextLabel = nullptr;
+    NUVSelector *selector = nullptr;
+};
+
+NUVCustomPlot::NUVCustomPlot(QWidget *parent) : QWidget(parent), m_form(std::make_unique<Form>())
+{
+    setupForm();
+    m_form->pleaseWait->hide();
+    connect(m_form->selector, &NUVSelector::markerPositionsChanged, this,
+            &NUVCustomPlot::markersPositionChanged, Qt::DirectConnection);
+    connect(m_form->selector, &NUVSelector::markerToggle, this, &NUVCustomPlot::markerToggle,
+            Qt::DirectConnection);
+    // Wheel and mouse events that the plot does not take go on to this widget.
+    m_form->customPlot->setAttribute(Qt::WA_NoMousePropagation, false);
+}
+
+NUVCustomPlot::~NUVCustomPlot() = default;
+
+void NUVCustomPlot::setupForm()
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("NUVCustomPlot"));
+    resize(1024, 327);
+    setMinimumSize(0, 0);
+    setSizePolicy(minimumExpanding(1));
+    setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+
+    Form &f = *m_form;
+    f.gridLayout = makeFormGrid(this, "gridLayout");
+
+    f.thresholdsWrapper = new QWidget(this);
+    f.thresholdsWrapper->setObjectName(QStringLiteral("thresholdsWrapper"));
+    f.thresholdsWrapper->setSizePolicy(minimumExpanding(0));
+    f.thresholdsWrapper->setStyleSheet(QString());
+    f.plot2 = makeFormGrid(f.thresholdsWrapper, "plot2");
+    f.thresholdLayer = new NUVCustomPlotThresholdLayer(f.thresholdsWrapper);
+    f.thresholdLayer->setObjectName(QStringLiteral("thresholdLayer"));
+    f.thresholdLayer->setMinimumSize(1024, 320);
+    f.thresholdLayer->setMaximumSize(16777215, 16777215);
+    f.thresholdLayer->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+    f.plot2->addWidget(f.thresholdLayer, 0, 0);
+    // Every layer must keep the whole cell: the spacers under them take no room.
+    f.plot2->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 1, 0);
+    f.plot2->setRowStretch(0, 1);
+    f.gridLayout->addWidget(f.thresholdsWrapper, 0, 0);
+
+    f.customPlotWrapper = new QWidget(this);
+    f.customPlotWrapper->setObjectName(QStringLiteral("customPlotWrapper"));
+    f.customPlotWrapper->setSizePolicy(minimumExpanding(0));
+    f.plot = makeFormGrid(f.customPlotWrapper, "plot");
+    f.customPlot = new QCustomPlot(f.customPlotWrapper);
+    f.customPlot->setObjectName(QStringLiteral("customPlot"));
+    f.customPlot->setSizePolicy(minimumExpanding(0));
+    // The plot is transparent: the threshold layer under it must be painted too.
+    f.customPlot->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    f.plot->addWidget(f.customPlot, 0, 0);
+    f.plot->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 1, 0);
+    f.plot->setRowStretch(0, 1);
+    f.gridLayout->addWidget(f.customPlotWrapper, 0, 0);
+
+    f.plotEvents = new NUVPlotEvents(this);
+    f.plotEvents->setObjectName(QStringLiteral("plotEvents"));
+    f.plotEvents->setMaximumSize(16777215, 16777215);
+    f.plotEvents->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+    f.gridLayout->addWidget(f.plotEvents, 0, 0);
+
+    f.pleaseWait = new QWidget(this);
+    f.pleaseWait->setObjectName(QStringLiteral("pleaseWait"));
+    f.pleaseWait->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+    f.gridLayout_2 = makeFormGrid(f.pleaseWait, "gridLayout_2", QLayout::SetDefaultConstraint);
+    f.pleaseWaitBackground = new QWidget(f.pleaseWait);
+    f.pleaseWaitBackground->setObjectName(QStringLiteral("pleaseWaitBackground"));
+    f.pleaseWaitBackground->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    f.pleaseWaitBackground->setMinimumSize(428, 0);
+    f.pleaseWaitBackground->setMaximumSize(428, 100);
+    f.pleaseWaitBackground->setStyleSheet(
+        QStringLiteral("background-color: rgba(0,0,0, 80);\nborder-radius: 10px;"));
+    f.gridLayout_3 =
+        makeFormGrid(f.pleaseWaitBackground, "gridLayout_3", QLayout::SetDefaultConstraint);
+    f.pleaseWaitAlertTextLabel = new QLabel(f.pleaseWaitBackground);
+    f.pleaseWaitAlertTextLabel->setObjectName(QStringLiteral("pleaseWaitAlertTextLabel"));
+    f.pleaseWaitAlertTextLabel->setMinimumSize(320, 0);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(11);
+    f.pleaseWaitAlertTextLabel->setFont(font);
+    f.pleaseWaitAlertTextLabel->setStyleSheet(
+        QStringLiteral("background-color:rgba(0,0,0,0);\ncolor: #898989;"));
+    f.pleaseWaitAlertTextLabel->setAlignment(Qt::AlignCenter);
+    f.pleaseWaitAlertTextLabel->setWordWrap(true);
+    f.gridLayout_3->addWidget(f.pleaseWaitAlertTextLabel, 0, 0);
+    f.gridLayout_2->addWidget(f.pleaseWaitBackground, 0, 0);
+    f.gridLayout->addWidget(f.pleaseWait, 0, 0);
+
+    f.selector = new NUVSelector(this);
+    f.selector->setObjectName(QStringLiteral("selector"));
+    f.selector->setStyleSheet(QStringLiteral("background-color: rgba(0,0,0,0);"));
+    // Laid out while hidden too, so that the first marker times after showing map onto the
+    // plot's width.
+    QSizePolicy selectorPolicy = f.selector->sizePolicy();
+    selectorPolicy.setRetainSizeWhenHidden(true);
+    f.selector->setSizePolicy(selectorPolicy);
+    f.gridLayout->addWidget(f.selector, 0, 0);
+
+    retranslateForm();
+}
+
+void NUVCustomPlot::retranslateForm()
+{
+    setWindowTitle(tr("Form"));
+    m_form->pleaseWaitAlertTextLabel->setText(QString());
+}
+
+QCustomPlot *NUVCustomPlot::customPlot() const
+{
+    return m_form->customPlot;
+}
+
+QCPGraph *NUVCustomPlot::graph(int slot) const
+{
+    return slot >= 1 && slot <= 4 ? m_graphs[slot - 1] : nullptr;
+}
+
+NUVCustomPlotThresholdLayer *NUVCustomPlot::thresholdLayer() const
+{
+    return m_form->thresholdLayer;
+}
+
+NUVPlotEvents *NUVCustomPlot::plotEvents() const
+{
+    return m_form->plotEvents;
+}
+
+NUVSelector *NUVCustomPlot::selector() const
+{
+    return m_form->selector;
+}
+
+QWidget *NUVCustomPlot::pleaseWait() const
+{
+    return m_form->pleaseWait;
+}
+
+QLabel *NUVCustomPlot::pleaseWaitLabel() const
+{
+    return m_form->pleaseWaitAlertTextLabel;
+}
+
+TimeAxisTicker *NUVCustomPlot::timeTicker() const
+{
+    return m_ticker.data();
+}
+
+void NUVCustomPlot::initPlot()
+{
+    setupPlotStyle();
+    createGraphs();
+    m_form->selector->hide();
+    m_form->customPlot->yAxis->setRangeLower(0.0);
+    m_form->customPlot->yAxis->setRangeUpper(kValueAxisTop);
+}
+
+void NUVCustomPlot::setupPlotStyle()
+{
+    using namespace KivConstants;
+    QCustomPlot *plot = m_form->customPlot;
+    plot->setBackground(QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern));
+
+    // The loudness scales and the horizontal grid are the threshold layer's.
+    QCPAxis *values = plot->yAxis;
+    values->setVisible(false);
+    values->setBasePen(penGrey());
+    values->setTickPen(penGreyWide());
+    values->setSubTickPen(penGreySecond());
+    values->setNumberFormat(QStringLiteral("f"));
+    values->setNumberPrecision(0);
+    values->setScaleType(QCPAxis::stLinear);
+    values->setTickLabelPadding(0);
+    values->grid()->setPen(penMidGrey());
+    values->setLabel(QString(84, QLatin1Char(' ')) + QStringLiteral("dBTP"));
+    values->setLabelPadding(0);
+
+    QCPAxis *time = plot->xAxis;
+    time->setBasePen(penGrey());
+    time->setTickPen(penMidGrey());
+    time->setSubTickPen(penGreySecond());
+    time->setTickLength(0, 0);
+    time->setSubTickLength(0, 0);
+    m_ticker = QSharedPointer<TimeAxisTicker>::create();
+    m_ticker->setTickStep(zoomLevelToTickSeconds(ZoomLevel30s));
+    time->setTicker(m_ticker);
+    time->setTickLabelPadding(0);
+    time->setTickLabelColor(QColor(150, 150, 150));
+    // Small enough that labels with a time code, a sixth of the plot apart, do not run into
+    // each other at the window's least width of 1024 pixels.
+    QFont labelFont(QStringLiteral("Verdana"));
+    labelFont.setPointSize(7);
+    time->setTickLabelFont(labelFont);
+    time->grid()->setPen(penDarkGrey());
+
+    plot->plotLayout()->setAutoMargins(QCP::msNone);
+    plot->plotLayout()->setMargins(QMargins(-13, -13, -13, 12));
+    // The curves must meet the threshold layer's rows and the selector's and event strip's
+    // columns: values 150..0 on rows 0..h-31 and the time range on columns 0..w, whatever
+    // margins the library would compute from its fonts.
+    plot->axisRect()->setAutoMargins(QCP::msNone);
+    plot->axisRect()->setMinimumMargins(QMargins(0, 0, 0, 0));
+    plot->axisRect()->setMargins(QMargins(13, 14, 13, 18));
+}
+
+void NUVCustomPlot::createGraphs()
+{
+    QCustomPlot *plot = m_form->customPlot;
+    for (int k = 0; k < 4; ++k) {
+        QCPGraph *graph = plot->addGraph(plot->xAxis, plot->yAxis);
+        graph->setAntialiasedFill(true);
+        graph->setPen(plotValuePen(k + 1));
+        m_graphs[k] = graph;
+    }
+}
+
+bool NUVCustomPlot::setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom)
+{
+    if (zoom < 0 || zoom >= kZoomLevelCount)
+        return false;
+    QCPAxis *time = m_form->customPlot->xAxis;
+    time->setRange(msToSeconds(startMs), msToSeconds(qint64(spanMs)), Qt::AlignLeft);
+    if (m_ticker)
+        m_ticker->setTickStep(zoomLevelToTickSeconds(zoom));
+    return true;
+}
+
+void NUVCustomPlot::updatePlot(PlotValue slot1, PlotValue slot2, PlotValue slot3, PlotValue slot4,
+                               qint64 startMs, int spanMs, ZoomLevel zoom, AgDataVector *data,
+                               InstrumentConfig, AgConfig config)
+{
+    const std::unique_ptr<AgDataVector> block(data);
+    if (startMs == 0 || spanMs <= 0 || !m_ticker)
+        return;
+    if (!setTimeRange(startMs, spanMs, zoom))
+        return;
+    m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
+
+    // Time codes of ticks that left the window go; the others stay for updates without data.
+    m_ticker->keepTimecodes(m_ticker->ticksFor(m_form->customPlot->xAxis->range()));
+    if (block)
+        fillGraphs({slot1, slot2, slot3, slot4}, *block, zoom, config);
+    m_form->customPlot->replot();
+}
+
+void NUVCustomPlot::fillGraphs(const std::array<PlotValue, 4> &plotted, const AgDataVector &data,
+                               ZoomLevel zoom, const AgConfig &config)
+{
+    const qint64 minGap = zoomLevelToMinSpanMs(zoom);
+    const double min = config.getLoudnessMinDb();
+    const double max = config.getLoudnessMaxDb();
+    const QVector<double> ticks = m_ticker->ticksFor(m_form->customPlot->xAxis->range());
+
+    std::array<QVector<double>, 4> keys;
+    std::array<QVector<double>, 4> values;
+    std::array<double, 4> gapValues{};
+    for (int k = 0; k < 4; ++k) {
+        if (!isPlotted(plotted[k]))
+            continue;
+        keys[k].reserve(data.size() + 16);
+        values[k].reserve(data.size() + 16);
+        // Below the visible range, so that the line leaves the plot across a gap. The value
+        // under the default scale lies there for every scale; an absolute-unit scale could
+        // put the shifted value inside the plot.
+        const PlotValue p = plotted[k];
+        const double m = plotValueDefaultScaleMin(p);
+        const double v = m - std::abs(0.5 * m);
+        gapValues[k] = scalePlotValue(v, p, min, max);
+        if (!(gapValues[k] < 0.0))
+            gapValues[k] = scalePlotValue(v, p, 0.0, 0.0);
+    }
+
+    bool sorted = true;
+    int tick = 0;
+    for (int i = 0; i < data.size(); ++i) {
+        const AgData &row = data.at(i);
+        const qint64 timestamp = row.getTimestamp();
+        if (i > 0) {
+            const qint64 previous = data.at(i - 1).getTimestamp();
+            sorted = sorted && timestamp >= previous;
+            if (timestamp - previous >= minGap) {
+                for (int k = 0; k < 4; ++k) {
+                    if (!isPlotted(plotted[k]))
+                        continue;
+                    keys[k].append(msToSeconds(previous + 1));
+                    values[k].append(gapValues[k]);
+                    keys[k].append(msToSeconds(timestamp - 1));
+                    values[k].append(gapValues[k]);
+                }
+            }
+        }
+        const double key = msToSeconds(timestamp);
+        for (int k = 0; k < 4; ++k) {
+            if (!isPlotted(plotted[k]))
+                continue;
+            keys[k].append(key);
+            values[k].append(scalePlotValue(sampleValue(row, plotted[k]), plotted[k], min, max));
+        }
+        // A tick takes the time code of the first sample at or after it, when that sample
+        // lies within one gap length of it; ticks inside a gap keep what they had.
+        while (tick < ticks.size() && timestamp >= qint64(ticks[tick]) * 1000) {
+            const qint64 tickSeconds = qint64(ticks[tick]);
+            if (timestamp - tickSeconds * 1000 < minGap) {
+                const qint64 timecode = row.getTimecode();
+                m_ticker->setTimecode(tickSeconds, timecode != 0 ? QStringLiteral(" (%1)").arg(
+                                                                       formatTimecode(timecode))
+                                                                 : QString());
+            }
+            ++tick;
+        }
+    }
+
+    for (int k = 0; k < 4; ++k) {
+        m_graphs[k]->setPen(plotValuePen(plotted[k]));
+        m_graphs[k]->setData(keys[k], values[k], sorted);
+    }
+}
+
+void NUVCustomPlot::resetPlot(PlotValue slot1, PlotValue slot2, PlotValue slot3, PlotValue slot4,
+                              qint64 startMs, int spanMs, ZoomLevel zoom)
+{
+    m_form->thresholdLayer->setPlotValues(slot1, slot2, slot3, slot4);
+    setTimeRange(startMs, spanMs, zoom);
+    for (QCPGraph *graph : m_graphs) {
+        if (graph)
+            graph->data()->clear();
+    }
+    m_form->customPlot->replot();
+}
+
+void NUVCustomPlot::updateEvents(const std::vector<AgEvent> &events)
+{
+    QCustomPlot *plot = m_form->customPlot;
+    if (plot && plot->xAxis)
+        m_form->plotEvents->setEvents(events, plot->xAxis);
+}
+
+void NUVCustomPlot::setMarkerTimes(qint64 minTime, qint64 maxTime, qint64 timeA, qint64 timeB)
+{
+    QCustomPlot *plot = m_form->customPlot;
+    if (plot && plot->xAxis)
+        m_form->selector->setMarkerTimes(minTime, maxTime, timeA, timeB, plot->xAxis);
+}
+
+void NUVCustomPlot::showMarkers()
+{
+    m_form->selector->showMarkers();
+}
+
+void NUVCustomPlot::hideMarkers()
+{
+    m_form->selector->hide();
+}
+
+void NUVCustomPlot::showPleaseWait(const QString &text)
+{
+    m_form->pleaseWaitAlertTextLabel->setText(text);
+    m_form->pleaseWait->show();
+}
+
+void NUVCustomPlot::hidePleaseWait()
+{
+    m_form->pleaseWait->hide();
+}
+
+void NUVCustomPlot::wheelEvent(QWheelEvent *event)
+{
+    emit scroll(event);
+}
+
+void NUVCustomPlot::resizeEvent(QResizeEvent *event)
+{
+    QCustomPlot *plot = m_form->customPlot;
+    if (plot && plot->xAxis && event) {
+        m_form->selector->resizeSelector(event, plot->xAxis);
+        m_form->plotEvents->onPlotResize(event, plot->xAxis);
+    }
+    QWidget::resizeEvent(event);
+}

@@ -1,0 +1,87 @@
+#include "NUVHistogramPlotGrid.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include <cmath>
+
+namespace {
+
+const QColor kGridColour(61, 61, 61, 200);
+const QColor kLabelColour(117, 117, 117);
+
+} // namespace
+
+NUVHistogramPlotGrid::NUVHistogramPlotGrid(QWidget *parent, Qt::WindowFlags flags)
+    : QLabel(parent, flags)
+{
+}
+
+NUVHistogramPlotGrid::~NUVHistogramPlotGrid() = default;
+
+void NUVHistogramPlotGrid::setValueRange(double minimum, double maximum, double step)
+{
+    m_minimum = minimum;
+    m_maximum = maximum;
+    m_step = step;
+}
+
+void NUVHistogramPlotGrid::resizeGrid(const QSize &size)
+{
+    resize(size);
+    redrawGrid();
+}
+
+double NUVHistogramPlotGrid::valueToX(double value) const
+{
+    if (m_maximum <= m_minimum)
+        return -1.0;
+    const double x =
+        (width() - kLeftMargin - kRightMargin) * (value - m_minimum) / (m_maximum - m_minimum);
+    return std::floor(x + 0.5) + kLeftMargin;
+}
+
+void NUVHistogramPlotGrid::redrawGrid()
+{
+    QPixmap picture(size());
+    picture.fill(Qt::transparent);
+    if (!(m_maximum > m_minimum) || m_step == 0.0)
+        return;
+    // A negative step would never reach the maximum.
+    if (m_step < 0.0)
+        return;
+    QPainter painter(&picture);
+    QPen gridPen(kGridColour);
+    gridPen.setCosmetic(true);
+    painter.setPen(gridPen);
+    for (double v = m_minimum; v < m_maximum; v += m_step) {
+        const double x = valueToX(v);
+        painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    }
+    drawLabels(&painter);
+    painter.end();
+    setPixmap(picture);
+}
+
+void NUVHistogramPlotGrid::drawLabels(QPainter *painter)
+{
+    painter->setPen(QPen(QBrush(kLabelColour), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter->setFont(font());
+    const QFontMetrics metrics(font());
+    for (double v = m_minimum; v <= m_maximum; v += m_step) {
+        const int x = int(valueToX(v));
+        const QString text = QStringLiteral("%1").arg(v, 0, 'g', -1, QLatin1Char(' '));
+        painter->drawText(QPoint(x - kLabelGap - metrics.horizontalAdvance(text), kLabelBaseline),
+                          text);
+        if (v + m_step > m_maximum) {
+            const QString unit = QStringLiteral("LU");
+            painter->drawText(QPoint(x + kLabelGap, kLabelBaseline), unit);
+            const int end = x + kLabelGap + metrics.horizontalAdvance(unit);
+            const QString caption = QStringLiteral("Momentary Statistics");
+            painter->drawText(QPoint(end - metrics.horizontalAdvance(caption),
+                                     metrics.height() + kCaptionLineSpacing + kLabelBaseline),
+                              caption);
+            break;
+        }
+    }
+}

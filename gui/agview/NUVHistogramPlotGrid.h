@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QLabel>
+
+class QPainter;
+
+// The picture under the momentary histogram: vertical grid lines, the value labels, the
+// unit "LU" and the caption "Momentary Statistics". Painted only when resized.
+class NUVHistogramPlotGrid : public QLabel
+{
+    Q_OBJECT
+public:
+    static constexpr int kLeftMargin = 30;
+    static constexpr int kRightMargin = 30;
+    static constexpr int kLabelGap = 5;
+    static constexpr int kLabelBaseline = 10;
+    static constexpr int kCaptionLineSpacing = 5;
+
+    explicit NUVHistogramPlotGrid(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~NUVHistogramPlotGrid() override;
+
+    // Does not repaint.
+    void setValueRange(double minimum, double maximum, double step);
+    // Resizes the label and repaints its picture.
+    void resizeGrid(const QSize &size);
+    // The column of a value; -1.0 without a valid range.
+    double valueToX(double value) const;
+
+    double minimum() const { return m_minimum; }
+    double maximum() const { return m_maximum; }
+    double step() const { return m_step; }
+
+private:
+    void redrawGrid();
+    void drawLabels(QPainter *painter);
+
+    double m_minimum = -1.0;
+    double m_maximum = -1.0;
+    double m_step = -1.0;
+};

@@ -1,0 +1,98 @@
+#include "NUVPlotScrollbar.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kSliderSpan = std::numeric_limits<int>::max();
+
+// A quantity on the slider's scale, kept within the slider's span before it becomes an int.
+double clampToSlider(double value)
+{
+    return qBound(0.0, value, double(kSliderSpan));
+}
+
+} // namespace
+
+NUVPlotScrollbar::NUVPlotScrollbar(QWidget *parent) : QScrollBar(Qt::Horizontal, parent)
+{
+    setRange(0, kSliderSpan);
+    syncSlider();
+    connect(this, &QAbstractSlider::actionTriggered, this, &NUVPlotScrollbar::onActionTriggered,
+            Qt::DirectConnection);
+}
+
+NUVPlotScrollbar::~NUVPlotScrollbar() = default;
+
+void NUVPlotScrollbar::setMinimum64(qint64 minimum)
+{
+    m_minimum64 = minimum;
+    syncSlider();
+}
+
+void NUVPlotScrollbar::setMaximum64(qint64 maximum)
+{
+    m_maximum64 = maximum;
+    syncSlider();
+}
+
+void NUVPlotScrollbar::setValue64(qint64 value)
+{
+    m_value64 = value;
+    syncSlider();
+}
+
+void NUVPlotScrollbar::setPageStep64(qint64 step)
+{
+    m_pageStep64 = step;
+    syncSlider();
+}
+
+void NUVPlotScrollbar::setSingleStep64(qint64 step)
+{
+    m_singleStep64 = step;
+    syncSlider();
+}
+
+void NUVPlotScrollbar::restoreSliderRange()
+{
+    if (minimum() != 0 || maximum() != kSliderSpan)
+        setRange(0, kSliderSpan);
+}
+
+void NUVPlotScrollbar::syncSlider()
+{
+    restoreSliderRange();
+    if (m_maximum64 <= m_minimum64) {
+        // Nothing to scroll: the handle fills the groove.
+        setValue(0);
+        setPageStep(kSliderSpan);
+        setSingleStep(kSliderSpan);
+        return;
+    }
+    const double range = double(m_maximum64) - double(m_minimum64);
+    setPageStep(int(std::trunc(clampToSlider(double(m_pageStep64) * kSliderSpan / range))));
+    setSingleStep(int(std::trunc(clampToSlider(double(m_singleStep64) * kSliderSpan / range))));
+    setValue(
+        qRound(clampToSlider((double(m_value64) - double(m_minimum64)) * kSliderSpan / range)));
+}
+
+qint64 NUVPlotScrollbar::sliderValue64()
+{
+    restoreSliderRange();
+    const double range = double(m_maximum64) - double(m_minimum64);
+    if (!(range > 0.0))
+        return m_minimum64;
+    // Fraction first, so that the slider's end reads back exactly as the maximum.
+    const double fraction =
+        double(sliderPosition() - minimum()) / (double(maximum()) - double(minimum()));
+    return m_minimum64 + qRound64(fraction * range);
+}
+
+void NUVPlotScrollbar::onActionTriggered(int)
+{
+    m_value64 = sliderValue64();
+    syncSlider();
+    emit pageControlScrollbarValueChanged(m_value64);
+}

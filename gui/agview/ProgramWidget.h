@@ -1,0 +1,54 @@
+#pragma once
+
+#include <EpgProgram.h>
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+
+// One button of the program bar: a program coloured from its start time with its start
+// time, id and end time as far as they fit, a grey "..." run of programs too narrow to
+// show, or a transparent filler. Presses on a program with an id are reported.
+class ProgramWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ProgramWidget(QWidget *parent = nullptr);
+    ~ProgramWidget() override;
+
+    void setEpgProgram(EpgProgram program);
+    const EpgProgram &epgProgram() const { return m_program; }
+    // True hides the id label at once and in every later entry.
+    void setHideProgramId(bool hide);
+    void setProgramSize(const QSize &size);
+
+    QLabel *fromTimestampLabel() const;
+    QLabel *programNameLabel() const;
+    QLabel *toTimestampLabel() const;
+
+    // "QWidget {background-color:rgb(r,g,b); }" from the low three bytes of the start time,
+    // kept between 70 and 180 where it was outside.
+    static QString colourStyleForStart(qint64 startMs);
+
+signals:
+    void epgButtonClicked(Program program);
+    void epgButtonDoubleClicked(Program program);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    struct Form;
+    void setupForm();
+    void fitLabels();
+    void fitNameLabel();
+    int textWidth(const QLabel *label) const;
+    int spacersWidth() const;
+
+    std::unique_ptr<Form> m_form;
+    EpgProgram m_program;
+    bool m_hideProgramId = false;
+};

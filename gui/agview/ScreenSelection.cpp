@@ -1,3 +1,0 @@
-#include "ScreenSelection.h"
-
-ScreenSelection::~ScreenSelection() = default;

@@ -1,0 +1,5 @@
+#include "ASettingsView.h"
+
+ASettingsView::ASettingsView(ViewType type, QWidget *parent) : AView(type, parent) {}
+
+ASettingsView::~ASettingsView() = default;

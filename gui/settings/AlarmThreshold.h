@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class FloatingPointNumberLineEdit;
+class IntegerNumberLineEdit;
+class QCheckBox;
+class QLineEdit;
+
+// One alarm threshold set of an audiogroup as the user edits it: whether it is active, the
+// integrated loudness upper and lower limits, the momentary and short-term maxima and the
+// true-peak maximum, each limit with its count. The values live only in the edits; the
+// getters tell through ok whether an edit's text is a number.
+class AlarmThreshold : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AlarmThreshold(QWidget *parent);
+    ~AlarmThreshold() override;
+
+    void setActive(bool active);
+    bool isActive() const;
+    void setIUpper(double value);
+    double getIUpper(bool *ok) const;
+    void setIUpperCount(int value);
+    int getIUpperCount(bool *ok) const;
+    void setILower(double value);
+    double getILower(bool *ok) const;
+    void setILowerCount(int value);
+    int getILowerCount(bool *ok) const;
+    void setMUpper(double value);
+    double getMUpper(bool *ok) const;
+    void setMCount(int value);
+    int getMCount(bool *ok) const;
+    void setSUpper(double value);
+    double getSUpper(bool *ok) const;
+    void setSCount(int value);
+    int getSCount(bool *ok) const;
+    void setTPUpper(double value);
+    double getTPUpper(bool *ok) const;
+    void setTPCount(int value);
+    int getTPCount(bool *ok) const;
+
+    // Every edit empty, the active box unchecked.
+    void clear();
+
+    // Shortest form with at most six significant digits (1, -3, -1.5, -23.25).
+    static QString levelText(double value);
+
+private:
+    struct Form
+    {
+        QWidget *widget = nullptr;
+        QCheckBox *activeCheckBox = nullptr;
+        FloatingPointNumberLineEdit *loudMaxEdit = nullptr;
+        IntegerNumberLineEdit *loudCount1Edit = nullptr;
+        FloatingPointNumberLineEdit *loudMinEdit = nullptr;
+        IntegerNumberLineEdit *loudCount2Edit = nullptr;
+        FloatingPointNumberLineEdit *mMaxEdit = nullptr;
+        IntegerNumberLineEdit *mCountEdit = nullptr;
+        FloatingPointNumberLineEdit *sMinEdit = nullptr;
+        IntegerNumberLineEdit *sCountEdit = nullptr;
+        FloatingPointNumberLineEdit *tpLevelEdit = nullptr;
+        IntegerNumberLineEdit *tpCountEdit = nullptr;
+    };
+    void setupForm();
+    // A group title with a rule of ruleWidth on either side, at (x, y).
+    void addGroupTitle(const QString &name, const QString &text, int x, int y, int ruleY,
+                       int ruleWidth);
+    void addCaption(const QString &name, const QString &text, int editX, int y);
+    void addUnit(const QString &name, const QString &text, int editX, int editY);
+
+    static double level(const QLineEdit *edit, bool *ok);
+    static int count(const QLineEdit *edit, bool *ok);
+
+    std::unique_ptr<Form> m_form;
+};
