@@ -36,6 +36,7 @@
 #include <HijackPermissionRequest.h>
 #include <GoToTimeDialog.h>
 #include <HijackRequestView.h>
+#include <QTAgView.h>
 #include <QTSystemView.h>
 #include <InstrumentDeviceNetworkInterfaceReply.h>
 #include <InstrumentManager.h>
@@ -44,7 +45,6 @@
 #include <KivUtils.h>
 #include <NUVNetworkAccessManager.h>
 #include <ORQLogging.h>
-#include <PlaceholderAgView.h>
 #include <PlotUIData.h>
 #include <Program.h>
 #include <RemoveAudiogroupCommandParameter.h>
@@ -109,7 +109,7 @@ void System::registerViewCreators()
     HijackRequestView::registerCreator();
     GenerateReportDialog::registerCreator();
     SettingsDialog::registerCreator();
-    PlaceholderAgView::registerCreator();
+    QTAgView::registerCreator();
     BackupManagerView::registerCreator();
 }
 

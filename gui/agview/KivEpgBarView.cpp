@@ -83,6 +83,12 @@ ProgramWidget *KivEpgBarView::button(int column) const
     return item ? qobject_cast<ProgramWidget *>(item->widget()) : nullptr;
 }
 
+void KivEpgBarView::onUpdateEpgBar(const PlotUIData &data)
+{
+    updateEpgBar(data.getZoomLevel(), data.getVisibleStart(), data.getSpanMs(), data.getPrograms(),
+                 data.isHideProgramId());
+}
+
 void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 spanMs,
                                  const std::vector<Program> &programs, bool hideProgramId)
 {

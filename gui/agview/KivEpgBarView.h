@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlotUIData.h"
+
 #include <EpgProgram.h>
 #include <KivTypes.h>
 
@@ -34,6 +36,10 @@ public:
 
     // Pixels of the bar that the part of a program inside the window takes; 0 outside it.
     qint64 programWidthPx(const Program &program) const;
+
+public slots:
+    // The audiogroup window's snapshot (queued): its span, programs and id setting.
+    void onUpdateEpgBar(const PlotUIData &data);
 
 signals:
     void epgButtonClicked(Program program);
