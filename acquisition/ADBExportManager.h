@@ -28,4 +28,7 @@ public:
     virtual QString getMessage() const = 0;
     virtual qint64 getProgressValue() const = 0;
     virtual qint64 getProgressTotal() const = 0;
+    // When the controller's export step next has work, in ms: -1 not before a new export, 0
+    // at every step. A started export is stepped until it has been reset.
+    virtual qint64 msUntilNextStep() const { return isStarted() ? 0 : -1; }
 };

@@ -29,4 +29,7 @@ public:
     virtual qint64 getProgressTotal() const = 0;
     virtual int getRequestId() const = 0;
     virtual QString getMessage() const = 0;
+    // When process() next has work, in ms: -1 not before a new request, 0 at every step of
+    // the controller. An import that waits for something can say when to look again.
+    virtual qint64 msUntilNextStep() const { return isImporting() ? 0 : -1; }
 };

@@ -20,6 +20,9 @@ public:
     // True when the request was posted; the request stays the caller's.
     virtual bool send(ARequest::CommandType type, const ARequest &request, const QString &host,
                       const QString &port) = 0;
+    // How long send() will still refuse because a request is in flight (until its reply or
+    // its time-out), in ms; 0 when it would take one now.
+    virtual qint64 msUntilReady() const { return 0; }
 
     // Hands a finished reply of the named instrument to the system (SystemController
     // command 0); takes the body (null for a failed request). Any thread.

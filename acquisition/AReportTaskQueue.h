@@ -26,4 +26,6 @@ public:
     virtual void cancelTask(const QString &nameKey) = 0;
     virtual void cancelAll() = 0;
     virtual bool hasTasks() const = 0;
+    // When processFront next has work, in ms: -1 not before a new task, 0 at every step.
+    virtual qint64 msUntilNextStep() const { return hasTasks() ? 0 : -1; }
 };

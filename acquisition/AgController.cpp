@@ -35,6 +35,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -140,6 +141,20 @@ void AgController::workingCycle()
     m_activeProgram.processNextChunk(&m_dataModel);
     if (!m_agConfig.getImported() && !m_exportManager->isStarted())
         backupCheck();
+}
+
+qint64 AgController::msUntilNextDuty() const
+{
+    // What the working cycle would do without a command: the import, export and report
+    // steps, the program loudness chunks and the backup check.
+    qint64 due = soonerDuty(m_importManager->msUntilNextStep(), m_exportManager->msUntilNextStep());
+    due = soonerDuty(due, m_reportTasks->msUntilNextStep());
+    if (m_activeProgram.hasPendingChunk())
+        due = 0;
+    if (!m_agConfig.getImported() && !m_exportManager->isStarted())
+        due =
+            soonerDuty(due, std::max<qint64>(0, m_backupCheckTimeoutMs - m_backupTimer.elapsed()));
+    return due;
 }
 
 void AgController::refreshCycleSettings()

@@ -68,6 +68,7 @@ protected:
     void workingCycle() override;
     void onStopped() override;
     void onLoopEnded() override { finish(); }
+    qint64 msUntilNextDuty() const override;
     int handleCommand(Command *command) override;
     QString commandQueueName() const override;
     // A report request dropped by a pause or a stop gets a failed outcome.

@@ -133,6 +133,93 @@ bool Device::elapsed(qint64 last, qint64 intervalMs) const
     return last == kNever || nowMs() - last > intervalMs;
 }
 
+qint64 Device::msUntilElapsed(qint64 last, qint64 intervalMs) const
+{
+    return last == kNever ? 0 : std::max<qint64>(0, last + intervalMs + 1 - nowMs());
+}
+
+namespace {
+
+qint64 sooner(qint64 a, qint64 b)
+{
+    return a < 0 ? b : b < 0 ? a : std::min(a, b);
+}
+
+} // namespace
+
+qint64 Device::msUntilNextStep() const
+{
+    if (m_hijackAnswer.load() != HijackNoAnswer)
+        return 0;
+    if (!m_acquisitionActive || m_hijackPermissionRequested.load())
+        return -1;
+    switch (m_state) {
+    case StateStart:
+        return 0;
+    case StateLogin:
+        return msUntilStageWork(StageLogin);
+    case StateData:
+        return msUntilStageWork(StageData);
+    case StateConfig:
+        return msUntilStageWork(StageConfig);
+    default:
+        return -1;
+    }
+}
+
+qint64 Device::msUntilStageWork(Stage stage) const
+{
+    const LastCode &last = m_lastCodes[stage];
+    switch (stageAction(stage, last.code)) {
+    case LogAndSend:
+        if (last.fresh)
+            return 0;
+        Q_FALLTHROUGH();
+    case Send:
+        switch (stage) {
+        case StageLogin:
+            return msUntilElapsed(m_lastLoginRequestTime, kLoginPacingMs);
+        case StageData:
+            return msUntilDataWork();
+        case StageConfig:
+        case StageCount:
+            return msUntilElapsed(m_lastConfigRequestTime, kLoginPacingMs);
+        }
+        return 0;
+    case Wait:
+        return -1;
+    case ToLogin:
+    case ToData:
+    case ToConfig:
+        return 0;
+    }
+    return 0;
+}
+
+qint64 Device::msUntilDataWork() const
+{
+    qint64 due = -1;
+    // The audiogroups' own answers make more of them ready; until then no request.
+    if (m_agManager.hasReadyAudioGroups()) {
+        due = msUntilElapsed(m_lastDataRequestTime, m_acquisitionTimeoutMs);
+        // A request still in flight keeps the next one back until its reply or time-out.
+        if (m_networkInterface)
+            due = std::max(due, m_networkInterface->msUntilReady());
+    }
+    const QStringList waiting = m_agManager.getWaitingAudioGroups();
+    for (const QString &name : waiting) {
+        AAudioGroup *audioGroup = findAudioGroup(getName(), name);
+        if (!audioGroup || !audioGroup->isLogging())
+            continue;
+        auto it = m_timestampRequestTimes.constFind(name);
+        const qint64 ask = it == m_timestampRequestTimes.constEnd()
+                               ? 0
+                               : std::max<qint64>(0, it.value() + kTimestampPacingMs - nowMs());
+        due = sooner(due, ask);
+    }
+    return due;
+}
+
 void Device::allowHijackRequest()
 {
     m_hijackAnswer.store(HijackAllowed);

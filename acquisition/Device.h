@@ -45,6 +45,9 @@ public:
     void updateConfig(bool acquisitionFlag, const InstrumentConfig &config);
 
     void step();
+    // When step() next has something to do, in ms: -1 not before a reply, an answer or a
+    // configuration arrives; 0 at once. Follows the pacing of the requests.
+    qint64 msUntilNextStep() const;
     // Instrument controller commands 0, 1 and 2.
     int onRawDataReceived(Command *command);
     int onTimestampReply(AgCommandReply *reply);
@@ -103,6 +106,10 @@ private:
     void pollData();
     void requestTimestamps();
     bool elapsed(qint64 last, qint64 intervalMs) const;
+    // Until elapsed(last, intervalMs) holds.
+    qint64 msUntilElapsed(qint64 last, qint64 intervalMs) const;
+    qint64 msUntilStageWork(Stage stage) const;
+    qint64 msUntilDataWork() const;
     int acquisitionTimeoutMs();
 
     void handleLoginResponse(const QString &body);

@@ -162,6 +162,17 @@ int HttpDeviceNetworkInterface::pendingCount() const
     return m_pending->m_replies.size();
 }
 
+qint64 HttpDeviceNetworkInterface::msUntilReady() const
+{
+    QMutexLocker lock(&m_pending->m_mutex);
+    // A reply that comes is posted to the device, which looks again then; one that never
+    // comes is swept at the first send after its time-out.
+    qint64 ready = 0;
+    for (const TimeoutNetworkReply *reply : qAsConst(m_pending->m_replies))
+        ready = qMax(ready, reply->msUntilTimedOut());
+    return ready;
+}
+
 QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &port, int type)
 {
     QString base = host.trimmed();

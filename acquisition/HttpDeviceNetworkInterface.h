@@ -26,6 +26,7 @@ public:
               const QString &port) override;
 
     int pendingCount() const;
+    qint64 msUntilReady() const override;
 
     // host ":" port path; a host without a scheme gets "http://".
     static QUrl buildUrl(const QString &host, const QString &port, int type);

@@ -57,12 +57,14 @@ void InstrumentController::resetHijackRequest()
 {
     if (m_device)
         m_device->resetHijackRequest();
+    wake();
 }
 
 void InstrumentController::allowHijackRequest()
 {
     if (m_device)
         m_device->allowHijackRequest();
+    wake();
 }
 
 void InstrumentController::workingCycle()
@@ -70,6 +72,13 @@ void InstrumentController::workingCycle()
     if (m_device && !m_instrumentConfig.areAllAgConfigsImported())
         m_device->step();
     runCommands();
+}
+
+qint64 InstrumentController::msUntilNextDuty() const
+{
+    if (!m_device || m_instrumentConfig.areAllAgConfigsImported())
+        return -1;
+    return m_device->msUntilNextStep();
 }
 
 int InstrumentController::publishAcquisitionStatus()

@@ -6,8 +6,8 @@
 
 class Device;
 
-// The worker thread of one meter: steps its Device every 10 ms, then runs the replies and
-// answers that reached its queue. Built paused; refuses commands until unpaused.
+// The worker thread of one meter: steps its Device when its pacing says so, then runs the
+// replies and answers that reached its queue. Built paused; refuses commands until unpaused.
 class InstrumentController : public PausableController
 {
     Q_OBJECT
@@ -41,6 +41,7 @@ protected:
     void workingCycle() override;
     int handleCommand(Command *command) override;
     QString commandQueueName() const override;
+    qint64 msUntilNextDuty() const override;
 
 private:
     int publishAcquisitionStatus();

@@ -2,15 +2,67 @@
 
 #include <ORQLogging.h>
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
-
-namespace {
-constexpr int kLoopSleepMs = 10;
-} // namespace
 
 PausableController::PausableController(int queueCapacity, QObject *parent)
     : KivThread(parent), CommandQueue(queueCapacity)
 {
+}
+
+void PausableController::stop()
+{
+    m_stop = true;
+    wake();
+}
+
+void PausableController::pause()
+{
+    m_pause = true;
+    wake();
+}
+
+void PausableController::unpause()
+{
+    m_pause = false;
+    wake();
+}
+
+void PausableController::wake()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_wakeMutex);
+        m_woken = true;
+    }
+    m_wakeCondition.notify_one();
+}
+
+void PausableController::waitForWork(qint64 ms)
+{
+    std::unique_lock<std::mutex> lock(m_wakeMutex);
+    m_wakeCondition.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_woken; });
+    m_woken = false;
+}
+
+qint64 PausableController::sleepBeforeNextRound() const
+{
+    switch (m_loopState.load()) {
+    case StateRunning: {
+        // A flag set meanwhile has woken the thread already.
+        const qint64 due = msUntilNextDuty();
+        if (due < 0)
+            return kMaxIdleSleepMs;
+        if (due == 0)
+            return kLoopSleepMs;
+        return std::min(due, kMaxIdleSleepMs);
+    }
+    case StatePaused:
+        // Only a flag or a command (to be dropped) changes anything.
+        return kMaxIdleSleepMs;
+    default:
+        return kLoopSleepMs;
+    }
 }
 
 bool PausableController::isFinished() const
@@ -36,7 +88,7 @@ void PausableController::loop()
     KIV_LOG(4, "Started running the %s thread\n", qUtf8Printable(commandQueueName()));
     step();
     while (m_loopState.load() != StateFinished) {
-        msleep(kLoopSleepMs);
+        waitForWork(sleepBeforeNextRound());
         step();
     }
     onLoopEnded();

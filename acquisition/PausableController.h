@@ -3,27 +3,42 @@
 #include "core/CommandQueue.h"
 #include "core/KivThread.h"
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
-// A worker thread with its own command queue, stepped every 10 ms and steered by flags:
-// pausing drops what was queued, and the stop flag wins over the pause flag. Built paused;
-// takes commands from the moment it is unpaused, so that what is posted right after
-// unpausing is not lost while the thread has yet to notice.
+// A worker thread with its own command queue, steered by flags: pausing drops what was
+// queued, and the stop flag wins over the pause flag. Built paused; takes commands from the
+// moment it is unpaused, so that what is posted right after unpausing is not lost while the
+// thread has yet to notice.
+// Between rounds the thread sleeps until there is work: a command, a flag, or the next duty
+// the subclass reports (msUntilNextDuty). A busy controller still runs a round every 10 ms.
 class PausableController : public KivThread, public CommandQueue
 {
     Q_OBJECT
 public:
     enum LoopState { StateCreated = 0, StateRunning = 1, StatePaused = 2, StateFinished = 3 };
 
-    void stop() { m_stop = true; }
-    void pause() { m_pause = true; }
-    void unpause() { m_pause = false; }
+    // The regular pace of a controller with work in every round.
+    static constexpr qint64 kLoopSleepMs = 10;
+    // The longest sleep without a command or a flag: state that other threads change without
+    // waking (a configuration read every so often) is seen this late at most.
+    static constexpr qint64 kMaxIdleSleepMs = 1000;
+
+    void stop();
+    void pause();
+    void unpause();
+    // The thread runs its next round now instead of at its next duty; any thread.
+    void wake();
     bool isFinished() const;
     bool isPaused() const { return m_loopState.load() == StatePaused; }
     int getLoopState() const { return m_loopState.load(); }
 
-    // One round of the loop; the thread calls it every 10 ms.
+    // One round of the loop.
     void step();
+    // How long the thread sleeps after this round unless woken (ms).
+    qint64 sleepBeforeNextRound() const;
 
 protected:
     PausableController(int queueCapacity, QObject *parent);
@@ -39,11 +54,23 @@ protected:
     virtual void onLoopEnded() {}
     // processCommands(), with a log line for whatever it throws.
     void runCommands();
+    // When the next working round is due without a command or a flag, asked after each
+    // round: -1 not before one, 0 at the regular pace, n in n ms. The default keeps the
+    // regular pace.
+    virtual qint64 msUntilNextDuty() const { return 0; }
+    void onCommandQueued() override { wake(); }
+    // The sooner of two such due times.
+    static qint64 soonerDuty(qint64 a, qint64 b) { return a < 0 ? b : b < 0 ? a : std::min(a, b); }
 
 private:
     void finishLoop();
+    void waitForWork(qint64 ms);
 
     std::atomic<int> m_loopState{StatePaused};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_pause{true};
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wakeCondition;
+    // Set by wake(), cleared when the thread has woken: a wake during a round is not lost.
+    bool m_woken = false;
 };

@@ -19,6 +19,7 @@ public:
 
     QNetworkReply *getReply() const { return m_reply; }
     bool isTimedOut() const { return m_clock.elapsed() > m_timeoutMs; }
+    qint64 msUntilTimedOut() const { return qMax<qint64>(0, m_timeoutMs + 1 - m_clock.elapsed()); }
 
 private:
     QNetworkReply *m_reply;

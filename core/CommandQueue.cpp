@@ -25,12 +25,15 @@ int CommandQueue::enqueue(Command *command)
 {
     if (!command)
         return -1;
-    QMutexLocker lock(&m_enqueueMutex);
-    if (!acceptsCommands() || m_queue.size() >= m_capacity) {
-        delete command;
-        return -1;
+    {
+        QMutexLocker lock(&m_enqueueMutex);
+        if (!acceptsCommands() || m_queue.size() >= m_capacity) {
+            delete command;
+            return -1;
+        }
+        m_queue.push(command);
     }
-    m_queue.push(command);
+    onCommandQueued();
     return 0;
 }
 

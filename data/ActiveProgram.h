@@ -18,6 +18,7 @@ public:
     Program getProgram() const { return m_program; }
     ProgramCalculationData getCalculationData() const;
     void processNextChunk(AAgDataModel *model);
+    bool hasPendingChunk() const { return chosen().hasPendingChunk(); }
 
 private:
     ProgramCalculator &chosen();

@@ -35,6 +35,8 @@ public:
     // Reads and folds the next slice; the span is done once isFinished().
     void processNextChunk(AAgDataModel *model);
     virtual bool isFinished() const { return m_processedUntil > m_end; }
+    // Whether processNextChunk has a slice to read (again, after a failed read).
+    bool hasPendingChunk() const { return isReadableSpan() && m_processedUntil <= m_end; }
 
     // Adds the samples' momentary values to the histogram; with integrate the gated
     // loudness is recomputed.

@@ -16,7 +16,12 @@
 
 #include <Command.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <functional>
 
 #include <memory>
 
@@ -39,6 +44,8 @@ private slots:
     void instrumentControllerCommandFailures();
     void managerLookupsAndFanOut();
     void neverStartedControllerCountsAsFinished();
+    void idleControllersSleepUntilTheirNextDuty();
+    void idleControllerRunsAPostedCommandAtOnce();
     void storeCodeReachesDeviceAndGapBatchCounts();
     void importedDatabaseKeptWhileStillMapped_data();
     void importedDatabaseKeptWhileStillMapped();
@@ -188,6 +195,74 @@ void ControllersTest::neverStartedControllerCountsAsFinished()
     AInstrument instrument;
     QVERIFY(instrument.areAllFinished());
     QVERIFY(!instrument.deleteOnGuiThread());
+}
+
+void ControllersTest::idleControllersSleepUntilTheirNextDuty()
+{
+    SystemConfig config = m_system->getSystemConfig();
+    config.setBackupCheckTimeout(300);
+    m_system->setCurrentConfig(config);
+    AgController agController;
+    QCOMPARE(agController.init(false, meter(kMeter, {group(QStringLiteral("A"))}),
+                               group(QStringLiteral("A"))),
+             0);
+    agController.unpause();
+    agController.step();
+    agController.step();
+    // Nothing to do until the backup check is due.
+    const qint64 untilBackup = agController.sleepBeforeNextRound();
+    QVERIFY2(untilBackup > 200 && untilBackup <= 300, qPrintable(QString::number(untilBackup)));
+    agController.pause();
+    agController.step();
+    QCOMPARE(agController.sleepBeforeNextRound(), PausableController::kMaxIdleSleepMs);
+
+    // Acquisition off: the device has nothing to do, only commands wake the thread.
+    InstrumentController instrumentController;
+    QCOMPARE(instrumentController.init(false, meter(kMeter, {group(QStringLiteral("A"))})), 0);
+    instrumentController.unpause();
+    instrumentController.step();
+    instrumentController.step();
+    QCOMPARE(instrumentController.sleepBeforeNextRound(), PausableController::kMaxIdleSleepMs);
+}
+
+void ControllersTest::idleControllerRunsAPostedCommandAtOnce()
+{
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A"))})}), 0);
+    m_manager->unpauseAll();
+    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("A"));
+    QVERIFY(audioGroup);
+    QTRY_VERIFY(!audioGroup->isPaused());
+    QTRY_VERIFY(!m_manager->findInstrument(kMeter)->isPaused());
+
+    // Each command posted to a sleeping controller, the time until its handler has run.
+    auto latencies = [this](const QString &call, const std::function<void()> &post) {
+        std::vector<qint64> us;
+        for (int i = 0; i < 15; ++i) {
+            QThread::msleep(20 + 7 * (i % 3)); // well into the sleep, not in step with it
+            const int before = m_system->callCount(call);
+            QElapsedTimer timer;
+            timer.start();
+            post();
+            while (m_system->callCount(call) == before && timer.elapsed() < 2000)
+                QThread::usleep(50);
+            us.push_back(timer.nsecsElapsed() / 1000);
+        }
+        std::sort(us.begin(), us.end());
+        return us;
+    };
+    const std::vector<qint64> agUs = latencies(QStringLiteral("updateAgViolationStatus"),
+                                               [audioGroup] { audioGroup->publishViolations(); });
+    const std::vector<qint64> instrumentUs = latencies(
+        QStringLiteral("updateAcquisitionStatus"), [this] { m_manager->requestStatusUpdates(); });
+    for (const std::vector<qint64> *us : {&agUs, &instrumentUs}) {
+        const QString text = QStringLiteral("median %1 us, slowest %2 us")
+                                 .arg(us->at(us->size() / 2))
+                                 .arg(us->back());
+        QVERIFY2(us->at(us->size() / 2) < 3000, qPrintable(text));
+        QVERIFY2(us->back() < 100000, qPrintable(text));
+    }
 }
 
 void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()

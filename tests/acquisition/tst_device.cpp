@@ -56,10 +56,12 @@ public:
         this->sent.append(sent);
         return true;
     }
+    qint64 msUntilReady() const override { return busyMs; }
 
     QList<Sent> sent;
     int attempts = 0;
     bool accept = true;
+    qint64 busyMs = 0;
 };
 
 class ClockedDevice : public Device
@@ -129,6 +131,7 @@ private slots:
     void renamedMeterIsLoggedNotMerged();
     void invalidSuccessDoesNotAdvance();
     void loginPacing();
+    void nextStepDueFollowsPacing();
     void dataPacingAndReadiness();
     void refusedDataSendKeepsReadiness();
     void requestIdWraps();
@@ -359,6 +362,73 @@ void DeviceTest::loginPacing()
     QCOMPARE(m_device->getRequestCounter(), 3);
 }
 
+void DeviceTest::nextStepDueFollowsPacing()
+{
+    // The controller sleeps until this due time: it must never be later than the first step
+    // that acts, and there is none while the device waits for a reply.
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step(); // 0 -> 1
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+    QCOMPARE(m_device->msUntilNextStep(), Device::kLoginPacingMs + 1);
+    m_device->now += Device::kLoginPacingMs;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(1));
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 1);
+    m_device->now += 1;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::LOGIN), 2);
+    // Code 6: the stage waits for the next reply; an unknown code is logged at the next step.
+    feed(ARequest::LOGIN, loginReply(6));
+    m_device->now += 5000;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(-1));
+    feed(ARequest::LOGIN, loginReply(42));
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(m_device->msUntilNextStep(), Device::kLoginPacingMs + 1);
+    feed(ARequest::LOGIN, loginReply(0));
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(m_device->getState(), 2);
+
+    // Data: nothing before an audiogroup is ready, then the acquisition timeout.
+    QCOMPARE(m_device->msUntilNextStep(), qint64(-1));
+    makeReady(QStringLiteral("A"), 0);
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    QCOMPARE(m_device->msUntilNextStep(), qint64(-1));
+    makeReady(QStringLiteral("A"), 900);
+    QCOMPARE(m_device->msUntilNextStep(), qint64(2001));
+    // A request in flight holds the next one back until its time-out.
+    m_device->now += 2001;
+    m_net->busyMs = 300;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(300));
+    m_net->busyMs = 0;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+
+    // A hijack question waits for the user's answer, which is acted on at once.
+    feed(ARequest::GETDATA, dataReply(8));
+    m_device->step();
+    QCOMPARE(m_device->getState(), 1);
+    m_device->now += 10000;
+    feed(ARequest::LOGIN, loginReply(7));
+    QVERIFY(m_device->isHijackPermissionRequested());
+    QCOMPARE(m_device->msUntilNextStep(), qint64(-1));
+    m_device->resetHijackRequest();
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+
+    // Acquisition off: nothing to do.
+    InstrumentConfig off(QStringLiteral("M"));
+    m_device->updateConfig(false, off);
+    m_device->step();
+    QCOMPARE(m_device->msUntilNextStep(), qint64(-1));
+}
+
 void DeviceTest::dataPacingAndReadiness()
 {
     bringToState(2);
@@ -551,6 +621,7 @@ void DeviceTest::timestampsAskedRightAfterDispatch()
     dispatchFirstBatchToA();
     // Long before the next request is due, A is asked again; it answers once the batch is
     // stored. Waiting for the due time would leave a slow answer out of that request.
+    QCOMPARE(m_device->msUntilNextStep(), Device::kTimestampPacingMs);
     m_device->now += Device::kTimestampPacingMs;
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
