@@ -427,10 +427,11 @@ void QTAgView::setupHeader()
     f.goToTimeTableView->setStyleSheet(clear);
     f.controlsWrapper1->addWidget(f.leftButtonsWrapper_2, 0, 2);
     f.rightButtonsWrapper1 = makeWidget(f.controllsWrapperWidgetTableView, "rightButtonsWrapper1");
-    f.rightButtonsWrapper1->setMinimumSize(285, 53);
+    // Wide enough for "Loudness mode: EBU R128, Target: -23 LUFS".
+    f.rightButtonsWrapper1->setMinimumSize(320, 53);
     const QString white = QStringLiteral("color:white;");
     f.loudnessModeLabel = makeLabel(f.rightButtonsWrapper1, "loudnessModeLabel", white);
-    f.loudnessModeLabel->setGeometry(QRect(0, -1, 277, 31));
+    f.loudnessModeLabel->setGeometry(QRect(0, -1, 312, 31));
     f.loudnessModeLabel->setFont(verdana());
     f.timeLabel = makeLabel(f.rightButtonsWrapper1, "timeLabel", white);
     f.timeLabel->setGeometry(QRect(0, 20, 221, 21));
