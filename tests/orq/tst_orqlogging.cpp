@@ -274,6 +274,57 @@ private slots:
         QCOMPARE(file.readAll().count(entry), count);
     }
 
+    void logTurnsOverAtItsLimitAndKeepsWriting()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        auto contentOf = [](const QString &name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        };
+        {
+            QFile older(path + QStringLiteral(".1"));
+            QVERIFY(older.open(QIODevice::WriteOnly));
+            older.write("a rotation of an earlier run\n");
+        }
+        // 100-byte entries, 10 to a file of 1000 bytes.
+        auto entry = [](int i) {
+            std::string text = "entry " + std::to_string(i) + " ";
+            return text + std::string(99 - text.size(), '.') + '\n';
+        };
+        auto entries = [&entry](int from, int to) {
+            QByteArray all;
+            for (int i = from; i < to; ++i)
+                all += QByteArray::fromStdString(entry(i));
+            return all;
+        };
+        CORQFileWriter writer(path.toStdString(), 1000);
+        for (int i = 0; i < 10; ++i)
+            writer.write(4, entry(i));
+        QCOMPARE(contentOf(path), entries(0, 10));
+        QCOMPARE(contentOf(path + QStringLiteral(".1")),
+                 QByteArray("a rotation of an earlier run\n"));
+        for (int i = 10; i < 25; ++i)
+            writer.write(4, entry(i));
+        QCOMPARE(contentOf(path + QStringLiteral(".1")), entries(10, 20));
+        QCOMPARE(contentOf(path), entries(20, 25));
+
+        // An entry longer than the limit is kept whole, in a file of its own.
+        const std::string longEntry(2500, 'z');
+        writer.write(4, longEntry);
+        writer.write(4, entry(25));
+        QCOMPARE(contentOf(path + QStringLiteral(".1")), QByteArray::fromStdString(longEntry));
+        QCOMPARE(contentOf(path), entries(25, 26));
+
+        // Removed from under the writer: the next turn-over starts it again.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::remove(path + QStringLiteral(".1")));
+        for (int i = 26; i < 36; ++i)
+            writer.write(4, entry(i));
+        QCOMPARE(contentOf(path), entries(35, 36));
+        QCOMPARE(contentOf(path + QStringLiteral(".1")), QByteArray("<missing>"));
+    }
+
     void restartEmptiesTheLogFile()
     {
         QTemporaryDir dir;

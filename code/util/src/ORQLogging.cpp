@@ -45,6 +45,60 @@ void CORQStreamWriter::write(int, const std::string &text)
     m_stream->flush();
 }
 
+CORQFileWriter::CORQFileWriter(const std::string &path, std::uint64_t limitBytes)
+    : m_path(path), m_limit(limitBytes)
+{
+    m_stream.open(m_path, std::ios::out | std::ios::trunc);
+    m_lastOpenAttempt = std::chrono::steady_clock::now();
+}
+
+CORQFileWriter::~CORQFileWriter() = default;
+
+bool CORQFileWriter::ensureOpen()
+{
+    if (m_stream.is_open())
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastOpenAttempt < std::chrono::seconds(1))
+        return false;
+    m_lastOpenAttempt = now;
+    m_stream.clear();
+    m_stream.open(m_path, std::ios::out | std::ios::app);
+    if (!m_stream.is_open())
+        return false;
+    m_stream.seekp(0, std::ios::end);
+    const std::streamoff size = m_stream.tellp();
+    m_size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    return true;
+}
+
+void CORQFileWriter::rotate()
+{
+    m_stream.close();
+    // rename replaces the older file. Should it fail, the file is emptied all the same: the
+    // bound matters more than the entries of the old file.
+    std::rename(m_path.c_str(), (m_path + ".1").c_str());
+    m_stream.clear();
+    m_stream.open(m_path, std::ios::out | std::ios::trunc);
+    m_lastOpenAttempt = std::chrono::steady_clock::now();
+    m_size = 0;
+}
+
+void CORQFileWriter::write(int, const std::string &text)
+{
+    if (m_size > 0 && m_size + text.size() > m_limit)
+        rotate();
+    if (!ensureOpen())
+        return;
+    // A failed write (a full disk) marks the stream bad; cleared, the next entry is tried
+    // again once there is room. Counted all the same: at worst the file turns over early.
+    if (!m_stream)
+        m_stream.clear();
+    m_stream << text;
+    m_stream.flush();
+    m_size += text.size();
+}
+
 namespace {
 
 // Blocks SIGPIPE on this thread while stderr is written and takes back the one a write
@@ -216,9 +270,8 @@ CORQExeLogging::CORQExeLogging(const char *logFilePath)
     if (gLogger.load(std::memory_order_acquire))
         return;
     auto *logger = new CORQLogger();
-    // Emptied at every start; a stream that failed to open simply writes nothing.
-    auto *file = new std::ofstream(logFilePath ? logFilePath : "", std::ios::out | std::ios::trunc);
-    logger->addWriter(new CORQStreamWriter(file, true));
+    // Emptied at every start, then bounded.
+    logger->addWriter(new CORQFileWriter(logFilePath ? logFilePath : ""));
     logger->addWriter(new CORQDebugWriter());
     CORQLogger *expected = nullptr;
     if (!gLogger.compare_exchange_strong(expected, logger))

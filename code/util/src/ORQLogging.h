@@ -5,7 +5,10 @@
 #include <QMutex>
 
 #include <atomic>
+#include <chrono>
 #include <cstdarg>
+#include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,32 @@ public:
 private:
     std::ostream *m_stream;
     bool m_owns;
+};
+
+// The log file, bounded: an entry that would take it past the limit first moves it to
+// "<path>.1" (replacing the older one) and starts it anew, so a program that runs for months
+// keeps at most twice the limit. Flushed after every entry, like the stream writer. A file
+// that could not be opened is tried again now and then: entries are lost meanwhile, nothing
+// waits.
+class CORQFileWriter : public CORQWriter
+{
+public:
+    static constexpr std::uint64_t kDefaultLimitBytes = 10 * 1024 * 1024;
+
+    // Empties the file, as every start does.
+    explicit CORQFileWriter(const std::string &path, std::uint64_t limitBytes = kDefaultLimitBytes);
+    ~CORQFileWriter() override;
+    void write(int level, const std::string &text) override;
+
+private:
+    void rotate();
+    bool ensureOpen();
+
+    std::string m_path;
+    std::uint64_t m_limit;
+    std::uint64_t m_size = 0;
+    std::ofstream m_stream;
+    std::chrono::steady_clock::time_point m_lastOpenAttempt;
 };
 
 // The debugger output of this platform: standard error. It never waits: a stderr that
