@@ -251,6 +251,10 @@ void SQLiteAgDataModel::configureJournal()
         return;
     }
     exec(QStringLiteral("PRAGMA synchronous=NORMAL;"));
+    // A checkpoint at about 1 MB of journal, and each one cuts the file back: otherwise the
+    // journal keeps its largest size (4 MB by default) for as long as the file is open.
+    exec(QStringLiteral("PRAGMA wal_autocheckpoint=256;"));
+    exec(QStringLiteral("PRAGMA journal_size_limit=0;"));
 }
 
 int SQLiteAgDataModel::openDatabase()

@@ -15,11 +15,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -207,6 +209,32 @@ private slots:
             QCOMPARE(insert(*model, {sample(kT0 + 200)}), 0);
         QCOMPARE(levelTimestamps(path, 0), (QList<qint64>{0, 100, 200}));
         QCOMPARE(model->getMaxTimestamp(0, &err), kT0 + 200);
+    }
+
+    // The journal is cut back at its checkpoints instead of keeping its largest size, and
+    // goes with the last connection.
+    void journalStaysSmall()
+    {
+        const QString wal = ownFile() + QStringLiteral("-wal");
+        std::unique_ptr<AAgDataModel> model = openStore();
+        const qint64 t0 = 1700000000000;
+        qint64 largest = 0;
+        int shrunk = 0;
+        qint64 last = 0;
+        for (int batch = 0; batch < 400; ++batch) {
+            std::vector<AgData> samples;
+            for (int i = 0; i < 20; ++i)
+                samples.push_back(sample(t0 + (batch * 20 + i) * 100));
+            QCOMPARE(insert(*model, samples), 0);
+            const qint64 size = QFileInfo(wal).size();
+            largest = std::max(largest, size);
+            shrunk += size < last ? 1 : 0;
+            last = size;
+        }
+        QVERIFY2(shrunk >= 2, qPrintable(QString::number(shrunk)));
+        QVERIFY2(largest < 1536 * 1024, qPrintable(QString::number(largest)));
+        model->close();
+        QVERIFY(!QFile::exists(wal));
     }
 
     void insertPath_data()
