@@ -112,6 +112,11 @@ void ProgramWidget::setEpgProgram(EpgProgram program)
     m_program = program;
     show();
     const QString toolTipSheet = QLatin1String(kToolTipSheet);
+    // The bar is refreshed every 50 ms; an unchanged sheet must not restyle the button.
+    auto setStyleSheet = [this](const QString &sheet) {
+        if (styleSheet() != sheet)
+            QWidget::setStyleSheet(sheet);
+    };
     switch (m_program.getKind()) {
     case KindProgram: {
         QString date, startText, endText;

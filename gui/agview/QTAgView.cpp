@@ -87,6 +87,14 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &sheet)
     return label;
 }
 
+// Every update sets the sheet; Qt would parse it and restyle the panel each time.
+void setSheet(QWidget *widget, const char *sheet)
+{
+    const QString text = QLatin1String(sheet);
+    if (widget->styleSheet() != text)
+        widget->setStyleSheet(text);
+}
+
 QFont verdana()
 {
     QFont font;
@@ -973,7 +981,7 @@ void QTAgView::updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersM
         f.customPlot->hideMarkers();
         f.markerButtons->hide();
         f.markersInfoBackground->hide();
-        f.numericViewWrapper->setStyleSheet(QLatin1String(kNumericPlain));
+        setSheet(f.numericViewWrapper, kNumericPlain);
     };
     if (oldestTime == -1 || newestTime == -1 || newestTime - oldestTime < kMinMarkerSpanMs) {
         f.markerToggle->setButtonEnabled(false);
@@ -993,11 +1001,11 @@ void QTAgView::updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersM
     if (markersBothOn) {
         f.markerButtons->show();
         f.markersInfoBackground->show();
-        f.numericViewWrapper->setStyleSheet(QLatin1String(kNumericMarked));
+        setSheet(f.numericViewWrapper, kNumericMarked);
     } else {
         f.markerButtons->hide();
         f.markersInfoBackground->hide();
-        f.numericViewWrapper->setStyleSheet(QLatin1String(kNumericPlain));
+        setSheet(f.numericViewWrapper, kNumericPlain);
     }
 }
 
