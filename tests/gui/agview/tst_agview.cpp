@@ -4,12 +4,15 @@
 #include <DoubleTextCheckboxButton.h>
 #include <FakeSystem.h>
 #include <GuiShots.h>
+#include <KivEpgBarView.h>
+#include <KivPleaseWaitBox.h>
 #include <KivTest.h>
 #include <KivUtils.h>
 #include <NUVCustomPlot.h>
 #include <NUVPlotScrollbar.h>
 #include <NUVSelector.h>
 #include <PlotSamples.h>
+#include <ProgramWidget.h>
 #include <QTAgView.h>
 #include <TabBarSelector.h>
 #include <UserInput.h>
@@ -23,6 +26,7 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -115,6 +119,8 @@ private slots:
     void scrollRangeHoldsMonthsOfData();
     void snapshotQueuedBeforeATabClickDoesNotSwitchBack();
     void programBarClicksNeedAProgram();
+    void programBarFollowsTheSnapshot();
+    void pleaseWaitBoxShowsTheText();
     void plotTakesTheSampleBlock();
 
 private:
@@ -539,6 +545,51 @@ void TestAgView::programBarClicksNeedAProgram()
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(clicked.at(0).at(1).toLongLong(), kOldest + 60000);
     QCOMPARE(doubleClicked.count(), 1);
+}
+
+void TestAgView::programBarFollowsTheSnapshot()
+{
+    m_view->show();
+    Shot shot;
+    const qint64 start = kOldest + 1200000;
+    shot.programs = {Program(0, 41, start, start + 900000)};
+    m_view->onUpdateUi(shot.make());
+    auto *bar = m_view->findChild<KivEpgBarView *>();
+    // Queued: the bar redraws after the page update.
+    QTRY_VERIFY(std::any_of(bar->entries().begin(), bar->entries().end(),
+                            [](const EpgProgram &entry) { return entry.getProgramId() == 41; }));
+    ProgramWidget *button = nullptr;
+    for (int column = 0; column < KivEpgBarView::kButtonCount && !button; ++column) {
+        ProgramWidget *candidate = bar->button(column);
+        if (candidate && candidate->isVisible() && candidate->toolTip().contains("41"))
+            button = candidate;
+    }
+    QVERIFY(button);
+    QSignalSpy clicked(m_view.get(), &AAgView::epgClickSetMarkers);
+    UserInput::clickCentre(button);
+    QTRY_COMPARE(clicked.count(), 1);
+    QCOMPARE(clicked.at(0).at(0).toLongLong(), start);
+    QCOMPARE(clicked.at(0).at(1).toLongLong(), start + 900000);
+}
+
+void TestAgView::pleaseWaitBoxShowsTheText()
+{
+    m_view->onShowPleaseWaitDialog(QStringLiteral("Backing up old data. Please wait..."));
+    auto *box = qobject_cast<KivPleaseWaitBox *>([] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<KivPleaseWaitBox *>(widget) && widget->isVisible())
+                return widget;
+        }
+        return static_cast<QWidget *>(nullptr);
+    }());
+    QVERIFY(box);
+    QVERIFY(!box->parentWidget());
+    bool shown = false;
+    for (QLabel *label : box->findChildren<QLabel *>())
+        shown = shown || label->text() == QStringLiteral("Backing up old data. Please wait...");
+    QVERIFY(shown);
+    m_view->onHidePleaseWaitDialog();
+    QVERIFY(!box->isVisible());
 }
 
 void TestAgView::plotTakesTheSampleBlock()
