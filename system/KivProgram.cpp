@@ -1,5 +1,6 @@
 #include "KivProgram.h"
 
+#include "StopSignals.h"
 #include "System.h"
 
 #include <CrashDump.h>
@@ -25,10 +26,22 @@ int runProgram(int argc, char **argv, const ProgramHooks &hooks)
         app.setQuitOnLastWindowClosed(false);
         installFatalErrorBox();
         GUIFactory::getInstance()->init();
+        // A signal closes as "Quit" does, also during the start-up; the close itself runs on
+        // this thread, from its event loop.
+        StopSignals::install([&app] {
+            QMetaObject::invokeMethod(
+                &app,
+                [] {
+                    if (ASystem *current = ASystem::instance())
+                        current->close();
+                },
+                Qt::QueuedConnection);
+        });
         system->start();
         if (hooks.started)
             hooks.started(*system);
         app.exec(); // its code is not the program's status
+        StopSignals::uninstall();
         status = system->exitStatus();
         if (hooks.finished)
             hooks.finished(*system);

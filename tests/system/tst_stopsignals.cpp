@@ -1,0 +1,209 @@
+// The whole program in a child process, logging from the meter simulator in this one, and
+// ended by the signals a desktop session, systemd or a terminal send.
+#include <KivTest.h>
+
+#include <ASystem.h>
+#include <KivProgram.h>
+#include <KivUtils.h>
+#include <MeterSimulator.h>
+#include <SystemConfigXml.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+const QString kInstrument = QStringLiteral("SimMeter");
+const QStringList kGroups{QStringLiteral("Program 1"), QStringLiteral("Program 2")};
+
+QString dataFile(const QString &name)
+{
+    return getDataFolderFilePath(name);
+}
+
+// The program itself. While the file "hold" exists its GUI thread is kept busy for 5 s
+// ("held" says so), as a stuck window would keep it.
+int childRunner(const QString &, int argc, char **argv)
+{
+    ProgramHooks hooks;
+    hooks.started = [](System &) {
+        auto *poll = new QTimer(QCoreApplication::instance());
+        QObject::connect(poll, &QTimer::timeout, [] {
+            if (!QFile::exists(dataFile(QStringLiteral("hold"))))
+                return;
+            QFile::remove(dataFile(QStringLiteral("hold")));
+            QFile held(dataFile(QStringLiteral("held")));
+            if (held.open(QIODevice::WriteOnly))
+                held.close();
+            QThread::sleep(5);
+        });
+        poll->start(20);
+    };
+    return runProgram(argc, argv, hooks);
+}
+
+} // namespace
+
+class StopSignalsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void signalClosesInOrder_data();
+    void signalClosesInOrder();
+    void secondSignalEndsAtOnce();
+
+private:
+    void startLogging();
+    QByteArray log() const;
+    QStringList journals() const;
+    // Waits for the log to hold the text; false after timeoutMs.
+    bool waitForLog(const QByteArray &text, int timeoutMs) const;
+
+    std::unique_ptr<MeterSimulator> m_meter;
+    std::unique_ptr<QProcess> m_program;
+};
+
+void StopSignalsTest::init()
+{
+    QDir(getDataFolderPath()).removeRecursively();
+    QVERIFY(createDataFolder());
+    m_meter = std::make_unique<MeterSimulator>();
+    m_meter->setInstrumentName(kInstrument);
+    m_meter->setPassword(QStringLiteral("pw"));
+    m_meter->setAudioGroupNames(kGroups);
+    m_meter->setHistoryMs(30000);
+    QVERIFY(m_meter->listen());
+}
+
+void StopSignalsTest::cleanup()
+{
+    if (m_program && m_program->state() != QProcess::NotRunning) {
+        m_program->kill();
+        m_program->waitForFinished(5000);
+    }
+    m_program.reset();
+    m_meter.reset();
+}
+
+QByteArray StopSignalsTest::log() const
+{
+    QFile file(dataFile(QStringLiteral("log.txt")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool StopSignalsTest::waitForLog(const QByteArray &text, int timeoutMs) const
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!log().contains(text)) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QStringList StopSignalsTest::journals() const
+{
+    return QDir(getDataFolderPath()).entryList({QStringLiteral("*-wal")}, QDir::Files);
+}
+
+void StopSignalsTest::startLogging()
+{
+    SystemConfig config;
+    config.setAutoStartLogging(true);
+    config.setManualAcquisitionOn(true);
+    config.setAcquisitionTimeout(500);
+    InstrumentConfig instrument(kInstrument);
+    instrument.setIpAdr(m_meter->hostUrl());
+    instrument.setPort(QString::number(m_meter->port()));
+    instrument.setPass(QStringLiteral("pw"));
+    instrument.setConfigurationID(m_meter->configurationId());
+    QList<AgConfig> groups;
+    for (const QString &name : kGroups) {
+        AgConfig group;
+        group.setName(name);
+        group.setHasLoggingEnabled(true);
+        groups.append(group);
+    }
+    instrument.setAgConfigs(groups);
+    config.setInstruments({instrument});
+    QCOMPARE(saveSystemConfigToFile(config, QStringLiteral("_config.xml")), 0);
+
+    m_program = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KIV_CHILD_SCENARIO"), QStringLiteral("program"));
+    m_program->setProcessEnvironment(env);
+    m_program->setProcessChannelMode(QProcess::MergedChannels);
+    m_program->start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(m_program->waitForStarted(10000));
+    // Both audiogroups store batches, with their journals open.
+    QTRY_VERIFY2_WITH_TIMEOUT(log().count("success:") >= 4 && journals().size() == kGroups.size(),
+                              log().right(2000).constData(), 20000);
+}
+
+void StopSignalsTest::signalClosesInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << QByteArray("SIGTERM");
+    QTest::newRow("SIGINT") << int(SIGINT) << QByteArray("SIGINT");
+    QTest::newRow("SIGHUP") << int(SIGHUP) << QByteArray("SIGHUP");
+}
+
+void StopSignalsTest::signalClosesInOrder()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(QByteArray, name);
+    startLogging();
+    QCOMPARE(::kill(static_cast<pid_t>(m_program->processId()), signalNumber), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_program->state() == QProcess::NotRunning, 30000);
+    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->exitCode(), 0);
+    const QByteArray text = log();
+    QVERIFY2(text.contains(name + " received; closing"), text.right(2000).constData());
+    QVERIFY2(text.contains("SystemController loop ended"), text.right(2000).constData());
+    for (const QString &group : kGroups)
+        QVERIFY(text.contains(
+            QStringLiteral("AgController[%1][%2] loop ended").arg(kInstrument, group).toUtf8()));
+    // Every audiogroup file was closed: its journal is gone.
+    QCOMPARE(journals(), QStringList());
+}
+
+void StopSignalsTest::secondSignalEndsAtOnce()
+{
+    startLogging();
+    // The GUI thread is busy: the close cannot even begin, yet the second signal is heard.
+    QFile hold(dataFile(QStringLiteral("hold")));
+    QVERIFY(hold.open(QIODevice::WriteOnly));
+    hold.close();
+    QTRY_VERIFY(QFile::exists(dataFile(QStringLiteral("held"))));
+    const auto pid = static_cast<pid_t>(m_program->processId());
+    QCOMPARE(::kill(pid, SIGTERM), 0);
+    QVERIFY2(waitForLog("SIGTERM received; closing", 3000), log().right(2000).constData());
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(::kill(pid, SIGTERM), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_program->state() == QProcess::NotRunning, 10000);
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->exitCode(), 0);
+    const QByteArray text = log();
+    QVERIFY2(text.contains("SIGTERM received again; ending at once"), text.right(2000).constData());
+    QVERIFY(!text.contains("SystemController loop ended"));
+}
+
+KIV_TEST_MAIN_WITH(StopSignalsTest, QApplication, childRunner)
+
+#include "tst_stopsignals.moc"
