@@ -298,9 +298,13 @@ void NUVCustomPlot::updatePlot(PlotValue slot1, PlotValue slot2, PlotValue slot3
     const std::unique_ptr<AgDataVector> block(data);
     if (startMs == 0 || spanMs <= 0 || !m_ticker)
         return;
+    const QCPRange shown = m_form->customPlot->xAxis->range();
     if (!setTimeRange(startMs, spanMs, zoom))
         return;
     m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
+    // Most snapshots bring neither samples nor a new span: the picture stands as it is.
+    if (!block && m_form->customPlot->xAxis->range() == shown)
+        return;
 
     // Time codes of ticks that left the window go; the others stay for updates without data.
     m_ticker->keepTimecodes(m_ticker->ticksFor(m_form->customPlot->xAxis->range()));

@@ -123,6 +123,26 @@ void NUVCustomPlotThreshold::redraw()
     // has no picture to paint on.
     if (!(m_scaleMax > m_scaleMin) || m_scaleStep == 0.0 || width() <= 0 || height() <= 0)
         return;
+    const QString key = QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
+                            .arg(int(m_plotValue))
+                            .arg(m_scaleMin, 0, 'g', 17)
+                            .arg(m_scaleMax, 0, 'g', 17)
+                            .arg(m_scaleTop, 0, 'g', 17)
+                            .arg(m_scaleStep, 0, 'g', 17)
+                            .arg(m_mainLower, 0, 'g', 17)
+                            .arg(m_mainUpper, 0, 'g', 17)
+                            .arg(m_secondaryLower, 0, 'g', 17)
+                            .arg(m_secondaryUpper, 0, 'g', 17) +
+                        QStringLiteral(" %1 %2 %3 %4x%5 %6 %7")
+                            .arg(int(m_scaleOnRight))
+                            .arg(m_color.name(QColor::HexArgb))
+                            .arg(int(m_labelsHidden))
+                            .arg(width())
+                            .arg(height())
+                            .arg(font().key(), m_unit);
+    if (key == m_drawnKey)
+        return;
+    m_drawnKey = key;
     QPixmap pixmap(size());
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);

@@ -80,4 +80,6 @@ private:
     QColor m_color;
     QString m_unit;
     bool m_labelsHidden = false;
+    // What the shown picture was drawn from; the window sets the same values every 50 ms.
+    QString m_drawnKey;
 };

@@ -11,6 +11,8 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 namespace {
 
 // Events closer than this to the first event of a group join the group.
@@ -81,8 +83,18 @@ QString NUVPlotEvents::iconPath(int count, qint64 eventWord)
 
 void NUVPlotEvents::setEvents(const std::vector<AgEvent> &events, QCPAxis *xAxis)
 {
-    m_events = events;
+    // The window hands the same events every 50 ms; rebuilding the icons then is wasted.
+    const qint64 minTime = m_minTime;
+    const qint64 maxTime = m_maxTime;
     setTimeRange(xAxis);
+    const bool sameEvents = std::equal(
+        events.begin(), events.end(), m_events.begin(), m_events.end(),
+        [](const AgEvent &a, const AgEvent &b) {
+            return a.getTimestamp() == b.getTimestamp() && a.getEvents() == b.getEvents();
+        });
+    if (sameEvents && minTime == m_minTime && maxTime == m_maxTime && m_laidOutWidth == width())
+        return;
+    m_events = events;
     layoutEvents();
 }
 
@@ -102,6 +114,7 @@ void NUVPlotEvents::setTimeRange(QCPAxis *xAxis)
 
 void NUVPlotEvents::layoutEvents()
 {
+    m_laidOutWidth = width();
     const qint64 w = width();
     const qint64 span = m_maxTime - m_minTime;
     const bool mapped = w != 0 && span != 0;

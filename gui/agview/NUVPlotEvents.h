@@ -42,4 +42,6 @@ private:
     qint64 m_minTime = 0;
     qint64 m_maxTime = 0;
     std::vector<AgEvent> m_events;
+    // The width the icons were last laid out for; -1 before the first layout.
+    int m_laidOutWidth = -1;
 };
