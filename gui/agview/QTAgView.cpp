@@ -1032,6 +1032,19 @@ void QTAgView::updateMarkerDates(qint64 oldestTime, qint64 newestTime,
     f.markersValues->show();
 }
 
+void QTAgView::onShow()
+{
+    // A page chosen before the window was last hidden waits for no snapshot any more.
+    m_userChosenPage = -1;
+    AAgView::onShow();
+}
+
+void QTAgView::onHide()
+{
+    m_userChosenPage = -1;
+    AAgView::onHide();
+}
+
 void QTAgView::onDisposeTableViewModelConnection()
 {
     m_form->tableView->closeConnection();

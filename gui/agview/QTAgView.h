@@ -41,6 +41,8 @@ public:
     static QString formatValue(double value);
 
 public slots:
+    void onShow() override;
+    void onHide() override;
     void onDisposeTableViewModelConnection() override;
     void onUpdateUi(const PlotUIData &data) override;
     void onUpdateTableView(const PlotUIData &data, bool frozen = true) override;

@@ -530,6 +530,14 @@ void TestAgView::snapshotQueuedBeforeATabClickDoesNotSwitchBack()
     QCOMPARE(screens.count(), 1);
     QCOMPARE(screens.takeFirst().at(0).value<ActiveScreen>(), ActiveScreenPlot);
     QVERIFY(tabs->plotButton()->isChecked());
+
+    // Hidden before the chosen page's first snapshot came: shown again, the controller's
+    // plot snapshots are not taken for stale ones.
+    UserInput::clickCentre(tabs->tableViewButton());
+    m_view->onHide();
+    m_view->onShow();
+    m_view->onUpdateUi(shot.make());
+    QCOMPARE(pages->currentIndex(), 0);
 }
 
 void TestAgView::programBarClicksNeedAProgram()
