@@ -71,8 +71,8 @@ struct Month
         const Program current = programs.back();
         return PlotUIData(false, false, false, false, -1, -1, kZoom, PlotValueTP, PlotValueM,
                           PlotValueS, PlotValueI, kOldest + scroll - span / 2, span, kOldest,
-                          kNewest, scroll, block, true, instrument, agConfig, current,
-                          calculation, std::move(shownEvents), std::move(shownPrograms), false);
+                          kNewest, scroll, block, true, instrument, agConfig, current, calculation,
+                          std::move(shownEvents), std::move(shownPrograms), false);
     }
 };
 

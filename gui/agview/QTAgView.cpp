@@ -277,7 +277,8 @@ void QTAgView::setupForm()
     setProperty("spacing", QVariant(0));
     f.gridLayout_14 = makeFormGrid(this, "gridLayout_14");
 
-    f.menuBarWrapper = makeWidget(this, "menuBarWrapper", QStringLiteral("background-color: white;"));
+    f.menuBarWrapper =
+        makeWidget(this, "menuBarWrapper", QStringLiteral("background-color: white;"));
     f.menuBarWrapper->setMinimumSize(1024, 30);
     f.menuBar = new NUVMenu(f.menuBarWrapper);
     f.menuBar->setObjectName(QStringLiteral("menuBar"));
@@ -333,8 +334,8 @@ void QTAgView::setupForm()
 void QTAgView::setupHeader()
 {
     Form &f = *m_form;
-    f.topBarWrapper = makeWidget(f.gridWidget, "topBarWrapper",
-                                 QStringLiteral("background-color: #656565;"));
+    f.topBarWrapper =
+        makeWidget(f.gridWidget, "topBarWrapper", QStringLiteral("background-color: #656565;"));
     f.topBarWrapper->setMinimumWidth(1024);
     f.topBarWrapper->setFixedHeight(90);
     f.gridLayout_3 = makeFormGrid(f.topBarWrapper, "gridLayout_3");
@@ -352,8 +353,8 @@ void QTAgView::setupHeader()
     f.stackedWidgetHeaderButtons->setStyleSheet(QStringLiteral("background-color: none;"));
 
     // The plot page's header.
-    f.controllsWrapperWidgetPlot =
-        makeWidget(nullptr, "controllsWrapperWidgetPlot", QStringLiteral("background-color: none;"));
+    f.controllsWrapperWidgetPlot = makeWidget(nullptr, "controllsWrapperWidgetPlot",
+                                              QStringLiteral("background-color: none;"));
     f.controllsWrapperWidgetPlot->setMinimumWidth(1024);
     f.controlsWrapper = makeFormGrid(f.controllsWrapperWidgetPlot, "controlsWrapper");
     f.logo = makeLabel(f.controllsWrapperWidgetPlot, "logo",
@@ -363,7 +364,8 @@ void QTAgView::setupHeader()
     f.logo->setPixmap(QPixmap(QStringLiteral(":/main/NUV_logo.png")));
     f.logo->setMargin(0);
     f.controlsWrapper->addWidget(f.logo, 0, 0);
-    f.leftButtonsWrapperSpacer1 = makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapperSpacer1");
+    f.leftButtonsWrapperSpacer1 =
+        makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapperSpacer1");
     f.controlsWrapper->addWidget(f.leftButtonsWrapperSpacer1, 0, 1);
     f.leftButtonsWrapper = makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapper");
     f.leftButtonsWrapper->setMinimumWidth(663);
@@ -389,14 +391,14 @@ void QTAgView::setupHeader()
     f.targetLabel->setGeometry(QRect(418, 20, 115, 21));
     f.targetLabel->setFont(verdana());
     f.controlsWrapper->addWidget(f.leftButtonsWrapper, 0, 2);
-    f.leftButtonsWrapperSpacer2 = makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapperSpacer2");
+    f.leftButtonsWrapperSpacer2 =
+        makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapperSpacer2");
     f.controlsWrapper->addWidget(f.leftButtonsWrapperSpacer2, 0, 3);
     f.rightButtonsWrapper = makeWidget(f.controllsWrapperWidgetPlot, "rightButtonsWrapper");
     f.rightButtonsWrapper->setMinimumSize(226, 53);
     PlotValueSelectionCheckbox **selects[] = {&f.plotSelectTP, &f.plotSelectM, &f.plotSelectS,
                                               &f.plotSelectI};
-    const char *const selectNames[] = {"plotSelectTP", "plotSelectM", "plotSelectS",
-                                       "plotSelectI"};
+    const char *const selectNames[] = {"plotSelectTP", "plotSelectM", "plotSelectS", "plotSelectI"};
     const int selectX[] = {0, 71, 122, 173};
     for (int i = 0; i < 4; ++i) {
         auto *button = new PlotValueSelectionCheckbox(f.rightButtonsWrapper);
@@ -475,7 +477,8 @@ void QTAgView::setupPlotPage()
     f.gridLayout_6 = makeFormGrid(f.bottomComponentsOffsetWrapper, "gridLayout_6");
     f.gridLayout->addWidget(f.bottomComponentsOffsetWrapper, 1, 0);
 
-    f.bottomComponentsWrapper = makeWidget(f.bottomComponentsOffsetWrapper, "bottomComponentsWrapper");
+    f.bottomComponentsWrapper =
+        makeWidget(f.bottomComponentsOffsetWrapper, "bottomComponentsWrapper");
     f.bottomComponentsWrapper->setMinimumSize(1024, 230);
     f.gridLayout_2 = makeFormGrid(f.bottomComponentsWrapper, "gridLayout_2");
 
@@ -611,7 +614,8 @@ void QTAgView::setupNumericPanel(QWidget *parent)
 void QTAgView::setupMarkersPanel(QWidget *parent)
 {
     Form &f = *m_form;
-    f.markersInfo = makeWidget(parent, "markersInfo", QStringLiteral("background-color: rgba(0,0,0,0);"));
+    f.markersInfo =
+        makeWidget(parent, "markersInfo", QStringLiteral("background-color: rgba(0,0,0,0);"));
     f.markersInfo->setMinimumSize(1024, 160);
     f.gridLayout_4 = makeFormGrid(f.markersInfo, "gridLayout_4");
     f.histogramBackground_2 = makeWidget(f.markersInfo, "histogramBackground_2", QString());
@@ -629,13 +633,13 @@ void QTAgView::setupMarkersPanel(QWidget *parent)
     f.gridLayout_10 = makeFormGrid(f.markersValues, "gridLayout_10");
     f.gridLayout_10->addItem(new QSpacerItem(133, 130, QSizePolicy::Minimum, QSizePolicy::Fixed), 0,
                              0, 1, 2);
-    f.markersFromLabel = makeLabel(
-        f.markersValues, "markersFromLabel",
-        QLatin1String(kMarkerLabelLook) +
-            QStringLiteral("margin-top: 2px; margin-left: 40px;\n}\nQToolTip\n{\n"
-                           "background-color: rgba(0,0,0,80);\nborder-radius: 2px;\n"
-                           "color: #898989;\nfont-size: 11px;\nborder: none;\n"
-                           "margin: 0 0 0 0;\npadding: 0 0 0 0;\n}"));
+    f.markersFromLabel =
+        makeLabel(f.markersValues, "markersFromLabel",
+                  QLatin1String(kMarkerLabelLook) +
+                      QStringLiteral("margin-top: 2px; margin-left: 40px;\n}\nQToolTip\n{\n"
+                                     "background-color: rgba(0,0,0,80);\nborder-radius: 2px;\n"
+                                     "color: #898989;\nfont-size: 11px;\nborder: none;\n"
+                                     "margin: 0 0 0 0;\npadding: 0 0 0 0;\n}"));
     f.markersFromLabel->setMinimumSize(130, 34);
     f.markersFromLabel->setIndent(12);
     f.gridLayout_10->addWidget(f.markersFromLabel, 1, 0);
@@ -656,8 +660,8 @@ void QTAgView::setupMarkersPanel(QWidget *parent)
     f.markersInfoBackground->setAttribute(Qt::WA_StyledBackground);
     f.gridLayout_9->addWidget(f.markersInfoBackground, 0, 0);
 
-    f.markerButtons = makeWidget(f.markerInfoWrapper, "markerButtons",
-                                 QStringLiteral("font-size: 16px;"));
+    f.markerButtons =
+        makeWidget(f.markerInfoWrapper, "markerButtons", QStringLiteral("font-size: 16px;"));
     f.markerButtons->setFixedSize(390, 34);
     f.gridLayout_12 = makeFormGrid(f.markerButtons, "gridLayout_12", QLayout::SetMaximumSize);
     f.gridLayout_12->setContentsMargins(5, 0, 6, 0);
@@ -748,8 +752,8 @@ void QTAgView::connectChildren()
             &QTAgView::onPlotViewSelected, direct);
     connect(f.tabSelectorPlaceholder, &TabBarSelector::tableViewSelectedSignal, this,
             &QTAgView::onTableViewSelected, direct);
-    connect(f.tableView, &TableView::updateDateAndTimeSignal, this,
-            &QTAgView::onUpdateDateAndTime, direct);
+    connect(f.tableView, &TableView::updateDateAndTimeSignal, this, &QTAgView::onUpdateDateAndTime,
+            direct);
     connect(this, &AAgView::updateEpgData, f.epgBar, &KivEpgBarView::onUpdateEpgBar, queued);
     connect(f.epgBar, &KivEpgBarView::epgButtonClicked, this, &QTAgView::onEpgProgramClicked,
             queued);
@@ -809,11 +813,10 @@ void QTAgView::onUpdateUi(const PlotUIData &data)
                    agConfig.getName());
 
     showRunPause(agConfig, data.isLiveMode());
-    f.modeIndicator->setText(QStringLiteral("<font color='%1'>%2</font>")
-                                 .arg(data.isLiveMode() ? QStringLiteral("#00FF00")
-                                                        : QStringLiteral("#FF0000"),
-                                      data.isLiveMode() ? QStringLiteral("LIVE")
-                                                        : QStringLiteral("FREEZE")));
+    f.modeIndicator->setText(
+        QStringLiteral("<font color='%1'>%2</font>")
+            .arg(data.isLiveMode() ? QStringLiteral("#00FF00") : QStringLiteral("#FF0000"),
+                 data.isLiveMode() ? QStringLiteral("LIVE") : QStringLiteral("FREEZE")));
     f.viewZoomSelector->setCurrentZoomLevel(data.getZoomLevel());
 
     NUVPlotScrollbar *bar = f.horizontalScrollBar;
@@ -836,7 +839,8 @@ void QTAgView::onUpdateUi(const PlotUIData &data)
         QString dots;
         for (int i = 0; i < 3; ++i)
             dots.append(QLatin1Char('.'));
-        f.customPlot->showPleaseWait(QStringLiteral("The acquisition is slow.\nPlease wait%1").arg(dots));
+        f.customPlot->showPleaseWait(
+            QStringLiteral("The acquisition is slow.\nPlease wait%1").arg(dots));
     } else {
         f.customPlot->hidePleaseWait();
     }
@@ -973,8 +977,8 @@ void QTAgView::updateNumericValues(const AgConfig &agConfig, const ProgramCalcul
     f.progressBar->setValue(int(qBound<qint64>(0, done, span)));
 }
 
-void QTAgView::updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersMode,
-                             qint64 markerA, qint64 markerB, bool markersBothOn)
+void QTAgView::updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersMode, qint64 markerA,
+                             qint64 markerB, bool markersBothOn)
 {
     Form &f = *m_form;
     auto hidePanel = [&f] {

@@ -33,8 +33,8 @@ public:
     void updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersMode, qint64 markerA,
                        qint64 markerB, bool markersBothOn);
     // The marker panel's date labels, red for a program whose beginning is not stored.
-    void updateMarkerDates(qint64 oldestTime, qint64 newestTime,
-                           const ProgramCalculationData &data, const Program &program);
+    void updateMarkerDates(qint64 oldestTime, qint64 newestTime, const ProgramCalculationData &data,
+                           const Program &program);
 
     static QString unitText(const QString &loudnessUnit);
     // One decimal, halves rounded upward (-2.25 gives "-2.2").

@@ -158,18 +158,20 @@ void TestAgViewWindow::initTestCase()
         m_seen.integrated = calculation.getIntegrated();
     };
     // Both on the GUI thread, before the window's queued copy arrives.
-    connect(m_controller, &AgViewController::updateUi, this,
-            [this, record](const PlotUIData &data) {
-                ++m_seen.count;
-                record(data);
-            },
-            Qt::DirectConnection);
-    connect(m_controller, &AgViewController::updateTableView, this,
-            [this, record](const PlotUIData &data, bool) {
-                ++m_seen.tableCount;
-                record(data);
-            },
-            Qt::DirectConnection);
+    connect(
+        m_controller, &AgViewController::updateUi, this,
+        [this, record](const PlotUIData &data) {
+            ++m_seen.count;
+            record(data);
+        },
+        Qt::DirectConnection);
+    connect(
+        m_controller, &AgViewController::updateTableView, this,
+        [this, record](const PlotUIData &data, bool) {
+            ++m_seen.tableCount;
+            record(data);
+        },
+        Qt::DirectConnection);
 }
 
 void TestAgViewWindow::cleanupTestCase()
@@ -314,8 +316,7 @@ void TestAgViewWindow::markersShowTheirIntegratedLoudness()
     const qint64 newA = m_seen.markerA + 10000;
     QVERIFY(newA + 3000 <= m_seen.markerB);
     emit m_view->findChild<NUVCustomPlot *>()->markersPositionChanged(newA, m_seen.markerB);
-    QTRY_VERIFY_WITH_TIMEOUT(m_seen.calculationStart >= newA && m_seen.integrated > -999.0,
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_seen.calculationStart >= newA && m_seen.integrated > -999.0, 10000);
     QVERIFY(nextSnapshots());
     QVERIFY(child<QLabel>("iValue")->text().contains(
         QStringLiteral(">%1<").arg(QTAgView::formatValue(m_seen.integrated))));
@@ -370,7 +371,8 @@ void TestAgViewWindow::tablePageAndBack()
     auto *table = child<QWidget>("tableView")->findChild<QTableView *>();
     QVERIFY(table);
     QTRY_VERIFY_WITH_TIMEOUT(table->model() && table->model()->rowCount() > 0, 5000);
-    QVERIFY(child<QLabel>("loudnessModeLabel")->text().startsWith(QStringLiteral("Loudness mode: ")));
+    QVERIFY(
+        child<QLabel>("loudnessModeLabel")->text().startsWith(QStringLiteral("Loudness mode: ")));
     QVERIFY(child<QLabel>("timeLabel")->text().startsWith(QStringLiteral("Time: ")));
     KivTest::saveShot(m_view, QStringLiteral("agview-table"));
 

@@ -57,9 +57,9 @@ struct Shot
         const qint64 span = zoomLevelToMs(ZoomLevel50min);
         return PlotUIData(liveMode, goingLive, markersMode, markersBothOn, markerA, markerB,
                           ZoomLevel50min, PlotValueTP, PlotValue(0), PlotValue(0), PlotValueI,
-                          oldest + scrollPosition - span / 2, span, oldest, newest,
-                          scrollPosition, block, true, instrument, agConfig, program,
-                          calculation, {}, programs, false);
+                          oldest + scrollPosition - span / 2, span, oldest, newest, scrollPosition,
+                          block, true, instrument, agConfig, program, calculation, {}, programs,
+                          false);
     }
 };
 
@@ -67,8 +67,8 @@ ProgramCalculationData calculation(double integrated, double truePeak, double mo
                                    double shortTerm, qint64 start = 1000, qint64 end = 2000,
                                    qint64 processedUntil = 2000)
 {
-    return ProgramCalculationData(momentary, shortTerm, truePeak, integrated, {}, {}, -70.0,
-                                  30.0, 0.5, start, end, 0, 0, processedUntil);
+    return ProgramCalculationData(momentary, shortTerm, truePeak, integrated, {}, {}, -70.0, 30.0,
+                                  0.5, start, end, 0, 0, processedUntil);
 }
 
 AgConfig agConfig(const QString &unit, double target = -23.0, bool imported = false)
@@ -174,7 +174,8 @@ void TestAgView::liveAndFreezeFollowTheSnapshot_data()
     QTest::addColumn<bool>("imported");
     QTest::addColumn<QString>("indicator");
     QTest::addColumn<QString>("button");
-    QTest::newRow("live") << true << false << "<font color='#00FF00'>LIVE</font>" << "LIVE";
+    QTest::newRow("live") << true << false << "<font color='#00FF00'>LIVE</font>"
+                          << "LIVE";
     QTest::newRow("frozen") << false << false << "<font color='#FF0000'>FREEZE</font>"
                             << "FREEZE";
     QTest::newRow("imported") << false << true << "<font color='#FF0000'>FREEZE</font>"
@@ -303,8 +304,7 @@ void TestAgView::progressHidesWithEightSecondsLeft_data()
     QTest::newRow("no program yet") << qint64(-1) << qint64(-1) << qint64(-1) << true << -1 << 0;
     QTest::newRow("empty program") << s << s << s << true << -1 << 0;
     // Longer than an int of milliseconds: counted in seconds.
-    QTest::newRow("30 days") << s << s + 2592000000 << s + 1296000000 << true << 2592000
-                             << 1296000;
+    QTest::newRow("30 days") << s << s + 2592000000 << s + 1296000000 << true << 2592000 << 1296000;
 }
 
 void TestAgView::progressHidesWithEightSecondsLeft()
@@ -368,8 +368,8 @@ void TestAgView::markerPanelFollowsTheControllersFlags()
     Shot shot;
     shot.markerA = kOldest + 600000;
     shot.markerB = kOldest + 1200000;
-    shot.calculation = calculation(-20.0, -3.0, -15.0, -18.0, shot.markerA, shot.markerB,
-                                   shot.markerB);
+    shot.calculation =
+        calculation(-20.0, -3.0, -15.0, -18.0, shot.markerA, shot.markerB, shot.markerB);
     m_view->show();
     m_view->onUpdateUi(shot.make());
     auto *toggle = child<DoubleTextCheckboxButton>("markerToggle");
