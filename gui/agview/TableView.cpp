@@ -220,12 +220,15 @@ void TableView::refresh(const Snapshot &data)
         data.liveMode ? data.newestTime - data.oldestTime + 1 : data.scrollPosition;
     updateScrollRange(data.oldestTime, data.newestTime, position);
 
-    m_model.setQuery(buildQuery(referenceTime), m_database);
-    // Every row is fetched, so the driver resets the statement and this connection holds no
-    // read lock between refreshes.
-    while (m_model.canFetchMore())
-        m_model.fetchMore();
-    if (m_database.isOpen()) {
+    if (!m_database.isOpen()) {
+        // A query on a closed connection only warns again at every refresh.
+        m_model.clear();
+    } else {
+        m_model.setQuery(buildQuery(referenceTime), m_database);
+        // Every row is fetched, so the driver resets the statement and this connection holds
+        // no read lock between refreshes.
+        while (m_model.canFetchMore())
+            m_model.fetchMore();
         if (m_model.lastError().isValid()) {
             if (!m_queryErrorLogged)
                 KIV_LOG(3, "TableView cannot read %s: %s\n",
