@@ -288,9 +288,15 @@ void TableView::emitDateAndTime()
 void TableView::setColumnWidths()
 {
     QTableView *table = m_form->tableView;
+    // The time column's width was chosen for a narrower font: where the installed font is
+    // wider, it grows so that the timecode in parentheses stays readable.
+    const int timeWidth =
+        table->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00 00:00:00 (00:00:00)")) +
+        16;
     for (const Column &column : kColumns) {
-        table->setColumnWidth(column.section, column.width);
-        table->setColumnHidden(column.section, column.width == 0);
+        const int width = column.section == 0 ? qMax(column.width, timeWidth) : column.width;
+        table->setColumnWidth(column.section, width);
+        table->setColumnHidden(column.section, width == 0);
     }
 }
 

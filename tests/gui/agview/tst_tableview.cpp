@@ -373,9 +373,14 @@ private slots:
         for (int c = 0; c < 14; ++c) {
             QCOMPARE(t.model()->headerData(c, Qt::Horizontal).toString(), expected[c]);
             QCOMPARE(t.table()->isColumnHidden(c), c == 1 || c == 5);
-            if (c < 13 && widths[c] > 0)
+            if (c > 0 && c < 13 && widths[c] > 0)
                 QCOMPARE(t.table()->columnWidth(c), widths[c]);
         }
+        // The time column is never narrower than its width, nor than its text with a timecode.
+        QVERIFY(t.table()->columnWidth(0) >= widths[0]);
+        const QString timeText = t.model()->index(0, 0).data().toString() +
+                                 QStringLiteral(" (22:13:22)");
+        QVERIFY(t.table()->columnWidth(0) > t.table()->fontMetrics().horizontalAdvance(timeText));
         QVERIFY(t.table()->horizontalHeader()->stretchLastSection());
         QCOMPARE(t.table()->verticalHeader()->defaultSectionSize(), 26);
         QVERIFY(!t.table()->verticalHeader()->isVisible());
