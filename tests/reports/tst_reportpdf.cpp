@@ -51,6 +51,18 @@ QString pdfText(const QString &pdf)
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}));
 }
 
+// For a person to look at, when KIV_SHOTS_DIR names a folder: a copy of the PDF.
+void keepForShots(const QString &pdf)
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("KIV_SHOTS_DIR"));
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    const QString target = QDir(dir).filePath(QStringLiteral("report-converter.pdf"));
+    QFile::remove(target);
+    QFile::copy(pdf, target);
+}
+
 // What of the report XML the PDF must show: every element text and attribute value, but
 // the colour words (they colour the text), the enabled flags (they show as a limit or
 // "off") and the plain copies of the counts inside the violation elements.
@@ -209,6 +221,7 @@ private slots:
         }
         QVERIFY(text.contains(QStringLiteral("14.11.2023")));
         QVERIFY(text.contains(QStringLiteral("off")));
+        keepForShots(pdf);
 
         QVERIFY(!runTool(QStringLiteral("pdftoppm"),
                          {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),
