@@ -3,7 +3,6 @@
 #include <ORQLogging.h>
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
 
 PausableController::PausableController(int queueCapacity, QObject *parent)
@@ -31,18 +30,7 @@ void PausableController::unpause()
 
 void PausableController::wake()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_wakeMutex);
-        m_woken = true;
-    }
-    m_wakeCondition.notify_one();
-}
-
-void PausableController::waitForWork(qint64 ms)
-{
-    std::unique_lock<std::mutex> lock(m_wakeMutex);
-    m_wakeCondition.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_woken; });
-    m_woken = false;
+    m_waker.wake();
 }
 
 qint64 PausableController::sleepBeforeNextRound() const
@@ -88,7 +76,7 @@ void PausableController::loop()
     KIV_LOG(4, "Started running the %s thread\n", qUtf8Printable(commandQueueName()));
     step();
     while (m_loopState.load() != StateFinished) {
-        waitForWork(sleepBeforeNextRound());
+        m_waker.waitFor(sleepBeforeNextRound());
         step();
     }
     onLoopEnded();

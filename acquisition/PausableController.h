@@ -2,11 +2,10 @@
 
 #include "core/CommandQueue.h"
 #include "core/KivThread.h"
+#include "core/LoopWaker.h"
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 
 // A worker thread with its own command queue, steered by flags: pausing drops what was
 // queued, and the stop flag wins over the pause flag. Built paused; takes commands from the
@@ -64,13 +63,9 @@ protected:
 
 private:
     void finishLoop();
-    void waitForWork(qint64 ms);
 
     std::atomic<int> m_loopState{StatePaused};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_pause{true};
-    std::mutex m_wakeMutex;
-    std::condition_variable m_wakeCondition;
-    // Set by wake(), cleared when the thread has woken: a wake during a round is not lost.
-    bool m_woken = false;
+    LoopWaker m_waker;
 };

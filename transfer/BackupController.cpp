@@ -51,6 +51,7 @@ void BackupController::stop()
         view->stopUpdateTimer();
     }
     m_stop = true;
+    m_waker.wake();
 }
 
 bool BackupController::isStopped() const
@@ -89,7 +90,7 @@ void BackupController::loop()
         // A scan in progress goes on at once: its files are read one per pass, with the
         // commands served in between.
         if (!m_reader->hasPendingFiles())
-            msleep(kPassMs);
+            m_waker.waitFor(kPassMs);
     }
     KIV_LOG(4, "BackupController ended loop\n");
     m_inLoop = false;

@@ -5,6 +5,7 @@
 
 #include <CommandQueue.h>
 #include <KivThread.h>
+#include <LoopWaker.h>
 
 #include <QMutex>
 #include <QString>
@@ -24,8 +25,9 @@ class BackupController : public KivThread, public CommandQueue
 public:
     enum CommandType { CmdShowManager = 0, CmdRefresh = 1, CmdDelete = 2 };
     static constexpr int kCapacity = 50;
-    // The pause between passes while no file waits to be read.
-    static constexpr int kPassMs = 10;
+    // The longest sleep between passes while no file waits to be read; a command or the
+    // stop wakes the thread at once.
+    static constexpr int kPassMs = 1000;
 
     explicit BackupController(QObject *parent);
     ~BackupController() override;
@@ -50,6 +52,7 @@ protected:
     int handleCommand(Command *command) override;
     bool acceptsCommands() override { return !m_stop; }
     QString commandQueueName() const override;
+    void onCommandQueued() override { m_waker.wake(); }
 
 private:
     // One pass: the commands, a scan when one was asked for, one file of the scan.
@@ -70,4 +73,5 @@ private:
     QString m_backupFolder;
     std::unique_ptr<KivDbBackupFileReader> m_reader;
     DeleteFileAction m_deleteAction;
+    LoopWaker m_waker;
 };
