@@ -97,6 +97,10 @@ QLabel *SemaphoreWidget::makeLamp(const char *name, int x)
 
 void SemaphoreWidget::setState(int state)
 {
+    // The main window sets every light twice a second; lights that already show the state
+    // are left alone, since each new pixmap repaints them.
+    if (state == m_state && m_lightsShown && state >= 1 && state <= 4)
+        return;
     m_state = state;
     switch (state) {
     case 0:
@@ -122,6 +126,7 @@ void SemaphoreWidget::setState(int state)
 void SemaphoreWidget::setMessage(const QString &text)
 {
     m_message = text;
+    m_lightsShown = false;
     m_form->messageLabel->setVisible(true);
     m_form->semaphoreWidget->setVisible(false);
     m_form->messageLabel->setText(text);
@@ -136,6 +141,7 @@ void SemaphoreWidget::showAllGray()
     f.greenLabel->setPixmap(gray);
     f.redLabel->setPixmap(gray);
     f.yellowLabel->setPixmap(gray);
+    m_lightsShown = true;
 }
 
 void SemaphoreWidget::showLit(QLabel *lamp, const QString &path)

@@ -52,4 +52,6 @@ private:
     std::unique_ptr<Form> m_form;
     int m_state = 3;
     QString m_message;
+    // The lights (not the message) show m_state.
+    bool m_lightsShown = false;
 };
