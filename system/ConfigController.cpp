@@ -5,6 +5,7 @@
 #include "AddInstrumentConfigManagementOperation.h"
 #include "AgAcquisitionConfigManagementOperation.h"
 #include "ChangeConfigManagementOperation.h"
+#include "DBImportConfigManagementOperation.h"
 #include "DeleteAudiogroupConfigManagementOperation.h"
 #include "HijackUncheckConfigManagementOperation.h"
 #include "SettingsConfigManagementOperation.h"
@@ -50,7 +51,7 @@ void hideImportView()
 {
     ASystem *system = ASystem::instance();
     if (DBImportViewController *view = system ? system->getDBImportViewController() : nullptr)
-        emit view->hide();
+        view->hideProgress();
 }
 
 void stopSettingsView()
@@ -214,7 +215,14 @@ void ConfigController::requestStartAgAcquisition(const QString &instrument,
     });
 }
 
-void ConfigController::requestDBImport(const QString &, bool, const QString &) {}
+void ConfigController::requestDBImport(const QString &filePath, bool nameSuffixFlag,
+                                       const QString &nameSuffix)
+{
+    queueOperation(DBImport, [&](int type, int id) {
+        return new DBImportConfigManagementOperation(type, id, filePath, nameSuffixFlag,
+                                                     nameSuffix);
+    });
+}
 
 void ConfigController::requestHijackUncheck(const QString &instrumentName)
 {
@@ -284,15 +292,22 @@ void ConfigController::cancelSettings()
         stopSettingsView();
 }
 
-void ConfigController::cancelDBImport(int)
+void ConfigController::cancelDBImport(int requestId)
 {
     // Only a running import operation takes the cancel; without one its view closes.
-    hideImportView();
+    if (auto *operation = dynamic_cast<DBImportConfigManagementOperation *>(runningOperation()))
+        operation->onCancel(requestId);
+    else
+        hideImportView();
 }
 
-void ConfigController::setDBImportStatus(bool, bool, const QString &, qint64, qint64)
+void ConfigController::setDBImportStatus(bool completed, bool failed, const QString &message,
+                                         qint64 progress, qint64 total)
 {
-    hideImportView();
+    if (auto *operation = dynamic_cast<DBImportConfigManagementOperation *>(runningOperation()))
+        operation->setImportStatus(completed, failed, message, progress, total);
+    else
+        hideImportView();
 }
 
 void ConfigController::onNetworkReply(int networkError, int kind, const QString *text)

@@ -51,8 +51,7 @@ public:
     int init(int interfaceType);
 
     // Requests; a type already queued is refused silently, except the hijack uncheck, of
-    // which one per instrument may wait. The import operation does not exist yet: its
-    // request queues nothing.
+    // which one per instrument may wait.
     void requestAddInstrument();
     // instrument Name -> audiogroup source name.
     void requestDeleteAudiogroups(const QMultiMap<QString, QString> &selection);

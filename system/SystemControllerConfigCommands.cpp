@@ -165,7 +165,11 @@ int SystemController::dispatchConfigCommand(Command *command)
         auto *parameter = command->parameterAs<DBImportRequestCommandParameter>();
         if (!parameter)
             return -1;
-        if (isDirectlyInDataFolder(parameter->getFilePath())) {
+        // Nothing below the data folder is imported (a live database, the configuration),
+        // except the backups, which the backup manager offers for import.
+        const QString path = parameter->getFilePath();
+        if (isDirectlyInDataFolder(path) ||
+            (isInDataFolderTree(path) && !isInLogBackupFolder(path))) {
             showAlert(QStringLiteral(
                 "Import operation is not allowed for files from KIV's data folder. Please move "
                 "the file you wish to import to another folder and try again."));

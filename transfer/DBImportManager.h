@@ -6,41 +6,66 @@
 #include <QtGlobal>
 
 class AAgDataModel;
+class ADBImportSource;
 class AgConfig;
 class AgDataVector;
 class AgViolations;
 class InstrumentConfig;
 
-// An audiogroup's import of a database file or of parsed meter samples, one step per
-// controller cycle. Idle until a request starts.
+// An audiogroup's import of a database file or of parsed meter samples into its own store:
+// 30000 ms of sample time per controller cycle, each slice retried up to 20 times. One
+// manager serves at most one import in the life of its audiogroup.
 class DBImportManager : public ADBImportManager
 {
 public:
+    static constexpr qint64 kSliceMs = 30000;
+    static constexpr int kRetryBudget = 20;
+
     DBImportManager();
     ~DBImportManager() override;
     DBImportManager(const DBImportManager &) = delete;
     DBImportManager &operator=(const DBImportManager &) = delete;
 
+    // Type 0 own database, 1 meter database, 2 XML samples (which the source then owns);
+    // null for any other type.
+    static ADBImportSource *createSource(int type, const QString &path, AgDataVector *samples);
+
     void process(bool checkIAtProgramEndOnly, InstrumentConfig *instrumentConfig,
                  AgConfig *agConfig, AAgDataModel *model, AgViolations *violations) override;
-    // -1 while another request is active.
+    // Source types 0 and 1; -1 when an import was already started (also one that ended).
     int startImport(int requestId, int sourceType, const QString &filePath) override;
-    // 0 when the manager took over the samples.
-    int startXmlImport(int requestId, AgDataVector *data, int value) override;
+    // Source type 2; 0 when the manager took over the samples.
+    int startXmlImport(int requestId, AgDataVector *data, int sourceType) override;
 
     bool isImporting() const override;
     bool isCompleted() const override { return m_completed; }
     bool hasFailed() const override { return m_failed; }
-    qint64 getProgressValue() const override { return m_progressValue; }
-    qint64 getProgressTotal() const override { return m_progressTotal; }
+    qint64 getProgressValue() const override;
+    qint64 getProgressTotal() const override;
     int getRequestId() const override { return m_requestId; }
     QString getMessage() const override { return m_message; }
 
 private:
+    int start(int requestId, int sourceType, const QString &path, AgDataVector *samples);
+    void fail(const QString &message);
+    void openSource();
+    void importSlice(bool checkIAtProgramEndOnly, const AgConfig &agConfig, AAgDataModel *model,
+                     AgViolations *violations);
+    bool dataSlice(qint64 from, qint64 to, bool checkIAtProgramEndOnly, const AgConfig &agConfig,
+                   AAgDataModel *model, AgViolations *violations);
+    bool eventsSlice(qint64 from, qint64 to, AAgDataModel *model);
+    void dropSource();
+
+    ADBImportSource *m_source = nullptr;
+    int m_retryBudget = kRetryBudget;
     int m_requestId = -1;
+    bool m_dataSliceDone = false;
+    bool m_eventsSliceDone = false;
+    qint64 m_firstTimestamp = -1;
+    qint64 m_lastTimestamp = -1;
+    qint64 m_readPosition = -1;
+    bool m_opened = false;
     bool m_completed = false;
     bool m_failed = false;
-    qint64 m_progressValue = 0;
-    qint64 m_progressTotal = 0;
     QString m_message;
 };

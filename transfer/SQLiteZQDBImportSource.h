@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ADBImportSource.h"
+
+#include <DbVersion.h>
+
+class QVariant;
+
+// Reads the "Loudness" table of a meter's own log database. Files below version 1.1 may
+// store the timecode as a floating-point number.
+class SQLiteZQDBImportSource : public ADBImportSource
+{
+public:
+    static const char *const kConnectionName;
+
+    explicit SQLiteZQDBImportSource(const QString &filePath);
+    ~SQLiteZQDBImportSource() override;
+
+    DbVersion getFileVersion() const { return m_fileVersion; }
+    // The stored timecode as the program keeps it; false when the row must be refused.
+    static bool convertTimecode(const QVariant &value, const DbVersion &version, qint64 *out);
+
+protected:
+    int open() override;
+    AgDataVector *readData(qint64 from, qint64 to, int *error) override;
+    qint64 getFirstTimestamp(int *error) override;
+    qint64 getLastTimestamp(int *error) override;
+
+private:
+    qint64 readBound(const QString &sql, int *error);
+    void readFileVersion();
+
+    bool m_open = false;
+    DbVersion m_fileVersion;
+};
