@@ -343,6 +343,7 @@ private slots:
     void goToTimeIsClampedWithAnAlert();
     void markerDragsKeepTheirGap_data();
     void markerDragsKeepTheirGap();
+    void marksOnWithoutAProgramSpanTheStoredData();
     void programDoubleClickChoosesTheZoomLevel_data();
     void programDoubleClickChoosesTheZoomLevel();
     void tablePageShowsTheHourLevel();
@@ -642,6 +643,22 @@ void TestAgViewController::markerDragsKeepTheirGap()
     QVERIFY(shot.data.isMarkersMode());
     QCOMPARE(shot.data.getMarkerA(), stored ? markerA : kT0 + 10000);
     QCOMPARE(shot.data.getMarkerB(), stored ? markerB : kT0 + 70000);
+}
+
+// MARKS ON with no current program puts the markers on the oldest and newest stored samples,
+// never on -1.
+void TestAgViewController::marksOnWithoutAProgramSpanTheStoredData()
+{
+    Rig rig;
+    QVERIFY(rig.open(false, false));
+    // An answer whose current program is unknown (start and end -1).
+    rig.controller->setDataReply(reply(0, 0, kT0, kNewest, samples(kNewest - 5000, kNewest)));
+    emit rig.view->markersOnOffClick(true);
+    const RecordingAgView::Shot shot = rig.snapshot();
+    QVERIFY(shot.data.isMarkersMode());
+    QCOMPARE(shot.data.getMarkerA(), kT0);
+    QCOMPARE(shot.data.getMarkerB(), kNewest);
+    QVERIFY(!shot.data.isLiveMode());
 }
 
 // A double click on a program of the bar: the smallest range button that shows it whole, the
