@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
@@ -324,9 +325,17 @@ bool DBImportConfigManagementOperation::readKivDb(bool hasConfigTable,
     }
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!query.exec(QStringLiteral("SELECT timestamp, instrumentName, agSourceName, rawXml FROM "
-                                   "config ORDER BY timestamp DESC LIMIT 1;")) ||
-        !query.next())
+                                   "config ORDER BY timestamp DESC LIMIT 1;")))
         return false;
+    if (!query.next()) {
+        // The store makes the table with the file; an audiogroup whose configuration never
+        // changed (and its backups) leaves it empty.
+        if (query.lastError().isValid())
+            return false;
+        useDefaultConfiguration();
+        m_sourceType = SourceKivDb;
+        return true;
+    }
     bool ok = false;
     query.value(0).toLongLong(&ok);
     if (!ok)
@@ -360,12 +369,18 @@ bool DBImportConfigManagementOperation::readMeterDb(bool hasConfigTable,
         return true;
     }
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
-    if (!query.exec(QStringLiteral("SELECT name, config FROM config LIMIT 1;")) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT name, config FROM config LIMIT 1;")))
         return false;
+    if (!query.next()) {
+        if (query.lastError().isValid())
+            return false;
+        useDefaultConfiguration();
+        m_sourceType = SourceMeterDb;
+        return true;
+    }
     const QString sourceName = query.value(0).toString();
-    // A text that brings its own declaration would otherwise carry two.
-    const QString document = QStringLiteral("<?xml version='1.0' encoding='UTF-8'?>") +
-                             replyDocumentText(query.value(1).toString());
+    // Behind the program's XML declaration; one the text brings itself would be a second.
+    const QString document = replyDocumentText(query.value(1).toString());
     GetConfigResponse reply;
     reply.parse(document);
     const InstrumentConfig instrument = reply.getInstrumentConfig();
