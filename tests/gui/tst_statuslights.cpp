@@ -236,7 +236,10 @@ private slots:
                 status << record;
             }
         }
-        now = status.first().getLastDataTime();
+        // The records were made one after another: the clock stands at the youngest, so
+        // every one of them is stale 50000 ms later.
+        for (const AcquisitionAg &record : status)
+            now = qMax(now, qMax(record.getLastDataTime(), record.getLastReplyTime()));
         state.setAcquisitionStatus(status);
         manager.update(state);
         QCOMPARE(describeAll(manager.getStatusLightDescriptions()),
