@@ -132,6 +132,11 @@ double AgConfig::getLowerSecondaryThreshold(int plotValue) const
     return plotValue == PlotValueI ? m_iLowerSecondary : 0.0;
 }
 
+double AgConfig::loudnessThresholdOffset() const
+{
+    return m_loudnessUnit != QLatin1String("LU") ? m_targetLoudness : 0.0;
+}
+
 void AgConfig::toXml(XMLTag &parent) const
 {
     XMLTag tag(QStringLiteral("AudioGroup"));

@@ -98,11 +98,17 @@ public:
     // keeps the user's settings. A report of another name changes nothing.
     void update(const AgConfig &report);
 
-    // Thresholds by PlotValue (1 TP, 2 M, 3 S, 4 I); 0.0 where there is none.
+    // Thresholds by PlotValue (1 TP, 2 M, 3 S, 4 I); 0.0 where there is none. These are the
+    // stored values: M, S and I relative to the target, TP in dBTP.
     double getUpperThreshold(int plotValue) const;
     double getUpperSecondaryThreshold(int plotValue) const;
     double getLowerThreshold(int plotValue) const;
     double getLowerSecondaryThreshold(int plotValue) const;
+
+    // What shifts the M, S and I thresholds onto the meter's loudness values: 0 while the
+    // meter reports relative to the target ("LU"), else TargetLoudness. Never for true peak,
+    // which is in dBTP either way.
+    double loudnessThresholdOffset() const;
 
     void toXml(XMLTag &parent) const;
     static AgConfig fromXml(const QString &name, ConfigQuery &query);

@@ -8,26 +8,30 @@ AgData::AgData(const QString &sourceName) : m_sourceName(sourceName) {}
 
 AgData::~AgData() = default;
 
-// A NaN compares false either way, so it never violates.
+// A NaN compares false either way, so it never violates. Loudness limits are relative to
+// the target and are shifted onto the sample's unit; true peak is compared as it stands.
 bool AgData::isMomentaryAboveMainThreshold(const AgConfig &config) const
 {
-    return config.getMainThresholdActiveState() && m_M400ms > config.getMUpperThreshold();
+    return config.getMainThresholdActiveState() &&
+           m_M400ms > config.getMUpperThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isMomentaryAboveSecondaryThreshold(const AgConfig &config) const
 {
     return config.getSecondaryThresholdActiveState() &&
-           m_M400ms > config.getMUpperSecondaryThreshold();
+           m_M400ms > config.getMUpperSecondaryThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isShortTermAboveMainThreshold(const AgConfig &config) const
 {
-    return config.getMainThresholdActiveState() && m_S > config.getSUpperThreshold();
+    return config.getMainThresholdActiveState() &&
+           m_S > config.getSUpperThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isShortTermAboveSecondaryThreshold(const AgConfig &config) const
 {
-    return config.getSecondaryThresholdActiveState() && m_S > config.getSUpperSecondaryThreshold();
+    return config.getSecondaryThresholdActiveState() &&
+           m_S > config.getSUpperSecondaryThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isTruePeakAboveMainThreshold(const AgConfig &config) const
@@ -43,22 +47,26 @@ bool AgData::isTruePeakAboveSecondaryThreshold(const AgConfig &config) const
 
 bool AgData::isIntegratedAboveMainThreshold(const AgConfig &config) const
 {
-    return config.getMainThresholdActiveState() && m_I > config.getIUpperThreshold();
+    return config.getMainThresholdActiveState() &&
+           m_I > config.getIUpperThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isIntegratedBelowMainThreshold(const AgConfig &config) const
 {
-    return config.getMainThresholdActiveState() && m_I < config.getILowerThreshold();
+    return config.getMainThresholdActiveState() &&
+           m_I < config.getILowerThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isIntegratedAboveSecondaryThreshold(const AgConfig &config) const
 {
-    return config.getSecondaryThresholdActiveState() && m_I > config.getIUpperSecondaryThreshold();
+    return config.getSecondaryThresholdActiveState() &&
+           m_I > config.getIUpperSecondaryThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::isIntegratedBelowSecondaryThreshold(const AgConfig &config) const
 {
-    return config.getSecondaryThresholdActiveState() && m_I < config.getILowerSecondaryThreshold();
+    return config.getSecondaryThresholdActiveState() &&
+           m_I < config.getILowerSecondaryThreshold() + config.loudnessThresholdOffset();
 }
 
 bool AgData::hasMomentaryViolation(const AgConfig &config) const

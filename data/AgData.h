@@ -63,7 +63,8 @@ public:
     void setEvents(qint64 events) { m_events = events; }
 
     // Threshold tests: strict comparisons, each true only while its threshold set is
-    // active; a NaN value never violates.
+    // active; a NaN value never violates. M, S and I are compared with their threshold plus
+    // AgConfig::loudnessThresholdOffset, TP with its threshold as it stands.
     bool isMomentaryAboveMainThreshold(const AgConfig &config) const;
     bool isMomentaryAboveSecondaryThreshold(const AgConfig &config) const;
     bool isShortTermAboveMainThreshold(const AgConfig &config) const;

@@ -14,18 +14,23 @@ inline double excess(double value, double limit)
     return over > 0.0 ? over : 0.0;
 }
 
+// Limits in the sample's unit, as the threshold tests of AgData compare them.
 std::array<double, 5> excesses(const AgConfig &config, const AgData &sample)
 {
-    return {excess(sample.getM400ms(),
-                   std::min(config.getMUpperThreshold(), config.getMUpperSecondaryThreshold())),
-            excess(sample.getS(),
-                   std::min(config.getSUpperThreshold(), config.getSUpperSecondaryThreshold())),
-            excess(sample.getI(),
-                   std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold())),
-            excess(std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()),
-                   sample.getI()),
-            excess(sample.getTP(),
-                   std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold()))};
+    const double offset = config.loudnessThresholdOffset();
+    const double momentary =
+        std::min(config.getMUpperThreshold(), config.getMUpperSecondaryThreshold()) + offset;
+    const double shortTerm =
+        std::min(config.getSUpperThreshold(), config.getSUpperSecondaryThreshold()) + offset;
+    const double upper =
+        std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold()) + offset;
+    const double lower =
+        std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()) + offset;
+    const double truePeak =
+        std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold());
+    return {excess(sample.getM400ms(), momentary), excess(sample.getS(), shortTerm),
+            excess(sample.getI(), upper), excess(lower, sample.getI()),
+            excess(sample.getTP(), truePeak)};
 }
 
 } // namespace
@@ -33,12 +38,14 @@ std::array<double, 5> excesses(const AgConfig &config, const AgData &sample)
 AgDataAverageComputer::AgDataAverageComputer(const AgConfig &config, qint64 windowStart)
     : m_config(config)
 {
+    const double offset = config.loudnessThresholdOffset();
     m_kept.setTimestamp(windowStart);
-    m_kept.setM400ms(config.getMUpperSecondaryThreshold() - 1.0);
-    m_kept.setS(config.getSUpperSecondaryThreshold() - 1.0);
+    m_kept.setM400ms(config.getMUpperSecondaryThreshold() + offset - 1.0);
+    m_kept.setS(config.getSUpperSecondaryThreshold() + offset - 1.0);
     m_kept.setTP(config.getTPUpperSecondaryThreshold() - 1.0);
-    m_kept.setI((config.getIUpperSecondaryThreshold() + config.getILowerSecondaryThreshold()) /
-                2.0);
+    m_kept.setI(offset +
+                (config.getIUpperSecondaryThreshold() + config.getILowerSecondaryThreshold()) /
+                    2.0);
 }
 
 AgDataAverageComputer::~AgDataAverageComputer() = default;

@@ -114,8 +114,7 @@ void NUVCustomPlotThresholdLayer::setThresholds(PlotValue slot1, PlotValue slot2
 {
     setPlotValues(slot1, slot2, slot3, slot4);
     // Thresholds are stored relative to the target; an absolute unit shifts them onto it.
-    const double offset =
-        config.getLoudnessUnit() != QLatin1String("LU") ? config.getTargetLoudness() : 0.0;
+    const double offset = config.loudnessThresholdOffset();
 
     if (slot1 != 0 && m_thresholds[0]) {
         m_thresholds[0]->setMainThresholds(config.getLowerThreshold(slot1),

@@ -55,6 +55,44 @@ QVector<int> counters(const AgViolations &v)
             v.getTruePeakSecondaryCount()};
 }
 
+// The predicates that hold, as letters: m M s S t T u U l L (momentary, short-term, true
+// peak, integrated upper, integrated lower; lower case main, upper case secondary).
+QString violationLetters(const AgData &sample, const AgConfig &config)
+{
+    QString found;
+    found += sample.isMomentaryAboveMainThreshold(config) ? "m" : "";
+    found += sample.isMomentaryAboveSecondaryThreshold(config) ? "M" : "";
+    found += sample.isShortTermAboveMainThreshold(config) ? "s" : "";
+    found += sample.isShortTermAboveSecondaryThreshold(config) ? "S" : "";
+    found += sample.isTruePeakAboveMainThreshold(config) ? "t" : "";
+    found += sample.isTruePeakAboveSecondaryThreshold(config) ? "T" : "";
+    found += sample.isIntegratedAboveMainThreshold(config) ? "u" : "";
+    found += sample.isIntegratedAboveSecondaryThreshold(config) ? "U" : "";
+    found += sample.isIntegratedBelowMainThreshold(config) ? "l" : "";
+    found += sample.isIntegratedBelowSecondaryThreshold(config) ? "L" : "";
+    return found;
+}
+
+// thresholds() for a meter reporting in `unit` with a -23 target.
+AgConfig inUnit(const QString &unit, bool mainActive, bool secondaryActive)
+{
+    AgConfig config = thresholds(mainActive, secondaryActive);
+    config.setLoudnessUnit(unit);
+    config.setTargetLoudness(-23.0);
+    return config;
+}
+
+// A sample within every limit of inUnit("LUFS", ...).
+AgData quietAbsolute(qint64 timestamp)
+{
+    AgData sample = quiet(timestamp);
+    sample.setM400ms(-33.0);
+    sample.setM100ms(-33.0);
+    sample.setS(-33.0);
+    sample.setI(-23.0);
+    return sample;
+}
+
 } // namespace
 
 class TestViolations : public QObject
@@ -113,24 +151,61 @@ private slots:
         else
             sample.setI(value);
 
-        QString found;
-        found += sample.isMomentaryAboveMainThreshold(config) ? "m" : "";
-        found += sample.isMomentaryAboveSecondaryThreshold(config) ? "M" : "";
-        found += sample.isShortTermAboveMainThreshold(config) ? "s" : "";
-        found += sample.isShortTermAboveSecondaryThreshold(config) ? "S" : "";
-        found += sample.isTruePeakAboveMainThreshold(config) ? "t" : "";
-        found += sample.isTruePeakAboveSecondaryThreshold(config) ? "T" : "";
-        found += sample.isIntegratedAboveMainThreshold(config) ? "u" : "";
-        found += sample.isIntegratedAboveSecondaryThreshold(config) ? "U" : "";
-        found += sample.isIntegratedBelowMainThreshold(config) ? "l" : "";
-        found += sample.isIntegratedBelowSecondaryThreshold(config) ? "L" : "";
-        QCOMPARE(found, violations);
+        QCOMPARE(violationLetters(sample, config), violations);
         QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
         QCOMPARE(sample.hasMomentaryViolation(config),
                  violations.contains('m', Qt::CaseInsensitive));
         QCOMPARE(sample.hasIntegratedViolation(config),
                  violations.contains('u', Qt::CaseInsensitive) ||
                      violations.contains('l', Qt::CaseInsensitive));
+    }
+
+    // Loudness limits are relative to the target: an absolute unit shifts them onto it,
+    // true peak (dBTP) is never shifted. Limits at -23: M -15/-18, S -20/-22, I -24..-22
+    // main, -25..-21 secondary.
+    void limitsFollowTheUnit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("violations");
+        QTest::newRow("LU: I at the lower limit") << "LU" << "I" << -1.0 << "";
+        QTest::newRow("LU: I below the lower limit") << "LU" << "I" << -1.01 << "l";
+        QTest::newRow("LU: an absolute value is far below") << "LU" << "I" << -23.0 << "lL";
+        QTest::newRow("LUFS: I on the target") << "LUFS" << "I" << -23.0 << "";
+        QTest::newRow("LUFS: I at the lower limit") << "LUFS" << "I" << -24.0 << "";
+        QTest::newRow("LUFS: I below the lower limit") << "LUFS" << "I" << -24.01 << "l";
+        QTest::newRow("LUFS: I below both") << "LUFS" << "I" << -25.5 << "lL";
+        QTest::newRow("LUFS: I at the upper limit") << "LUFS" << "I" << -22.0 << "";
+        QTest::newRow("LUFS: I above the upper limit") << "LUFS" << "I" << -21.99 << "u";
+        QTest::newRow("LUFS: M at the main limit") << "LUFS" << "M" << -15.0 << "M";
+        QTest::newRow("LUFS: M above both") << "LUFS" << "M" << -14.99 << "mM";
+        QTest::newRow("LUFS: S above secondary") << "LUFS" << "S" << -20.0 << "S";
+        QTest::newRow("LUFS: S above both") << "LUFS" << "S" << -19.5 << "sS";
+        QTest::newRow("LUFS: TP at the main limit") << "LUFS" << "TP" << -3.0 << "T";
+        QTest::newRow("LUFS: TP above both") << "LUFS" << "TP" << -2.99 << "tT";
+        QTest::newRow("LKFS: I below the lower limit") << "LKFS" << "I" << -24.01 << "l";
+        QTest::newRow("LKFS: M above both") << "LKFS" << "M" << -14.0 << "mM";
+    }
+
+    void limitsFollowTheUnit()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, field);
+        QFETCH(double, value);
+        QFETCH(QString, violations);
+        const AgConfig config = inUnit(unit, true, true);
+        AgData sample = unit == QLatin1String("LU") ? quiet(kT0) : quietAbsolute(kT0);
+        if (field == QLatin1String("M"))
+            sample.setM400ms(value);
+        else if (field == QLatin1String("S"))
+            sample.setS(value);
+        else if (field == QLatin1String("TP"))
+            sample.setTP(value);
+        else
+            sample.setI(value);
+        QCOMPARE(violationLetters(sample, config), violations);
+        QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
     }
 
     void samplesAndBatches()
@@ -256,6 +331,43 @@ private slots:
         QCOMPARE(result.getTimestamp(), kT0);
         QCOMPARE(result.getTimecode(), qint64(100 + kept));
         QCOMPARE(result.getM400ms(), momentary[kept]);
+    }
+
+    // The window's representative in an absolute unit: excesses over the shifted limits
+    // (M -18, I -24..-22 with the main set active).
+    void windowRepresentativeInLufs_data()
+    {
+        QTest::addColumn<QVector<double>>("momentary");
+        QTest::addColumn<QVector<double>>("integrated");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("quiet keeps the first")
+            << QVector<double>{-33, -30, -33} << QVector<double>{-23, -22.5, -23.5} << 0;
+        QTest::newRow("momentary violation wins over quiet")
+            << QVector<double>{-33, -14, -33} << QVector<double>{-23, -23, -23} << 1;
+        QTest::newRow("integrated above wins over on target")
+            << QVector<double>{-33, -33, -33} << QVector<double>{-23, -21.5, -23} << 1;
+        QTest::newRow("further below the lower limit replaces")
+            << QVector<double>{-33, -33, -33} << QVector<double>{-24.5, -25, -24.8} << 1;
+    }
+
+    void windowRepresentativeInLufs()
+    {
+        QFETCH(QVector<double>, momentary);
+        QFETCH(QVector<double>, integrated);
+        QFETCH(int, kept);
+        const AgConfig config = inUnit(QStringLiteral("LUFS"), true, false);
+        AgDataAverageComputer computer(config, kT0);
+        for (int i = 0; i < momentary.size(); ++i) {
+            AgData sample = quietAbsolute(kT0 + 10 + i * 100);
+            sample.setTimecode(100 + i);
+            sample.setM400ms(momentary[i]);
+            sample.setI(integrated[i]);
+            computer.addSample(sample);
+        }
+        const AgData result = computer.getResult();
+        QCOMPARE(result.getTimecode(), qint64(100 + kept));
+        QCOMPARE(result.getI(), integrated[kept]);
+        QCOMPARE(result.hasViolation(config), kept != 0);
     }
 
     void zoomWindows()

@@ -21,7 +21,9 @@ namespace ReportTest {
 constexpr qint64 kT0 = 1700000000000; // 2023-11-14 22:13:20 UTC
 
 // Main limits above the secondary ones: a value beyond only the secondary limit is a
-// warning ("YELLOW"), one beyond the main limit an error ("RED").
+// warning ("YELLOW"), one beyond the main limit an error ("RED"). Loudness limits are
+// stored relative to the -23 target; in LUFS they lie at M -8 and -10, S -15 and -17,
+// I -22 and -22.5 above, -24 and -23.5 below.
 inline AgConfig agConfig(const QString &name = QStringLiteral("Main"))
 {
     AgConfig config(name);
@@ -31,14 +33,14 @@ inline AgConfig agConfig(const QString &name = QStringLiteral("Main"))
     config.setSecondaryThresholdActiveState(true);
     config.setTPUpperThreshold(-1.0);
     config.setTPUpperSecondaryThreshold(-2.0);
-    config.setMUpperThreshold(-8.0);
-    config.setMUpperSecondaryThreshold(-10.0);
-    config.setSUpperThreshold(-15.0);
-    config.setSUpperSecondaryThreshold(-17.0);
-    config.setIUpperThreshold(-22.0);
-    config.setIUpperSecondaryThreshold(-22.5);
-    config.setILowerThreshold(-24.0);
-    config.setILowerSecondaryThreshold(-23.5);
+    config.setMUpperThreshold(15.0);
+    config.setMUpperSecondaryThreshold(13.0);
+    config.setSUpperThreshold(8.0);
+    config.setSUpperSecondaryThreshold(6.0);
+    config.setIUpperThreshold(1.0);
+    config.setIUpperSecondaryThreshold(0.5);
+    config.setILowerThreshold(-1.0);
+    config.setILowerSecondaryThreshold(-0.5);
     return config;
 }
 

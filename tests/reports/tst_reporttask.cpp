@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(copy.getName(), QStringLiteral("1_Studio 2_Main"));
         QCOMPARE(copy.getReportConfig().getCompanyName(), QStringLiteral("Acme"));
         QCOMPARE(copy.getInstrumentConfig().getName(), instrument().getName());
-        QCOMPARE(copy.getAgConfig().getMUpperThreshold(), -8.0);
+        QCOMPARE(copy.getAgConfig().getMUpperThreshold(), 15.0);
         QCOMPARE(copy.getStartTime(), kT0);
         QCOMPARE(copy.getEndTime(), kT0 + 3600000);
         QCOMPARE(copy.getPrograms().size(), size_t(1));

@@ -33,10 +33,20 @@ InstrumentConfig reportedInstrument()
     return config;
 }
 
+// An "LU" audiogroup: its limits are compared as they stand, so these give the limits
+// agConfig() gives in LUFS, and the report lists the stored values.
 AgConfig reportedAgConfig()
 {
     AgConfig config = agConfig(QStringLiteral("Main & Back"));
     config.setLoudnessUnit(QStringLiteral("LU"));
+    config.setMUpperThreshold(-8.0);
+    config.setMUpperSecondaryThreshold(-10.0);
+    config.setSUpperThreshold(-15.0);
+    config.setSUpperSecondaryThreshold(-17.0);
+    config.setIUpperThreshold(-22.0);
+    config.setIUpperSecondaryThreshold(-22.5);
+    config.setILowerThreshold(-24.0);
+    config.setILowerSecondaryThreshold(-23.5);
     config.setLoudnessMode(QStringLiteral("EBU R128"));
     config.setAudioMode(QStringLiteral("5.1"));
     config.setDomain(QStringLiteral("Broadcast"));
