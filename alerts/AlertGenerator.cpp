@@ -66,21 +66,25 @@ QString AlertGenerator::composeViolationText(const InstrumentConfig *instrument,
     QString text = QStringLiteral("Threshold violation at %1 UTC in %2:%3\n")
                        .arg(when, instrument ? instrument->getName() : QString(),
                             config.getName());
+    // Loudness thresholds in the sample's unit, as they were compared, so value and limit
+    // read alike.
+    const double offset = config.loudnessThresholdOffset();
     if (sample.hasMomentaryViolation(config))
-        text += QStringLiteral("Momentary: %1LU (Threshold main: %2LU/ Threshold secondary: %3LU)\n")
-                    .arg(level(sample.getM400ms()), level(config.getMUpperThreshold()),
-                         level(config.getMUpperSecondaryThreshold()));
+        text +=
+            QStringLiteral("Momentary: %1LU (Threshold main: %2LU/ Threshold secondary: %3LU)\n")
+                .arg(level(sample.getM400ms()), level(config.getMUpperThreshold() + offset),
+                     level(config.getMUpperSecondaryThreshold() + offset));
     if (sample.hasShortTermViolation(config))
         text += QStringLiteral("Short: %1LU (Threshold main: %2LU/ Threshold secondary: %3LU)\n")
-                    .arg(level(sample.getS()), level(config.getSUpperThreshold()),
-                         level(config.getSUpperSecondaryThreshold()));
+                    .arg(level(sample.getS()), level(config.getSUpperThreshold() + offset),
+                         level(config.getSUpperSecondaryThreshold() + offset));
     if (integratedDue && sample.hasIntegratedViolation(config))
         text += QStringLiteral("Integrated: %1LU (Thresholds main: %2LU %3LU/ Thresholds "
                                "secondary: %4LU %5LU)\n")
-                    .arg(level(sample.getI()), level(config.getILowerThreshold()),
-                         level(config.getIUpperThreshold()),
-                         level(config.getILowerSecondaryThreshold()),
-                         level(config.getIUpperSecondaryThreshold()));
+                    .arg(level(sample.getI()), level(config.getILowerThreshold() + offset),
+                         level(config.getIUpperThreshold() + offset),
+                         level(config.getILowerSecondaryThreshold() + offset),
+                         level(config.getIUpperSecondaryThreshold() + offset));
     if (sample.hasTruePeakViolation(config))
         text += QStringLiteral("TP: %1dBTP (Threshold main: %2dBTP/ Threshold secondary: %3dBTP)\n")
                     .arg(level(sample.getTP()), level(config.getTPUpperThreshold()),

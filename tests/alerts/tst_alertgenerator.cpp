@@ -54,6 +54,23 @@ Window quiet(qint64 programId = 1)
     return w;
 }
 
+// The same window from a meter reporting absolute loudness at a -23 target.
+Window absolute(Window w)
+{
+    w.M -= 23.0;
+    w.S -= 23.0;
+    w.I -= 23.0;
+    return w;
+}
+
+AgConfig absoluteThresholds(const QString &unit)
+{
+    AgConfig config = thresholds();
+    config.setLoudnessUnit(unit);
+    config.setTargetLoudness(-23.0);
+    return config;
+}
+
 QVector<AgData> samplesOf(const Windows &windows)
 {
     QVector<AgData> samples;
@@ -185,6 +202,31 @@ void TestAlertGenerator::judgesEachWindowOnceOneWindowLate_data()
                        header(kT0 + kWindowMs) +
                            "Momentary: 12.00LU (Threshold main: 8.00LU/ Threshold secondary: "
                            "5.00LU)\n"};
+
+    // Stored thresholds are relative to the target: an absolute unit shifts them onto it,
+    // for the test and for the text; true peak stays in dBTP.
+    const AgConfig lufs = absoluteThresholds(QStringLiteral("LUFS"));
+    const Window quietLufs = absolute(quiet());
+    Window momentaryLufs = absolute(loud(9.5));
+    momentaryLufs.TP = -2.456;
+    QTest::newRow("LUFS: momentary and true peak against the shifted limits")
+        << Windows{momentaryLufs, quietLufs, quietLufs} << lufs << false << studio
+        << QStringList{h0 + "Momentary: -13.50LU (Threshold main: -15.00LU/ Threshold secondary: "
+                            "-18.00LU)\n"
+                            "TP: -2.46dBTP (Threshold main: -3.00dBTP/ Threshold secondary: "
+                            "-6.00dBTP)\n"};
+    Window lowerLimitLufs = quietLufs;
+    lowerLimitLufs.I = -24.0;
+    QTest::newRow("LUFS: on the target and at the lower limit is no violation")
+        << Windows{quietLufs, lowerLimitLufs, quietLufs, quietLufs} << lufs << false << studio
+        << QStringList{};
+    Window belowLufs = quietLufs;
+    belowLufs.I = -24.01;
+    QTest::newRow("LKFS: integrated just below the lower limit")
+        << Windows{belowLufs, quietLufs, quietLufs} << absoluteThresholds(QStringLiteral("LKFS"))
+        << false << studio
+        << QStringList{h0 + "Integrated: -24.01LU (Thresholds main: -24.00LU -22.00LU/ "
+                            "Thresholds secondary: -25.00LU -21.00LU)\n"};
 
     QTest::newRow("characters XML cannot carry are left out of the description")
         << Windows{loud(9.5), quiet(), quiet()} << main << true
