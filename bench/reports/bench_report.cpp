@@ -28,18 +28,20 @@ AgConfig benchConfig()
 {
     AgConfig config(QStringLiteral("Main"));
     config.setLoudnessUnit(QStringLiteral("LUFS"));
+    config.setTargetLoudness(-23.0);
     config.setMainThresholdActiveState(true);
     config.setSecondaryThresholdActiveState(true);
-    config.setMUpperThreshold(-8.0);
-    config.setMUpperSecondaryThreshold(-10.0);
-    config.setSUpperThreshold(-15.0);
-    config.setSUpperSecondaryThreshold(-17.0);
+    // Loudness limits relative to the target: M -8/-10, S -15/-17, I -22..-24 LUFS.
+    config.setMUpperThreshold(15.0);
+    config.setMUpperSecondaryThreshold(13.0);
+    config.setSUpperThreshold(8.0);
+    config.setSUpperSecondaryThreshold(6.0);
     config.setTPUpperThreshold(-1.0);
     config.setTPUpperSecondaryThreshold(-2.0);
-    config.setIUpperThreshold(-22.0);
-    config.setIUpperSecondaryThreshold(-22.5);
-    config.setILowerThreshold(-24.0);
-    config.setILowerSecondaryThreshold(-23.5);
+    config.setIUpperThreshold(1.0);
+    config.setIUpperSecondaryThreshold(0.5);
+    config.setILowerThreshold(-1.0);
+    config.setILowerSecondaryThreshold(-0.5);
     return config;
 }
 
