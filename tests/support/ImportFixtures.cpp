@@ -67,6 +67,37 @@ QStringList query(const QString &path, const QString &sql)
     return rows;
 }
 
+bool insertMeterRows(sqlite3 *db, bool realTimecodes, const std::vector<AgData> &data)
+{
+    bool ok = true;
+    ok = ok && exec(db, QStringLiteral("BEGIN;"));
+    sqlite3_stmt *insert = nullptr;
+    if (ok)
+        ok = sqlite3_prepare_v2(db,
+                                "INSERT INTO Loudness VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                "?, ?, ?);",
+                                -1, &insert, nullptr) == SQLITE_OK;
+    for (size_t i = 0; ok && i < data.size(); ++i) {
+        const AgData &s = data[i];
+        sqlite3_bind_int64(insert, 1, s.getTimestamp());
+        if (realTimecodes)
+            sqlite3_bind_double(insert, 2, double(s.getTimecode()));
+        else
+            sqlite3_bind_int64(insert, 2, s.getTimecode());
+        sqlite3_bind_int64(insert, 3, s.getProgramId());
+        const double values[] = {s.getTP(), s.getTPMax(), s.getM100ms(), s.getM400ms(),
+                                 s.getMMax(), s.getS(), s.getSMax(), s.getI(), s.getLRA(),
+                                 s.getSPL()};
+        for (int v = 0; v < 10; ++v)
+            sqlite3_bind_double(insert, 4 + v, values[v]);
+        sqlite3_bind_int64(insert, 14, s.getEvents());
+        sqlite3_bind_int64(insert, 15, s.getFlags());
+        ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+    }
+    sqlite3_finalize(insert);
+    return ok && exec(db, QStringLiteral("COMMIT;"));
+}
+
 } // namespace
 
 std::vector<AgData> samples(qint64 start, int count, qint64 stepMs, int programSamples,
@@ -186,32 +217,17 @@ bool writeMeterDb(const QString &path, MeterVersion version, bool realTimecodes,
         ok = exec(db, QStringLiteral("CREATE TABLE Version (dbVersion TEXT); INSERT INTO Version "
                                      "VALUES ('%1');")
                           .arg(version == MeterVersion::V10 ? "1.0" : "1.1"));
-    ok = ok && exec(db, QStringLiteral("BEGIN;"));
-    sqlite3_stmt *insert = nullptr;
-    if (ok)
-        ok = sqlite3_prepare_v2(db,
-                                "INSERT INTO Loudness VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                "?, ?, ?);",
-                                -1, &insert, nullptr) == SQLITE_OK;
-    for (size_t i = 0; ok && i < data.size(); ++i) {
-        const AgData &s = data[i];
-        sqlite3_bind_int64(insert, 1, s.getTimestamp());
-        if (realTimecodes)
-            sqlite3_bind_double(insert, 2, double(s.getTimecode()));
-        else
-            sqlite3_bind_int64(insert, 2, s.getTimecode());
-        sqlite3_bind_int64(insert, 3, s.getProgramId());
-        const double values[] = {s.getTP(), s.getTPMax(), s.getM100ms(), s.getM400ms(),
-                                 s.getMMax(), s.getS(), s.getSMax(), s.getI(), s.getLRA(),
-                                 s.getSPL()};
-        for (int v = 0; v < 10; ++v)
-            sqlite3_bind_double(insert, 4 + v, values[v]);
-        sqlite3_bind_int64(insert, 14, s.getEvents());
-        sqlite3_bind_int64(insert, 15, s.getFlags());
-        ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
-    }
-    sqlite3_finalize(insert);
-    ok = ok && exec(db, QStringLiteral("COMMIT;"));
+    ok = ok && insertMeterRows(db, realTimecodes, data);
+    sqlite3_close(db);
+    return ok;
+}
+
+bool appendMeterRows(const QString &path, bool realTimecodes, const std::vector<AgData> &data)
+{
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+              SQLITE_OK;
+    ok = ok && insertMeterRows(db, realTimecodes, data);
     sqlite3_close(db);
     return ok;
 }

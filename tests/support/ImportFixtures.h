@@ -31,6 +31,8 @@ enum class MeterVersion { None, V10, V11 };
 bool writeMeterDb(const QString &path, MeterVersion version, bool realTimecodes,
                   const QString &instrument, const QStringList &sources,
                   const std::vector<AgData> &data);
+// More rows into the "Loudness" table of such a file.
+bool appendMeterRows(const QString &path, bool realTimecodes, const std::vector<AgData> &data);
 
 // The "LoudnessMeasurement" element of a meter with these audiogroups.
 QString measurementXml(const QString &instrument, const QStringList &sources);

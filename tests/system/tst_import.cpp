@@ -9,6 +9,7 @@
 #include <AgList.h>
 #include <BackupFixtures.h>
 #include <DBImportViewController.h>
+#include <GuiShots.h>
 #include <ImportFixtures.h>
 #include <InstrumentManager.h>
 #include <KivTest.h>
@@ -377,10 +378,31 @@ private slots:
         QCOMPARE(progressDialog()->findChild<QLabel *>(QStringLiteral("alertTextLabel"))->text(),
                  QStringLiteral("Please wait; importing DB file"));
         QVERIFY(bar->maximum() > 0 && bar->value() <= bar->maximum());
+        KivTest::saveShot(progressDialog(), QStringLiteral("import-progress"));
         UserInput::clickCentre(cancel);
         QVERIFY(m_harness.waitForIdle(60000));
         QVERIFY2(newAlerts().isEmpty(), qPrintable(newAlerts().join(QStringLiteral(" / "))));
         verifyNothingChanged(QStringLiteral("ZQ meter"), QStringLiteral("Main_i"));
+    }
+
+    // The dialog takes the progress of long files scaled into its bar, and a Cancel with no
+    // import running only closes it.
+    void progressDialogWithoutAnImport()
+    {
+        DBImportViewController *controller = m_harness.system()->getDBImportViewController();
+        auto *bar = progressDialog()->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        controller->updateProgress(1, QStringLiteral("Please wait; importing DB file"), true,
+                                   qlonglong(5) * 1000 * 1000 * 1000 * 1000,
+                                   qlonglong(20) * 1000 * 1000 * 1000 * 1000);
+        QTRY_VERIFY(progressDialog()->isVisible());
+        QTRY_VERIFY(bar->maximum() > 1000);
+        QCOMPARE(double(bar->value()) / bar->maximum(), 0.25);
+        QCOMPARE(controller->getCancelKey(), 1);
+        UserInput::clickCentre(
+            progressDialog()->findChild<QPushButton *>(QStringLiteral("alertDismissButton")));
+        QTRY_VERIFY(!progressDialog()->isVisible());
+        QVERIFY(m_harness.waitForIdle());
+        QCOMPARE(newAlerts(), QStringList());
     }
 
     // With 20 audiogroups the menu refuses before the file dialog, and a request that comes
