@@ -48,7 +48,34 @@ DBImportConfigManagementOperation::DBImportConfigManagementOperation(int type, i
 
 DBImportConfigManagementOperation::~DBImportConfigManagementOperation()
 {
+    // The system closes during the copy: a half-filled audiogroup must not come back at the
+    // next start as if it had been imported.
+    if (m_step == StepImport && !isCompleted())
+        dropUnfinishedImport();
     deleteXmlSamples();
+}
+
+void DBImportConfigManagementOperation::dropUnfinishedImport()
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return;
+    SystemConfig config = system->getSystemConfig();
+    removeFromConfig(config);
+    publishAndSave(config);
+    InstrumentManager *manager = instrumentManager();
+    if (AAudioGroup *audioGroup =
+            manager ? manager->findAudioGroup(m_instrumentName, m_audiogroupName) : nullptr)
+        audioGroup->setDeleteImportedDbOnClose();
+}
+
+void DBImportConfigManagementOperation::removeFromConfig(SystemConfig &config) const
+{
+    config.removeAgConfig(m_instrumentName, m_audiogroupName);
+    // An instrument the import brought goes with its only audiogroup.
+    if (m_addedInstrument && config.hasInstrument(m_instrumentName) &&
+        config.getInstrument(m_instrumentName).getAgConfigCount() == 0)
+        config.removeInstrument(m_instrumentName);
 }
 
 void DBImportConfigManagementOperation::deleteXmlSamples()
@@ -236,6 +263,7 @@ void DBImportConfigManagementOperation::changeSystemConfig()
     SystemConfig config = system->getSystemConfig();
     if (m_step == StepCreate) {
         if (!config.hasInstrument(m_instrumentConfig.getName())) {
+            m_addedInstrument = true;
             QList<InstrumentConfig> instruments = config.getInstruments();
             instruments.append(m_instrumentConfig);
             config.setInstruments(instruments);
@@ -253,7 +281,7 @@ void DBImportConfigManagementOperation::changeSystemConfig()
             config.setInstruments(instruments);
         }
     } else if (m_step == StepRemove) {
-        config.removeAgConfig(m_instrumentName, m_audiogroupName);
+        removeFromConfig(config);
     }
     publishAndSave(config);
 }

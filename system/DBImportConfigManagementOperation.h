@@ -8,6 +8,7 @@
 #include <QString>
 
 class AgDataVector;
+class SystemConfig;
 
 // Imports a file as a new audiogroup: reads what the file is and its configuration,
 // creates the audiogroup "<name>_i", has its controller copy the samples in while the
@@ -57,6 +58,8 @@ private:
     // The new audiogroup as the only one of the instrument configuration.
     void takeAgConfig(AgConfig agConfig, bool keepLoggingFlag);
     void deleteXmlSamples();
+    void removeFromConfig(SystemConfig &config) const;
+    void dropUnfinishedImport();
 
     int m_step = StepCreate;
     int m_sourceType = SourceUnknown;
@@ -66,6 +69,8 @@ private:
     QString m_instrumentName;
     QString m_audiogroupName;
     bool m_importStarted = false;
+    // The instrument did not exist before: undoing the import removes it too.
+    bool m_addedInstrument = false;
     bool m_cancelRequested = false;
     qint64 m_progressValue = 0;
     qint64 m_progressTotal = 100;

@@ -138,6 +138,8 @@ class TestImport : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(importedPath(instrument, audiogroup)), 10000);
         QCOMPARE(config().getAgConfigCount(), 1);
         QVERIFY(config().hasAgConfig(kStudio, kMain));
+        QCOMPARE(config().getInstruments().size(), 1);
+        QCOMPARE(SystemHarness::storedConfig().getAgConfigCount(), 1);
         QTRY_VERIFY(!progressDialog()->isVisible());
         QTRY_COMPARE(window()->findChild<AgList *>(QStringLiteral("list"))->count(), 1);
     }
@@ -383,6 +385,26 @@ private slots:
         QVERIFY(m_harness.waitForIdle(60000));
         QVERIFY2(newAlerts().isEmpty(), qPrintable(newAlerts().join(QStringLiteral(" / "))));
         verifyNothingChanged(QStringLiteral("ZQ meter"), QStringLiteral("Main_i"));
+    }
+
+    // Closing the program half-way through the copy leaves no half-imported audiogroup to
+    // come back at the next start.
+    void closeDuringTheCopy()
+    {
+        const QString path = file(QStringLiteral("long.db"));
+        QVERIFY(writeMeterDb(path, MeterVersion::V11, false, QStringLiteral("ZQ meter"), {kMain},
+                             samples(kT0, 864000, 100, 36000)));
+        importLog(path);
+        auto *bar = progressDialog()->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        QTRY_VERIFY_WITH_TIMEOUT(progressDialog()->isVisible() && bar->value() > 0, 30000);
+        QVERIFY(m_harness.stop());
+        const SystemConfig stored = SystemHarness::storedConfig();
+        QCOMPARE(stored.getAgConfigCount(), 1);
+        QVERIFY(!stored.hasInstrument(QStringLiteral("ZQ meter")));
+        QVERIFY(!QFileInfo::exists(importedPath(QStringLiteral("ZQ meter"), kMain + "_i")));
+        QVERIFY(m_harness.start(oneUnreachableMeter()));
+        QTRY_VERIFY_WITH_TIMEOUT(window() && window()->isVisible(), 10000);
+        m_alertsBefore = m_harness.system()->alerts().size();
     }
 
     // The dialog takes the progress of long files scaled into its bar, and a Cancel with no
