@@ -133,6 +133,8 @@ int BackupManagerView::initView()
     table->verticalHeader()->setDefaultSectionSize(26);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setModel(&m_tableModel);
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { rememberChoice(); });
     table->setAlternatingRowColors(true);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     applyVerticalScrollBarStyle(table->verticalScrollBar());
@@ -183,6 +185,28 @@ BackupManagerView::RowKey BackupManagerView::keyOfRow(int row) const
     return qMakePair(item.getName(), item.getFilePath());
 }
 
+void BackupManagerView::rememberChoice()
+{
+    if (m_restoring)
+        return;
+    QSet<RowKey> listed;
+    for (int row = 0; row < m_tableModel.rowCount(); ++row)
+        listed.insert(keyOfRow(row));
+    QSet<RowKey> chosen;
+    for (const RowKey &key : qAsConst(m_chosen))
+        if (!listed.contains(key))
+            chosen.insert(key);
+    for (int row : selectedRows())
+        chosen.insert(keyOfRow(row));
+    m_chosen = chosen;
+}
+
+void BackupManagerView::forgetChoice()
+{
+    m_form->tableView->clearSelection();
+    m_chosen.clear();
+}
+
 int BackupManagerView::rowOfKey(const RowKey &key) const
 {
     for (int row = 0; row < m_tableModel.rowCount(); ++row)
@@ -199,19 +223,19 @@ void BackupManagerView::on_importAgButton_clicked()
 void BackupManagerView::on_deleteAgButton_clicked()
 {
     const QList<BackupItem> items = getSelectedItems();
-    m_form->tableView->clearSelection();
+    forgetChoice();
     emit backupManagerDelete(items);
 }
 
 void BackupManagerView::on_pushButton_clicked()
 {
-    m_form->tableView->clearSelection();
+    forgetChoice();
     emit backupManagerRefresh();
 }
 
 void BackupManagerView::onHide()
 {
-    m_form->tableView->clearSelection();
+    forgetChoice();
     hide();
 }
 
@@ -231,23 +255,22 @@ void BackupManagerView::onUpdateGUI(const BackupModel &model)
     QTableView *table = m_form->tableView;
     // The chosen backups and the one at the top, by backup: the new list may hold rows
     // before them that were not there.
-    QSet<RowKey> selected;
-    for (int row : selectedRows())
-        selected.insert(keyOfRow(row));
     const int topRow = table->indexAt(QPoint(5, 0)).row();
     const RowKey topKey = keyOfRow(topRow);
 
+    m_restoring = true;
     m_tableModel.setBackupModel(model);
     setColumnWidths();
 
     QItemSelection selection;
-    for (int row = 0; row < m_tableModel.rowCount() && !selected.isEmpty(); ++row) {
-        if (selected.contains(keyOfRow(row)))
+    for (int row = 0; row < m_tableModel.rowCount() && !m_chosen.isEmpty(); ++row) {
+        if (m_chosen.contains(keyOfRow(row)))
             selection.select(m_tableModel.index(row, 0),
                              m_tableModel.index(row, BackupManagerTableViewModel::ColumnCount - 1));
     }
     if (QItemSelectionModel *selectionModel = table->selectionModel())
         selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_restoring = false;
 
     int newTop = topRow < 0 ? -1 : rowOfKey(topKey);
     if (newTop < 0)

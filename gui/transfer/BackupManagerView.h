@@ -67,8 +67,14 @@ private:
     QList<int> selectedRows() const;
     RowKey keyOfRow(int row) const;
     int rowOfKey(const RowKey &key) const;
+    void rememberChoice();
+    void forgetChoice();
 
     std::unique_ptr<Form> m_form;
     BackupManagerTableViewModel m_tableModel;
     KivPleaseWaitBox m_pleaseWait;
+    // What the user chose, also the backups a rescan has not listed again yet: a rescan
+    // starts over and lists the folder in steps.
+    QSet<RowKey> m_chosen;
+    bool m_restoring = false;
 };

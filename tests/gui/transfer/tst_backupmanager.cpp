@@ -252,6 +252,27 @@ private slots:
         QVERIFY(!programIds().contains("125"));
     }
 
+    // A rescan starts over and lists the folder in steps: the choice outlives the steps that
+    // do not hold the chosen backups yet.
+    void theChoiceOutlivesARescanFromAnEmptyList()
+    {
+        writeBackups({"Studio 1", "Main"}, 6, 100, kT0, 2000, 1000);
+        open(6);
+        clickRow(2);
+        clickRow(4, Qt::ControlModifier);
+        QCOMPARE(programIds(true), QStringList({"102", "104"}));
+        const BackupModel listed = m_controller->getModel();
+        m_view->onUpdateGUI(BackupModel());
+        QCOMPARE(programIds(true), QStringList());
+        m_view->onUpdateGUI(listed);
+        QCOMPARE(programIds(true), QStringList({"102", "104"}));
+        // A choice the user dropped stays dropped.
+        clickRow(4, Qt::ControlModifier);
+        m_view->onUpdateGUI(BackupModel());
+        m_view->onUpdateGUI(listed);
+        QCOMPARE(programIds(true), QStringList({"102"}));
+    }
+
     void closingHidesAndReopeningRescans()
     {
         const QStringList files = writeBackups({"Studio 1", "Main"}, 2, 100, kT0);
