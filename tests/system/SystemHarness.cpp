@@ -123,6 +123,15 @@ void SystemHarness::initGui()
     GUIFactory::getInstance()->init();
 }
 
+namespace {
+#ifdef KIV_SANITIZED
+// Under the sanitizers each audiogroup takes seconds to start; 20 of them need more.
+constexpr int kStartLimitMs = 120000;
+#else
+constexpr int kStartLimitMs = 15000;
+#endif
+} // namespace
+
 bool SystemHarness::start(const SystemConfig &config, const std::function<void()> &prepare)
 {
     stop();
@@ -146,7 +155,7 @@ bool SystemHarness::start(const SystemConfig &config, const std::function<void()
             return system->getSystemController()->getState() == SystemController::StateRunning &&
                    system->getInstrumentManager();
         },
-        15000);
+        kStartLimitMs);
 }
 
 bool SystemHarness::stop()
