@@ -12,13 +12,19 @@ function(kiv_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  set(slow "")
+  if(KIV_SANITIZE)
+    # The sanitizers slow the whole-system tests about tenfold.
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * 4")
+    set(slow QTEST_FUNCTION_TIMEOUT=1200000)
+  endif()
   set(network "")
   if(T_PRIVATE_NETWORK)
     set(network ${CMAKE_SOURCE_DIR}/cmake/run-netns.sh)
   endif()
   add_test(NAME ${name}
            COMMAND ${CMAKE_COMMAND} -E env
-                   QT_QPA_PLATFORM=offscreen
+                   QT_QPA_PLATFORM=offscreen ${slow}
                    ${network} ${CMAKE_SOURCE_DIR}/cmake/run-isolated.sh $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT}
                        SKIP_RETURN_CODE 77)

@@ -135,6 +135,9 @@ int BackupManagerView::initView()
     table->setModel(&m_tableModel);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { rememberChoice(); });
+    // Where the user scrolls to wins over a top row still awaited.
+    connect(table->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { m_pendingTop = RowKey(); });
     table->setAlternatingRowColors(true);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     applyVerticalScrollBarStyle(table->verticalScrollBar());
@@ -205,6 +208,7 @@ void BackupManagerView::forgetChoice()
 {
     m_form->tableView->clearSelection();
     m_chosen.clear();
+    m_pendingTop = RowKey();
 }
 
 int BackupManagerView::rowOfKey(const RowKey &key) const
@@ -256,7 +260,7 @@ void BackupManagerView::onUpdateGUI(const BackupModel &model)
     // The chosen backups and the one at the top, by backup: the new list may hold rows
     // before them that were not there.
     const int topRow = table->indexAt(QPoint(5, 0)).row();
-    const RowKey topKey = keyOfRow(topRow);
+    const RowKey topKey = m_pendingTop.first.isEmpty() ? keyOfRow(topRow) : m_pendingTop;
 
     m_restoring = true;
     m_tableModel.setBackupModel(model);
@@ -272,9 +276,13 @@ void BackupManagerView::onUpdateGUI(const BackupModel &model)
         selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
     m_restoring = false;
 
-    int newTop = topRow < 0 ? -1 : rowOfKey(topKey);
+    int newTop = topKey.first.isEmpty() ? -1 : rowOfKey(topKey);
+    m_pendingTop = newTop < 0 ? topKey : RowKey();
     if (newTop < 0)
         newTop = std::min(topRow, m_tableModel.rowCount() - 1);
-    if (newTop >= 0)
+    if (newTop >= 0) {
+        // The scroll range of the new list first, or the scroll stops at the old one's end.
+        table->doItemsLayout();
         table->scrollTo(m_tableModel.index(newTop, 0), QAbstractItemView::PositionAtTop);
+    }
 }

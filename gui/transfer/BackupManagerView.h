@@ -77,4 +77,6 @@ private:
     // starts over and lists the folder in steps.
     QSet<RowKey> m_chosen;
     bool m_restoring = false;
+    // The backup at the top that a partial list did not hold yet.
+    RowKey m_pendingTop;
 };

@@ -256,21 +256,24 @@ private slots:
     // do not hold the chosen backups yet.
     void theChoiceOutlivesARescanFromAnEmptyList()
     {
-        writeBackups({"Studio 1", "Main"}, 6, 100, kT0, 2000, 1000);
-        open(6);
-        clickRow(2);
-        clickRow(4, Qt::ControlModifier);
-        QCOMPARE(programIds(true), QStringList({"102", "104"}));
+        writeBackups({"Studio 1", "Main"}, 60, 100, kT0, 2000, 1000);
+        open(60);
+        table()->scrollTo(rows()->index(20, 0), QAbstractItemView::PositionAtTop);
+        clickRow(22);
+        clickRow(24, Qt::ControlModifier);
+        QCOMPARE(programIds(true), QStringList({"122", "124"}));
         const BackupModel listed = m_controller->getModel();
         m_view->onUpdateGUI(BackupModel());
         QCOMPARE(programIds(true), QStringList());
         m_view->onUpdateGUI(listed);
-        QCOMPARE(programIds(true), QStringList({"102", "104"}));
+        QCOMPARE(programIds(true), QStringList({"122", "124"}));
+        // The view comes back to the backup that was at its top.
+        QCOMPARE(cell(table()->indexAt(QPoint(5, 0)).row(), 2), QStringLiteral("120"));
         // A choice the user dropped stays dropped.
-        clickRow(4, Qt::ControlModifier);
+        clickRow(24, Qt::ControlModifier);
         m_view->onUpdateGUI(BackupModel());
         m_view->onUpdateGUI(listed);
-        QCOMPARE(programIds(true), QStringList({"102"}));
+        QCOMPARE(programIds(true), QStringList({"122"}));
     }
 
     void closingHidesAndReopeningRescans()
