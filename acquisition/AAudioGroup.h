@@ -43,6 +43,7 @@ public:
         return m_audioGroup.postSamples(instrumentName, batch);
     }
     int publishViolations() { return m_audioGroup.publishViolations(); }
+    bool hasUnpublishedViolations() const { return m_audioGroup.hasUnpublishedViolations(); }
     int resetViolationStatus() { return m_audioGroup.resetViolationStatus(); }
     void requestTimestamp(const QString &instrumentName)
     {

@@ -35,6 +35,7 @@ public:
         return m_instrument.postStoreResult(agName, code);
     }
     int requestAcquisitionStatus() { return m_instrument.requestAcquisitionStatus(); }
+    bool hasUnpublishedStatus() const { return m_instrument.hasUnpublishedStatus(); }
     int resetAcquisitionStatus() { return m_instrument.resetAcquisitionStatus(); }
     QString getName() const { return m_instrument.getName(); }
     int getAudioGroupCount() const { return m_instrument.getAudioGroupCount(); }

@@ -62,6 +62,20 @@ void AcquisitionAg::setStoreResult(int code)
     m_storeState = afterSuccess(m_storeState);
 }
 
+bool AcquisitionAg::sameStatus(const AcquisitionAg &other) const
+{
+    return getInstrumentName() == other.getInstrumentName() &&
+           getSourceName() == other.getSourceName() && isImported() == other.isImported() &&
+           m_lastTimestamp.isValid() == other.m_lastTimestamp.isValid() &&
+           m_lastTimestamp.getTimestamp() == other.m_lastTimestamp.getTimestamp() &&
+           m_connected == other.m_connected &&
+           m_connectionStartTime == other.m_connectionStartTime &&
+           m_replyError == other.m_replyError && m_lastReplyTime == other.m_lastReplyTime &&
+           m_storeError == other.m_storeError && m_lastDataTime == other.m_lastDataTime &&
+           m_timestampState == other.m_timestampState && m_replyState == other.m_replyState &&
+           m_storeState == other.m_storeState;
+}
+
 void AcquisitionAg::resetStatus()
 {
     m_replyError = 0;

@@ -54,6 +54,8 @@ public:
     void setStoreResult(int code);
     // Clears the error codes and states; times, connection and time stamp stay.
     void resetStatus();
+    // Everything but the configurations, which travel with the system configuration.
+    bool sameStatus(const AcquisitionAg &other) const;
 
 private:
     InstrumentConfig m_instrumentConfig;

@@ -141,6 +141,9 @@ void AgController::workingCycle()
     m_activeProgram.processNextChunk(&m_dataModel);
     if (!m_agConfig.getImported() && !m_exportManager->isStarted())
         backupCheck();
+    // Every path that counts (stores, imports, resets) has run by now.
+    if (!m_violations.sameCounts(m_publishedViolations))
+        m_violationsUnpublished = true;
 }
 
 qint64 AgController::msUntilNextDuty() const
@@ -157,10 +160,25 @@ qint64 AgController::msUntilNextDuty() const
     return due;
 }
 
+bool AgController::currentCheckIAtProgramEndOnly()
+{
+    ASystem *system = ASystem::instance();
+    if (!system || system->getSystemConfigRevision() == 0)
+        return currentSystemConfig().getCheckIAtProgramEndOnly();
+    refreshCycleSettings();
+    return m_checkIAtProgramEndOnly;
+}
+
 void AgController::refreshCycleSettings()
 {
-    if (m_settingsAge.isValid() && m_settingsAge.elapsed() < 250)
+    // Twenty threads copying the configuration under one lock at every round got in each
+    // other's way; where the system counts its changes, it is read once per change.
+    ASystem *system = ASystem::instance();
+    const quint64 revision = system ? system->getSystemConfigRevision() : 0;
+    if (revision != 0 ? revision == m_settingsRevision
+                      : m_settingsAge.isValid() && m_settingsAge.elapsed() < 250)
         return;
+    m_settingsRevision = revision;
     const SystemConfig systemConfig = currentSystemConfig();
     m_checkIAtProgramEndOnly = systemConfig.getCheckIAtProgramEndOnly();
     m_backupCheckTimeoutMs = systemConfig.getBackupCheckTimeout();
@@ -285,8 +303,7 @@ int AgController::onSamplesReceived(Command *command)
     // already were counted and checked when they first came; only the new ones count now.
     if (stored.isStored()) {
         const AgDataVector *judged = &stored.getNewSamples();
-        const SystemConfig systemConfig = currentSystemConfig();
-        const bool checkIAtEnd = systemConfig.getCheckIAtProgramEndOnly();
+        const bool checkIAtEnd = currentCheckIAtProgramEndOnly();
         m_violations.update(checkIAtEnd, m_agConfig, judged, -1);
         m_alertGenerator.checkData(checkIAtEnd, &m_instrumentConfig, &m_agConfig, judged);
         KIV_LOG(4, "AgCtrl[%s][%s]cmd[%d] success: %d samples %d ms\n", instrumentName(),
@@ -395,6 +412,8 @@ int AgController::publishViolations()
     ASystem *system = ASystem::instance();
     if (!system)
         return -1;
+    m_publishedViolations = m_violations;
+    m_violationsUnpublished = false;
     system->updateAgViolationStatus(m_violations, m_instrumentConfig.getName(),
                                     m_agConfig.getName());
     return 0;

@@ -59,6 +59,9 @@ public:
                      const AgConfig &agConfig);
 
     void setDeleteImportedDbOnClose() { m_deleteImportedDbOnClose = true; }
+    // The counters differ from those last published; any thread. The main window's
+    // periodic refresh asks only for those.
+    bool hasUnpublishedViolations() const { return m_violationsUnpublished.load(); }
     ProgramCalculationData getCalculationData() const;
 
     // Runs when the loop has ended: closes the store, removes an imported file.
@@ -76,6 +79,8 @@ protected:
 
 private:
     void refreshCycleSettings();
+    // As the configuration has it now.
+    bool currentCheckIAtProgramEndOnly();
     void exportStep();
     void backupCheck();
     void deleteImportedDb();
@@ -103,6 +108,9 @@ private:
     QByteArray m_sourceNameUtf8;
     AlertGenerator m_alertGenerator;
     AgViolations m_violations;
+    AgViolations m_publishedViolations;
+    // True at first, so that the first refresh publishes.
+    std::atomic<bool> m_violationsUnpublished{true};
     std::atomic<bool> m_deleteImportedDbOnClose{false};
     AAgDataModel m_dataModel;
     ActiveProgram m_activeProgram;
@@ -115,6 +123,7 @@ private:
     // What the cycle reads of the configuration, read again every 250 ms: a copy of the
     // whole configuration every 10 ms in every audiogroup would cost more than the rest.
     QElapsedTimer m_settingsAge;
+    quint64 m_settingsRevision = 0;
     bool m_checkIAtProgramEndOnly = true;
     int m_backupCheckTimeoutMs = 600000;
 };

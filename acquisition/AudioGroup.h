@@ -59,6 +59,7 @@ public:
     // A refused batch is freed.
     int postSamples(const QString &instrumentName, AgDataVector *batch);
     int publishViolations();
+    bool hasUnpublishedViolations() const { return m_controller.hasUnpublishedViolations(); }
     int resetViolationStatus();
     void requestTimestamp(const QString &instrumentName);
     void requestAgData(ZoomLevel zoomLevel, qint64 from, qint64 to, const ProgramRequest &request);

@@ -39,6 +39,7 @@ public:
     int postTimestampReply(const QString &agName, int code, const AgTimestamp &timestamp);
     int postStoreResult(const QString &agName, int code);
     int requestAcquisitionStatus();
+    bool hasUnpublishedStatus() const { return m_controller.hasUnpublishedStatus(); }
     int resetAcquisitionStatus();
 
     QString getName() const;

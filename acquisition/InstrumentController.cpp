@@ -72,6 +72,20 @@ void InstrumentController::workingCycle()
     if (m_device && !m_instrumentConfig.areAllAgConfigsImported())
         m_device->step();
     runCommands();
+    if (m_device && !m_statusUnpublished.load() &&
+        !sameStatus(m_device->getAcquisitionStatus(), m_publishedStatus))
+        m_statusUnpublished = true;
+}
+
+bool InstrumentController::sameStatus(const QList<AcquisitionAg> &a, const QList<AcquisitionAg> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (!a.at(i).sameStatus(b.at(i)))
+            return false;
+    }
+    return true;
 }
 
 qint64 InstrumentController::msUntilNextDuty() const
@@ -86,7 +100,9 @@ int InstrumentController::publishAcquisitionStatus()
     ASystem *system = ASystem::instance();
     if (!system || !m_device)
         return -1;
-    system->updateAcquisitionStatus(m_device->getAcquisitionStatus());
+    m_publishedStatus = m_device->getAcquisitionStatus();
+    m_statusUnpublished = false;
+    system->updateAcquisitionStatus(m_publishedStatus);
     return 0;
 }
 

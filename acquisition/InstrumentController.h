@@ -2,7 +2,13 @@
 
 #include "PausableController.h"
 
+#include "AcquisitionAg.h"
+
 #include "config/InstrumentConfig.h"
+
+#include <QList>
+
+#include <atomic>
 
 class Device;
 
@@ -34,6 +40,9 @@ public:
     void allowHijackRequest();
 
     QString getName() const;
+    // The status differs from the one last published; any thread. The main window's
+    // periodic refresh asks only for such.
+    bool hasUnpublishedStatus() const { return m_statusUnpublished.load(); }
     // For tests: the device, touched only while the thread is not running.
     Device *getDevice() const { return m_device; }
 
@@ -45,10 +54,14 @@ protected:
 
 private:
     int publishAcquisitionStatus();
+    static bool sameStatus(const QList<AcquisitionAg> &a, const QList<AcquisitionAg> &b);
 
     bool m_acquisitionFlag = false;
     InstrumentConfig m_instrumentConfig;
     // Set by init before the thread starts; a meter keeps its Name for life.
     QString m_name;
     Device *m_device = nullptr;
+    QList<AcquisitionAg> m_publishedStatus;
+    // True at first, so that the first refresh publishes.
+    std::atomic<bool> m_statusUnpublished{true};
 };

@@ -126,10 +126,15 @@ bool InstrumentManager::areAllFinished() const
 
 void InstrumentManager::requestStatusUpdates()
 {
+    // What has not changed since it was last published is shown already: asking for it
+    // would only wake a thread twice a second for each meter and audiogroup.
     for (AInstrument *instrument : getInstruments()) {
-        instrument->requestAcquisitionStatus();
-        for (AAudioGroup *group : instrument->getAudioGroups())
-            group->publishViolations();
+        if (instrument->hasUnpublishedStatus())
+            instrument->requestAcquisitionStatus();
+        for (AAudioGroup *group : instrument->getAudioGroups()) {
+            if (group->hasUnpublishedViolations())
+                group->publishViolations();
+        }
     }
 }
 

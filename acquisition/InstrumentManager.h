@@ -36,6 +36,7 @@ public:
     void unpauseAll();
     bool areAllPaused() const;
     bool areAllFinished() const;
+    // Asks each meter and audiogroup whose status changed since it last published it.
     void requestStatusUpdates();
     // Directly, with every controller paused.
     void applyInstrumentConfigs(const QList<InstrumentConfig> &configs, bool acquisitionFlag);

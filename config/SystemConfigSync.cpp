@@ -16,4 +16,5 @@ void SystemConfigSync::setSystemConfig(SystemConfig config)
 {
     QMutexLocker lock(&m_mutex);
     m_config = config;
+    ++m_revision;
 }

@@ -57,6 +57,9 @@ public:
     virtual void showAboutWindow() = 0;
     virtual void showAlert(const QString &text) = 0;
     virtual SystemConfig getSystemConfig() = 0;
+    // Changes whenever the configuration does; 0 when not kept, and readers then read the
+    // configuration itself.
+    virtual quint64 getSystemConfigRevision() { return 0; }
     // Makes the configuration current and applies its instruments at once, on the caller's
     // thread (every instrument is paused by the caller).
     virtual void setSystemConfig(const SystemConfig &config) = 0;

@@ -74,3 +74,8 @@ void AgViolations::resetCounters()
 {
     copyCounters(AgViolations());
 }
+
+bool AgViolations::sameCounts(const AgViolations &other) const
+{
+    return counters() == other.counters();
+}

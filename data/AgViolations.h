@@ -4,6 +4,8 @@
 
 #include <QMetaType>
 
+#include <tuple>
+
 class AgConfig;
 class AgDataVector;
 
@@ -23,6 +25,7 @@ public:
     void update(bool checkIAtProgramEndOnly, const AgConfig &config, const AgDataVector *batch,
                 qint64 lastTimestamp);
     void resetCounters();
+    bool sameCounts(const AgViolations &other) const;
 
     int getMomentaryMainCount() const { return m_momentaryMain; }
     int getShortTermMainCount() const { return m_shortTermMain; }
@@ -39,6 +42,13 @@ private:
     void countIntegratedViolations(const AgConfig &config, const AgData &sample);
     void judge(const AgConfig &config, const AgData &sample, bool withIntegrated);
     void copyCounters(const AgViolations &other);
+    auto counters() const
+    {
+        return std::tie(m_momentaryMain, m_shortTermMain, m_integratedUpperMain,
+                        m_integratedLowerMain, m_truePeakMain, m_momentarySecondary,
+                        m_shortTermSecondary, m_integratedUpperSecondary,
+                        m_integratedLowerSecondary, m_truePeakSecondary);
+    }
 
     AgData m_last;
     int m_momentaryMain = 0;

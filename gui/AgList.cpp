@@ -27,6 +27,12 @@ void AgList::updateConfig(const SystemConfig &config)
     renumberRows();
 }
 
+void AgList::showLoggingChoices()
+{
+    for (AgListItem *row : qAsConst(m_rows))
+        row->showLoggingChoice();
+}
+
 void AgList::syncRows()
 {
     for (const InstrumentConfig &instrument : m_systemConfig.getInstruments()) {

@@ -23,6 +23,8 @@ public:
 
     // Adds, refreshes, removes and renumbers the rows.
     void updateConfig(const SystemConfig &config);
+    // Every row's logging box as its configuration has it.
+    void showLoggingChoices();
     // Gives every row its record; records without a row are ignored.
     void applyStatusLights(const QList<StatusLightDescription> &descriptions);
     // Instrument name to source name of the selected rows; iterating it follows the rows.

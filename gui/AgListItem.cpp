@@ -165,7 +165,18 @@ void AgListItem::setIndex(int index)
 void AgListItem::setStatusLightDescription(const StatusLightDescription &description)
 {
     m_description = description;
-    updateUi();
+    showLights();
+}
+
+void AgListItem::showLights()
+{
+    Form &f = *m_form;
+    f.statusSemaphore->setState(m_description.connectionState);
+    if (m_description.connectionState == StatusLightDescription::kStateMessage)
+        f.statusSemaphore->setMessage(m_description.connectionMessage);
+    f.logSemaphore->setState(m_description.violationState);
+    if (m_description.violationState == StatusLightDescription::kStateMessage)
+        f.logSemaphore->setMessage(m_description.violationMessage);
 }
 
 void AgListItem::updateUi()
@@ -180,20 +191,20 @@ void AgListItem::updateUi()
     f.agButton->setLabelText(getAgSourceName());
 
     if (!m_agConfig.getImported()) {
-        f.checkBox->setChecked(m_agConfig.getHasLoggingEnabled());
+        showLoggingChoice();
         f.checkBox->show();
         f.importedIndicator->hide();
     } else {
         f.checkBox->hide();
         f.importedIndicator->show();
     }
+    showLights();
+}
 
-    f.statusSemaphore->setState(m_description.connectionState);
-    if (m_description.connectionState == StatusLightDescription::kStateMessage)
-        f.statusSemaphore->setMessage(m_description.connectionMessage);
-    f.logSemaphore->setState(m_description.violationState);
-    if (m_description.violationState == StatusLightDescription::kStateMessage)
-        f.logSemaphore->setMessage(m_description.violationMessage);
+void AgListItem::showLoggingChoice()
+{
+    if (!m_agConfig.getImported())
+        m_form->checkBox->setChecked(m_agConfig.getHasLoggingEnabled());
 }
 
 void AgListItem::resizeToWidth(int width)

@@ -37,6 +37,8 @@ public:
     void setStatusLightDescription(const StatusLightDescription &description);
     // Rewrites the whole row from its configuration, number and lights.
     void updateUi();
+    void showLoggingChoice();
+    void showLights();
     void resizeToWidth(int width);
 
     QString getInstrumentName() const;

@@ -40,6 +40,9 @@ void DoubleTextCheckboxButton::setTexts(const QString &uncheckedText, const QStr
 
 void DoubleTextCheckboxButton::setChecked(bool checked)
 {
+    // Called at every refresh of the main window: a style sheet set again re-polishes.
+    if (checked == m_checked)
+        return;
     m_checked = checked;
     updateCheckedLook();
 }

@@ -372,9 +372,17 @@ void QTSystemView::setStatusLightsClock(StatusLightsManager::Clock clock)
 void QTSystemView::update(const SystemUIData &state)
 {
     Form &f = *m_form;
-    m_systemConfig = state.getSystemConfig();
+    // Rebuilding every row's texts twice a second cost more than all the rest of the
+    // window; only a new configuration changes them.
+    if (state.getConfigRevision() != m_shownConfigRevision || state.getConfigRevision() == 0) {
+        m_systemConfig = state.getSystemConfig();
+        f.list->updateConfig(m_systemConfig);
+        m_shownConfigRevision = state.getConfigRevision();
+    } else {
+        // A click the system did not take is undone, as a rebuild would.
+        f.list->showLoggingChoices();
+    }
     f.startStop->setChecked(m_systemConfig.getManualAcquisitionOn());
-    f.list->updateConfig(m_systemConfig);
     m_statusLightsManager.update(state);
     updateStatusLights();
     updateFooter();

@@ -95,6 +95,8 @@ private:
 
     std::unique_ptr<Form> m_form;
     SystemConfig m_systemConfig;
+    // The configuration the list was last built from.
+    quint64 m_shownConfigRevision = 0;
     StatusLightsManager m_statusLightsManager;
     QList<KIVAlertBox *> m_openAlertBoxes;
 };

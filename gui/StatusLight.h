@@ -28,6 +28,7 @@ public:
     void setConfiguration(bool acquisitionOn, const InstrumentConfig &instrumentConfig,
                           const AgConfig &agConfig);
     void setAcquisitionAg(const AcquisitionAg &acquisitionAg);
+    const AcquisitionAg &getAcquisitionAg() const { return m_acquisitionAg; }
     void setAgViolations(const AgViolations &violations);
 
     StatusLightDescription getDescription() const;

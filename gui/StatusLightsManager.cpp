@@ -16,7 +16,28 @@ StatusLightsManager::~StatusLightsManager() = default;
 
 void StatusLightsManager::update(const SystemUIData &state)
 {
-    m_systemConfig = state.getSystemConfig();
+    // The lights follow a new configuration only; between two, the records are enough.
+    if (state.getConfigRevision() != m_configRevision || state.getConfigRevision() == 0) {
+        m_configRevision = state.getConfigRevision();
+        applyConfig(state.getSystemConfig());
+    }
+
+    // Feed. A record copy is deep; an unchanged one is not copied again.
+    for (auto instrument = m_lights.begin(); instrument != m_lights.end(); ++instrument) {
+        for (auto light = instrument->begin(); light != instrument->end(); ++light) {
+            const AcquisitionAg *record = state.findAcquisitionAg(instrument.key(), light.key());
+            if (!record)
+                light->setAcquisitionAg(AcquisitionAg());
+            else if (!record->sameStatus(light->getAcquisitionAg()))
+                light->setAcquisitionAg(*record);
+            light->setAgViolations(state.getAgViolations(instrument.key(), light.key()));
+        }
+    }
+}
+
+void StatusLightsManager::applyConfig(const SystemConfig &config)
+{
+    m_systemConfig = config;
     const bool acquisitionOn = m_systemConfig.getManualAcquisitionOn();
 
     // Add and refresh.
@@ -44,14 +65,6 @@ void StatusLightsManager::update(const SystemUIData &state)
                 light = instrument->erase(light);
         }
         ++instrument;
-    }
-
-    // Feed.
-    for (auto instrument = m_lights.begin(); instrument != m_lights.end(); ++instrument) {
-        for (auto light = instrument->begin(); light != instrument->end(); ++light) {
-            light->setAcquisitionAg(state.getAcquisitionAg(instrument.key(), light.key()));
-            light->setAgViolations(state.getAgViolations(instrument.key(), light.key()));
-        }
     }
 }
 

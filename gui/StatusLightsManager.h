@@ -33,7 +33,10 @@ public:
     QList<StatusLightDescription> getStatusLightDescriptions() const;
 
 private:
+    void applyConfig(const SystemConfig &config);
+
     SystemConfig m_systemConfig;
+    quint64 m_configRevision = 0;
     QMap<QString, QMap<QString, StatusLight>> m_lights;
     Clock m_clock;
 };

@@ -1,20 +1,30 @@
 #include "SystemUIData.h"
 
+#include <atomic>
+
 namespace {
 
 // The record stored for the audiogroup, or a default-constructed one. Looked up without
 // inserting, so a reader never changes the maps.
 template <typename T>
-T storedOrDefault(const QMap<QString, QMap<QString, T>> &records, const QString &instrumentName,
-                  const QString &agName)
+const T *stored(const QMap<QString, QMap<QString, T>> &records, const QString &instrumentName,
+                const QString &agName)
 {
     const auto instrument = records.constFind(instrumentName);
     if (instrument != records.cend()) {
         const auto record = instrument->constFind(agName);
         if (record != instrument->cend())
-            return *record;
+            return &*record;
     }
-    return T();
+    return nullptr;
+}
+
+template <typename T>
+T storedOrDefault(const QMap<QString, QMap<QString, T>> &records, const QString &instrumentName,
+                  const QString &agName)
+{
+    const T *record = stored(records, instrumentName, agName);
+    return record ? *record : T();
 }
 
 } // namespace
@@ -38,6 +48,7 @@ SystemUIData::~SystemUIData() = default;
 void SystemUIData::copyFrom(const SystemUIData &other)
 {
     m_systemConfig = other.m_systemConfig;
+    m_configRevision = other.m_configRevision;
     m_acquisition = other.m_acquisition;
     // Rebuilt record by record: each AgViolations copy takes the counters and leaves the
     // pending sample behind, so no copy shares it with the writer's map.
@@ -52,7 +63,9 @@ void SystemUIData::copyFrom(const SystemUIData &other)
 
 void SystemUIData::setSystemConfig(SystemConfig config)
 {
+    static std::atomic<quint64> lastRevision{0};
     m_systemConfig = std::move(config);
+    m_configRevision = ++lastRevision;
 }
 
 SystemConfig SystemUIData::getSystemConfig() const
@@ -76,6 +89,12 @@ AcquisitionAg SystemUIData::getAcquisitionAg(const QString &instrumentName,
                                              const QString &agName) const
 {
     return storedOrDefault(m_acquisition, instrumentName, agName);
+}
+
+const AcquisitionAg *SystemUIData::findAcquisitionAg(const QString &instrumentName,
+                                                    const QString &agName) const
+{
+    return stored(m_acquisition, instrumentName, agName);
 }
 
 AgViolations SystemUIData::getAgViolations(const QString &instrumentName,

@@ -25,6 +25,9 @@ public:
 
     void setSystemConfig(SystemConfig config);
     SystemConfig getSystemConfig() const;
+    // Changes with every setSystemConfig, unique across all instances: a reader that has
+    // shown this revision has shown this configuration. 0 before the first.
+    quint64 getConfigRevision() const { return m_configRevision; }
 
     // Each record under its instrument and source name; of two records for one audiogroup
     // the later one stays.
@@ -34,6 +37,9 @@ public:
 
     // A not-connected record whose times are now when the audiogroup has none.
     AcquisitionAg getAcquisitionAg(const QString &instrumentName, const QString &agName) const;
+    // The record itself, valid while this value lives; null when there is none.
+    const AcquisitionAg *findAcquisitionAg(const QString &instrumentName,
+                                           const QString &agName) const;
     // Zero counters when the audiogroup has none.
     AgViolations getAgViolations(const QString &instrumentName, const QString &agName) const;
 
@@ -41,6 +47,7 @@ private:
     void copyFrom(const SystemUIData &other);
 
     SystemConfig m_systemConfig;
+    quint64 m_configRevision = 0;
     QMap<QString, QMap<QString, AcquisitionAg>> m_acquisition;
     QMap<QString, QMap<QString, AgViolations>> m_violations;
 };

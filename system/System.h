@@ -49,6 +49,7 @@ public:
     void showAboutWindow() override;
     void showAlert(const QString &text) override;
     SystemConfig getSystemConfig() override;
+    quint64 getSystemConfigRevision() override { return m_configSync.getRevision(); }
     void setSystemConfig(const SystemConfig &config) override;
     void postSystemConfig(const SystemConfig &config) override;
     void addAlert(const Alert &alert) override;

@@ -36,8 +36,11 @@ QString SystemController::commandQueueName() const
 
 int SystemController::prepare()
 {
-    // Fails harmlessly when the library is already initialised (the mode is then kept).
+    // Fail harmlessly when the library is already initialised (the settings are then kept).
     sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    // Memory statistics would take one process-wide lock for every allocation of every
+    // audiogroup thread; nothing reads them.
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     return m_configController.init(ConfigController::kAddDeviceInterfaceHttp);
 }
 

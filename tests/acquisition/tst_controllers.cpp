@@ -47,6 +47,7 @@ private slots:
     void idleControllersSleepUntilTheirNextDuty();
     void idleControllerRunsAPostedCommandAtOnce();
     void storeCodeReachesDeviceAndGapBatchCounts();
+    void statusRefreshAsksOnlyForWhatChanged();
     void importedDatabaseKeptWhileStillMapped_data();
     void importedDatabaseKeptWhileStillMapped();
 
@@ -254,8 +255,10 @@ void ControllersTest::idleControllerRunsAPostedCommandAtOnce()
     };
     const std::vector<qint64> agUs = latencies(QStringLiteral("updateAgViolationStatus"),
                                                [audioGroup] { audioGroup->publishViolations(); });
-    const std::vector<qint64> instrumentUs = latencies(
-        QStringLiteral("updateAcquisitionStatus"), [this] { m_manager->requestStatusUpdates(); });
+    AInstrument *instrument = m_manager->findInstrument(kMeter);
+    const std::vector<qint64> instrumentUs =
+        latencies(QStringLiteral("updateAcquisitionStatus"),
+                  [instrument] { instrument->requestAcquisitionStatus(); });
     for (const std::vector<qint64> *us : {&agUs, &instrumentUs}) {
         const QString text = QStringLiteral("median %1 us, slowest %2 us")
                                  .arg(us->at(us->size() / 2))
@@ -303,6 +306,49 @@ void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
     const AcquisitionAg status =
         statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A"));
     QCOMPARE(status.getStoreError(), kStoreGapCode);
+}
+
+void ControllersTest::statusRefreshAsksOnlyForWhatChanged()
+{
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    QCOMPARE(m_manager->init(
+                 false, {meter(kMeter, {group(QStringLiteral("A")), group(QStringLiteral("B"))})}),
+             0);
+    m_manager->unpauseAll();
+    AInstrument *instrument = m_manager->findInstrument(kMeter);
+    AAudioGroup *a = m_manager->findAudioGroup(kMeter, QStringLiteral("A"));
+    AAudioGroup *b = m_manager->findAudioGroup(kMeter, QStringLiteral("B"));
+    QTRY_VERIFY(!instrument->isPaused() && !a->isPaused() && !b->isPaused());
+    const QString status = QStringLiteral("updateAcquisitionStatus");
+    const QString violations = QStringLiteral("updateAgViolationStatus");
+
+    // The first refresh publishes everything.
+    m_manager->requestStatusUpdates();
+    QTRY_COMPARE(m_system->callCount(status), 1);
+    QTRY_COMPARE(m_system->callCount(violations), 2);
+    QTRY_VERIFY(!instrument->hasUnpublishedStatus());
+    QVERIFY(!a->hasUnpublishedViolations() && !b->hasUnpublishedViolations());
+    m_manager->requestStatusUpdates();
+    QTest::qWait(200);
+    QCOMPARE(m_system->callCount(status), 1);
+    QCOMPARE(m_system->callCount(violations), 2);
+
+    // Loud samples for A change its counters and the meter's record of the store.
+    a->postSamples(kMeter, loudBatch(1800000000000, 50));
+    QTRY_VERIFY(a->hasUnpublishedViolations());
+    QTRY_VERIFY(instrument->hasUnpublishedStatus());
+    QVERIFY(!b->hasUnpublishedViolations());
+    m_manager->requestStatusUpdates();
+    QTRY_COMPARE(m_system->callCount(violations), 3);
+    QTRY_COMPARE(m_system->callCount(status), 2);
+    QVERIFY(m_system->violationUpdates().last().getTruePeakMainCount() > 0);
+    QTRY_VERIFY(!instrument->hasUnpublishedStatus() && !a->hasUnpublishedViolations());
+
+    // A reset is published at once, asked or not.
+    a->resetViolationStatus();
+    QTRY_COMPARE(m_system->callCount(violations), 4);
+    QCOMPARE(m_system->violationUpdates().last().getTruePeakMainCount(), 0);
 }
 
 void ControllersTest::importedDatabaseKeptWhileStillMapped_data()
