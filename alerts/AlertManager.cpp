@@ -46,11 +46,14 @@ void AlertManager::addAlert(Alert alert)
             KIV_LOG(4, "Lost %d alerts without being able to send it\n", int(unsent));
     }
     m_alerts.push_back(HeldAlert{m_nextNumber++, std::move(alert)});
+    lock.unlock();
+    m_waker.wake();
 }
 
 void AlertManager::setSystemConfig(SystemConfig config)
 {
     m_config.setSystemConfig(std::move(config));
+    m_waker.wake();
 }
 
 int AlertManager::alertCount() const
@@ -62,6 +65,7 @@ int AlertManager::alertCount() const
 void AlertManager::stop()
 {
     m_stop = true;
+    m_waker.wake();
 }
 
 bool AlertManager::isStopped() const
@@ -94,13 +98,24 @@ void AlertManager::loop()
         } catch (const std::exception &e) {
             KIV_LOG(2, "Exception in AlertManager: %s\n", e.what());
         }
-        msleep(kPassMs);
+        m_waker.waitFor(msUntilNextPass());
     }
     m_inLoop = false;
 }
 
+qint64 AlertManager::msUntilNextPass() const
+{
+    if (m_waitingForQueue)
+        return kPassMs;
+    if (m_lastCheckTime < 0)
+        return kIdlePassMs;
+    const qint64 due = kMailSpacingMs + 1 - (now() - m_lastCheckTime);
+    return std::max<qint64>(1, std::min<qint64>(due, kIdlePassMs));
+}
+
 void AlertManager::step()
 {
+    m_waitingForQueue = false;
     const SystemConfig config = m_config.getSystemConfig();
     if (!config.getAlertsEnabled())
         return;
@@ -127,6 +142,7 @@ void AlertManager::step()
         return;
     }
     // Tried again at every pass until the queue has room; said once.
+    m_waitingForQueue = true;
     if (m_loggedBatch == batch.first)
         return;
     m_loggedBatch = batch.first;

@@ -3,6 +3,7 @@
 #include "Alert.h"
 
 #include <KivThread.h>
+#include <LoopWaker.h>
 #include <SystemConfigSync.h>
 
 #include <QElapsedTimer>
@@ -29,7 +30,11 @@ class AlertManager : public KivThread
     Q_OBJECT
 public:
     static constexpr int kMaxAlerts = 3000;
+    // While a batch waits for room in the e-mail queue, a pass every kPassMs; otherwise
+    // the thread sleeps until an alert, a configuration or a stop comes, or the next
+    // hand-over is due, and at most kIdlePassMs.
     static constexpr int kPassMs = 100;
+    static constexpr int kIdlePassMs = 1000;
     // Between two hand-overs, and the alert time one e-mail covers.
     static constexpr qint64 kMailSpacingMs = 600000;
     // Results of sendAlerts.
@@ -59,8 +64,10 @@ public:
     // wall clock neither holds the e-mails back nor sends them early. Any thread.
     void setClock(Clock clock);
     // One pass of the loop: hands the next batch over when it is due and the e-mail
-    // settings allow it. The thread runs one every 100 ms.
+    // settings allow it.
     void step();
+    // How long the thread sleeps after this pass unless woken (ms).
+    qint64 msUntilNextPass() const;
 
     // The HTML body of a batch; result 0, or -1 when the template could not be run.
     static QString composeEmailBody(const std::vector<Alert> &batch, int &result);
@@ -105,6 +112,8 @@ private:
     qint64 m_lastCheckTime = -1; // the last hand-over; -1 before the first
     quint64 m_loggedBatch = 0;   // first alert of the batch whose failure is logged
     Composed m_composed;
+    bool m_waitingForQueue = false;
+    LoopWaker m_waker;
 
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_inLoop{false};

@@ -92,7 +92,7 @@ AcquisitionAg SystemUIData::getAcquisitionAg(const QString &instrumentName,
 }
 
 const AcquisitionAg *SystemUIData::findAcquisitionAg(const QString &instrumentName,
-                                                    const QString &agName) const
+                                                     const QString &agName) const
 {
     return stored(m_acquisition, instrumentName, agName);
 }

@@ -327,10 +327,15 @@ void ConfigController::tick()
 {
     AConfigManagementOperation *operation = runningOperation();
     if (!operation) {
-        // Dialogs an ended operation showed close at the latest here.
-        hideConfigOperationViews();
+        // Dialogs an ended operation showed close at the latest here; hidden once, not at
+        // every idle cycle.
+        if (m_viewsMayShow) {
+            hideConfigOperationViews();
+            m_viewsMayShow = false;
+        }
         return;
     }
+    m_viewsMayShow = true;
     operation->run();
     if (operation->isFinished()) {
         m_operations.removeLast();

@@ -78,6 +78,8 @@ public:
     AConfigManagementOperation *runningOperation() const;
     // Any thread (the others are the controller thread's own).
     int operationCount() const { return m_operationCount.load(); }
+    // Operations to advance, or dialogs to hide; controller thread.
+    bool hasWork() const { return m_operationCount.load() > 0 || m_viewsMayShow; }
     QList<int> queuedTypes() const;
 
     // The user's answers and the add-device replies, for the running operation.
@@ -116,4 +118,6 @@ private:
     int m_interfaceType = kAddDeviceInterfaceHttp;
     ADeviceAddNetworkInterface *m_addDeviceInterface = nullptr;
     std::atomic<int> m_operationCount{0};
+    // An operation has run since its dialogs were last hidden (true at first).
+    bool m_viewsMayShow = true;
 };

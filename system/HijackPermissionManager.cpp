@@ -27,9 +27,13 @@ HijackPermissionManager::~HijackPermissionManager() = default;
 void HijackPermissionManager::step()
 {
     if (m_requests.empty()) {
-        hideRequestView();
+        if (m_viewMayShow) {
+            hideRequestView();
+            m_viewMayShow = false;
+        }
         return;
     }
+    m_viewMayShow = true;
     const HijackPermissionRequest oldest = m_requests.back();
     ASystem *system = ASystem::instance();
     InstrumentManager *manager = system ? system->getInstrumentManager() : nullptr;

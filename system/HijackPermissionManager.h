@@ -28,7 +28,11 @@ public:
     int answerRequest(const QString &requestId);
 
     int requestCount() const { return static_cast<int>(m_requests.size()); }
+    // Requests to present, or the window to hide.
+    bool hasWork() const { return !m_requests.empty() || m_viewMayShow; }
 
 private:
     std::vector<HijackPermissionRequest> m_requests;
+    // A request was shown since the window was last hidden (true at first).
+    bool m_viewMayShow = true;
 };

@@ -57,6 +57,7 @@ void SystemController::requestClose()
             view->stop();
     }
     m_closing = true;
+    m_waker.wake();
 }
 
 void SystemController::loop()
@@ -75,10 +76,19 @@ void SystemController::loop()
     }
     step();
     while (m_state != StateFinished) {
-        msleep(kStepMs);
+        m_waker.waitFor(msUntilNextStep());
         step();
     }
     KIV_LOG(4, "SystemController loop ended\n");
+}
+
+qint64 SystemController::msUntilNextStep() const
+{
+    if (m_state != StateRunning || m_closing)
+        return kStepMs;
+    if (m_configController.hasWork() || m_hijackPermissionManager.hasWork())
+        return kStepMs;
+    return kIdleStepMs;
 }
 
 int SystemController::init()

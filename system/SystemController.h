@@ -5,6 +5,7 @@
 
 #include <CommandQueue.h>
 #include <KivThread.h>
+#include <LoopWaker.h>
 
 #include <QMutex>
 
@@ -12,9 +13,10 @@
 #include <functional>
 
 // The central worker thread. It finishes the start-up (configuration, instruments, main
-// window), then every 100 ms runs the commands posted to it, advances the configuration
-// operations and presents hijack requests. When the program closes it stops every other
-// worker and ends once all have finished; its finished() then ends the application.
+// window), then runs the commands posted to it as they come, and every 100 ms while any
+// are under way advances the configuration operations and presents hijack requests. When
+// the program closes it stops every other worker and ends once all have finished; its
+// finished() then ends the application.
 class SystemController : public KivThread, public CommandQueue
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
     enum State { StateCreated = 0, StateRunning = 1, StateStopping = 2, StateFinished = 3 };
     static constexpr int kCapacity = 100;
     static constexpr int kStepMs = 100;
+    // Without a command, an operation or a request the thread sleeps this long at most.
+    static constexpr int kIdleStepMs = 1000;
     static constexpr int kNetworkPollMs = 10;
 
     explicit SystemController(QObject *parent);
@@ -38,6 +42,8 @@ public:
     int init();
     // One cycle of the state machine.
     void step();
+    // How long the thread sleeps after this cycle unless a command or a close wakes it.
+    qint64 msUntilNextStep() const;
 
     int getState() const { return m_state; }
     bool isClosing() const { return m_closing; }
@@ -57,6 +63,7 @@ protected:
     int handleCommand(Command *command) override;
     bool acceptsCommands() override { return true; }
     QString commandQueueName() const override;
+    void onCommandQueued() override { m_waker.wake(); }
 
 private:
     // Drops the queued work and asks every worker to stop.
@@ -78,4 +85,5 @@ private:
     bool m_closingDialogShown = false;
     bool m_networkStopRequested = false;
     CommandInterceptor m_interceptor;
+    LoopWaker m_waker;
 };

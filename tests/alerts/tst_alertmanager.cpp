@@ -352,11 +352,17 @@ void TestAlertManager::fullQueueIsRetriedAndLoggedOncePerBatch()
     rig.manager.step();
     QCOMPARE(rig.fake.callCount(QStringLiteral("queueEmails")), 3);
     QCOMPARE(m_log->count(overflow), before + 1);
+    // A waiting batch keeps the short pace.
+    QCOMPARE(rig.manager.msUntilNextPass(), qint64(AlertManager::kPassMs));
 
     // Once the queue has room the waiting batch goes, with what joined it meanwhile.
     rig.fake.setEmailResult(0);
     rig.manager.step();
     QCOMPARE(rig.batches(), (Batches{{0, 1}}));
+    // Then the thread sleeps, and wakes in time for the next hand-over.
+    QCOMPARE(rig.manager.msUntilNextPass(), qint64(AlertManager::kIdlePassMs));
+    rig.clock += AlertManager::kMailSpacingMs - 300;
+    QCOMPARE(rig.manager.msUntilNextPass(), qint64(301));
 
     // The next batch that finds the queue full is said again.
     rig.fake.setEmailResult(-1);
@@ -396,12 +402,23 @@ void TestAlertManager::threadHandsOverAndStops()
 {
     FakeSystem fake;
     AlertManager manager;
-    manager.setSystemConfig(mailConfig());
+    SystemConfig off = mailConfig();
+    off.setAlertsEnabled(false);
+    manager.setSystemConfig(off);
     QCOMPARE(manager.startThread(), 0);
+    QTest::qWait(50);
+    // A sleeping thread is woken by the alert and by the switch, not by its next pass.
+    QElapsedTimer timer;
+    timer.start();
     manager.addAlert(alertAt(kT0, 0));
+    manager.setSystemConfig(mailConfig());
     QTRY_COMPARE_WITH_TIMEOUT(fake.queuedEmailCount(), 2, 5000);
+    QVERIFY2(timer.elapsed() < AlertManager::kIdlePassMs / 2,
+             qPrintable(QString::number(timer.elapsed())));
+    timer.restart();
     manager.stop();
     QTRY_VERIFY_WITH_TIMEOUT(manager.isStopped(), 5000);
+    QVERIFY(timer.elapsed() < AlertManager::kIdlePassMs / 2);
 }
 
 KIV_TEST_MAIN(TestAlertManager, QCoreApplication)
