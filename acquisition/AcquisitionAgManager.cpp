@@ -123,6 +123,18 @@ void AcquisitionAgManager::resetStatus()
         record->resetStatus();
 }
 
+bool AcquisitionAgManager::hasStatus(const QList<AcquisitionAg> &list) const
+{
+    if (list.size() != m_records.size())
+        return false;
+    int i = 0;
+    for (const AcquisitionAg *record : m_records) {
+        if (!record->sameStatus(list.at(i++)))
+            return false;
+    }
+    return true;
+}
+
 QList<AcquisitionAg> AcquisitionAgManager::getStatusList() const
 {
     QList<AcquisitionAg> result;

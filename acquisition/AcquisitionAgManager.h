@@ -44,6 +44,9 @@ public:
     bool isAcquisitionActive(const QString &name) const;
     void resetStatus();
     QList<AcquisitionAg> getStatusList() const;
+    // The list is the status as it is now (in the order getStatusList gives), compared
+    // without copying the records.
+    bool hasStatus(const QList<AcquisitionAg> &list) const;
 
     bool getAcquisitionFlag() const { return m_acquisitionFlag; }
     InstrumentConfig getInstrumentConfig() const { return m_instrumentConfig; }

@@ -361,11 +361,15 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
 
 int Device::acquisitionTimeoutMs()
 {
-    if (elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
-        ASystem *system = ASystem::instance();
+    // Read again when the configuration changed, where the system counts its changes.
+    ASystem *system = ASystem::instance();
+    const quint64 revision = system ? system->getSystemConfigRevision() : 0;
+    if (revision != 0 ? revision != m_acquisitionTimeoutRevision
+                      : elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
         m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
                                         : SystemConfig().getAcquisitionTimeout();
         m_acquisitionTimeoutReadAt = nowMs();
+        m_acquisitionTimeoutRevision = revision;
     }
     return m_acquisitionTimeoutMs;
 }

@@ -54,6 +54,10 @@ public:
     int onStoreResult(AgCommandReply *reply);
     void resetAcquisitionStatus();
     QList<AcquisitionAg> getAcquisitionStatus() const;
+    bool hasAcquisitionStatus(const QList<AcquisitionAg> &list) const
+    {
+        return m_agManager.hasStatus(list);
+    }
 
     // The user's answer to a hijack question, from any thread; applied at the next step.
     // Allowed: the next login takes the meter over. Reset (denied, or the question could
@@ -135,6 +139,7 @@ private:
     // configuration on every 10 ms step would cost more than all the rest.
     int m_acquisitionTimeoutMs = 2000;
     qint64 m_acquisitionTimeoutReadAt = kNever;
+    quint64 m_acquisitionTimeoutRevision = 0;
     AcquisitionAgManager m_agManager;
     QMap<QString, qint64> m_timestampRequestTimes;
     bool m_acquisitionFlag = false;

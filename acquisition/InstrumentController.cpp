@@ -73,19 +73,8 @@ void InstrumentController::workingCycle()
         m_device->step();
     runCommands();
     if (m_device && !m_statusUnpublished.load() &&
-        !sameStatus(m_device->getAcquisitionStatus(), m_publishedStatus))
+        !m_device->hasAcquisitionStatus(m_publishedStatus))
         m_statusUnpublished = true;
-}
-
-bool InstrumentController::sameStatus(const QList<AcquisitionAg> &a, const QList<AcquisitionAg> &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i) {
-        if (!a.at(i).sameStatus(b.at(i)))
-            return false;
-    }
-    return true;
 }
 
 qint64 InstrumentController::msUntilNextDuty() const

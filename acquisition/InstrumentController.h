@@ -54,7 +54,6 @@ protected:
 
 private:
     int publishAcquisitionStatus();
-    static bool sameStatus(const QList<AcquisitionAg> &a, const QList<AcquisitionAg> &b);
 
     bool m_acquisitionFlag = false;
     InstrumentConfig m_instrumentConfig;

@@ -17,6 +17,7 @@ SMTPController::~SMTPController() = default;
 void SMTPController::stop()
 {
     m_stop = true;
+    m_waker.wake();
 }
 
 bool SMTPController::isStopped() const
@@ -47,7 +48,7 @@ void SMTPController::loop()
             KIV_LOG(2, "Exception in SMTP controller: %s\n", e.what());
             m_task.reset();
         }
-        msleep(kPassMs);
+        m_waker.waitFor(m_task ? kPassMs : kIdlePassMs);
     }
     m_inLoop = false;
 }

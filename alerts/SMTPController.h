@@ -1,6 +1,7 @@
 #pragma once
 
 #include <KivThread.h>
+#include <LoopWaker.h>
 
 #include <atomic>
 #include <memory>
@@ -9,18 +10,23 @@ class SMTPRequest;
 class SMTPTask;
 
 // Base of the e-mail worker threads. Each pass steps the held task until it has finished,
-// logs its result and drops it, or takes the next request when idle.
+// logs its result and drops it, or takes the next request when idle. A pass every kPassMs
+// while a task is held; an idle worker sleeps until woken (a request queued, a stop), at
+// most kIdlePassMs.
 class SMTPController : public KivThread
 {
     Q_OBJECT
 public:
     static constexpr int kPassMs = 500;
+    static constexpr int kIdlePassMs = 5000;
 
     // The time-outs of the tasks this worker makes (ms).
     SMTPController(qint64 overallTimeout, qint64 retryInterval);
     ~SMTPController() override;
 
     void stop();
+    // The next pass runs now; any thread.
+    void wake() { m_waker.wake(); }
     // The thread is not running and its loop is not entered (also when never started).
     bool isStopped() const;
 
@@ -44,4 +50,5 @@ private:
     std::unique_ptr<SMTPTask> m_task;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_inLoop{false};
+    LoopWaker m_waker;
 };

@@ -21,7 +21,10 @@ int SMTPManager::startControllers()
             return -1;
     }
     while (m_controllers.size() < static_cast<size_t>(kControllerCount)) {
-        m_controllers.push_back(std::make_unique<SMTPDefaultController>());
+        {
+            QMutexLocker lock(&m_controllersMutex);
+            m_controllers.push_back(std::make_unique<SMTPDefaultController>());
+        }
         m_controllers.back()->setTaskTimeouts(m_overallTimeout, m_retryInterval);
         if (m_controllers.back()->startThread() != 0)
             return -1;
@@ -62,6 +65,11 @@ void SMTPManager::queueRequests(std::vector<SMTPRequest> requests, int &result)
     for (SMTPRequest &request : requests)
         m_queue.push_back(std::move(request));
     result = 0;
+    lock.unlock();
+    // Idle workers sleep until a request comes.
+    QMutexLocker controllersLock(&m_controllersMutex);
+    for (const std::unique_ptr<SMTPDefaultController> &controller : m_controllers)
+        controller->wake();
 }
 
 SMTPRequest SMTPManager::takeRequest(int &result)

@@ -39,6 +39,8 @@ public:
 private:
     mutable QMutex m_queueMutex;
     std::deque<SMTPRequest> m_queue;
+    // Added to on the starting thread while another may be queueing.
+    QMutex m_controllersMutex;
     std::vector<std::unique_ptr<SMTPDefaultController>> m_controllers;
     qint64 m_overallTimeout;
     qint64 m_retryInterval;

@@ -12,6 +12,7 @@ SMTPTestController::~SMTPTestController()
 void SMTPTestController::queueRequests(std::vector<SMTPRequest> requests, int &result)
 {
     SyncSMTPRequestQueue::queueRequests(std::move(requests), result);
+    wake();
 }
 
 void SMTPTestController::takeNextRequest()
