@@ -23,7 +23,7 @@ public:
     static constexpr qint64 kLoopSleepMs = 10;
     // The longest sleep without a command or a flag: state that other threads change without
     // waking (a configuration read every so often) is seen this late at most.
-    static constexpr qint64 kMaxIdleSleepMs = 1000;
+    static constexpr qint64 kMaxIdleSleepMs = 5000;
 
     void stop();
     void pause();

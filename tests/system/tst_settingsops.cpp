@@ -152,7 +152,8 @@ void TestSettingsOps::savesOnlyValidatedAndStoredSettings()
     QCOMPARE(front->saveSettings(), 0);
     QVERIFY(m_harness.waitForAlert(QStringLiteral("Settings changed successfully.")));
     QVERIFY(m_harness.waitForIdle());
-    QCOMPARE(hidden.load(), 1);
+    // The hide is queued to this thread.
+    QTRY_COMPARE_WITH_TIMEOUT(hidden.load(), 1, 5000);
     QCOMPARE(truePeak(front->getSystemConfig()), 2.0);
     QCOMPARE(truePeak(SystemHarness::storedConfig()), 2.0);
     QCOMPARE(system->pausedWhenApplied().mid(applied), QList<bool>{true});
