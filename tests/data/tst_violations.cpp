@@ -14,6 +14,21 @@
 
 namespace {
 
+// Sets one measure of a sample, named as the tables name it.
+void setField(AgData *sample, const QString &field, double value)
+{
+    if (field == QLatin1String("M"))
+        sample->setM400ms(value);
+    else if (field == QLatin1String("M100"))
+        sample->setM100ms(value);
+    else if (field == QLatin1String("S"))
+        sample->setS(value);
+    else if (field == QLatin1String("TP"))
+        sample->setTP(value);
+    else
+        sample->setI(value);
+}
+
 constexpr qint64 kT0 = 1700000000000;
 
 using KivTest::thresholds;
@@ -140,16 +155,7 @@ private slots:
         QFETCH(QString, violations);
         const AgConfig config = thresholds(mainActive, secondaryActive);
         AgData sample = quiet(kT0);
-        if (field == QLatin1String("M"))
-            sample.setM400ms(value);
-        else if (field == QLatin1String("M100"))
-            sample.setM100ms(value);
-        else if (field == QLatin1String("S"))
-            sample.setS(value);
-        else if (field == QLatin1String("TP"))
-            sample.setTP(value);
-        else
-            sample.setI(value);
+        setField(&sample, field, value);
 
         QCOMPARE(violationLetters(sample, config), violations);
         QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
@@ -196,14 +202,7 @@ private slots:
         QFETCH(QString, violations);
         const AgConfig config = inUnit(unit, true, true);
         AgData sample = unit == QLatin1String("LU") ? quiet(kT0) : quietAbsolute(kT0);
-        if (field == QLatin1String("M"))
-            sample.setM400ms(value);
-        else if (field == QLatin1String("S"))
-            sample.setS(value);
-        else if (field == QLatin1String("TP"))
-            sample.setTP(value);
-        else
-            sample.setI(value);
+        setField(&sample, field, value);
         QCOMPARE(violationLetters(sample, config), violations);
         QCOMPARE(sample.hasViolation(config), !violations.isEmpty());
     }
