@@ -51,28 +51,26 @@ void AgCache::addData(int level, const std::vector<AgData> &samples)
     auto inSpan = [&](const AgData &row) {
         return row.getTimestamp() >= spanStart && row.getTimestamp() <= spanEnd;
     };
+    // In place: a copy of the held rows per batch cost more than storing the batch.
     std::vector<AgData> &recent = m_recent[level];
-    std::vector<AgData> kept;
-    kept.reserve(recent.size() + samples.size());
-    for (const AgData &row : recent)
-        if (inSpan(row))
-            kept.push_back(row);
+    recent.erase(std::remove_if(recent.begin(), recent.end(),
+                                [&](const AgData &row) { return !inSpan(row); }),
+                 recent.end());
     for (const AgData &sample : samples) {
         if (!inSpan(sample))
             continue;
         // Rows arrive newest last; a timestamp already held replaces the held row.
-        if (!kept.empty() && sample.getTimestamp() <= kept.back().getTimestamp()) {
-            auto same = std::find_if(kept.rbegin(), kept.rend(), [&](const AgData &row) {
+        if (!recent.empty() && sample.getTimestamp() <= recent.back().getTimestamp()) {
+            auto same = std::find_if(recent.rbegin(), recent.rend(), [&](const AgData &row) {
                 return row.getTimestamp() == sample.getTimestamp();
             });
-            if (same != kept.rend()) {
+            if (same != recent.rend()) {
                 *same = sample;
                 continue;
             }
         }
-        kept.push_back(sample);
+        recent.push_back(sample);
     }
-    recent.swap(kept);
 }
 
 void AgCache::addEvents(const std::vector<AgEvent> &events)

@@ -251,10 +251,11 @@ void SQLiteAgDataModel::configureJournal()
         return;
     }
     exec(QStringLiteral("PRAGMA synchronous=NORMAL;"));
-    // A checkpoint at about 1 MB of journal, and each one cuts the file back: otherwise the
-    // journal keeps its largest size (4 MB by default) for as long as the file is open.
+    // A checkpoint at about 1 MB of journal, and each one cuts the file back to 1 MB:
+    // otherwise the journal keeps its largest size (4 MB by default) for as long as the file
+    // is open. Not to zero: regrowing the file every minute cost more than the samples.
     exec(QStringLiteral("PRAGMA wal_autocheckpoint=256;"));
-    exec(QStringLiteral("PRAGMA journal_size_limit=0;"));
+    exec(QStringLiteral("PRAGMA journal_size_limit=1048576;"));
 }
 
 int SQLiteAgDataModel::openDatabase()
