@@ -15,6 +15,8 @@ bool AResponse::parse(const QString &text)
     QXmlSimpleReader reader;
     reader.setContentHandler(this);
     reader.setErrorHandler(this);
+    // Replies use no namespaces, and the handlers match qualified names.
+    reader.setFeature(QStringLiteral("http://xml.org/sax/features/namespaces"), false);
     // The reader stops on a fatal error and then also answers false.
     if (!reader.parse(&source, false) || m_badCode)
         m_valid = false;

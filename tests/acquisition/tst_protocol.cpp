@@ -245,6 +245,11 @@ private slots:
             << "<response><confid>c</confid><session>s</session></reply>" << false << -1 << "s"
             << "";
         QTest::newRow("empty document") << "" << false << -1 << "" << "";
+        QTest::newRow("namespace declarations change nothing")
+            << "<response xmlns='urn:m' xmlns:p='urn:p'><status><code>0</code><text>OK</text>"
+               "</status><confid>c</confid><session>s</session><p:extra>1</p:extra></response>"
+            << true << 0 << "s"
+            << "OK";
         // Deep enough to overflow the stack of a reader that follows every level.
         QTest::newRow("nested too deep") << "<response><confid>c</confid><session>s</session>" +
                                                 QString("<a>").repeated(100000) +
