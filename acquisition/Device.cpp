@@ -206,6 +206,7 @@ qint64 Device::msUntilDataWork() const
         if (m_networkInterface)
             due = std::max(due, m_networkInterface->msUntilReady());
     }
+    const qint64 inFlight = m_networkInterface ? m_networkInterface->msUntilReady() : 0;
     const QStringList waiting = m_agManager.getWaitingAudioGroups();
     for (const QString &name : waiting) {
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
@@ -215,7 +216,7 @@ qint64 Device::msUntilDataWork() const
         const qint64 ask = it == m_timestampRequestTimes.constEnd()
                                ? 0
                                : std::max<qint64>(0, it.value() + kTimestampPacingMs - nowMs());
-        due = sooner(due, ask);
+        due = sooner(due, std::max(ask, inFlight));
     }
     return due;
 }
@@ -395,7 +396,10 @@ void Device::pollData()
     }
     // Asked as soon as they are wanted, not when the next request is due: an audiogroup
     // answering a moment after the others would otherwise be left out of that request.
-    requestTimestamps();
+    // Not while a request is in flight: its reply makes them wait again, so an answer now
+    // would be thrown away after a round trip through two threads per audiogroup.
+    if (!m_networkInterface || m_networkInterface->msUntilReady() == 0)
+        requestTimestamps();
 }
 
 void Device::requestTimestamps()

@@ -141,13 +141,16 @@ private slots:
     void networkErrorChangesNothing();
     void staleTimestampAfterDispatchIgnored();
     void timestampsAskedRightAfterDispatch();
+    void noTimestampAsksWhileRequestInFlight();
 
 private:
     // A running audiogroup A of meter M, to post batches to (its answers go to the manager's
-    // own instrument M, so this device sees only what the test hands it); this device, in
-    // its data stage, has asked for A's data from 0 and dispatched a reply of three samples
-    // up to 1200.
+    // own instrument M, so this device sees only what the test hands it).
+    void startAudioGroupA();
+    // Then this device, in its data stage, has asked for A's data from 0 and dispatched a
+    // reply of three samples up to 1200.
     void dispatchFirstBatchToA();
+    qint64 answeredTimestamp(const QString &name);
     void feed(int type, const QString &body, int networkError = 0);
     void makeReady(const QString &name = QStringLiteral("A"), qint64 timestamp = 500);
     void bringToState(int state);
@@ -579,6 +582,16 @@ void DeviceTest::networkErrorChangesNothing()
 
 void DeviceTest::dispatchFirstBatchToA()
 {
+    startAudioGroupA();
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
+}
+
+void DeviceTest::startAudioGroupA()
+{
     QVERIFY(createDataFolder());
     m_manager = std::make_unique<InstrumentManager>();
     m_system->setInstrumentManager(m_manager.get());
@@ -591,12 +604,6 @@ void DeviceTest::dispatchFirstBatchToA()
     AAudioGroup *audioGroup = m_manager->findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
     QVERIFY(audioGroup);
     QTRY_VERIFY(!audioGroup->isPaused());
-
-    bringToState(2);
-    makeReady(QStringLiteral("A"), 0);
-    m_device->step();
-    QCOMPARE(sentCount(ARequest::GETDATA), 1);
-    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
 }
 
 void DeviceTest::staleTimestampAfterDispatchIgnored()
@@ -625,19 +632,44 @@ void DeviceTest::timestampsAskedRightAfterDispatch()
     m_device->now += Device::kTimestampPacingMs;
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    QTRY_COMPARE(answeredTimestamp(QStringLiteral("A")), qint64(1200));
+}
+
+void DeviceTest::noTimestampAsksWhileRequestInFlight()
+{
+    startAudioGroupA();
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    // Its reply makes A wait again: an answer now would only be thrown away.
+    m_net->busyMs = 500;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(500));
+    m_device->now += Device::kTimestampPacingMs;
+    m_device->step();
+    QTest::qWait(100);
+    QCOMPARE(answeredTimestamp(QStringLiteral("A")), qint64(-1));
+    // A failed request leaves nothing in flight: A is asked at the next step.
+    m_net->busyMs = 0;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    m_device->step();
+    QTRY_VERIFY(answeredTimestamp(QStringLiteral("A")) >= 0);
+}
+
+// The newest stored time stamp the audiogroup answered, as the device holds it; -1 for none.
+qint64 DeviceTest::answeredTimestamp(const QString &name)
+{
     AInstrument *own = m_manager->findInstrument(QStringLiteral("M"));
-    QVERIFY(own);
-    auto answered = [&] {
-        own->requestAcquisitionStatus();
-        const QList<QList<AcquisitionAg>> updates = m_system->acquisitionStatusUpdates();
-        for (const AcquisitionAg &record :
-             updates.isEmpty() ? QList<AcquisitionAg>() : updates.last()) {
-            if (record.getSourceName() == QLatin1String("A") && record.hasTimestamp())
-                return record.getLastTimestamp().getTimestamp();
-        }
-        return qint64(-1);
-    };
-    QTRY_COMPARE(answered(), qint64(1200));
+    if (!own)
+        return -2;
+    own->requestAcquisitionStatus();
+    const QList<QList<AcquisitionAg>> updates = m_system->acquisitionStatusUpdates();
+    for (const AcquisitionAg &record :
+         updates.isEmpty() ? QList<AcquisitionAg>() : updates.last()) {
+        if (record.getSourceName() == name && record.hasTimestamp())
+            return record.getLastTimestamp().getTimestamp();
+    }
+    return -1;
 }
 
 KIV_TEST_MAIN(DeviceTest, QCoreApplication)
