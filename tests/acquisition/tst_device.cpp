@@ -147,8 +147,9 @@ private:
     // A running audiogroup A of meter M, to post batches to (its answers go to the manager's
     // own instrument M, so this device sees only what the test hands it).
     void startAudioGroupA();
-    // Then this device, in its data stage, has asked for A's data from 0 and dispatched a
-    // reply of three samples up to 1200.
+    // Then this device, in its data stage, has asked for A's data from 0,
+    void askFirstDataOfA();
+    // and dispatched a reply of three samples up to 1200.
     void dispatchFirstBatchToA();
     qint64 answeredTimestamp(const QString &name);
     void feed(int type, const QString &body, int networkError = 0);
@@ -580,13 +581,18 @@ void DeviceTest::networkErrorChangesNothing()
     QCOMPARE(m_device->getLastDataCode(), 3);
 }
 
-void DeviceTest::dispatchFirstBatchToA()
+void DeviceTest::askFirstDataOfA()
 {
     startAudioGroupA();
     bringToState(2);
     makeReady(QStringLiteral("A"), 0);
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
+}
+
+void DeviceTest::dispatchFirstBatchToA()
+{
+    askFirstDataOfA();
     feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
 }
 
@@ -637,11 +643,7 @@ void DeviceTest::timestampsAskedRightAfterDispatch()
 
 void DeviceTest::noTimestampAsksWhileRequestInFlight()
 {
-    startAudioGroupA();
-    bringToState(2);
-    makeReady(QStringLiteral("A"), 0);
-    m_device->step();
-    QCOMPARE(sentCount(ARequest::GETDATA), 1);
+    askFirstDataOfA();
     // Its reply makes A wait again: an answer now would only be thrown away.
     m_net->busyMs = 500;
     QCOMPARE(m_device->msUntilNextStep(), qint64(500));
