@@ -206,7 +206,7 @@ qint64 Device::msUntilDataWork() const
         if (m_networkInterface)
             due = std::max(due, m_networkInterface->msUntilReady());
     }
-    const qint64 inFlight = m_networkInterface ? m_networkInterface->msUntilReady() : 0;
+    const qint64 replyDue = msWhileDataReplyDue();
     const QStringList waiting = m_agManager.getWaitingAudioGroups();
     for (const QString &name : waiting) {
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
@@ -216,7 +216,7 @@ qint64 Device::msUntilDataWork() const
         const qint64 ask = it == m_timestampRequestTimes.constEnd()
                                ? 0
                                : std::max<qint64>(0, it.value() + kTimestampPacingMs - nowMs());
-        due = sooner(due, std::max(ask, inFlight));
+        due = sooner(due, std::max(ask, replyDue));
     }
     return due;
 }
@@ -390,16 +390,27 @@ void Device::pollData()
                 if (sent) {
                     m_agManager.invalidateTimestamps();
                     m_lastDataRequestTime = nowMs();
+                    m_dataReplyDue = true;
                 }
             }
         }
     }
     // Asked as soon as they are wanted, not when the next request is due: an audiogroup
     // answering a moment after the others would otherwise be left out of that request.
-    // Not while a request is in flight: its reply makes them wait again, so an answer now
-    // would be thrown away after a round trip through two threads per audiogroup.
-    if (!m_networkInterface || m_networkInterface->msUntilReady() == 0)
+    // Not while the data reply is due: it makes them wait again, so an answer now would be
+    // thrown away after a round trip through two threads per audiogroup.
+    if (msWhileDataReplyDue() == 0)
         requestTimestamps();
+}
+
+qint64 Device::msWhileDataReplyDue() const
+{
+    if (!m_dataReplyDue)
+        return 0;
+    // In flight, or handed over and still on its way to this thread; a reply that never
+    // comes holds nothing back after the grace or the request's time-out.
+    const qint64 inFlight = m_networkInterface ? m_networkInterface->msUntilReady() : 0;
+    return std::max(inFlight, msUntilElapsed(m_lastDataRequestTime, kReplyRoutingGraceMs));
 }
 
 void Device::requestTimestamps()
@@ -453,6 +464,8 @@ int Device::onRawDataReceived(Command *command)
     auto *reply = command ? command->parameterAs<DeviceNetworkInterfaceReply>() : nullptr;
     if (!reply)
         return -1;
+    if (reply->getRequestId() == ARequest::GETDATA)
+        m_dataReplyDue = false;
     if (reply->getNetworkError() != 0)
         return 0;
     const QString body = reply->getReplyData() ? *reply->getReplyData() : QString();

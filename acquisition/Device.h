@@ -29,6 +29,9 @@ public:
     static constexpr int kRequestIdWrap = 200000;
     static constexpr qint64 kLoginPacingMs = 1000;
     static constexpr qint64 kTimestampPacingMs = 100;
+    // How long after a GETDATA its reply, once off the network, may take to reach this
+    // thread before the time stamps are asked without it.
+    static constexpr qint64 kReplyRoutingGraceMs = 1000;
     // How long a read acquisition interval is used before the configuration is read again.
     static constexpr qint64 kSettingsRefreshMs = 250;
     // How long a posted batch waits for its store result before time stamps count again.
@@ -114,6 +117,7 @@ private:
     qint64 msUntilElapsed(qint64 last, qint64 intervalMs) const;
     qint64 msUntilStageWork(Stage stage) const;
     qint64 msUntilDataWork() const;
+    qint64 msWhileDataReplyDue() const;
     int acquisitionTimeoutMs();
 
     void handleLoginResponse(const QString &body);
@@ -133,6 +137,8 @@ private:
     bool m_hijackMode = false;
     QString m_hijackId = QStringLiteral("unknown");
     qint64 m_lastDataRequestTime = kNever;
+    // A GETDATA was posted and its reply (or failure) not yet read here.
+    bool m_dataReplyDue = false;
     qint64 m_lastLoginRequestTime = kNever;
     qint64 m_lastConfigRequestTime = kNever;
     // The configuration's AcquisitionTimeout and when it was read: a copy of the whole

@@ -634,8 +634,7 @@ void DeviceTest::timestampsAskedRightAfterDispatch()
     dispatchFirstBatchToA();
     // Long before the next request is due, A is asked again; it answers once the batch is
     // stored. Waiting for the due time would leave a slow answer out of that request.
-    QCOMPARE(m_device->msUntilNextStep(), Device::kTimestampPacingMs);
-    m_device->now += Device::kTimestampPacingMs;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
     QTRY_COMPARE(answeredTimestamp(QStringLiteral("A")), qint64(1200));
@@ -644,18 +643,31 @@ void DeviceTest::timestampsAskedRightAfterDispatch()
 void DeviceTest::noTimestampAsksWhileRequestInFlight()
 {
     askFirstDataOfA();
-    // Its reply makes A wait again: an answer now would only be thrown away.
-    m_net->busyMs = 500;
-    QCOMPARE(m_device->msUntilNextStep(), qint64(500));
+    // Its reply makes A wait again: an answer before it is read would only be thrown away.
+    m_net->busyMs = 1500;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(1500));
     m_device->now += Device::kTimestampPacingMs;
+    m_device->step();
+    // Off the network but not yet read here: still held back, for a while at most.
+    m_net->busyMs = 0;
+    QCOMPARE(m_device->msUntilNextStep(),
+             Device::kReplyRoutingGraceMs + 1 - Device::kTimestampPacingMs);
     m_device->step();
     QTest::qWait(100);
     QCOMPARE(answeredTimestamp(QStringLiteral("A")), qint64(-1));
-    // A failed request leaves nothing in flight: A is asked at the next step.
-    m_net->busyMs = 0;
+    // A failed request: A is asked at the next step.
+    feed(ARequest::GETDATA, QString(), 1);
     QCOMPARE(m_device->msUntilNextStep(), qint64(0));
     m_device->step();
     QTRY_VERIFY(answeredTimestamp(QStringLiteral("A")) >= 0);
+
+    // A reply that never comes holds nothing back after the grace.
+    m_device->now += 5000;
+    makeReady(QStringLiteral("A"), 0);
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    m_device->now += Device::kReplyRoutingGraceMs + 1;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
 }
 
 // The newest stored time stamp the audiogroup answered, as the device holds it; -1 for none.
