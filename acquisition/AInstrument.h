@@ -30,9 +30,9 @@ public:
     {
         return m_instrument.postTimestampReply(agName, code, timestamp);
     }
-    int postStoreResult(const QString &agName, int code)
+    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest)
     {
-        return m_instrument.postStoreResult(agName, code);
+        return m_instrument.postStoreResult(agName, code, newest);
     }
     int requestAcquisitionStatus() { return m_instrument.requestAcquisitionStatus(); }
     bool hasUnpublishedStatus() const { return m_instrument.hasUnpublishedStatus(); }

@@ -209,6 +209,18 @@ qint64 Device::msUntilDataWork() const
     const qint64 replyDue = msWhileDataReplyDue();
     const QStringList waiting = m_agManager.getWaitingAudioGroups();
     for (const QString &name : waiting) {
+        if (isAwaitingStoreResult(name)) {
+            // Its store result makes it ready; should it not come, the audiogroup is
+            // asked once the batch has expired. Results queued without waking this
+            // thread are read when the next request is due at the latest.
+            due = sooner(due, msUntilElapsed(m_pendingBatches.value(name).postedAt,
+                                             kPendingBatchExpiryMs - 1));
+            const qint64 requestDue =
+                msUntilElapsed(m_lastDataRequestTime, m_acquisitionTimeoutMs);
+            if (requestDue > 0)
+                due = sooner(due, requestDue);
+            continue;
+        }
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
         if (!audioGroup || !audioGroup->isLogging())
             continue;
@@ -413,10 +425,19 @@ qint64 Device::msWhileDataReplyDue() const
     return std::max(inFlight, msUntilElapsed(m_lastDataRequestTime, kReplyRoutingGraceMs));
 }
 
+bool Device::isAwaitingStoreResult(const QString &name) const
+{
+    auto pending = m_pendingBatches.constFind(name);
+    return pending != m_pendingBatches.constEnd() &&
+           nowMs() - pending->postedAt < kPendingBatchExpiryMs;
+}
+
 void Device::requestTimestamps()
 {
     const QStringList waiting = m_agManager.getWaitingAudioGroups();
     for (const QString &name : waiting) {
+        if (isAwaitingStoreResult(name))
+            continue;
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
         if (!audioGroup || !audioGroup->isLogging())
             continue;
@@ -588,16 +609,24 @@ void Device::handleAcquisitionResponse(const QString &body)
 void Device::dispatchData(AcquisitionResponse &response)
 {
     const QStringList names = response.getAgDataLists().keys();
+    QList<QPair<QString, AAudioGroup *>> targets;
     for (const QString &name : names) {
         AAudioGroup *audioGroup = findAudioGroup(getName(), name);
-        if (!audioGroup || !audioGroup->isLogging())
-            continue;
+        if (audioGroup && audioGroup->isLogging())
+            targets.append({name, audioGroup});
+    }
+    // Counted before the first post: a quick audiogroup answers before the loop ends.
+    m_storeResultsOwed.store(targets.size());
+    for (const auto &target : qAsConst(targets)) {
+        const QString &name = target.first;
         AgDataVector *batch = response.takeAgDataList(name);
         qint64 newest = -1;
         for (const AgData &sample : *batch)
             newest = std::max(newest, sample.getTimestamp());
-        if (audioGroup->postSamples(getName(), batch) == 0 && newest >= 0)
+        if (target.second->postSamples(getName(), batch) == 0)
             m_pendingBatches.insert(name, PendingBatch{newest, nowMs()});
+        else
+            m_storeResultsOwed.fetch_sub(1);
         m_agManager.onDataReplied(name, 0);
     }
     // Each audiogroup answers its next time stamp only after storing this batch.
@@ -627,6 +656,10 @@ int Device::onStoreResult(AgCommandReply *reply)
         return -1;
     m_pendingBatches.remove(reply->getAgName());
     m_agManager.onStoreResult(reply->getAgName(), reply->getValue());
+    // The newest stored sample after the batch: what a time stamp request would answer
+    // now, so the audiogroup is ready without one. Without it, it is asked as before.
+    if (auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>())
+        m_agManager.setTimestamp(reply->getAgName(), 0, parameter->getTimestamp());
     return 0;
 }
 

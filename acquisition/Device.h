@@ -34,7 +34,8 @@ public:
     static constexpr qint64 kReplyRoutingGraceMs = 1000;
     // How long a read acquisition interval is used before the configuration is read again.
     static constexpr qint64 kSettingsRefreshMs = 250;
-    // How long a posted batch waits for its store result before time stamps count again.
+    // How long a posted batch waits for its store result before its audiogroup is asked
+    // for its time stamp instead, and before time stamps older than it count again.
     static constexpr qint64 kPendingBatchExpiryMs = 10000;
 
     Device();
@@ -54,7 +55,13 @@ public:
     // Instrument controller commands 0, 1 and 2.
     int onRawDataReceived(Command *command);
     int onTimestampReply(AgCommandReply *reply);
+    // The store result carries the newest stored time stamp, which makes the audiogroup
+    // ready again without asking it.
     int onStoreResult(AgCommandReply *reply);
+    // Any thread, as a store result is queued: true when the thread should wake for it,
+    // that is when it is the last one owed for the batches of the latest data reply (or
+    // none was owed). The others wait for it, so one reply costs one wake-up.
+    bool takeStoreResult() { return m_storeResultsOwed.fetch_sub(1) <= 1; }
     void resetAcquisitionStatus();
     QList<AcquisitionAg> getAcquisitionStatus() const;
     bool hasAcquisitionStatus(const QList<AcquisitionAg> &list) const
@@ -118,6 +125,9 @@ private:
     qint64 msUntilStageWork(Stage stage) const;
     qint64 msUntilDataWork() const;
     qint64 msWhileDataReplyDue() const;
+    // A batch posted to the audiogroup awaits its store result, for kPendingBatchExpiryMs
+    // at most.
+    bool isAwaitingStoreResult(const QString &name) const;
     int acquisitionTimeoutMs();
 
     void handleLoginResponse(const QString &body);
@@ -159,6 +169,8 @@ private:
         qint64 postedAt;
     };
     QMap<QString, PendingBatch> m_pendingBatches;
+    // Store results still to come for the batches of the latest data reply.
+    std::atomic<int> m_storeResultsOwed{0};
     int m_networkInterfaceType = 1;
     ADeviceNetworkInterface *m_networkInterface = nullptr;
 };

@@ -37,7 +37,9 @@ public:
     // Posting onto the controller's queue; 0 queued, -1 refused.
     int postDeviceReply(CommandParameter *reply);
     int postTimestampReply(const QString &agName, int code, const AgTimestamp &timestamp);
-    int postStoreResult(const QString &agName, int code);
+    // newest: the newest sample the file holds after the store; an invalid one when it
+    // could not be read.
+    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest);
     int requestAcquisitionStatus();
     bool hasUnpublishedStatus() const { return m_controller.hasUnpublishedStatus(); }
     int resetAcquisitionStatus();

@@ -84,6 +84,14 @@ qint64 InstrumentController::msUntilNextDuty() const
     return m_device->msUntilNextStep();
 }
 
+void InstrumentController::onCommandQueued(int commandType)
+{
+    // The device is made before the thread starts and lives as long as the controller.
+    if (commandType == CmdStoreResult && m_device && !m_device->takeStoreResult())
+        return;
+    wake();
+}
+
 int InstrumentController::publishAcquisitionStatus()
 {
     ASystem *system = ASystem::instance();

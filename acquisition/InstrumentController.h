@@ -51,6 +51,8 @@ protected:
     int handleCommand(Command *command) override;
     QString commandQueueName() const override;
     qint64 msUntilNextDuty() const override;
+    // Store results of one data reply wake the thread once, with the last of them.
+    void onCommandQueued(int commandType) override;
 
 private:
     int publishAcquisitionStatus();

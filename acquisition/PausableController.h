@@ -57,7 +57,7 @@ protected:
     // round: -1 not before one, 0 at the regular pace, n in n ms. The default keeps the
     // regular pace.
     virtual qint64 msUntilNextDuty() const { return 0; }
-    void onCommandQueued() override { wake(); }
+    void onCommandQueued(int) override { wake(); }
     // The sooner of two such due times.
     static qint64 soonerDuty(qint64 a, qint64 b) { return a < 0 ? b : b < 0 ? a : std::min(a, b); }
 

@@ -25,6 +25,8 @@ int CommandQueue::enqueue(Command *command)
 {
     if (!command)
         return -1;
+    // Read before the push: from then on the owning thread may run and delete it.
+    const int type = command->getType();
     {
         QMutexLocker lock(&m_enqueueMutex);
         if (!acceptsCommands() || m_queue.size() >= m_capacity) {
@@ -33,7 +35,7 @@ int CommandQueue::enqueue(Command *command)
         }
         m_queue.push(command);
     }
-    onCommandQueued();
+    onCommandQueued(type);
     return 0;
 }
 

@@ -50,9 +50,9 @@ protected:
     // A command taken off the queue without being run (clearCommands); called outside the
     // queue's lock, before the command is deleted. Not called from the destructor.
     virtual void onCommandDropped(const Command &command);
-    // A command was just queued; called on the poster's thread, outside the queue's lock.
-    // A controller that sleeps until there is work wakes its thread here.
-    virtual void onCommandQueued() {}
+    // A command of that type was just queued; called on the poster's thread, outside the
+    // queue's lock. A controller that sleeps until there is work wakes its thread here.
+    virtual void onCommandQueued(int commandType) { Q_UNUSED(commandType) }
 
     void recordExecution(int id, int ms);
     void reportUsage();

@@ -63,7 +63,7 @@ protected:
     int handleCommand(Command *command) override;
     bool acceptsCommands() override { return true; }
     QString commandQueueName() const override;
-    void onCommandQueued() override { m_waker.wake(); }
+    void onCommandQueued(int) override { m_waker.wake(); }
 
 private:
     // Drops the queued work and asks every worker to stop.

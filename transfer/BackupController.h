@@ -52,7 +52,7 @@ protected:
     int handleCommand(Command *command) override;
     bool acceptsCommands() override { return !m_stop; }
     QString commandQueueName() const override;
-    void onCommandQueued() override { m_waker.wake(); }
+    void onCommandQueued(int) override { m_waker.wake(); }
 
 private:
     // One pass: the commands, a scan when one was asked for, one file of the scan.

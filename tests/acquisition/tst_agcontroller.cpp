@@ -311,7 +311,8 @@ void TestAgController::commandTable_data()
         << false << Script([] {
                return QList<Command *>{batchOf(0, 3), batchOf(2000, 2)};
            })
-        << QStringList() << QStringList() << "timestamp none, store code " + gapCode
+        << QStringList() << QStringList()
+        << QStringLiteral("timestamp %1 (state 0), store code %2").arg(kT0 + 2100).arg(gapCode)
         << QStringList{stored.arg(3), stored.arg(2)};
     QTest::newRow("1: stored, meter gone")
         << false << Script([] { return QList<Command *>{batchOf(0, 3, "M9")}; }) << QStringList()

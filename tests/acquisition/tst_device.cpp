@@ -140,13 +140,14 @@ private slots:
     void inactiveDeviceSendsNothing();
     void networkErrorChangesNothing();
     void staleTimestampAfterDispatchIgnored();
-    void timestampsAskedRightAfterDispatch();
+    void storeResultMakesReadyWithoutAsking();
+    void storeResultsOfOneReplyWakeOnce();
     void noTimestampAsksWhileRequestInFlight();
 
 private:
     // A running audiogroup A of meter M, to post batches to (its answers go to the manager's
     // own instrument M, so this device sees only what the test hands it).
-    void startAudioGroupA();
+    void startAudioGroupA(const QStringList &names = {QStringLiteral("A")});
     // Then this device, in its data stage, has asked for A's data from 0,
     void askFirstDataOfA();
     // and dispatched a reply of three samples up to 1200.
@@ -596,20 +597,26 @@ void DeviceTest::dispatchFirstBatchToA()
     feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, 1200}));
 }
 
-void DeviceTest::startAudioGroupA()
+void DeviceTest::startAudioGroupA(const QStringList &names)
 {
     QVERIFY(createDataFolder());
     m_manager = std::make_unique<InstrumentManager>();
     m_system->setInstrumentManager(m_manager.get());
     InstrumentConfig config(QStringLiteral("M"));
-    AgConfig a;
-    a.setName(QStringLiteral("A"));
-    config.setAgConfigs({a});
+    QList<AgConfig> groups;
+    for (const QString &name : names) {
+        AgConfig group;
+        group.setName(name);
+        groups.append(group);
+    }
+    config.setAgConfigs(groups);
     QCOMPARE(m_manager->init(true, {config}), 0);
     m_manager->unpauseAll();
-    AAudioGroup *audioGroup = m_manager->findAudioGroup(QStringLiteral("M"), QStringLiteral("A"));
-    QVERIFY(audioGroup);
-    QTRY_VERIFY(!audioGroup->isPaused());
+    for (const QString &name : names) {
+        AAudioGroup *audioGroup = m_manager->findAudioGroup(QStringLiteral("M"), name);
+        QVERIFY(audioGroup);
+        QTRY_VERIFY(!audioGroup->isPaused());
+    }
 }
 
 void DeviceTest::staleTimestampAfterDispatchIgnored()
@@ -629,15 +636,64 @@ void DeviceTest::staleTimestampAfterDispatchIgnored()
     QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("1200"));
 }
 
-void DeviceTest::timestampsAskedRightAfterDispatch()
+void DeviceTest::storeResultMakesReadyWithoutAsking()
 {
     dispatchFirstBatchToA();
-    // Long before the next request is due, A is asked again; it answers once the batch is
-    // stored. Waiting for the due time would leave a slow answer out of that request.
+    // The audiogroup's store result carries its newest stored time stamp (its answers go
+    // to the manager's own meter M).
+    QTRY_COMPARE(answeredTimestamp(QStringLiteral("A")), qint64(1200));
+    // While the batch awaits that result, A is not asked: nothing is due before the next
+    // request.
+    QCOMPARE(m_device->msUntilNextStep(), qint64(2001));
+    m_device->now += 1000;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(1001));
+    AgCommandReply stored(QStringLiteral("A"), 0, 2,
+                          new AcquisitionTimecodeCommandParameter(AgTimestamp(1200)));
+    QCOMPARE(m_device->onStoreResult(&stored), 0);
+    m_device->now += 1001;
     QCOMPARE(m_device->msUntilNextStep(), qint64(0));
     m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("1200"));
+
+    // A result that never comes: A is asked once the batch has expired, as before.
+    feed(ARequest::GETDATA, dataReplyWithSamples({1300}));
+    m_device->now += Device::kPendingBatchExpiryMs - 1;
+    m_device->step();
+    QCOMPARE(m_device->msUntilNextStep(), qint64(1));
+    m_device->now += 1;
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    // A store result without a time stamp (it could not be read) leaves A to be asked.
+    AgCommandReply bare(QStringLiteral("A"), 0, 2);
+    QCOMPARE(m_device->onStoreResult(&bare), 0);
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+}
+
+void DeviceTest::storeResultsOfOneReplyWakeOnce()
+{
+    InstrumentConfig config(QStringLiteral("M"));
+    config.setConfigurationID(QStringLiteral("C1"));
+    AgConfig a;
+    a.setName(QStringLiteral("A"));
+    AgConfig c;
+    c.setName(QStringLiteral("C"));
+    config.setAgConfigs({a, c});
+    m_device->updateConfig(true, config);
+    startAudioGroupA({QStringLiteral("A"), QStringLiteral("C")});
+    bringToState(2);
+    makeReady(QStringLiteral("A"), 0);
+    makeReady(QStringLiteral("C"), 0);
+    m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 1);
-    QTRY_COMPARE(answeredTimestamp(QStringLiteral("A")), qint64(1200));
+    feed(ARequest::GETDATA,
+         replyText(0, QStringLiteral("<AGDataList><Name>A</Name><numAvail>0</numAvail>"
+                                     "</AGDataList><AGDataList><Name>C</Name><numAvail>0"
+                                     "</numAvail></AGDataList>")));
+    // Two batches posted: the first result waits for the second, which wakes the thread;
+    // a result beyond those owed always wakes it.
+    QVERIFY(!m_device->takeStoreResult());
+    QVERIFY(m_device->takeStoreResult());
+    QVERIFY(m_device->takeStoreResult());
 }
 
 void DeviceTest::noTimestampAsksWhileRequestInFlight()
