@@ -46,30 +46,28 @@ void AgCache::addData(int level, const std::vector<AgData> &samples)
     if (m_oldest.value(level, 0) == 0)
         m_oldest.insert(level, earliest);
 
+    // No held row is newer than the newest, so only the oldest leave the span.
     const qint64 spanEnd = newest->getTimestamp();
     const qint64 spanStart = recentSpanStart(level, spanEnd);
-    auto inSpan = [&](const AgData &row) {
-        return row.getTimestamp() >= spanStart && row.getTimestamp() <= spanEnd;
-    };
-    // In place: a copy of the held rows per batch cost more than storing the batch.
-    std::vector<AgData> &recent = m_recent[level];
-    recent.erase(std::remove_if(recent.begin(), recent.end(),
-                                [&](const AgData &row) { return !inSpan(row); }),
-                 recent.end());
+    std::deque<AgData> &recent = m_recent[level];
+    while (!recent.empty() && recent.front().getTimestamp() < spanStart)
+        recent.pop_front();
     for (const AgData &sample : samples) {
-        if (!inSpan(sample))
+        const qint64 timestamp = sample.getTimestamp();
+        if (timestamp < spanStart || timestamp > spanEnd)
             continue;
         // Rows arrive newest last; a timestamp already held replaces the held row.
-        if (!recent.empty() && sample.getTimestamp() <= recent.back().getTimestamp()) {
-            auto same = std::find_if(recent.rbegin(), recent.rend(), [&](const AgData &row) {
-                return row.getTimestamp() == sample.getTimestamp();
-            });
-            if (same != recent.rend()) {
-                *same = sample;
-                continue;
-            }
+        if (recent.empty() || timestamp > recent.back().getTimestamp()) {
+            recent.push_back(sample);
+            continue;
         }
-        recent.push_back(sample);
+        auto at = std::lower_bound(
+            recent.begin(), recent.end(), timestamp,
+            [](const AgData &row, qint64 stamp) { return row.getTimestamp() < stamp; });
+        if (at != recent.end() && at->getTimestamp() == timestamp)
+            *at = sample;
+        else
+            recent.insert(at, sample);
     }
 }
 
@@ -159,7 +157,9 @@ AgData AgCache::getLastData(int level) const
 
 std::vector<AgData> AgCache::getRecentData(int level) const
 {
-    return m_recent.value(level);
+    auto it = m_recent.constFind(level);
+    return it == m_recent.constEnd() ? std::vector<AgData>()
+                                     : std::vector<AgData>(it->begin(), it->end());
 }
 
 std::vector<AgEvent> AgCache::getEvents(qint64 from, qint64 to) const

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QSet>
 
+#include <deque>
 #include <vector>
 
 // The in-memory part of an audiogroup's store: newest and oldest timestamps, newest sample
@@ -46,7 +47,9 @@ private:
     QMap<int, qint64> m_oldest;
     QMap<int, AgData> m_newest;
     std::vector<AgEvent> m_events;
-    QMap<int, std::vector<AgData>> m_recent;
+    // In time order, one row a timestamp: what falls out of the span is a prefix, trimmed
+    // without moving the rows that stay.
+    QMap<int, std::deque<AgData>> m_recent;
     Program m_current;
     // Timestamps of m_events: a row written again under a known timestamp replaces its
     // cached copy, as it replaced the row in the file.

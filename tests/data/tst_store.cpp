@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kT0 = 1700000000000;
@@ -97,6 +99,14 @@ private slots:
         QCOMPARE(recent.back().getM400ms(), -5.0);
         QCOMPARE(recent[recent.size() - 2].getM400ms(), -6.0);
         QCOMPARE(cache.getLastData(0).getM400ms(), -5.0);
+        // A row new to the cache but older than its newest takes its place in time order.
+        cache.addData(0, {row(kT0 + 39950, 0, -4.0)});
+        recent = cache.getRecentData(0);
+        QCOMPARE(recent.size(), size_t(322));
+        QCOMPARE(recent[recent.size() - 2].getM400ms(), -4.0);
+        QVERIFY(std::is_sorted(recent.begin(), recent.end(), [](const AgData &a, const AgData &b) {
+            return a.getTimestamp() < b.getTimestamp();
+        }));
 
         // A backup moves the oldest timestamps.
         cache.removeProgram(Program(1, 3, kT0, kT0 + 1000), {{0, kT0 + 5000}});
