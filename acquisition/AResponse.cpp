@@ -1,14 +1,51 @@
 #include "AResponse.h"
 
+#include "SimpleXmlScanner.h"
+
 #include "code/util/src/ORQLogging.h"
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+// Hands the scanner's events to the reader's own handler functions, as Qt's reader does.
+class ResponseScanSink : public SimpleXmlSink
+{
+public:
+    explicit ResponseScanSink(AResponse &response) : m_response(response) {}
+    void startElement(const QString &name) override
+    {
+        m_response.startElement(QString(), QString(), name, m_noAttributes);
+    }
+    void endElement(const QString &name) override
+    {
+        m_response.endElement(QString(), QString(), name);
+    }
+    void characters(const QChar *text, int size) override { m_response.m_text.append(text, size); }
+    void startDocument() override { m_response.startDocument(); }
+    void endDocument() override { m_response.endDocument(); }
+
+private:
+    AResponse &m_response;
+    const QXmlAttributes m_noAttributes;
+};
 
 AResponse::AResponse() = default;
 
 AResponse::~AResponse() = default;
 
 bool AResponse::parse(const QString &text)
+{
+    // The scanner stops short of the depth limit, so the handlers accept all it reads.
+    ResponseScanSink sink(*this);
+    if (!scanSimpleXml(text, kMaxDepth, sink))
+        return parseWithQt(text);
+    if (m_badCode)
+        m_valid = false;
+    if (m_valid)
+        m_valid = isContentValid();
+    return m_valid;
+}
+
+bool AResponse::parseWithQt(const QString &text)
 {
     QXmlInputSource source;
     source.setData(text);
@@ -31,30 +68,31 @@ bool AResponse::startElement(const QString &, const QString &, const QString &qN
     // Returning false stops the reader, which then reports errorString() as fatal.
     if (++m_depth > kMaxDepth)
         return false;
-    if (qName == QLatin1String("response")) {
+    if (isElement(qName, QLatin1String("response"))) {
         m_valid = true;
         m_inResponse = true;
-    } else if (qName == QLatin1String("status")) {
+    } else if (isElement(qName, QLatin1String("status"))) {
         m_inStatus = true;
     } else {
         handleStartElement(qName);
     }
-    m_text.clear();
+    // Emptied, its buffer kept for the next element's text.
+    m_text.resize(0);
     return true;
 }
 
 bool AResponse::endElement(const QString &, const QString &, const QString &qName)
 {
     --m_depth;
-    if (qName == QLatin1String("response")) {
+    if (isElement(qName, QLatin1String("response"))) {
         m_inResponse = false;
-    } else if (qName == QLatin1String("version")) {
+    } else if (isElement(qName, QLatin1String("version"))) {
         m_version = m_text;
-    } else if (qName == QLatin1String("reqid")) {
+    } else if (isElement(qName, QLatin1String("reqid"))) {
         m_reqid = m_text;
-    } else if (qName == QLatin1String("status")) {
+    } else if (isElement(qName, QLatin1String("status"))) {
         m_inStatus = false;
-    } else if (qName == QLatin1String("code")) {
+    } else if (isElement(qName, QLatin1String("code"))) {
         if (m_inStatus) {
             bool ok = false;
             m_code = m_text.toInt(&ok, 10);
@@ -64,10 +102,10 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
                 m_badCode = true;
             }
         }
-    } else if (qName == QLatin1String("text")) {
+    } else if (isElement(qName, QLatin1String("text"))) {
         if (m_inStatus)
             m_statusText = m_text;
-    } else if (qName == QLatin1String("confid")) {
+    } else if (isElement(qName, QLatin1String("confid"))) {
         m_confid = m_text;
     } else {
         handleEndElement(qName);

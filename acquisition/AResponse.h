@@ -43,18 +43,30 @@ public:
     static constexpr int kMaxDepth = 256;
 
 protected:
-    // Start of an element other than "response" and "status".
+    // Start of an element other than "response" and "status". A name is valid during the
+    // call only.
     virtual bool handleStartElement(const QString &name) = 0;
     // End of an element the base does not read itself; the result is not used.
     virtual bool handleEndElement(const QString &name) = 0;
     virtual bool isContentValid() const = 0;
 
+    // name == tag, with the length compared inline: a reply has thousands of elements, each
+    // matched against a chain of names.
+    static bool isElement(const QString &name, QLatin1String tag)
+    {
+        return name.size() == tag.size() && name == tag;
+    }
     // Character data since the last start tag.
     const QString &currentText() const { return m_text; }
     bool isInResponse() const { return m_inResponse; }
     bool isInStatus() const { return m_inStatus; }
 
 private:
+    friend class ResponseScanSink;
+    // Whole documents of the simple kind are read without Qt's reader (SimpleXmlScanner);
+    // it sees the rest.
+    bool parseWithQt(const QString &text);
+
     bool m_valid = false;
     QString m_reqid;
     QString m_version;

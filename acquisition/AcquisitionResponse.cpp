@@ -41,13 +41,13 @@ void AcquisitionResponse::deleteCurrentAgData() { m_currentSample.reset(); }
 
 bool AcquisitionResponse::handleStartElement(const QString &name)
 {
-    if (name == QLatin1String("AGDataList")) {
+    if (isElement(name, QLatin1String("AGDataList"))) {
         m_inList = true;
         discardCurrentList();
         deleteCurrentAgData();
         m_currentList.reset(new AgDataVector(0));
         m_droppedCount = 0;
-    } else if (name == QLatin1String("AGData")) {
+    } else if (isElement(name, QLatin1String("AGData"))) {
         m_currentSample.reset(new AgData());
         m_currentSample->setEmpty(false);
     }
@@ -57,7 +57,7 @@ bool AcquisitionResponse::handleStartElement(const QString &name)
 bool AcquisitionResponse::handleEndElement(const QString &name)
 {
     const QString &text = currentText();
-    if (name == QLatin1String("AGDataList")) {
+    if (isElement(name, QLatin1String("AGDataList"))) {
         m_inList = false;
         if (m_currentList) {
             if (m_droppedCount > 0)
@@ -77,18 +77,18 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
         }
         return true;
     }
-    if (name == QLatin1String("Name")) {
+    if (isElement(name, QLatin1String("Name"))) {
         m_currentName = text;
         return true;
     }
-    if (name == QLatin1String("numAvail")) {
+    if (isElement(name, QLatin1String("numAvail"))) {
         bool ok = false;
         m_currentCount = text.toInt(&ok, 10);
         if (!ok)
             m_currentCount = 0;
         return true;
     }
-    if (name == QLatin1String("AGData")) {
+    if (isElement(name, QLatin1String("AGData"))) {
         if (m_currentSample && m_currentList) {
             const qint64 timestamp = m_currentSample->getTimestamp();
             if (AgData::isStorableTimestamp(timestamp)) {
@@ -103,38 +103,38 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     AgData *s = m_currentSample.get();
     if (!s)
         return true;
-    if (name == QLatin1String("tmCode")) {
+    if (isElement(name, QLatin1String("tmCode"))) {
         bool ok = false;
         const quint64 value = text.toULongLong(&ok, 10);
         // The time code is an opaque 64-bit word.
         s->setTimecode(ok ? static_cast<qint64>(value) : 0);
-    } else if (name == QLatin1String("tmStamp")) {
+    } else if (isElement(name, QLatin1String("tmStamp"))) {
         s->setTimestamp(toInt64(text));
-    } else if (name == QLatin1String("pgmid")) {
+    } else if (isElement(name, QLatin1String("pgmid"))) {
         s->setProgramId(toInt64(text));
-    } else if (name == QLatin1String("TP")) {
+    } else if (isElement(name, QLatin1String("TP"))) {
         s->setTP(toNumber(text));
-    } else if (name == QLatin1String("TPMax")) {
+    } else if (isElement(name, QLatin1String("TPMax"))) {
         s->setTPMax(toNumber(text));
-    } else if (name == QLatin1String("M100ms")) {
+    } else if (isElement(name, QLatin1String("M100ms"))) {
         s->setM100ms(toNumber(text));
-    } else if (name == QLatin1String("M400ms")) {
+    } else if (isElement(name, QLatin1String("M400ms"))) {
         s->setM400ms(toNumber(text));
-    } else if (name == QLatin1String("MMax")) {
+    } else if (isElement(name, QLatin1String("MMax"))) {
         s->setMMax(toNumber(text));
-    } else if (name == QLatin1String("S")) {
+    } else if (isElement(name, QLatin1String("S"))) {
         s->setS(toNumber(text));
-    } else if (name == QLatin1String("SMax")) {
+    } else if (isElement(name, QLatin1String("SMax"))) {
         s->setSMax(toNumber(text));
-    } else if (name == QLatin1String("I")) {
+    } else if (isElement(name, QLatin1String("I"))) {
         s->setI(toNumber(text));
-    } else if (name == QLatin1String("LRA")) {
+    } else if (isElement(name, QLatin1String("LRA"))) {
         s->setLRA(toNumber(text));
-    } else if (name == QLatin1String("SPL")) {
+    } else if (isElement(name, QLatin1String("SPL"))) {
         s->setSPL(toNumber(text));
-    } else if (name == QLatin1String("Flags")) {
+    } else if (isElement(name, QLatin1String("Flags"))) {
         s->setFlags(toInt64(text));
-    } else if (name == QLatin1String("EventList")) {
+    } else if (isElement(name, QLatin1String("EventList"))) {
         s->setEvents(toInt64(text));
     }
     return true;
