@@ -182,6 +182,19 @@ QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &po
                     .arg(base, QStringLiteral(":"), port.trimmed(), requestCommandPath(type)));
 }
 
+int HttpDeviceNetworkInterface::requestTimeoutMs()
+{
+    ASystem *system = ASystem::instance();
+    if (!system)
+        return SystemConfig().getNetworkRequestTimeout();
+    const quint64 revision = system->getSystemConfigRevision();
+    if (revision == 0 || revision != m_requestTimeoutRevision) {
+        m_requestTimeoutMs = system->getSystemConfig().getNetworkRequestTimeout();
+        m_requestTimeoutRevision = revision;
+    }
+    return m_requestTimeoutMs;
+}
+
 bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest &request,
                                       const QString &host, const QString &port)
 {
@@ -201,7 +214,7 @@ bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest
             QNetworkRequest networkRequest(buildUrl(host, port, type));
             networkRequest.setHeader(QNetworkRequest::ContentTypeHeader,
                                      QByteArrayLiteral("application/x-www-form-urlencoded"));
-            const int timeoutMs = system->getSystemConfig().getNetworkRequestTimeout();
+            const int timeoutMs = requestTimeoutMs();
             const std::shared_ptr<Pending> pending = m_pending;
             const int kind = type;
             QNetworkReply *reply =

@@ -36,5 +36,12 @@ public:
     class Pending;
 
 private:
+    // The configured NetworkRequestTimeout, read again when the configuration changes
+    // (where the system counts its changes): a copy of the whole configuration per request
+    // cost more than the request. Sends come from one thread.
+    int requestTimeoutMs();
+
     std::shared_ptr<Pending> m_pending;
+    int m_requestTimeoutMs = 0;
+    quint64 m_requestTimeoutRevision = 0;
 };
