@@ -51,9 +51,8 @@ InstrumentConfig &InstrumentConfig::operator=(const InstrumentConfig &o)
     m_lastConfigurationChange = o.m_lastConfigurationChange;
     m_configurationID = o.m_configurationID;
     m_timeReference = o.m_timeReference;
-    // Deep: a copy handed to another thread shares no record with its source.
+    // A value copy (see SystemConfig's): shared until either side changes.
     m_agConfigs = o.m_agConfigs;
-    m_agConfigs.detach();
     return *this;
 }
 

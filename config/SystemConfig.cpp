@@ -27,11 +27,11 @@ SystemConfig &SystemConfig::operator=(const SystemConfig &o)
     m_networkRequestTimeout = o.m_networkRequestTimeout;
     m_reportConfig = o.m_reportConfig;
     m_smtpConfig = o.m_smtpConfig;
-    // Deep copies: nothing is shared with the source, which may live on another thread.
+    // Value copies: Qt's containers share their records until either side changes them,
+    // with atomic counts, so a copy on another thread never sees a change of its source.
+    // Copying every record eagerly made each status refresh copy every configuration.
     m_alertContacts = o.m_alertContacts;
-    m_alertContacts.detach();
     m_instruments = o.m_instruments;
-    m_instruments.detach();
     return *this;
 }
 
@@ -124,7 +124,6 @@ int SystemConfig::getAgConfigCount() const
 void SystemConfig::setAlertContacts(const QList<AlertContactConfig> &contacts)
 {
     m_alertContacts = contacts;
-    m_alertContacts.detach();
 }
 
 bool SystemConfig::hasAlertContact(const QString &name) const
