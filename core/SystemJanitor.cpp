@@ -36,9 +36,27 @@ SystemJanitor::~SystemJanitor()
 
 void SystemJanitor::loop()
 {
-    m_timer->start(500);
+    m_timer->setInterval(500);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_instruments.isEmpty() || !m_audioGroups.isEmpty())
+            m_timer->start();
+    }
     exec();
     m_timer->stop();
+}
+
+void SystemJanitor::startCleanups()
+{
+    // The timer belongs to this thread; it runs only while something is retired, so an
+    // idle janitor never wakes.
+    QMetaObject::invokeMethod(
+        m_timer,
+        [timer = m_timer] {
+            if (!timer->isActive())
+                timer->start();
+        },
+        Qt::QueuedConnection);
 }
 
 void SystemJanitor::stopJanitor()
@@ -61,6 +79,7 @@ void SystemJanitor::retireInstrument(ARetirableInstrument *instrument)
     }
     instrument->stop();
     m_instruments.append(instrument);
+    startCleanups();
 }
 
 void SystemJanitor::retireAudioGroup(ARetirableAudioGroup *audioGroup)
@@ -70,6 +89,7 @@ void SystemJanitor::retireAudioGroup(ARetirableAudioGroup *audioGroup)
     QMutexLocker lock(&m_mutex);
     audioGroup->stop();
     m_audioGroups.append(audioGroup);
+    startCleanups();
 }
 
 void SystemJanitor::onDoCleanup()
@@ -101,6 +121,9 @@ void SystemJanitor::onDoCleanup()
                 ++i;
             }
         }
+        // A retire after this posts its own start, which runs after this call.
+        if (m_instruments.isEmpty() && m_audioGroups.isEmpty())
+            m_timer->stop();
     }
     for (ARetirableInstrument *instrument : doneInstruments)
         dispose(instrument);

@@ -58,6 +58,8 @@ protected:
     void loop() override;
 
 private:
+    void startCleanups();
+
     QTimer *m_timer;
     mutable QMutex m_mutex;
     QList<ARetirableInstrument *> m_instruments;
