@@ -172,17 +172,12 @@ bool AgController::currentCheckIAtProgramEndOnly()
 void AgController::refreshCycleSettings()
 {
     // Twenty threads copying the configuration under one lock at every round got in each
-    // other's way; where the system counts its changes, it is read once per change.
-    ASystem *system = ASystem::instance();
-    const quint64 revision = system ? system->getSystemConfigRevision() : 0;
-    if (revision != 0 ? revision == m_settingsRevision
-                      : m_settingsAge.isValid() && m_settingsAge.elapsed() < 250)
+    // other's way.
+    if (!m_settingsWatch.needsRead(250))
         return;
-    m_settingsRevision = revision;
     const SystemConfig systemConfig = currentSystemConfig();
     m_checkIAtProgramEndOnly = systemConfig.getCheckIAtProgramEndOnly();
     m_backupCheckTimeoutMs = systemConfig.getBackupCheckTimeout();
-    m_settingsAge.start();
 }
 
 int AgController::handleCommand(Command *command)

@@ -4,6 +4,7 @@
 
 #include "config/AgConfig.h"
 #include "config/InstrumentConfig.h"
+#include "core/ConfigRevisionWatch.h"
 #include "data/AAgDataModel.h"
 #include "data/ActiveProgram.h"
 #include "data/AgViolations.h"
@@ -122,8 +123,7 @@ private:
     QElapsedTimer m_backupTimer;
     // What the cycle reads of the configuration, read again every 250 ms: a copy of the
     // whole configuration every 10 ms in every audiogroup would cost more than the rest.
-    QElapsedTimer m_settingsAge;
-    quint64 m_settingsRevision = 0;
+    ConfigRevisionWatch m_settingsWatch;
     bool m_checkIAtProgramEndOnly = true;
     int m_backupCheckTimeoutMs = 600000;
 };

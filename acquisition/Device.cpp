@@ -374,15 +374,10 @@ void Device::sendPaced(int kind, qint64 &lastRequestTime)
 
 int Device::acquisitionTimeoutMs()
 {
-    // Read again when the configuration changed, where the system counts its changes.
-    ASystem *system = ASystem::instance();
-    const quint64 revision = system ? system->getSystemConfigRevision() : 0;
-    if (revision != 0 ? revision != m_acquisitionTimeoutRevision
-                      : elapsed(m_acquisitionTimeoutReadAt, kSettingsRefreshMs - 1)) {
+    if (m_acquisitionTimeoutWatch.needsRead(nowMs(), kSettingsRefreshMs)) {
+        ASystem *system = ASystem::instance();
         m_acquisitionTimeoutMs = system ? system->getSystemConfig().getAcquisitionTimeout()
                                         : SystemConfig().getAcquisitionTimeout();
-        m_acquisitionTimeoutReadAt = nowMs();
-        m_acquisitionTimeoutRevision = revision;
     }
     return m_acquisitionTimeoutMs;
 }

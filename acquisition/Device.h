@@ -3,6 +3,7 @@
 #include "AcquisitionAgManager.h"
 
 #include "config/InstrumentConfig.h"
+#include "core/ConfigRevisionWatch.h"
 
 #include <QList>
 #include <QMap>
@@ -154,8 +155,7 @@ private:
     // The configuration's AcquisitionTimeout and when it was read: a copy of the whole
     // configuration on every 10 ms step would cost more than all the rest.
     int m_acquisitionTimeoutMs = 2000;
-    qint64 m_acquisitionTimeoutReadAt = kNever;
-    quint64 m_acquisitionTimeoutRevision = 0;
+    ConfigRevisionWatch m_acquisitionTimeoutWatch;
     AcquisitionAgManager m_agManager;
     QMap<QString, qint64> m_timestampRequestTimes;
     bool m_acquisitionFlag = false;

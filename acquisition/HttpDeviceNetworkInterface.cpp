@@ -184,13 +184,10 @@ QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &po
 
 int HttpDeviceNetworkInterface::requestTimeoutMs()
 {
-    ASystem *system = ASystem::instance();
-    if (!system)
-        return SystemConfig().getNetworkRequestTimeout();
-    const quint64 revision = system->getSystemConfigRevision();
-    if (revision == 0 || revision != m_requestTimeoutRevision) {
-        m_requestTimeoutMs = system->getSystemConfig().getNetworkRequestTimeout();
-        m_requestTimeoutRevision = revision;
+    if (m_requestTimeoutWatch.needsRead(0)) {
+        ASystem *system = ASystem::instance();
+        m_requestTimeoutMs = system ? system->getSystemConfig().getNetworkRequestTimeout()
+                                    : SystemConfig().getNetworkRequestTimeout();
     }
     return m_requestTimeoutMs;
 }

@@ -2,6 +2,8 @@
 
 #include "ADeviceNetworkInterface.h"
 
+#include "core/ConfigRevisionWatch.h"
+
 #include <QUrl>
 
 #include <memory>
@@ -36,12 +38,11 @@ public:
     class Pending;
 
 private:
-    // The configured NetworkRequestTimeout, read again when the configuration changes
-    // (where the system counts its changes): a copy of the whole configuration per request
-    // cost more than the request. Sends come from one thread.
+    // The configured NetworkRequestTimeout, read again when the configuration changed.
+    // Sends come from one thread.
     int requestTimeoutMs();
 
     std::shared_ptr<Pending> m_pending;
+    ConfigRevisionWatch m_requestTimeoutWatch;
     int m_requestTimeoutMs = 0;
-    quint64 m_requestTimeoutRevision = 0;
 };
