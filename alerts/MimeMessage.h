@@ -2,6 +2,7 @@
 
 #include "MimePart.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -33,6 +34,16 @@ public:
     MimePart *getContent() const { return m_content; }
     // Appends to a multipart body; ignored for any other body.
     void addPart(MimePart *part);
+    // Receiving servers score mail without an origination date or an identifier down.
+    // The date is the message's creation in local time unless set.
+    void setDate(const QDateTime &date) { m_date = date; }
+    // Without the angle brackets: unique to this message, ending in the sender's domain
+    // (the host name when the sender has none).
+    QString getMessageId() const;
+
+    // RFC 5322 3.3: English day and month names whatever the locale, and the date's own
+    // offset from UTC.
+    static QString formatDate(const QDateTime &date);
 
     // The whole message text: header lines, then the body part.
     virtual QString toString();
@@ -51,4 +62,6 @@ private:
     MimePart *m_content = nullptr;
     bool m_autoContent;
     MimePart::Encoding m_headerEncoding = MimePart::EightBit;
+    QDateTime m_date;
+    QString m_uniquePart;
 };

@@ -336,7 +336,7 @@ QString SettingsViewController::testEmailBody()
             {0, "<html>"},
             {1, "<head>"},
             {2, "<title>Test email</title>"},
-            {2, "<meta http-equiv='Content-Type' content='text/html; charset=iso-8859-1'>"},
+            {2, "<meta http-equiv='Content-Type' content='text/html; charset=utf-8'>"},
             {1, "</head>"},
             {1, "<body style=\"font-family: Arial Black;\">"},
             {2, "<table style=\"width: 100%;\">"},

@@ -34,6 +34,8 @@ private slots:
     void multipartBoundaries();
     void messageHeaders_data();
     void messageHeaders();
+    void dateHeader_data();
+    void dateHeader();
     void headerNamesSurviveEncoding_data();
     void headerNamesSurviveEncoding();
     void textIsUtf8EndToEnd();
@@ -275,7 +277,47 @@ void TestMime::messageHeaders()
     message.addRecipient(&recipient);
     message.setSubject(subject);
     message.setHeaderEncoding(MimePart::Encoding(encoding));
+    message.setDate(QDateTime(QDate(2026, 12, 10), QTime(15, 29, 3), Qt::UTC));
+    // RFC 5322 3.6.4: an id of this message's own, right of its "@" the sender's domain.
+    const QString id = message.getMessageId();
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^[0-9a-f-]{36}@example\\.org$")).match(id).hasMatch(),
+        qPrintable(id));
+    QVERIFY(id != MimeMessage(false).getMessageId());
+    header.replace(QStringLiteral("MIME-Version"),
+                   QStringLiteral("Date: Thu, 10 Dec 2026 15:29:03 +0000\r\nMessage-ID: <%1>\r\n"
+                                  "MIME-Version")
+                       .arg(id));
     QCOMPARE(message.toString(), header + QStringLiteral("\r\n"));
+}
+
+void TestMime::dateHeader_data()
+{
+    QTest::addColumn<QDateTime>("date");
+    QTest::addColumn<QString>("header");
+    QTest::newRow("UTC") << QDateTime(QDate(2026, 12, 10), QTime(15, 29, 3), Qt::UTC)
+                         << "Thu, 10 Dec 2026 15:29:03 +0000";
+    QTest::newRow("west of UTC, one-digit day")
+        << QDateTime(QDate(2027, 3, 1), QTime(0, 0, 59), Qt::OffsetFromUTC, -5 * 3600)
+        << "Mon, 1 Mar 2027 00:00:59 -0500";
+    QTest::newRow("half-hour offset")
+        << QDateTime(QDate(2026, 5, 31), QTime(23, 5, 0), Qt::OffsetFromUTC, 5 * 3600 + 1800)
+        << "Sun, 31 May 2026 23:05:00 +0530";
+}
+
+// English names whatever the user's locale, read back by a standard parser.
+void TestMime::dateHeader()
+{
+    QFETCH(QDateTime, date);
+    QFETCH(QString, header);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString text = MimeMessage::formatDate(date);
+    QLocale::setDefault(before);
+    QCOMPARE(text, header);
+    const QDateTime parsed = QDateTime::fromString(text, Qt::RFC2822Date);
+    QCOMPARE(parsed, date);
+    QCOMPARE(parsed.offsetFromUtc(), date.offsetFromUtc());
 }
 
 void TestMime::headerNamesSurviveEncoding_data()

@@ -295,8 +295,11 @@ void TestSmtpClient::dialogue()
     QVERIFY(received.data.startsWith("From: KIV <kiv@example.org>\r\n"
                                      "To: Ops Desk <ops@example.org>\r\n"
                                      "Subject: KIV Alert\r\n"
-                                     "MIME-Version: 1.0\r\n"
-                                     "Content-Type: multipart/related; boundary="));
+                                     "Date: "));
+    QVERIFY(received.data.contains("\r\nMessage-ID: <" + mail.message.getMessageId().toUtf8() +
+                                   ">\r\n"
+                                   "MIME-Version: 1.0\r\n"
+                                   "Content-Type: multipart/related; boundary="));
     const QByteArray boundary = headerParameter(message.header("Content-Type"), "boundary");
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$"))
                 .match(QString::fromLatin1(boundary))
@@ -606,7 +609,8 @@ void TestSmtpClient::transparency()
 
     const Entity message = parseEntity(received.data);
     QVERIFY(message.wellFormed);
-    QCOMPARE(message.headers.size(), 6); // From, To, Subject, MIME-Version, Content-Type, -Encoding
+    // From, To, Subject, Date, Message-ID, MIME-Version, Content-Type, -Encoding
+    QCOMPARE(message.headers.size(), 8);
     QCOMPARE(decodeHeader(message.header("To"))
                  .section(QLatin1String(" <"), 0, 0)
                  .remove(QLatin1Char('"')),

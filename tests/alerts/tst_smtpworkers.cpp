@@ -14,11 +14,13 @@
 #include <SMTPRequest.h>
 #include <SMTPTask.h>
 #include <SMTPTestController.h>
+#include <SettingsViewController.h>
 #include <SmtpSimulator.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTcpServer>
 
 #include <memory>
@@ -101,6 +103,8 @@ private slots:
     void cleanup();
     void taskSendsTheRequestedMail();
     void alertMailArrivesWhole();
+    void mailCarriesDateIdAndItsCharset_data();
+    void mailCarriesDateIdAndItsCharset();
     void authOnlyWithUserAndPassword_data();
     void authOnlyWithUserAndPassword();
     void retriesAfterTheIntervalUntilSent();
@@ -203,6 +207,54 @@ void TestSmtpWorkers::alertMailArrivesWhole()
     QFile logo(QString::fromLatin1(SMTPTask::kLogoPath));
     QVERIFY(logo.open(QIODevice::ReadOnly));
     QCOMPARE(QByteArray::fromBase64(parseEntity(parts[1]).body), logo.readAll());
+}
+
+void TestSmtpWorkers::mailCarriesDateIdAndItsCharset_data()
+{
+    QTest::addColumn<QString>("body");
+    int composed = -1;
+    QTest::newRow("alert mail") << AlertManager::composeEmailBody(
+        {Alert(1700000000000, 0, 1, 0, QStringLiteral("Studio: loud"))}, composed);
+    QTest::newRow("test mail") << SettingsViewController::testEmailBody();
+}
+
+// RFC 5322 3.3 and 3.6.4 as the receiving server reads them, and an HTML part that names
+// the charset of its MIME header.
+void TestSmtpWorkers::mailCarriesDateIdAndItsCharset()
+{
+    QFETCH(QString, body);
+    QVERIFY(m_server->listen());
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    SMTPTask task(request(QStringLiteral("dated"), smtpFor(m_server->port()), body), 30000, 10000);
+    task.step();
+    QVERIFY(task.isSucceeded());
+    const QDateTime after = QDateTime::currentDateTime();
+    const Entity mail = parseEntity(m_server->lastMessage().data);
+    QVERIFY(mail.wellFormed);
+
+    QCOMPARE(mail.headerCount("Date"), 1);
+    const QDateTime date =
+        QDateTime::fromString(QString::fromLatin1(mail.header("Date")), Qt::RFC2822Date);
+    QVERIFY2(date >= before && date <= after, mail.header("Date").constData());
+    QCOMPARE(date.offsetFromUtc(), after.offsetFromUtc()); // local time
+    QCOMPARE(mail.headerCount("Message-ID"), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^<[^<>@ ]+@example\\.org>$"))
+                 .match(QString::fromLatin1(mail.header("Message-ID")))
+                 .hasMatch(),
+             mail.header("Message-ID").constData());
+
+    const QList<QByteArray> parts =
+        splitMultipart(mail.body, headerParameter(mail.header("Content-Type"), "boundary"));
+    QVERIFY(!parts.isEmpty());
+    const Entity html = parseEntity(parts[0]);
+    const QByteArray charset = headerParameter(html.header("Content-Type"), "charset");
+    QCOMPARE(charset, QByteArray("utf-8"));
+    const QRegularExpression meta(QStringLiteral("<meta[^>]*charset=([\\w-]+)"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    auto declared = meta.globalMatch(QString::fromUtf8(html.body));
+    QVERIFY(declared.hasNext());
+    while (declared.hasNext())
+        QCOMPARE(declared.next().captured(1).toLower().toLatin1(), charset);
 }
 
 void TestSmtpWorkers::authOnlyWithUserAndPassword_data()
