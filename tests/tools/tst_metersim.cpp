@@ -7,6 +7,7 @@
 #include <LoginResponse.h>
 #include <MeterSimulator.h>
 #include <ReplyText.h>
+#include <SystemConfigXml.h>
 
 #include "core/KivUtils.h"
 #include "data/AgData.h"
@@ -17,6 +18,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
 #include <QTcpSocket>
 #include <QThread>
 
@@ -516,6 +518,49 @@ private slots:
         QVERIFY2(sim->listen(QHostAddress(address), 80), qPrintable(sim->errorString()));
         QCOMPARE(url(*sim, ARequest::LOGIN), "http://" + address + ":80/login");
         QVERIFY(!loggedInSession().isEmpty());
+    }
+
+    void simconfigWritesWhatTheProgramLoadsUnchanged_data()
+    {
+        QTest::addColumn<bool>("secondaryOutside");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the simulator as it starts") << false << QString();
+        QTest::newRow("secondary limits outside the main ones")
+            << true << "Invalid Loudness Upper threshold value in AudioGroup: Program 1";
+    }
+
+    // Loading repairs nothing: the file written again from what was loaded is the same.
+    void simconfigWritesWhatTheProgramLoadsUnchanged()
+    {
+        QFETCH(bool, secondaryOutside);
+        QFETCH(QString, said);
+        if (secondaryOutside) {
+            MeterAudioGroup group(QStringLiteral("Program 1"));
+            group.thresholdMaxIntegratedSecondary = 2.0;
+            group.thresholdMinIntegratedSecondary = -2.0;
+            sim->setAudioGroups({group});
+        }
+        QProcess simconfig;
+        simconfig.start(QStringLiteral(SIMCONFIG_PATH),
+                        {QStringLiteral("-w"), sim->password(),
+                         sim->hostUrl() + QLatin1Char(':') + QString::number(sim->port())});
+        // The simulator answers on this thread: wait with its event loop running.
+        QTRY_VERIFY_WITH_TIMEOUT(simconfig.state() == QProcess::NotRunning, 30000);
+        const QString err = QString::fromUtf8(simconfig.readAllStandardError());
+        QVERIFY2(simconfig.exitCode() == 0, qPrintable(err));
+        QVERIFY2(said.isEmpty() ? err.isEmpty() : err.contains(said), qPrintable(err));
+
+        QFile written(getDataFolderFilePath(systemConfigFileName()));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const SystemConfig loaded = loadSystemConfigFromFile(systemConfigFileName());
+        QCOMPARE(loaded.getInstruments().size(), 1);
+        QCOMPARE(loaded.getRangeSettings().size(), 7);
+        for (int i = 1; i < 7; ++i)
+            QVERIFY(loaded.getRangeSettings().at(i - 1) < loaded.getRangeSettings().at(i));
+        QCOMPARE(saveSystemConfigToFile(loaded, QStringLiteral("again.xml")), 0);
+        QFile again(getDataFolderFilePath(QStringLiteral("again.xml")));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(again.readAll()), QString::fromUtf8(written.readAll()));
     }
 };
 

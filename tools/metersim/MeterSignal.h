@@ -25,10 +25,11 @@ struct MeterAudioGroup
     double thresholdMaxMomentary = 8.0;
     double thresholdMinShort = 2.0;
     double thresholdMaxShort = 3.0;
+    // The secondary limits lie inside the main ones, as the logger requires.
     double thresholdMinIntegrated = -1.0;
-    double thresholdMinIntegratedSecondary = -2.0;
+    double thresholdMinIntegratedSecondary = -0.5;
     double thresholdMaxIntegrated = 1.0;
-    double thresholdMaxIntegratedSecondary = 2.0;
+    double thresholdMaxIntegratedSecondary = 0.5;
 };
 
 // One loudness sample as the meter sends it. Every double is rounded to two decimals, so

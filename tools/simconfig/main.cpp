@@ -1,5 +1,6 @@
 // Asks each given meter for its configuration, as adding the device would, and writes a
 // "_config.xml" into the data folder (below $HOME) that logs all of its audiogroups.
+#include <ConfigValidators.h>
 #include <GetConfigRequest.h>
 #include <GetConfigResponse.h>
 #include <HttpDeviceNetworkInterface.h>
@@ -7,6 +8,7 @@
 #include <SystemConfig.h>
 #include <SystemConfigXml.h>
 
+#include <KivTypes.h>
 #include <KivUtils.h>
 
 #include <QCommandLineParser>
@@ -106,6 +108,18 @@ int main(int argc, char **argv)
         instruments.append(instrument);
     }
     config.setInstruments(instruments);
+    // Seven buttons, shortest span first, as the audiogroup window offers them.
+    config.setRangeSettings({ZoomLevel30s, ZoomLevel5min, ZoomLevel20min, ZoomLevel1h, ZoomLevel6h,
+                             ZoomLevel24h, ZoomLevel72h});
+    // Written as the program would load it: a value it would repair is repaired here, and
+    // said so, instead of in silence at the program's start.
+    SystemConfigValidator validator;
+    validator.setConfig(&config);
+    QString problem;
+    if (!validator.validate(problem, false)) {
+        err << "simconfig: " << problem.simplified() << "; the program's repair is written\n";
+        validator.validate(problem, true);
+    }
     if (!createDataFolder() || saveSystemConfigToFile(config, systemConfigFileName()) != 0) {
         err << "simconfig: cannot write " << getDataFolderFilePath(systemConfigFileName()) << '\n';
         return 1;
