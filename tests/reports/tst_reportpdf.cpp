@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -222,6 +223,29 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("14.11.2023")));
         QVERIFY(text.contains(QStringLiteral("off")));
         keepForShots(pdf);
+
+        // No rows under no name: every later page begins with a program's heading or with
+        // the header its table repeats, and a heading stands over its program's first row.
+        const QStringList pages = text.split(QLatin1Char('\f'));
+        for (int i = 1; i < pages.size(); ++i) {
+            const QString first = pages.at(i).trimmed().section(QLatin1Char('\n'), 0, 0);
+            QVERIFY2(first.isEmpty() || first.startsWith(QLatin1String("Program ")),
+                     qPrintable(QStringLiteral("page %1: %2").arg(i + 1).arg(first)));
+        }
+        const QRegularExpression program(
+            QStringLiteral("<Pgm pgmId=\"(\\d+)\".*?<Sample [^>]*time=\"([^\"]+)\""),
+            QRegularExpression::DotMatchesEverythingOption);
+        int programs = 0;
+        for (auto it = program.globalMatch(m_xml); it.hasNext(); ++programs) {
+            const QRegularExpressionMatch match = it.next();
+            const auto page = std::find_if(pages.begin(), pages.end(), [&](const QString &p) {
+                return p.contains(QRegularExpression(
+                    QStringLiteral("(^|\n)Program %1\n").arg(match.captured(1))));
+            });
+            QVERIFY(page != pages.end());
+            QVERIFY2(page->contains(match.captured(2)), qPrintable(match.captured(0)));
+        }
+        QCOMPARE(programs, 2);
 
         QVERIFY(!runTool(QStringLiteral("pdftoppm"),
                          {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),

@@ -16,10 +16,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 #include <QXmlQuery>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -109,6 +112,31 @@ bool transform(const Arguments &args, QString *html, QString *error)
     return true;
 }
 
+// A heading in the lowest quarter of a page, whose section goes on past that page, begins
+// the next page instead, so that it stands over the first rows of what it introduces. A
+// table that goes on across pages repeats its header rows (<thead>) on every page.
+void keepHeadingsWithTheirSections(QTextDocument &doc, qreal pageHeight)
+{
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    QList<QTextBlock> headings;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() > 0)
+            headings << block;
+    }
+    for (int i = 0; i < headings.size(); ++i) {
+        const qreal top = layout->blockBoundingRect(headings.at(i)).top();
+        const qreal pageEnd = (std::floor(top / pageHeight) + 1) * pageHeight;
+        const qreal sectionEnd = i + 1 < headings.size()
+                                     ? layout->blockBoundingRect(headings.at(i + 1)).top()
+                                     : layout->documentSize().height();
+        if (top + pageHeight / 4 <= pageEnd || sectionEnd <= pageEnd)
+            continue;
+        QTextBlockFormat format = headings.at(i).blockFormat();
+        format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(headings.at(i)).setBlockFormat(format);
+    }
+}
+
 // Lays the HTML out on A4 pages and paints it with a page number under each page.
 bool render(const QString &html, const QString &baseFolder, QIODevice *target)
 {
@@ -134,6 +162,7 @@ bool render(const QString &html, const QString &baseFolder, QIODevice *target)
     doc.setHtml(html);
     const QSizeF pageSize(paintRect.width(), paintRect.height() - footerHeight);
     doc.setPageSize(pageSize);
+    keepHeadingsWithTheirSections(doc, pageSize.height());
 
     QPainter painter;
     if (!painter.begin(&writer))

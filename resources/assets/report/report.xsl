@@ -191,8 +191,15 @@
       </xsl:call-template>
     </table>
     <p style="font-size: 4pt;">&#160;</p>
+    <!-- The header rows repeat on every page the table goes on to, the program's name
+         with them. -->
     <table width="100%" cellspacing="0" cellpadding="2" border="0">
       <thead>
+        <tr>
+          <th colspan="8" align="left">
+            <xsl:value-of select="concat('Program ', @pgmId, ' (', @start, ' - ', @stop, ')')"/>
+          </th>
+        </tr>
         <tr bgcolor="#d8d8d8">
           <th align="left">Flag</th>
           <th align="left">Status</th>
