@@ -33,7 +33,14 @@ void SMTPController::setTaskTimeouts(qint64 overallTimeout, qint64 retryInterval
 
 void SMTPController::holdTask(const SMTPRequest &request)
 {
-    m_task = std::make_unique<SMTPTask>(request, m_overallTimeout, m_retryInterval);
+    holdTask(request, m_overallTimeout);
+}
+
+void SMTPController::taskFinished(const SMTPTask &) {}
+
+void SMTPController::holdTask(const SMTPRequest &request, qint64 overallTimeout)
+{
+    m_task = std::make_unique<SMTPTask>(request, overallTimeout, m_retryInterval);
     // A stop ends an attempt that waits on a slow or silent server.
     m_task->setCancelFlag(&m_stop);
 }
@@ -61,6 +68,7 @@ void SMTPController::pass()
     }
     if (m_task) {
         KIV_LOG(4, "%s\n", qUtf8Printable(m_task->getResultMessage()));
+        taskFinished(*m_task);
         m_task.reset();
     }
     takeNextRequest();

@@ -39,8 +39,13 @@ protected:
     void loop() override;
     // Takes the next request, if one waits, and holds a task for it (holdTask).
     virtual void takeNextRequest() = 0;
-    // Replaces the held task by a new one for the request.
+    // Replaces the held task by a new one for the request, with the worker's time-outs or a
+    // shorter overall one.
     void holdTask(const SMTPRequest &request);
+    void holdTask(const SMTPRequest &request, qint64 overallTimeout);
+    // The held task has finished (and is logged); called on the worker thread before it is
+    // dropped.
+    virtual void taskFinished(const SMTPTask &task);
 
 private:
     void pass();

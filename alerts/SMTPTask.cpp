@@ -53,6 +53,7 @@ bool SMTPTask::perform()
     const SMTPConfig config = m_request.getSmtpConfig();
     const QByteArray id = m_request.getId().toUtf8();
     bool result = false;
+    m_failureReason = QStringLiteral("an unexpected error");
     SmtpClient::ConnectionType connectionType = SmtpClient::Tcp;
     switch (smtpConnectionTypeFromString(config.getConnectionType())) {
     case SmtpConnectionTCP:
@@ -64,6 +65,8 @@ bool SMTPTask::perform()
     default:
         KIV_LOG(2, "SMTP TASK[%s] could not be performed: unknown connection type %s\n",
                 id.constData(), qUtf8Printable(config.getConnectionType()));
+        m_failureReason =
+            QStringLiteral("the connection type \"%1\" is unknown").arg(config.getConnectionType());
         m_lastAttemptEnd = m_clock.isValid() ? m_clock.elapsed() : 0;
         return false;
     }
@@ -99,6 +102,10 @@ bool SMTPTask::perform()
                 id.constData(), e.what(), qUtf8Printable(config.getHost()), config.getPort());
         result = false;
     }
+    if (result)
+        m_failureReason.clear();
+    else if (!client.getErrorText().isEmpty())
+        m_failureReason = client.getErrorText();
     try {
         client.quit();
     } catch (...) {

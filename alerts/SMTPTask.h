@@ -30,6 +30,8 @@ public:
     bool isFinished() const { return m_succeeded || m_failed; }
     // Empty until the task has finished.
     QString getResultMessage() const { return m_resultMessage; }
+    // Why the last attempt failed, in words for the user; empty when none failed.
+    QString getFailureReason() const { return m_failureReason; }
     const SMTPRequest &getRequest() const { return m_request; }
 
     // One attempt: a fresh connection, AUTH when user and password are both set, the mail,
@@ -48,6 +50,7 @@ private:
     bool m_succeeded = false;
     bool m_failed = false;
     QString m_resultMessage;
+    QString m_failureReason;
     // Started at the first step; the other times are read from it.
     QElapsedTimer m_clock;
     // End of the last attempt, -1 before the first one.

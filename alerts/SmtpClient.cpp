@@ -47,6 +47,12 @@ QString failureReason(const QTcpSocket *socket)
     return errors.isEmpty() ? socket->errorString() : errors.join(QLatin1String("; "));
 }
 
+// The same for the texts the user is shown.
+QString shownText(const QString &text)
+{
+    return QString::fromUtf8(logText(text));
+}
+
 bool isAsciiDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -101,23 +107,49 @@ template <typename Operation> bool SmtpClient::guarded(const char *operation, Op
     } catch (const SendMessageTimeoutException &) {
     } catch (const ProtocolException &) {
     } catch (const CancelledException &) {
+        setErrorText(QStringLiteral("the sending was stopped"));
         KIV_LOG(4, "SMTP client [%s]: %s cancelled while waiting for %s\n",
                 qUtf8Printable(server()), operation, logText(m_step).constData());
         m_socket->abort();
     } catch (const std::exception &e) {
+        setErrorText(QString::fromLocal8Bit(e.what()));
         KIV_LOG(2, "SMTP client [%s]: %s failed: %s\n", qUtf8Printable(server()), operation,
                 e.what());
     } catch (...) {
+        setErrorText(QStringLiteral("an unexpected error"));
         KIV_LOG(2, "SMTP client [%s]: %s failed with an unknown exception\n",
                 qUtf8Printable(server()), operation);
     }
     return false;
 }
 
+QString SmtpClient::connectFailureText() const
+{
+    if (const auto *ssl = qobject_cast<const QSslSocket *>(m_socket)) {
+        if (!ssl->sslHandshakeErrors().isEmpty())
+            return QStringLiteral("the secure connection to %1 failed: %2")
+                .arg(server(), failureReason(m_socket));
+    }
+    switch (m_socket->error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("the server %1 refused the connection").arg(server());
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("the host %1 was not found").arg(m_host);
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("no answer from %1 in time (%2 s)")
+            .arg(server())
+            .arg(m_connectionTimeout / 1000.0);
+    default:
+        return QStringLiteral("no connection to %1: %2").arg(server(), failureReason(m_socket));
+    }
+}
+
 bool SmtpClient::connectToHost()
 {
+    m_errorText.clear();
     return guarded("connect", [this] {
         if (m_connectionType != Tcp && m_connectionType != Ssl && m_connectionType != StartTls) {
+            setErrorText(QStringLiteral("the connection type is unknown"));
             KIV_LOG(2, "SMTP client [%s]: unknown connection type %d\n", qUtf8Printable(server()),
                     int(m_connectionType));
             return false;
@@ -125,7 +157,14 @@ bool SmtpClient::connectToHost()
         m_step = QStringLiteral("the connection");
         if (isCancelled())
             throw CancelledException();
+        if (m_host.trimmed().isEmpty()) {
+            KIV_LOG(2, "SMTP client [%s]: no server address\n", qUtf8Printable(server()));
+            setErrorText(QStringLiteral("no server address is set"));
+            emit smtpError(ConnectTimeout);
+            return false;
+        }
         if (m_port < 1 || m_port > 65535) {
+            setErrorText(QStringLiteral("%1 is not a port number").arg(m_port));
             KIV_LOG(2, "SMTP client [%s]: not a port number\n", qUtf8Printable(server()));
             emit smtpError(ConnectTimeout);
             return false;
@@ -144,6 +183,7 @@ bool SmtpClient::connectToHost()
             KIV_LOG(2, "SMTP client [%s]: no %s connection (time-out %d ms): %s\n",
                     qUtf8Printable(server()), m_connectionType == Ssl ? "TLS" : "TCP",
                     m_connectionTimeout, logText(failureReason(m_socket)).constData());
+            setErrorText(connectFailureText());
             m_socket->abort();
             emit smtpError(ConnectTimeout);
             return false;
@@ -176,6 +216,8 @@ bool SmtpClient::startTls()
         KIV_LOG(2, "SMTP client [%s]: no TLS after STARTTLS (time-out %d ms): %s\n",
                 qUtf8Printable(server()), m_connectionTimeout,
                 logText(failureReason(ssl)).constData());
+        setErrorText(QStringLiteral("the secure connection to %1 failed: %2")
+                         .arg(server(), failureReason(ssl)));
         emit smtpError(ConnectTimeout);
         return false;
     }
@@ -214,6 +256,11 @@ bool SmtpClient::login(const QString &user, const QString &password, AuthMethod 
     if (!ok) {
         KIV_LOG(2, "SMTP client [%s]: authentication of user \"%s\" failed\n",
                 qUtf8Printable(server()), logText(user).constData());
+        // A time-out or a closed connection keeps its own reason.
+        if (m_responseCode >= 400)
+            setErrorText(
+                QStringLiteral("the server %1 refused the login of user \"%2\": %3")
+                    .arg(server(), shownText(user), shownText(withoutLineEnd(m_responseText))));
         emit smtpError(AuthenticationFailed);
     }
     return ok;
@@ -252,10 +299,14 @@ QString SmtpClient::transparentData(const QString &text)
     return out;
 }
 
-bool SmtpClient::acceptsEnvelope(const QString &sender, const QStringList &recipients) const
+bool SmtpClient::acceptsEnvelope(const QString &sender, const QStringList &recipients)
 {
     for (const QString &address : recipients + QStringList{sender}) {
         if (!isSafeAddress(address)) {
+            setErrorText(
+                QStringLiteral("the address \"%1\" holds a line break, a control character or "
+                               "an angle bracket")
+                    .arg(shownText(address)));
             KIV_LOG(2,
                     "SMTP client [%s]: mail not sent: the address \"%s\" holds a line "
                     "break, a control character or an angle bracket\n",
@@ -264,6 +315,7 @@ bool SmtpClient::acceptsEnvelope(const QString &sender, const QStringList &recip
         }
     }
     if (recipients.isEmpty()) {
+        setErrorText(QStringLiteral("the mail has no recipient"));
         KIV_LOG(2, "SMTP client [%s]: mail not sent: it has no recipient\n",
                 qUtf8Printable(server()));
         return false;
@@ -325,8 +377,10 @@ bool SmtpClient::command(const QString &text, int expectedCode, const QString &l
     return false;
 }
 
-void SmtpClient::logUnexpected(int expectedCode) const
+void SmtpClient::logUnexpected(int expectedCode)
 {
+    setErrorText(QStringLiteral("the server %1 answered \"%2\" to %3")
+                     .arg(server(), shownText(withoutLineEnd(m_responseText)), shownText(m_step)));
     KIV_LOG(2, "SMTP client [%s]: the server answered \"%s\" to %s instead of %d\n",
             qUtf8Printable(server()), logText(withoutLineEnd(m_responseText)).constData(),
             logText(m_step).constData(), expectedCode);
@@ -377,6 +431,7 @@ void SmtpClient::sendMessage(const QString &text)
         KIV_LOG(2, "SMTP client [%s]: could not send %s within %d ms: %s\n",
                 qUtf8Printable(server()), logText(m_step).constData(), m_sendMessageTimeout,
                 logText(m_socket->errorString()).constData());
+        setErrorText(QStringLiteral("could not send %1 to %2 in time").arg(m_step, server()));
         emit smtpError(SendTimeout);
         throw SendMessageTimeoutException();
     }
@@ -408,6 +463,8 @@ void SmtpClient::waitForResponse()
         if (replyBytes + m_socket->bytesAvailable() > kMaxReplyBytes) {
             KIV_LOG(2, "SMTP client [%s]: the reply to %s is longer than %lld bytes\n",
                     qUtf8Printable(server()), logText(m_step).constData(), kMaxReplyBytes);
+            setErrorText(QStringLiteral("the server %1 sent an unreadable reply to %2")
+                             .arg(server(), m_step));
             m_socket->abort();
             emit smtpError(ServerError);
             throw ProtocolException();
@@ -415,14 +472,21 @@ void SmtpClient::waitForResponse()
         if (!waitUnlessCancelled(m_responseTimeout,
                                  [this](int ms) { return m_socket->waitForReadyRead(ms); }) &&
             !m_socket->canReadLine()) {
-            if (m_socket->state() != QAbstractSocket::ConnectedState)
+            if (m_socket->state() != QAbstractSocket::ConnectedState) {
                 KIV_LOG(2,
                         "SMTP client [%s]: the server closed the connection instead of "
                         "answering %s\n",
                         qUtf8Printable(server()), logText(m_step).constData());
-            else
+                setErrorText(QStringLiteral("the server %1 closed the connection instead of "
+                                            "answering %2")
+                                 .arg(server(), m_step));
+            } else {
                 KIV_LOG(2, "SMTP client [%s]: no reply to %s within %d ms\n",
                         qUtf8Printable(server()), logText(m_step).constData(), m_responseTimeout);
+                setErrorText(QStringLiteral("no answer from %1 to %2 in time (%3 s)")
+                                 .arg(server(), m_step)
+                                 .arg(m_responseTimeout / 1000.0));
+            }
             emit smtpError(ResponseTimeout);
             throw ResponseTimeoutException();
         }

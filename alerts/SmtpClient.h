@@ -68,6 +68,9 @@ public:
     // The last reply line read (with its line end) and its code.
     QString getResponseText() const { return m_responseText; }
     int getResponseCode() const { return m_responseCode; }
+    // Why the last operation failed, in words for the user (the connection refused, the
+    // host not found, the login refused, no answer in time, ...); empty when none failed.
+    QString getErrorText() const { return m_errorText; }
 
     bool connectToHost();
     bool login();
@@ -111,13 +114,16 @@ private:
     bool command(const QString &text, int expectedCode, const QString &label);
     bool startTls();
     // Addresses safe for commands and headers, and at least one recipient; else logged.
-    bool acceptsEnvelope(const QString &sender, const QStringList &recipients) const;
+    bool acceptsEnvelope(const QString &sender, const QStringList &recipients);
     bool flushWrites();
     bool isCancelled() const;
     // Waits like wait(ms) for at most timeoutMs, in slices so the cancel flag is seen; throws
     // CancelledException when it is set.
     template <typename Wait> bool waitUnlessCancelled(int timeoutMs, Wait wait);
-    void logUnexpected(int expectedCode) const;
+    void logUnexpected(int expectedCode);
+    void setErrorText(const QString &text) { m_errorText = text; }
+    // Why the socket could not connect, in words for the user.
+    QString connectFailureText() const;
     QString server() const;
 
     QTcpSocket *m_socket = nullptr;
@@ -135,5 +141,6 @@ private:
     int m_responseCode = 0;
     // What the client is waiting for, for the log lines; never holds a credential.
     QString m_step;
+    QString m_errorText;
     const std::atomic<bool> *m_cancel = nullptr;
 };

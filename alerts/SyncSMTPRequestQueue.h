@@ -18,7 +18,7 @@ public:
 
     // result 0 when the queue was empty and took them all, else -1 and none is taken.
     void queueRequests(std::vector<SMTPRequest> requests, int &result);
-    bool hasRequests() const;
+    virtual bool hasRequests() const;
     // result 0 with the newest request, -1 and a default request when none waits.
     SMTPRequest takeRequest(int &result);
 

@@ -250,6 +250,13 @@ QString getAgDbFilePath(const QString &instrumentName, const QString &agName)
     return getDataFolderPath() + QDir::separator() + agDbFileName(instrumentName, agName);
 }
 
+QString getAgReportsFolderPath(const QString &instrumentName, const QString &agName)
+{
+    return QDir::cleanPath(getDataFolderPath() + QDir::separator() +
+                           argList(QStringLiteral("reports_I__%1_A__%2"),
+                                   {sanitizeFileName(instrumentName), sanitizeFileName(agName)}));
+}
+
 QString getBackupDbFilePath(const QString &instrumentName, const QString &agName,
                             qint64 programId, qint64 programStart)
 {

@@ -58,6 +58,8 @@ bool isInLogBackupFolder(const QString &path);
 QString sanitizeFileName(const QString &name);
 QString agDbFileName(const QString &instrumentName, const QString &agName);
 QString getAgDbFilePath(const QString &instrumentName, const QString &agName);
+// Where the reports of one audiogroup are written.
+QString getAgReportsFolderPath(const QString &instrumentName, const QString &agName);
 // Where the store writes the backup of one program; also the key of a listed backup.
 QString getBackupDbFilePath(const QString &instrumentName, const QString &agName,
                             qint64 programId, qint64 programStart);

@@ -1,5 +1,7 @@
 #include "AView.h"
 
+#include "FileDialogs.h"
+
 #include <ASystem.h>
 #include <KivConstants.h>
 #include <KivResources.h>
@@ -8,7 +10,6 @@
 #include <SystemConfig.h>
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QIcon>
 
 AView::AView(ViewType type, QWidget *parent) : QWidget(parent), m_viewType(type)
@@ -43,7 +44,7 @@ void AView::onImportLog()
                              "has been reached."));
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(
+    const QString path = FileDialogs::chooseFileToOpen(
         this, tr("Select log file"), getDocumentsLocation(), tr("KIV db (*.db);;ZQ XML (*.xml)"));
     if (!path.isEmpty())
         system->requestDbImport(path, false, QString());

@@ -250,8 +250,13 @@ void ReportTask::finishStep()
     const QString folder = getReportsFolderPath();
     // fromLocalFile: a "file:///" prefix before an absolute path would give four slashes.
     const FolderOpener open = m_folderOpener ? m_folderOpener : FolderOpener(openWithDesktop);
-    if (!open(QUrl::fromLocalFile(folder)))
+    if (!open(QUrl::fromLocalFile(folder))) {
         KIV_LOG(4, "Could not open the specified folder path: [%s]\n", qUtf8Printable(folder));
+        system->showAlert(
+            QStringLiteral("Could not open the report folder on this desktop. The report is in "
+                           "%1")
+                .arg(QDir::toNativeSeparators(folder)));
+    }
 }
 
 bool ReportTask::prepareFiles()
@@ -345,7 +350,7 @@ QString ReportTask::getXslFilePath() const
 
 QString ReportTask::getReportsFolderPath() const
 {
-    return joined(getDataFolderPath(), folderName("reports_"));
+    return getAgReportsFolderPath(m_instrumentConfig.getName(), m_agConfig.getName());
 }
 
 QString ReportTask::getTmpFilePath() const

@@ -17,6 +17,7 @@
 #include <ZQExportParser.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -33,6 +34,22 @@ DBImportViewController *importView()
 {
     ASystem *system = ASystem::instance();
     return system ? system->getDBImportViewController() : nullptr;
+}
+
+// A file SQLite opens (an empty or foreign file too) but whose tables are none of a log.
+QString unknownTablesReason(const QSqlDatabase &db)
+{
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master;")))
+        return QStringLiteral("it is not a database (%1)").arg(probe.lastError().databaseText());
+    return QStringLiteral("it holds no known log table (neither %1 with events nor Loudness)")
+        .arg(agDataZoomLevelTableName(0));
+}
+
+QString queryFailure(const QSqlQuery &query)
+{
+    return QStringLiteral("its configuration table could not be read (%1)")
+        .arg(query.lastError().databaseText());
 }
 
 } // namespace
@@ -147,7 +164,9 @@ void DBImportConfigManagementOperation::createAudiogroup()
     const SystemConfig current = system ? system->getSystemConfig() : SystemConfig();
     QString failure;
     if (!readImportInfo()) {
-        failure = QStringLiteral("Operation failed; could not read import info");
+        // What the log knows, for the user: which file, and why it was refused.
+        failure = QStringLiteral("Operation failed; could not read import info\n%1: %2")
+                      .arg(QDir::toNativeSeparators(m_filePath), m_readFailure);
     } else if (m_sourceType == SourceUnknown) {
         failure = QStringLiteral("Operation failed; incompatible import file");
     } else if (manager && manager->findAudioGroup(m_instrumentName, m_audiogroupName)) {
@@ -286,21 +305,30 @@ void DBImportConfigManagementOperation::changeSystemConfig()
     publishAndSave(config);
 }
 
+bool DBImportConfigManagementOperation::refuseImportInfo(const QString &reason)
+{
+    m_readFailure = reason;
+    KIV_LOG(2, "Import: %s: %s\n", qUtf8Printable(m_filePath), qUtf8Printable(reason));
+    return false;
+}
+
 bool DBImportConfigManagementOperation::readImportInfo()
 {
     m_sourceType = SourceUnknown;
+    m_readFailure.clear();
     // Case-sensitive: "export.XML" is read as a database file.
     if (m_filePath.endsWith(QLatin1String(".xml")))
         return readXmlExport();
 
     const QString connectionName = QLatin1String(kConnectionName);
-    if (!ADBImportSource::openReadOnlyDatabase(connectionName, m_filePath)) {
-        KIV_LOG(2, "Import: %s could not be opened as a database\n", qUtf8Printable(m_filePath));
-        return false;
-    }
+    if (!ADBImportSource::openReadOnlyDatabase(connectionName, m_filePath))
+        return refuseImportInfo(QFileInfo(m_filePath).isFile()
+                                    ? QStringLiteral("it could not be opened as a database")
+                                    : QStringLiteral("there is no such file"));
     bool read = false;
     {
-        const QStringList tables = QSqlDatabase::database(connectionName, false).tables();
+        const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        const QStringList tables = db.tables();
         const bool hasConfig = tables.contains(QStringLiteral("config"));
         if (tables.contains(agDataZoomLevelTableName(0)) &&
             tables.contains(QStringLiteral("events")))
@@ -308,19 +336,19 @@ bool DBImportConfigManagementOperation::readImportInfo()
         else if (tables.contains(QStringLiteral("Loudness")))
             read = readMeterDb(hasConfig, connectionName);
         else
-            KIV_LOG(2, "Import: %s holds no table of a known log database\n",
-                    qUtf8Printable(m_filePath));
+            refuseImportInfo(unknownTablesReason(db));
     }
     ADBImportSource::removeDatabase(connectionName);
     if (!read)
-        return false;
+        return m_readFailure.isEmpty()
+                   ? refuseImportInfo(QStringLiteral("its content could not be read"))
+                   : false;
     // The names key the configuration file and name the new database file.
     QString message;
     if (!checkConfigKeyName(m_instrumentName, QStringLiteral("Instrument"), &message) ||
         !checkConfigKeyName(m_audiogroupName, QStringLiteral("Audiogroup"), &message)) {
-        KIV_LOG(2, "Import: %s\n", qUtf8Printable(message));
         m_sourceType = SourceUnknown;
-        return false;
+        return refuseImportInfo(message);
     }
     return true;
 }
@@ -354,12 +382,12 @@ bool DBImportConfigManagementOperation::readKivDb(bool hasConfigTable,
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!query.exec(QStringLiteral("SELECT timestamp, instrumentName, agSourceName, rawXml FROM "
                                    "config ORDER BY timestamp DESC LIMIT 1;")))
-        return false;
+        return refuseImportInfo(queryFailure(query));
     if (!query.next()) {
         // The store makes the table with the file; an audiogroup whose configuration never
         // changed (and its backups) leaves it empty.
         if (query.lastError().isValid())
-            return false;
+            return refuseImportInfo(queryFailure(query));
         useDefaultConfiguration();
         m_sourceType = SourceKivDb;
         return true;
@@ -367,16 +395,18 @@ bool DBImportConfigManagementOperation::readKivDb(bool hasConfigTable,
     bool ok = false;
     query.value(0).toLongLong(&ok);
     if (!ok)
-        return false;
+        return refuseImportInfo(QStringLiteral("its stored configuration has no valid time"));
     const QString instrumentName = query.value(1).toString();
     const QString sourceName = query.value(2).toString();
     QByteArray rawXml = query.value(3).toString().toUtf8();
     QBuffer buffer(&rawXml);
     if (!buffer.open(QIODevice::ReadOnly))
-        return false;
+        return refuseImportInfo(QStringLiteral("its stored configuration could not be read"));
     const SystemConfig stored = loadSystemConfigFromInputDocument(&buffer);
     if (!stored.hasAgConfig(instrumentName, sourceName))
-        return false;
+        return refuseImportInfo(
+            QStringLiteral("its stored configuration holds no audiogroup %1 of %2")
+                .arg(sourceName, instrumentName));
     m_instrumentConfig = stored.getInstrument(instrumentName);
     m_instrumentName = instrumentName;
     m_audiogroupName = sourceName;
@@ -398,10 +428,10 @@ bool DBImportConfigManagementOperation::readMeterDb(bool hasConfigTable,
     }
     QSqlQuery query(QSqlDatabase::database(connectionName, false));
     if (!query.exec(QStringLiteral("SELECT name, config FROM config LIMIT 1;")))
-        return false;
+        return refuseImportInfo(queryFailure(query));
     if (!query.next()) {
         if (query.lastError().isValid())
-            return false;
+            return refuseImportInfo(queryFailure(query));
         useDefaultConfiguration();
         m_sourceType = SourceMeterDb;
         return true;
@@ -414,7 +444,8 @@ bool DBImportConfigManagementOperation::readMeterDb(bool hasConfigTable,
     const InstrumentConfig instrument = reply.getInstrumentConfig();
     if (instrument.getName().isEmpty() || sourceName.isEmpty() ||
         !instrument.hasAgConfig(sourceName))
-        return false;
+        return refuseImportInfo(
+            QStringLiteral("its stored configuration holds no audiogroup %1").arg(sourceName));
     m_instrumentConfig = instrument;
     m_instrumentName = instrument.getName();
     m_audiogroupName = sourceName + QStringLiteral("_i");
@@ -426,17 +457,26 @@ bool DBImportConfigManagementOperation::readMeterDb(bool hasConfigTable,
 bool DBImportConfigManagementOperation::readXmlExport()
 {
     QFile file(m_filePath);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.exists())
+        return refuseImportInfo(QStringLiteral("there is no such file"));
+    if (!file.open(QIODevice::ReadOnly))
+        return refuseImportInfo(
+            QStringLiteral("it could not be opened (%1)").arg(file.errorString()));
     ZQExportParser parser;
     parser.parse(QString::fromUtf8(file.readAll()));
     file.close();
     if (!parser.isValid())
-        return false;
+        return refuseImportInfo(
+            parser.getErrorText().isEmpty()
+                ? QStringLiteral("it holds no meter export of a named instrument with an "
+                                 "audiogroup")
+                : QStringLiteral("it is not a well-formed XML export (%1)")
+                      .arg(parser.getErrorText()));
     InstrumentConfig instrument = parser.getInstrumentConfig();
     if (instrument.getAgConfigCount() != 1) {
         KIV_LOG(5, "XML export file does not contain exactly 1 audiogroup\n");
-        return false;
+        return refuseImportInfo(QStringLiteral("it holds %1 audiogroups instead of exactly 1")
+                                    .arg(instrument.getAgConfigCount()));
     }
     const AgConfig agConfig = instrument.getAgConfigs().first();
     m_instrumentConfig = instrument;

@@ -51,6 +51,8 @@ private:
 
     // Classification and reading of the file; false when it cannot be imported.
     bool readImportInfo();
+    // Keeps the reason for the user and logs it; false.
+    bool refuseImportInfo(const QString &reason);
     bool readKivDb(bool hasConfigTable, const QString &connectionName);
     bool readMeterDb(bool hasConfigTable, const QString &connectionName);
     bool readXmlExport();
@@ -63,6 +65,8 @@ private:
 
     int m_step = StepCreate;
     int m_sourceType = SourceUnknown;
+    // Why the file was refused, for the user.
+    QString m_readFailure;
     QElapsedTimer m_statusTimer;
     InstrumentConfig m_instrumentConfig;
     QString m_filePath;

@@ -31,6 +31,10 @@ bool ZQExportParser::endDocument()
 bool ZQExportParser::fatalError(const QXmlParseException &exception)
 {
     m_fatalError = true;
+    m_errorText = QStringLiteral("line %1, column %2: %3")
+                      .arg(exception.lineNumber())
+                      .arg(exception.columnNumber())
+                      .arg(exception.message());
     KIV_LOG(2, "XML export file is not well-formed (line %d, column %d): %s\n",
             exception.lineNumber(), exception.columnNumber(),
             exception.message().toUtf8().constData());

@@ -20,6 +20,8 @@ public:
     // A named instrument with at least one audiogroup, read from a well-formed document: a
     // truncated file is refused rather than imported in part.
     bool isValid() const;
+    // Why a document is not well-formed (line, column and the parser's message); empty else.
+    QString getErrorText() const { return m_errorText; }
 
     bool endDocument() override;
     bool fatalError(const QXmlParseException &exception) override;
@@ -31,6 +33,7 @@ protected:
 
 private:
     bool m_fatalError = false;
+    QString m_errorText;
 };
 
 #pragma GCC diagnostic pop

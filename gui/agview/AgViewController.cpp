@@ -9,6 +9,7 @@
 #include <ASystem.h>
 #include <AgDataVector.h>
 #include <AgGetDataCommandReply.h>
+#include <FileDialogs.h>
 #include <GUIFactory.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
@@ -17,7 +18,6 @@
 #include <SystemConfig.h>
 
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QMultiMap>
 #include <QMutexLocker>
 #include <QThread>
@@ -832,8 +832,8 @@ void AgViewController::onMenuExportLog()
     // Not under the lock: the dialog runs an event loop in which the update step goes on.
     const QString target =
         m_fileChooser ? m_fileChooser(m_view)
-                      : QFileDialog::getSaveFileName(m_view, tr("Save as"), getDocumentsLocation(),
-                                                     tr("KIV db (*.db)"));
+                      : FileDialogs::chooseFileToSave(m_view, tr("Save as"), getDocumentsLocation(),
+                                                      tr("KIV db (*.db)"));
     if (target.isEmpty())
         return;
     AAudioGroup *audioGroup = findAudioGroup();

@@ -5,10 +5,13 @@
 #include <ASystem.h>
 #include <GUIFactory.h>
 #include <InstrumentManager.h>
+#include <KivUtils.h>
 #include <ORQLogging.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QMutexLocker>
+#include <QStringList>
 
 #include <exception>
 
@@ -157,8 +160,21 @@ void GenerateReportViewController::startReportTask(ReportTaskState &state)
 
 void GenerateReportViewController::onAllReportsGenerated()
 {
+    // The user learns where the PDFs are also when the desktop cannot open the folders.
+    QStringList folders;
+    for (const ReportTaskState &state : m_states) {
+        const QString folder = QDir::toNativeSeparators(
+            getAgReportsFolderPath(state.getInstrumentName(), state.getSourceName()));
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    QString text = QStringLiteral("Reports generation completed successfully");
+    if (folders.size() == 1)
+        text += QStringLiteral("\nReport folder: %1").arg(folders.first());
+    else if (!folders.isEmpty())
+        text += QStringLiteral("\nReport folders:\n%1").arg(folders.join(QLatin1Char('\n')));
     if (ASystem *system = ASystem::instance())
-        system->showAlert(QStringLiteral("Reports generation completed successfully"));
+        system->showAlert(text);
     endRun();
 }
 

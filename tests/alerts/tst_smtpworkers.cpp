@@ -113,6 +113,8 @@ private slots:
     void sharedQueueTakesAllOrNone_data();
     void sharedQueueTakesAllOrNone();
     void testQueueHandsOutTheNewestFirst();
+    void testEmailTellsItsOutcome_data();
+    void testEmailTellsItsOutcome();
     void fiveWorkersSendInParallelAndStopWhileWaiting();
     void workerLogsEachResultOnce();
     void stopEndsAWriteTheServerDoesNotRead();
@@ -398,6 +400,56 @@ void TestSmtpWorkers::testQueueHandsOutTheNewestFirst()
     controller.takeRequest(result);
     QCOMPARE(result, -1);
     controller.queueRequests(requests(1, smtp, QStringLiteral("b-")), result);
+    QCOMPARE(result, 0);
+}
+
+void TestSmtpWorkers::testEmailTellsItsOutcome_data()
+{
+    QTest::addColumn<QString>("server"); // "live", "dead" (nothing listens) or a host name
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("alert"); // %1 is the port
+    // Both contacts share the server, so both fail for the same reason.
+    const auto notSent = [](const QString &reason) {
+        return QStringLiteral("Could not send test email.") +
+               QStringLiteral("\nNot sent to Ops Desk <ops@example.org>: %1.")
+                   .arg(reason)
+                   .repeated(2);
+    };
+    QTest::newRow("sent") << "live" << QString() << "Test email sent to 2 contacts.";
+    QTest::newRow("refused port") << "dead" << QString()
+                                  << notSent("the server 127.0.0.1:%1 refused the connection");
+    QTest::newRow("unknown host") << "nohost.invalid" << QString()
+                                  << notSent("the host nohost.invalid was not found");
+    QTest::newRow("login refused")
+        << "live"
+        << "kiv" << notSent("the server 127.0.0.1:%1 refused the login of user \"kiv\": 535 no");
+}
+
+void TestSmtpWorkers::testEmailTellsItsOutcome()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, user);
+    QFETCH(QString, alert);
+    m_server->script(SmtpSimulator::Auth, SmtpSimulator::Action::answer(535, "no"), -1);
+    QVERIFY(m_server->listen());
+    FakeSystem system;
+    SMTPTestController controller;
+    controller.setTaskTimeouts(1000, 300);
+    SMTPConfig smtp =
+        smtpFor(server == QLatin1String("dead") ? deadPort() : m_server->port(), user, user);
+    if (server != QLatin1String("live") && server != QLatin1String("dead"))
+        smtp.setHost(server);
+    int result = -1;
+    controller.queueRequests(
+        {request(QStringLiteral("a"), smtp), request(QStringLiteral("b"), smtp)}, result);
+    QCOMPARE(result, 0);
+    QCOMPARE(controller.startThread(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(system.alertTexts().size(), 1, 20000);
+    QCOMPARE(system.alertTexts().first(),
+             alert.replace(QLatin1String("%1"), QString::number(smtp.getPort())));
+    // Busy until the outcome is told; then the next test is taken.
+    QTRY_VERIFY_WITH_TIMEOUT(!controller.hasRequests(), 2000);
+    controller.queueRequests({request(QStringLiteral("c"), smtp)}, result);
     QCOMPARE(result, 0);
 }
 

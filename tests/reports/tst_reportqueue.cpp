@@ -255,6 +255,13 @@ private slots:
         }
         QCOMPARE(KivTest::captureLog()->count(openFailure) - openFailuresBefore,
                  converted && !folderOpens ? 1 : 0);
+        // The user learns it too, with the path.
+        QCOMPARE(m_system.alertTexts(),
+                 converted && !folderOpens
+                     ? QStringList{"Could not open the report folder on this desktop. The "
+                                   "report is in " +
+                                   reportsFolder()}
+                     : QStringList{});
     }
 
     void cancelInEachState_data()

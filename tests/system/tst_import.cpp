@@ -240,15 +240,21 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a database of another kind")
-            << "otherdb" << "Operation failed; could not read import info";
-        QTest::newRow("not an SQLite file") << "garbage"
-                                            << "Operation failed; could not read import info";
-        QTest::newRow("an empty file") << "empty" << "Operation failed; could not read import info";
+        // What the log knows, after the fixed text: the file (%1) and why it was refused.
+        const QString unread = QStringLiteral("Operation failed; could not read import info\n%1: ");
+        const QString noLogTable = unread + "it holds no known log table (neither "
+                                            "AgDataZoomLevel0 with events nor Loudness)";
+        QTest::newRow("a database of another kind") << "otherdb" << noLogTable;
+        QTest::newRow("not an SQLite file")
+            << "garbage" << unread + "it is not a database (file is not a database)";
+        QTest::newRow("an empty file") << "empty" << noLogTable;
         QTest::newRow("a truncated XML export")
-            << "truncated" << "Operation failed; could not read import info";
+            << "truncated"
+            << unread +
+                   "it is not a well-formed XML export (line 201, column 156: unexpected end of "
+                   "file)";
         QTest::newRow("an XML export of two audiogroups")
-            << "two" << "Operation failed; could not read import info";
+            << "two" << unread + "it holds 2 audiogroups instead of exactly 1";
         QTest::newRow("an own database without samples")
             << "nodata"
             << "Import operation failed: Invalid import data. Audiogroup and database disposed "
@@ -313,6 +319,8 @@ private slots:
             path = getDataFolderFilePath(QStringLiteral("sub/source.db"));
             QVERIFY(writeKivDb(path, QStringLiteral("Radio"), kMain, data));
         }
+        if (message.contains(QLatin1String("%1")))
+            message = message.arg(QDir::toNativeSeparators(path));
         const QStringList studioRows = sampleRows(importedPath(kStudio, kMain));
         importLog(path);
         if (kind == QLatin1String("damaged")) {
@@ -320,7 +328,7 @@ private slots:
             QVERIFY(QTest::qWaitFor([this] { return !newAlerts().isEmpty(); }, 60000));
             QVERIFY(m_harness.waitForIdle());
             const QRegularExpression said(QStringLiteral(
-                "^(Operation failed; could not read import info|Import operation failed: "
+                "^(Operation failed; could not read import info\\n.+: .+|Import operation failed: "
                 "(Could not read source DB|Source data read error)\\. Audiogroup and database "
                 "disposed successfully)$"));
             QCOMPARE(newAlerts().size(), 1);

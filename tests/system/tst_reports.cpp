@@ -311,8 +311,16 @@ private slots:
         QVERIFY(useConverter(QStringLiteral("real")));
         requestReports(selection);
         verifyDialogRunning();
-        QVERIFY(waitForAlertBox(QStringLiteral("Reports generation completed successfully")));
-        QCOMPARE(newAlerts(), QStringList{"Reports generation completed successfully"});
+        QStringList folders;
+        for (const ReportTaskState &state : screen()->getStates())
+            folders << getAgReportsFolderPath(state.getInstrumentName(), state.getSourceName());
+        const QString done =
+            QStringLiteral("Reports generation completed successfully\n") +
+            (folders.size() == 1 ? "Report folder: " + folders.first()
+                                 : "Report folders:\n" + folders.join(QLatin1Char('\n')));
+        QVERIFY(waitForAlertBox(done));
+        // Besides, one box a report when no desktop opens its folder.
+        QCOMPARE(newAlerts().filter(QStringLiteral("Reports generation")), QStringList{done});
         QTRY_VERIFY(!dialog()->isVisible());
         verifyClean(selection);
         closeAlertBoxes();

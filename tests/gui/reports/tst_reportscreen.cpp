@@ -224,7 +224,14 @@ private slots:
                                            "Report file created successfully");
         }
         QTRY_VERIFY(!m_screen->isBusy());
-        QCOMPARE(alerts(), QStringList{"Reports generation completed successfully"});
+        // The box names where the PDFs are.
+        QString folders;
+        for (const ReportTaskState &state : states)
+            folders += QStringLiteral("\n") + getDataFolderPath() + "/reports_I__M1_A__" +
+                       state.getSourceName();
+        QCOMPARE(alerts(), QStringList{"Reports generation completed successfully\nReport "
+                                       "folders:" +
+                                       folders});
         QTRY_VERIFY(!view()->isVisible());
         // The dialog keeps the text made at the start.
         QCOMPARE(child<QLabel>(view(), "alertTextLabel")->text(), kRunningText);
