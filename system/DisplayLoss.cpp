@@ -39,8 +39,9 @@ bool onGuiThread()
     }
     for (;;) {
         // Calls queued to this thread are dropped unrun: nearly all would draw on the lost
-        // display, and a second loss reported from in here would bypass this handler and
-        // reach exit(). Dropping a call that a stopping worker waits for lets it go on.
+        // display, and Qt hands a message raised inside this handler to standard error
+        // instead of back here, so a second report of the loss would reach exit(). Dropping a
+        // call that a stopping worker waits for (a blocking one) lets it go on.
         QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
         if (!gHooks.waitClosed || gHooks.waitClosed(kSliceMs)) {
             KIV_LOG(4, "Program ended without its display\n");
