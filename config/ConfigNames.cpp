@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QStringList>
 
 bool checkConfigKeyName(const QString &name, const QString &what, QString *message)
 {
@@ -46,7 +47,7 @@ bool agDbFileCollides(const SystemConfig &config, const QString &instrumentName,
     return false;
 }
 
-int leaveOutSharedAgDbFiles(SystemConfig &config)
+int leaveOutSharedAgDbFiles(SystemConfig &config, QStringList *notes)
 {
     // File names are plain ASCII after sanitising; lower case compares them as
     // agDbFileCollides does.
@@ -68,6 +69,12 @@ int leaveOutSharedAgDbFiles(SystemConfig &config)
                     qUtf8Printable(agConfig.getName()), qUtf8Printable(instrument.getName()),
                     qUtf8Printable(file), qUtf8Printable(owner->second),
                     qUtf8Printable(owner->first));
+            if (notes)
+                notes->append(QStringLiteral("Instrument \"%1\", audiogroup \"%2\": left out, its "
+                                             "database file is that of audiogroup \"%3\" of "
+                                             "instrument \"%4\"")
+                                  .arg(instrument.getName(), agConfig.getName(), owner->second,
+                                       owner->first));
             instrument.removeAgConfig(agConfig.getName());
             ++leftOut;
         }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QStringList;
 class SystemConfig;
 
 // Checks a name that keys the configuration (instrument Name, audiogroup SourceName,
@@ -22,5 +23,6 @@ bool agDbFileCollides(const SystemConfig &config, const QString &instrumentName,
 // Leaves out every audiogroup whose database file is the file of an audiogroup before it
 // (instruments by Name, audiogroups by SourceName, as the file lists them), with a log line
 // naming both: two controllers must never write into one file. A configuration from before
-// that check, or edited by hand, can hold such pairs. Returns how many were left out.
-int leaveOutSharedAgDbFiles(SystemConfig &config);
+// that check, or edited by hand, can hold such pairs. Returns how many were left out; each
+// is also described in `notes` when given.
+int leaveOutSharedAgDbFiles(SystemConfig &config, QStringList *notes = nullptr);

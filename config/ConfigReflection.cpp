@@ -164,6 +164,20 @@ int writeObjectFields(const QObject &object, XMLTag &parent)
     return result;
 }
 
+QList<QPair<QString, QString>> objectFieldTexts(const QObject &object)
+{
+    QList<QPair<QString, QString>> fields;
+    const QMetaObject *meta = object.metaObject();
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        const QString name = fieldName(method, "get");
+        QString text;
+        if (!name.isEmpty() && writeFieldValue(object, method, text) == 0)
+            fields.append(qMakePair(name, text));
+    }
+    return fields;
+}
+
 void appendObjectElement(const QObject &object, const QString &name, XMLTag &parent)
 {
     XMLTag tag(name);

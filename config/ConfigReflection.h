@@ -2,6 +2,8 @@
 
 #include "ConfigQuery.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 class QMetaMethod;
@@ -17,6 +19,10 @@ int writeFieldValue(const QObject &object, const QMetaMethod &getter, QString &t
 // Calls the setter with the text converted to its parameter type. An empty text (missing
 // or empty element) leaves the field alone; a number that does not convert sets -32767.
 void readFieldValue(QObject &object, const QMetaMethod &setter, const QString &text);
+
+// Each getter's field name and value text, in declaration order, as writeObjectFields
+// writes them.
+QList<QPair<QString, QString>> objectFieldTexts(const QObject &object);
 
 // Appends one element per getter, in declaration order; returns the last non-zero result
 // of writeFieldValue, else 0.

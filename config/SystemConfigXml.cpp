@@ -9,9 +9,13 @@
 #include <ORQLogging.h>
 #include <XMLTag.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QIODevice>
 #include <QSaveFile>
+
+#include <functional>
 
 void buildSystemConfigXml(const SystemConfig &config, XMLTag &root, bool omitSmtp)
 {
@@ -91,7 +95,7 @@ void readInstruments(SystemConfig &result, ConfigQuery &query)
     }
 }
 
-void readRangeSettings(SystemConfig &result, ConfigQuery &query)
+void readRangeSettings(SystemConfig &result, ConfigQuery &query, QStringList *changes = nullptr)
 {
     QList<int> list;
     for (int i = 0; i < 7; ++i) {
@@ -103,10 +107,18 @@ void readRangeSettings(SystemConfig &result, ConfigQuery &query)
         bool ok = false;
         const int level = text.toInt(&ok, 10);
         // Not a zoom level: the first one.
-        list.append(ok && level >= 0 && level <= 15 ? level : 0);
+        const bool valid = ok && level >= 0 && level <= 15;
+        if (!valid && changes)
+            changes->append(QStringLiteral("RangeSettings: Button%1 \"%2\" changed to \"0\"")
+                                .arg(i)
+                                .arg(text));
+        list.append(valid ? level : 0);
     }
     if (list.size() == 7)
         result.setRangeSettings(list);
+    else if (changes)
+        // Only seven buttons are used: repairs of fewer are none.
+        changes->clear();
 }
 
 void readContacts(SystemConfig &result, ConfigQuery &query)
@@ -128,28 +140,98 @@ void repair(SystemConfig &result)
     validator.validate(message, true);
 }
 
-// Keeps a damaged file for inspection before a later save replaces it.
-void keepBadFile(QFile &file, const QString &problem)
+// Keeps a damaged file for inspection before a later save replaces it. The copy's path,
+// or empty when it could not be kept.
+QString keepBadFile(QFile &file, const QString &problem)
 {
     const QString path = file.fileName();
-    const QString bad = path + QStringLiteral(".bad");
     file.close();
-    QFile::remove(bad);
+    const QString bad = setAsidePath(path);
     if (QFile::rename(path, bad) || QFile::copy(path, bad)) {
         KIV_LOG(2, "Configuration file %s cannot be read (%s); kept as %s, defaults loaded\n",
                 qPrintable(path), qPrintable(problem), qPrintable(bad));
-    } else {
-        KIV_LOG(2,
-                "Configuration file %s cannot be read (%s) and could not be kept as %s; "
-                "defaults loaded\n",
-                qPrintable(path), qPrintable(problem), qPrintable(bad));
+        return bad;
     }
+    KIV_LOG(2,
+            "Configuration file %s cannot be read (%s) and could not be kept as %s; "
+            "defaults loaded\n",
+            qPrintable(path), qPrintable(problem), qPrintable(bad));
+    return QString();
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// One line per field whose text the repair changed. The old text is the file's own where
+// it has one: a number that did not convert reads as -32767, which the file never said.
+void noteRepairs(const QString &where, const QObject &asRead, const QObject &repaired,
+                 const std::function<QString(const QString &)> &fileText, QStringList &changes)
+{
+    const QList<QPair<QString, QString>> before = objectFieldTexts(asRead);
+    const QList<QPair<QString, QString>> after = objectFieldTexts(repaired);
+    for (int i = 0; i < before.size() && i < after.size(); ++i) {
+        if (before.at(i).second == after.at(i).second)
+            continue;
+        const QString inFile = fileText(before.at(i).first).trimmed();
+        changes.append(QStringLiteral("%1%2 %3 changed to %4")
+                           .arg(where, before.at(i).first,
+                                quoted(inFile.isEmpty() ? before.at(i).second : inFile),
+                                quoted(after.at(i).second)));
+    }
+}
+
+// What repair() changed in `asRead`, read back from the document where it can be.
+QStringList repairsOf(const SystemConfig &asRead, const SystemConfig &repaired,
+                      ConfigQuery &query)
+{
+    QStringList changes;
+    noteRepairs(QStringLiteral("System settings: "), asRead, repaired,
+                [&query](const QString &field) {
+                    return query.field(ConfigQuery::SectionSystem, field);
+                },
+                changes);
+    const QList<InstrumentConfig> instruments = asRead.getInstruments();
+    for (const InstrumentConfig &instrument : instruments) {
+        const QString name = instrument.getName();
+        if (!repaired.hasInstrument(name))
+            continue;
+        const InstrumentConfig fixed = repaired.getInstrument(name);
+        noteRepairs(QStringLiteral("Instrument %1: ").arg(quoted(name)), instrument, fixed,
+                    [&query, &name](const QString &field) {
+                        query.bindInstrumentId(name);
+                        return query.field(ConfigQuery::SectionInstrument, field);
+                    },
+                    changes);
+        const QList<AgConfig> groups = instrument.getAgConfigs();
+        for (const AgConfig &group : groups) {
+            const QString agName = group.getName();
+            noteRepairs(QStringLiteral("Instrument %1, audiogroup %2: ")
+                            .arg(quoted(name), quoted(agName)),
+                        group, fixed.getAgConfig(agName),
+                        [&query, &name, &agName](const QString &field) {
+                            query.bindInstrumentId(name);
+                            query.bindAgName(agName);
+                            return query.field(ConfigQuery::SectionAudioGroup, field);
+                        },
+                        changes);
+        }
+    }
+    noteRepairs(QStringLiteral("SMTP settings: "), asRead.getSMTPConfig(),
+                repaired.getSMTPConfig(),
+                [&query](const QString &field) {
+                    return query.field(ConfigQuery::SectionSmtp, field);
+                },
+                changes);
+    return changes;
 }
 
 } // namespace
 
-SystemConfig loadSystemConfigFromFile(const QString &name)
+SystemConfig loadSystemConfigFromFile(const QString &name, ConfigLoadNotes *notes)
 {
+    ConfigLoadNotes found;
     SystemConfig result;
     QFile file(getDataFolderPath() + QStringLiteral("/") + name);
     if (file.exists()) {
@@ -157,19 +239,86 @@ SystemConfig loadSystemConfigFromFile(const QString &name)
         file.open(QIODevice::ReadOnly);
         ConfigQuery query(&file, ConfigQuery::ModeFocus);
         if (!query.hasConfigDocument()) {
-            keepBadFile(file, query.problem());
+            found.unreadable = query.problem();
+            found.keptCopy = keepBadFile(file, query.problem());
         } else {
             readObjectFields(result, query, ConfigQuery::SectionSystem);
             readInstruments(result, query);
-            leaveOutSharedAgDbFiles(result);
-            readRangeSettings(result, query);
+            leaveOutSharedAgDbFiles(result, &found.changes);
+            QStringList rangeChanges;
+            readRangeSettings(result, query, &rangeChanges);
+            found.changes += rangeChanges;
             result.setSMTPConfig(SMTPConfig::fromXml(query));
             result.setReportConfig(ReportConfig::fromXml(query));
             readContacts(result, query);
+            const SystemConfig asRead = result;
+            repair(result);
+            const QStringList repairs = repairsOf(asRead, result, query);
+            for (const QString &line : repairs)
+                KIV_LOG(3, "Configuration value repaired: %s\n", qUtf8Printable(line));
+            found.changes += repairs;
+            file.close();
+            if (!found.changes.isEmpty()) {
+                // A later save writes the repaired values over the file.
+                const QString copy = setAsidePath(file.fileName());
+                if (QFile::copy(file.fileName(), copy)) {
+                    found.keptCopy = copy;
+                    KIV_LOG(3, "Configuration file %s as it was is kept as %s\n",
+                            qPrintable(file.fileName()), qPrintable(copy));
+                } else {
+                    KIV_LOG(2, "Configuration file %s could not be kept as %s\n",
+                            qPrintable(file.fileName()), qPrintable(copy));
+                }
+            }
+            if (notes)
+                *notes = found;
+            return result;
         }
     }
     repair(result);
+    if (notes)
+        *notes = found;
     return result;
+}
+
+QString setAsidePath(const QString &path)
+{
+    const QString stamped =
+        path + QLatin1Char('.') +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString candidate = stamped + QStringLiteral(".bad");
+    for (int count = 2; QFile::exists(candidate); ++count)
+        candidate = stamped + QStringLiteral("-%1.bad").arg(count);
+    return candidate;
+}
+
+QString ConfigLoadNotes::alertText() const
+{
+    // Long paths break after their separators instead of running out of the box.
+    auto breakable = [](const QString &path) {
+        QString text = QDir::toNativeSeparators(path);
+        return text.replace(QDir::separator(), QString(QDir::separator()) + QChar(0x200B));
+    };
+    QString text;
+    if (!unreadable.isEmpty()) {
+        text = QStringLiteral("The configuration file could not be read (%1). KIV started "
+                              "with default settings, without its meters.")
+                   .arg(unreadable);
+    } else {
+        // The box stays readable; log.txt has every line.
+        constexpr int kShown = 8;
+        text = QStringLiteral("Values of the configuration file could not be used as they "
+                              "were and were changed:");
+        for (int i = 0; i < changes.size() && i < kShown; ++i)
+            text += QStringLiteral("\n") + changes.at(i);
+        if (changes.size() > kShown)
+            text += QStringLiteral("\n... and %1 more (see log.txt)").arg(changes.size() - kShown);
+    }
+    if (keptCopy.isEmpty())
+        text += QStringLiteral("\n\nThe file as it was could not be kept.");
+    else
+        text += QStringLiteral("\n\nThe file as it was is kept as %1").arg(breakable(keptCopy));
+    return text;
 }
 
 SystemConfig loadSystemConfigFromInputDocument(QIODevice *document)

@@ -1,18 +1,70 @@
 #include "KivProgram.h"
 
+#include "DisplayLoss.h"
+#include "InstanceLock.h"
 #include "StopSignals.h"
 #include "System.h"
 
+#include <ClosingPleaseWaitDialog.h>
 #include <CrashDump.h>
 #include <FatalErrorBox.h>
 #include <GUIFactory.h>
+#include <KivUtils.h>
+#include <ORQLogging.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 
+#include <cstdio>
 #include <memory>
+
+namespace {
+
+// Whether a refused start can show its message in a window: not without a display, where
+// making the application object would itself end the process.
+bool mayShowWindows(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return i + 1 < argc && qstrcmp(argv[i + 1], "offscreen") != 0 &&
+                   qstrcmp(argv[i + 1], "minimal") != 0;
+    }
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    return !platform.isEmpty() || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The second program on a data folder says so and ends before it touches anything there.
+int refuseSecondStart(int argc, char **argv, const QString &folder, qint64 holderPid)
+{
+    QString text = QStringLiteral("KIV is already running on the data folder %1")
+                       .arg(QDir::toNativeSeparators(folder));
+    if (holderPid > 0)
+        text += QStringLiteral(" (process %1)").arg(holderPid);
+    text += QStringLiteral(".\nOnly one KIV can log into a data folder; this start ends.");
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    std::fflush(stderr);
+    if (mayShowWindows(argc, argv)) {
+        QApplication app(argc, argv);
+        QMessageBox::warning(nullptr, QStringLiteral("KIV"), text);
+    }
+    return kAlreadyRunningExitCode;
+}
+
+} // namespace
 
 int runProgram(int argc, char **argv, const ProgramHooks &hooks)
 {
+    // Before anything is written into the folder: the log, a crash dump, a database.
+    InstanceLock lock;
+    const QString folder = getDataFolderPath();
+    const InstanceLock::Result locked = lock.acquire(folder);
+    if (locked == InstanceLock::HeldByAnother)
+        return refuseSecondStart(argc, argv, folder, lock.holderPid());
+
     installCrashDumpHandlers();
 
     auto system = std::make_unique<System>();
@@ -37,10 +89,26 @@ int runProgram(int argc, char **argv, const ProgramHooks &hooks)
                 },
                 Qt::QueuedConnection);
         });
+        DisplayLoss::Hooks displayLoss;
+        displayLoss.close = [] {
+            if (ASystem *current = ASystem::instance())
+                current->close();
+        };
+        System *running = system.get();
+        displayLoss.waitClosed = [running](int timeoutMs) {
+            return running->waitForWorkersStopped(timeoutMs);
+        };
+        displayLoss.closeTimeoutMs = ClosingPleaseWaitDialog::kCloseTimeoutMs;
+        DisplayLoss::install(std::move(displayLoss));
         system->start();
+        if (locked == InstanceLock::Unavailable)
+            KIV_LOG(2, "Cannot lock the data folder with %s (%s); a second program on it would "
+                       "not be refused\n",
+                    qUtf8Printable(lock.path()), qUtf8Printable(lock.problem()));
         if (hooks.started)
             hooks.started(*system);
         app.exec(); // its code is not the program's status
+        DisplayLoss::uninstall();
         StopSignals::uninstall();
         status = system->exitStatus();
         if (hooks.finished)

@@ -13,7 +13,11 @@ struct ProgramHooks
     std::function<void(System &system)> finished;
 };
 
+// Status of a start refused because another program holds the data folder.
+constexpr int kAlreadyRunningExitCode = 2;
+
 // The whole program: the system and the view factory before the application object, the
 // start-up, the event loop, then the system's end while the application still exists.
-// 0, or non-zero when the control thread's start-up failed.
+// 0, or non-zero when the control thread's start-up failed or another program holds the
+// data folder.
 int runProgram(int argc, char **argv, const ProgramHooks &hooks = {});

@@ -91,6 +91,11 @@ int System::exitStatus() const
     return m_systemController.getInitResult() != 0 ? 1 : 0;
 }
 
+bool System::waitForWorkersStopped(int timeoutMs)
+{
+    return m_systemController.wait(static_cast<unsigned long>(timeoutMs));
+}
+
 void System::initLogging()
 {
     const QByteArray path = getDataFolderFilePath(QStringLiteral("log.txt")).toLocal8Bit();

@@ -44,6 +44,10 @@ public:
     // Non-zero when the control thread's start-up failed; main returns it.
     int exitStatus() const;
 
+    // Waits up to timeoutMs for the closing sequence to have stopped every worker (at once
+    // true when the control thread never started).
+    bool waitForWorkersStopped(int timeoutMs);
+
     int start() override;
     void close() override;
     void showAboutWindow() override;

@@ -107,7 +107,14 @@ int SystemController::init()
         msleep(kNetworkPollMs);
     }
 
-    SystemConfig config = loadSystemConfigFromFile(systemConfigFileName());
+    ConfigLoadNotes notes;
+    SystemConfig config = loadSystemConfigFromFile(systemConfigFileName(), &notes);
+    if (notes.unreadable.isEmpty() && !notes.changes.isEmpty() && !notes.keptCopy.isEmpty()) {
+        // The original is kept: from now on the file holds what the program uses, so the
+        // next start has nothing to report and sets nothing aside again.
+        if (saveSystemConfigToFile(config, systemConfigFileName()) != 0)
+            KIV_LOG(2, "Repaired configuration not written; the next start repairs it again\n");
+    }
     if (!config.getAutoStartLogging())
         config.setManualAcquisitionOn(false);
 
@@ -123,8 +130,12 @@ int SystemController::init()
     if (SystemViewController *view = system->getSystemViewController()) {
         // A quit during start-up has hidden the window already; it stays hidden.
         QMutexLocker lock(&m_closeMutex);
-        if (!m_closing)
+        if (!m_closing) {
             view->start();
+            // Once, now that the window it explains is up.
+            if (!notes.isEmpty())
+                system->showAlert(notes.alertText());
+        }
         view->updateSystemConfig(config);
     }
     KIV_LOG(4, "GUI initialized\n");

@@ -302,30 +302,32 @@ private slots:
         QTest::addColumn<QString>("record");    // system, instrument, ag, smtp
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("repaired"); // by the validators: logged, told, file kept
         auto row = [](const char *name, QStringList edits, const char *record, const char *field,
-                      const char *expected) {
+                      const char *expected, bool repaired) {
             QTest::newRow(name) << edits << QString::fromLatin1(record)
-                                << QString::fromLatin1(field) << QString::fromLatin1(expected);
+                                << QString::fromLatin1(field) << QString::fromLatin1(expected)
+                                << repaired;
         };
-        row("int not a number", {"|AcquisitionTimeout|abc"}, "system", "AcquisitionTimeout", "3000");
-        row("backup exponent", {"|BackupCheckTimeout|1e3"}, "system", "BackupCheckTimeout", "500000");
-        row("buffer empty keeps default", {"|PlotLiveModeBuffer|"}, "system", "PlotLiveModeBuffer", "2000");
-        row("request timeout low", {"|NetworkRequestTimeout|9999"}, "system", "NetworkRequestTimeout", "30000");
-        row("bool true", {"|StartWithOS|true"}, "system", "StartWithOS", "1");
-        row("bool TRUE", {"|AutoStartLogging|TRUE"}, "system", "AutoStartLogging", "0");
-        row("bool digit 2", {"|AutoStartLogging|2"}, "system", "AutoStartLogging", "0");
-        row("bool empty keeps default", {"|AutoStartLogging|"}, "system", "AutoStartLogging", "1");
-        row("threshold not a number", {"<AudioGroup|TPUpperThreshold|x"}, "ag", "TPUpperThreshold", "-3");
-        row("threshold nan", {"<AudioGroup|IUpperThreshold|nan"}, "ag", "IUpperThreshold", "1");
-        row("threshold inf", {"<AudioGroup|SUpperThreshold|inf"}, "ag", "SUpperThreshold", "3");
-        row("count not a number", {"<AudioGroup|SCountSecondaryThreshold|abc"}, "ag", "SCountSecondaryThreshold", "1");
-        row("unit text kept", {"<AudioGroup|LoudnessUnit|LKFS"}, "ag", "LoudnessUnit", "LKFS");
-        row("min db junk unchecked", {"<AudioGroup|LoudnessMinDb|x"}, "ag", "LoudnessMinDb", "-32767");
-        row("instrument port", {"<Instrument|Port|99999"}, "instrument", "Port", "80");
-        row("instrument ip with port", {"<Instrument|IpAdr|http://10.0.0.1:8080"}, "instrument", "IpAdr", "http://localhost");
-        row("smtp port, alerts on", {"<SMTPConfig|Port|abc"}, "smtp", "Port", "465");
-        row("smtp port, alerts off", {"<SMTPConfig|Port|abc", "|AlertsEnabled|0"}, "smtp", "Port", "-32767");
-        row("connection word kept", {"<SMTPConfig|ConnectionType|ssl"}, "smtp", "ConnectionType", "ssl");
+        row("int not a number", {"|AcquisitionTimeout|abc"}, "system", "AcquisitionTimeout", "3000", true);
+        row("backup exponent", {"|BackupCheckTimeout|1e3"}, "system", "BackupCheckTimeout", "500000", true);
+        row("buffer empty keeps default", {"|PlotLiveModeBuffer|"}, "system", "PlotLiveModeBuffer", "2000", false);
+        row("request timeout low", {"|NetworkRequestTimeout|9999"}, "system", "NetworkRequestTimeout", "30000", true);
+        row("bool true", {"|StartWithOS|true"}, "system", "StartWithOS", "1", false);
+        row("bool TRUE", {"|AutoStartLogging|TRUE"}, "system", "AutoStartLogging", "0", false);
+        row("bool digit 2", {"|AutoStartLogging|2"}, "system", "AutoStartLogging", "0", false);
+        row("bool empty keeps default", {"|AutoStartLogging|"}, "system", "AutoStartLogging", "1", false);
+        row("threshold not a number", {"<AudioGroup|TPUpperThreshold|x"}, "ag", "TPUpperThreshold", "-3", true);
+        row("threshold nan", {"<AudioGroup|IUpperThreshold|nan"}, "ag", "IUpperThreshold", "1", true);
+        row("threshold inf", {"<AudioGroup|SUpperThreshold|inf"}, "ag", "SUpperThreshold", "3", true);
+        row("count not a number", {"<AudioGroup|SCountSecondaryThreshold|abc"}, "ag", "SCountSecondaryThreshold", "1", true);
+        row("unit text kept", {"<AudioGroup|LoudnessUnit|LKFS"}, "ag", "LoudnessUnit", "LKFS", false);
+        row("min db junk unchecked", {"<AudioGroup|LoudnessMinDb|x"}, "ag", "LoudnessMinDb", "-32767", false);
+        row("instrument port", {"<Instrument|Port|99999"}, "instrument", "Port", "80", true);
+        row("instrument ip with port", {"<Instrument|IpAdr|http://10.0.0.1:8080"}, "instrument", "IpAdr", "http://localhost", true);
+        row("smtp port, alerts on", {"<SMTPConfig|Port|abc"}, "smtp", "Port", "465", true);
+        row("smtp port, alerts off", {"<SMTPConfig|Port|abc", "|AlertsEnabled|0"}, "smtp", "Port", "-32767", false);
+        row("connection word kept", {"<SMTPConfig|ConnectionType|ssl"}, "smtp", "ConnectionType", "ssl", false);
     }
     void damagedValues()
     {
@@ -344,7 +346,9 @@ private slots:
             QVERIFY2(!xml.isEmpty(), qPrintable(edit));
         }
         writeFile(configPath(), xml);
-        const SystemConfig read = loadSystemConfigFromFile(kFile);
+        const int logged = KivTest::captureLog()->lines().size();
+        ConfigLoadNotes notes;
+        const SystemConfig read = loadSystemConfigFromFile(kFile, &notes);
         QString actual;
         if (record == QLatin1String("system"))
             actual = fieldText(read, field);
@@ -356,6 +360,20 @@ private slots:
             actual = fieldText(read.getSMTPConfig(), field);
         QTEST(actual, "expected");
         QVERIFY(!QFile::exists(configPath() + QStringLiteral(".bad")));
+
+        QFETCH(bool, repaired);
+        const QString repair = QStringLiteral("%1 \"%2\" changed to \"%3\"")
+                                   .arg(field, edits.first().section(QLatin1Char('|'), 2), actual);
+        const QStringList newLines = KivTest::captureLog()->lines().mid(logged);
+        if (repaired) {
+            QCOMPARE(notes.changes.filter(repair).size(), 1);
+            QCOMPARE(newLines.filter(QStringLiteral("repaired: ")).filter(repair).size(), 1);
+            QVERIFY2(notes.alertText().contains(repair), qPrintable(notes.alertText()));
+            QCOMPARE(readFile(notes.keptCopy), xml);
+        } else {
+            QCOMPARE(notes.changes, QStringList());
+            QVERIFY(notes.keptCopy.isEmpty());
+        }
     }
 
     void firstDuplicateWins()
@@ -507,19 +525,35 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        writeFile(configPath(), content);
         writeFile(configPath() + QStringLiteral(".bad"), "older bad file");
-        const int logged = KivTest::captureLog()->lines().size();
-        QElapsedTimer timer;
-        timer.start();
-        const SystemConfig read = loadSystemConfigFromFile(kFile);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(systemConfigToXmlString(read, false), systemConfigToXmlString(SystemConfig(), false));
-        QCOMPARE(readFile(configPath() + QStringLiteral(".bad")), content);
-        QVERIFY(!QFile::exists(configPath()));
-        const QString line = KivTest::captureLog()->lines().value(logged);
-        QVERIFY2(line.contains(QStringLiteral("cannot be read (")) && line.contains(reason),
-                 qPrintable(line));
+        // Two starts with a damaged file, within one second or not: two copies of their own.
+        QStringList kept;
+        for (int start = 0; start < 2; ++start) {
+            writeFile(configPath(), content);
+            const int logged = KivTest::captureLog()->lines().size();
+            QElapsedTimer timer;
+            timer.start();
+            ConfigLoadNotes notes;
+            const SystemConfig read = loadSystemConfigFromFile(kFile, &notes);
+            QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+            QCOMPARE(systemConfigToXmlString(read, false),
+                     systemConfigToXmlString(SystemConfig(), false));
+            QVERIFY(!QFile::exists(configPath()));
+            QVERIFY(notes.unreadable.contains(reason));
+            QVERIFY(!kept.contains(notes.keptCopy));
+            kept << notes.keptCopy;
+            QCOMPARE(readFile(notes.keptCopy), content);
+            QVERIFY(notes.alertText().contains(QStringLiteral("could not be read")));
+            const QString line = KivTest::captureLog()->lines().value(logged);
+            QVERIFY2(line.contains(QStringLiteral("cannot be read (")) && line.contains(reason) &&
+                         line.contains(notes.keptCopy),
+                     qPrintable(line));
+        }
+        QCOMPARE(readFile(configPath() + QStringLiteral(".bad")), QByteArray("older bad file"));
+        QCOMPARE(QDir(getDataFolderPath())
+                     .entryList({kFile + QStringLiteral(".*.bad")}, QDir::Files)
+                     .size(),
+                 2);
     }
 
     // Reading costs time in proportion to the file, however many records it holds: eight

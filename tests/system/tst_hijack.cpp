@@ -115,7 +115,7 @@ void TestHijack::allowTakesTheMeterOver()
     QVERIFY(meter);
     const QString holder = (*meter)->currentSession();
     SystemConfig config;
-    config.setAcquisitionTimeout(500);
+    config.setAcquisitionTimeout(2000);
     config.setInstruments({instrument(*meter, kStudio)});
     QVERIFY(m_harness.start(config));
 
@@ -152,7 +152,7 @@ void TestHijack::denySwitchesLoggingOffForEachMeter()
     std::unique_ptr<SimulatedMeter> radio = heldMeter(1, kRadio);
     QVERIFY(studio && radio);
     SystemConfig config;
-    config.setAcquisitionTimeout(500);
+    config.setAcquisitionTimeout(2000);
     config.setInstruments({instrument(*studio, kStudio, {kP2}), instrument(*radio, kRadio)});
     QVERIFY(m_harness.start(config));
     ASystem *front = m_harness.front();

@@ -77,7 +77,7 @@ void TestSettingsOps::cleanup()
 SystemConfig TestSettingsOps::studioConfig() const
 {
     SystemConfig config;
-    config.setAcquisitionTimeout(1000);
+    config.setAcquisitionTimeout(2000);
     InstrumentConfig studio(kStudio);
     studio.setIpAdr(QStringLiteral("http://") + m_meter->address());
     studio.setPass(QStringLiteral("pw"));

@@ -129,7 +129,7 @@ void TestSettingsWindow::cleanupTestCase()
 SystemConfig TestSettingsWindow::systemConfig() const
 {
     SystemConfig config;
-    config.setAcquisitionTimeout(1000);
+    config.setAcquisitionTimeout(2000);
     SMTPConfig smtp;
     smtp.setConnectionType(QStringLiteral("TCP"));
     smtp.setHost(QStringLiteral("127.0.0.1"));

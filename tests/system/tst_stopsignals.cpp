@@ -1,5 +1,6 @@
 // The whole program in a child process, logging from the meter simulator in this one, and
-// ended by the signals a desktop session, systemd or a terminal send.
+// ended by the signals a desktop session, systemd or a terminal send, or by the loss of its
+// display; a second start on its data folder is refused.
 #include <KivTest.h>
 
 #include <ASystem.h>
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -62,9 +64,15 @@ private slots:
     void signalClosesInOrder_data();
     void signalClosesInOrder();
     void secondSignalEndsAtOnce();
+    void secondStartIsRefused();
+    void startAfterKillIsNotBlocked();
 
 private:
-    void startLogging();
+    // Starts the program with these extra environment entries and waits until it logs.
+    void startLogging(const QStringList &env = {});
+    std::unique_ptr<QProcess> startProgram(const QStringList &env = {});
+    // An X server of its own for the program; its display number, or -1.
+    int startDisplay();
     QByteArray log() const;
     QStringList journals() const;
     // Waits for the log to hold the text; false after timeoutMs.
@@ -72,6 +80,7 @@ private:
 
     std::unique_ptr<MeterSimulator> m_meter;
     std::unique_ptr<QProcess> m_program;
+    std::unique_ptr<QProcess> m_display;
 };
 
 void StopSignalsTest::init()
@@ -93,6 +102,11 @@ void StopSignalsTest::cleanup()
         m_program->waitForFinished(5000);
     }
     m_program.reset();
+    if (m_display) {
+        m_display->kill();
+        m_display->waitForFinished(5000);
+        m_display.reset();
+    }
     m_meter.reset();
 }
 
@@ -119,7 +133,7 @@ QStringList StopSignalsTest::journals() const
     return QDir(getDataFolderPath()).entryList({QStringLiteral("*-wal")}, QDir::Files);
 }
 
-void StopSignalsTest::startLogging()
+void StopSignalsTest::startLogging(const QStringList &env)
 {
     SystemConfig config;
     config.setAutoStartLogging(true);
@@ -141,16 +155,48 @@ void StopSignalsTest::startLogging()
     config.setInstruments({instrument});
     QCOMPARE(saveSystemConfigToFile(config, QStringLiteral("_config.xml")), 0);
 
-    m_program = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KIV_CHILD_SCENARIO"), QStringLiteral("program"));
-    m_program->setProcessEnvironment(env);
-    m_program->setProcessChannelMode(QProcess::MergedChannels);
-    m_program->start(QCoreApplication::applicationFilePath(), QStringList());
-    QVERIFY(m_program->waitForStarted(10000));
+    m_program = startProgram(env);
+    QVERIFY(m_program);
     // Both audiogroups store batches, with their journals open.
     QTRY_VERIFY2_WITH_TIMEOUT(log().count("success:") >= 4 && journals().size() == kGroups.size(),
                               log().right(2000).constData(), 20000);
+}
+
+std::unique_ptr<QProcess> StopSignalsTest::startProgram(const QStringList &env)
+{
+    auto program = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KIV_CHILD_SCENARIO"), QStringLiteral("program"));
+    for (const QString &entry : env)
+        environment.insert(entry.section(QLatin1Char('='), 0, 0),
+                           entry.section(QLatin1Char('='), 1));
+    program->setProcessEnvironment(environment);
+    program->setProcessChannelMode(QProcess::MergedChannels);
+    program->start(QCoreApplication::applicationFilePath(), QStringList());
+    if (!program->waitForStarted(10000))
+        return nullptr;
+    return program;
+}
+
+int StopSignalsTest::startDisplay()
+{
+    const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (server.isEmpty())
+        return -1;
+    m_display = std::make_unique<QProcess>();
+    // It picks a free display and writes its number to standard output.
+    m_display->start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                              QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                              QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("1280x1024x24")});
+    QElapsedTimer timer;
+    timer.start();
+    while (!m_display->canReadLine() && m_display->state() != QProcess::NotRunning &&
+           timer.elapsed() < 20000)
+        m_display->waitForReadyRead(100);
+    bool ok = false;
+    const int number = m_display->readLine().trimmed().toInt(&ok);
+    return ok ? number : -1;
 }
 
 void StopSignalsTest::signalClosesInOrder_data()
@@ -160,20 +206,33 @@ void StopSignalsTest::signalClosesInOrder_data()
     QTest::newRow("SIGTERM") << int(SIGTERM) << QByteArray("SIGTERM");
     QTest::newRow("SIGINT") << int(SIGINT) << QByteArray("SIGINT");
     QTest::newRow("SIGHUP") << int(SIGHUP) << QByteArray("SIGHUP");
+    // A logout or a dropped remote session: the program's X server ends.
+    QTest::newRow("display lost") << 0 << QByteArray("Display connection lost (The X11");
 }
 
 void StopSignalsTest::signalClosesInOrder()
 {
     QFETCH(int, signalNumber);
     QFETCH(QByteArray, name);
-    startLogging();
-    QCOMPARE(::kill(static_cast<pid_t>(m_program->processId()), signalNumber), 0);
+    if (signalNumber == 0) {
+        const int display = startDisplay();
+        if (display < 0)
+            QSKIP("No X server (Xvfb) to take away");
+        startLogging({QStringLiteral("QT_QPA_PLATFORM=xcb"),
+                      QStringLiteral("DISPLAY=:%1").arg(display)});
+        m_display->terminate();
+    } else {
+        startLogging();
+        QCOMPARE(::kill(static_cast<pid_t>(m_program->processId()), signalNumber), 0);
+    }
     QTRY_VERIFY_WITH_TIMEOUT(m_program->state() == QProcess::NotRunning, 30000);
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program->exitCode(), 0);
     const QByteArray text = log();
-    QVERIFY2(text.contains(name + " received; closing"), text.right(2000).constData());
+    QVERIFY2(text.contains(name + (signalNumber != 0 ? " received; closing" : "")),
+             text.right(2000).constData());
     QVERIFY2(text.contains("SystemController loop ended"), text.right(2000).constData());
+    QCOMPARE(QDir(getDataFolderPath()).entryList({QStringLiteral("CRASH_DUMP_*")}), QStringList());
     for (const QString &group : kGroups)
         QVERIFY(text.contains(
             QStringLiteral("AgController[%1][%2] loop ended").arg(kInstrument, group).toUtf8()));
@@ -202,6 +261,41 @@ void StopSignalsTest::secondSignalEndsAtOnce()
     const QByteArray text = log();
     QVERIFY2(text.contains("SIGTERM received again; ending at once"), text.right(2000).constData());
     QVERIFY(!text.contains("SystemController loop ended"));
+}
+
+void StopSignalsTest::secondStartIsRefused()
+{
+    startLogging();
+    const QByteArray firstEntries = log();
+    const int logins = m_meter->requestCount(QStringLiteral("/login"));
+    std::unique_ptr<QProcess> second = startProgram();
+    QVERIFY(second);
+    QTRY_VERIFY_WITH_TIMEOUT(second->state() == QProcess::NotRunning, 30000);
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), kAlreadyRunningExitCode);
+    const QString said = QString::fromUtf8(second->readAll());
+    QVERIFY2(said.contains(QStringLiteral("already running on the data folder %1")
+                               .arg(QDir::toNativeSeparators(getDataFolderPath()))),
+             qPrintable(said));
+
+    // The first logs on undisturbed, into the log it began.
+    QCOMPARE(m_program->state(), QProcess::Running);
+    const int stored = log().count("success:");
+    QTRY_VERIFY_WITH_TIMEOUT(log().count("success:") >= stored + 4, 20000);
+    QVERIFY(log().startsWith(firstEntries));
+    QCOMPARE(m_meter->requestCount(QStringLiteral("/login")), logins);
+}
+
+void StopSignalsTest::startAfterKillIsNotBlocked()
+{
+    startLogging();
+    m_program->kill();
+    QTRY_VERIFY_WITH_TIMEOUT(m_program->state() == QProcess::NotRunning, 10000);
+    QVERIFY(QFile::exists(dataFile(QStringLiteral("kiv.lock"))));
+    // So that only the new start's entries count.
+    QVERIFY(QFile::remove(dataFile(QStringLiteral("log.txt"))));
+    startLogging();
+    QCOMPARE(m_program->state(), QProcess::Running);
 }
 
 KIV_TEST_MAIN_WITH(StopSignalsTest, QApplication, childRunner)

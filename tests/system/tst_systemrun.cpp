@@ -5,6 +5,7 @@
 #include <AlertManager.h>
 #include <BackupController.h>
 #include <ClosingPleaseWaitDialog.h>
+#include <KIVAlertBox.h>
 #include <KivConstants.h>
 #include <KivProgram.h>
 #include <KivUtils.h>
@@ -15,7 +16,12 @@
 #include <SystemConfigXml.h>
 #include <SystemJanitor.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QTimer>
 
 #include <cstdio>
@@ -35,8 +41,39 @@ QString flag(bool value)
 
 // The whole program in this process: it closes itself through the system front and
 // reports what it saw on standard output.
+// Reports the text of the first alert box shown, then closes.
+int reportAlertAndClose(int argc, char **argv)
+{
+    ProgramHooks hooks;
+    hooks.started = [](System &) {
+        auto *poll = new QTimer(QCoreApplication::instance());
+        auto *waited = new QElapsedTimer;
+        waited->start();
+        QObject::connect(poll, &QTimer::timeout, [poll, waited] {
+            bool shown = false;
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            for (QWidget *window : windows) {
+                auto *box = qobject_cast<KIVAlertBox *>(window);
+                if (!box || !box->isVisible())
+                    continue;
+                const auto *label = box->findChild<QLabel *>(QStringLiteral("alertTextLabel"));
+                say(QStringLiteral("alert %1").arg(label ? label->text().simplified() : QString()));
+                shown = true;
+            }
+            if (shown || waited->elapsed() > 20000) {
+                poll->stop();
+                ASystem::instance()->close();
+            }
+        });
+        poll->start(50);
+    };
+    return runProgram(argc, argv, hooks);
+}
+
 int childRunner(const QString &scenario, int argc, char **argv)
 {
+    if (scenario == QLatin1String("alert"))
+        return reportAlertAndClose(argc, argv);
     ProgramHooks hooks;
     const int closeAfterMs = scenario == QLatin1String("quit-at-once") ? 0 : 2500;
     hooks.started = [closeAfterMs](System &system) {
@@ -105,6 +142,7 @@ class TestSystemRun : public QObject
 private slots:
     void runsAndClosesInOrder_data();
     void runsAndClosesInOrder();
+    void damagedConfigIsSetAsideAndTold();
 };
 
 void TestSystemRun::runsAndClosesInOrder_data()
@@ -173,6 +211,41 @@ void TestSystemRun::runsAndClosesInOrder()
     }
     QCOMPARE(log.first(), QStringLiteral("Set LogLevel to 4"));
     QVERIFY(!log.contains(QStringLiteral("CRITICAL INIT FAILURE")));
+}
+
+void TestSystemRun::damagedConfigIsSetAsideAndTold()
+{
+    QDir(getDataFolderPath()).removeRecursively();
+    QVERIFY(createDataFolder());
+    const QString path = getDataFolderFilePath(QStringLiteral("_config.xml"));
+    for (int start = 1; start <= 2; ++start) {
+        const QByteArray damaged = "<SystemConfig><Instruments>" + QByteArray::number(start);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+        file.close();
+
+        const KivTest::ChildResult child = KivTest::runChild(QStringLiteral("alert"), 45000);
+        QVERIFY2(child.finished, child.err.constData());
+        QCOMPARE(child.exitCode, 0);
+        const QStringList alerts =
+            QString::fromUtf8(child.out).split(QLatin1Char('\n')).filter(QStringLiteral("alert "));
+        QCOMPARE(alerts.size(), 1);
+        QVERIFY2(alerts.first().contains(QStringLiteral("could not be read")),
+                 qPrintable(alerts.first()));
+
+        const QStringList kept = QDir(getDataFolderPath())
+                                     .entryList({QStringLiteral("_config.xml.*.bad")},
+                                                QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), start);
+        // The box names the copy; its path may break after a separator.
+        QString said = alerts.first();
+        const QString copy = said.remove(QChar(0x200B)).section(QStringLiteral("is kept as "), 1);
+        QVERIFY2(kept.contains(QFileInfo(copy).fileName()), qPrintable(said));
+        QFile keptFile(copy);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), damaged);
+    }
 }
 
 KIV_TEST_MAIN_WITH(TestSystemRun, QApplication, childRunner)
