@@ -250,10 +250,12 @@ void NUVCustomPlot::setupPlotStyle()
     m_ticker = QSharedPointer<TimeAxisTicker>::create();
     m_ticker->setTickStep(zoomLevelToTickSeconds(ZoomLevel30s));
     time->setTicker(m_ticker);
+    m_ticker->setAxis(time);
     time->setTickLabelPadding(0);
     time->setTickLabelColor(QColor(150, 150, 150));
-    // Small enough that labels with a time code, a sixth of the plot apart, do not run into
-    // each other at the window's least width of 1024 pixels.
+    // Small enough that labels with a time code, a sixth of the plot apart, fit side by side
+    // at the window's least width of 1024 pixels; where they would not, the ticker labels
+    // fewer ticks.
     QFont labelFont(QStringLiteral("Verdana"));
     labelFont.setPointSize(7);
     time->setTickLabelFont(labelFont);

@@ -2,6 +2,8 @@
 
 #include <KivUtils.h>
 
+#include <QFontMetrics>
+
 #include <algorithm>
 
 TimeAxisTicker::TimeAxisTicker() = default;
@@ -50,12 +52,79 @@ QString TimeAxisTicker::timecodeText(double tick) const
     return QString();
 }
 
-QString TimeAxisTicker::tickLabel(double tick) const
+QString TimeAxisTicker::tickLabel(double tick, bool withDate) const
 {
     QString date;
     QString time;
     msToDateTimeStrings(static_cast<qint64>(tick * 1000.0), date, time);
-    return QStringLiteral("%1 %2").arg(date, time) + timecodeText(tick);
+    QString timecode = timecodeText(tick);
+    // A time code that says what the time says adds nothing.
+    if (timecode == QStringLiteral(" (%1)").arg(time))
+        timecode.clear();
+    return withDate ? QStringLiteral("%1 %2").arg(date, time) + timecode : time + timecode;
+}
+
+QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int every) const
+{
+    QVector<QString> labels(ticks.size());
+    QString previousDate;
+    bool any = false;
+    for (int i = 0; i < ticks.size(); ++i) {
+        // By the tick's own index, so that a scrolling view keeps its labels on the same ticks.
+        if (qRound64(ticks[i] / m_step) % every != 0)
+            continue;
+        QString date;
+        QString time;
+        msToDateTimeStrings(static_cast<qint64>(ticks[i] * 1000.0), date, time);
+        labels[i] = tickLabel(ticks[i], date != previousDate);
+        previousDate = date;
+        any = true;
+    }
+    if (!any && !ticks.isEmpty())
+        labels[0] = tickLabel(ticks[0], true);
+    return labels;
+}
+
+QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, double pixelsPerSecond,
+                                           const QFontMetrics &metrics) const
+{
+    for (int every = 1;; ++every) {
+        const QVector<QString> labels = labelsEvery(ticks, every);
+        if (every >= ticks.size() || !(pixelsPerSecond > 0.0))
+            return labels;
+        // Labels stand centred under their ticks.
+        bool apart = true;
+        int previous = -1;
+        for (int i = 0; i < labels.size() && apart; ++i) {
+            if (labels[i].isEmpty())
+                continue;
+            if (previous >= 0) {
+                const double distance = (ticks[i] - ticks[previous]) * pixelsPerSecond;
+                const double needed = (metrics.horizontalAdvance(labels[previous]) +
+                                       metrics.horizontalAdvance(labels[i])) /
+                                          2.0 +
+                                      kLabelGapPx;
+                apart = distance >= needed;
+            }
+            previous = i;
+        }
+        if (apart)
+            return labels;
+    }
+}
+
+double TimeAxisTicker::pixelsPerSecond() const
+{
+    if (!m_axis || !(m_axis->range().size() > 0.0))
+        return 0.0;
+    // The axis rectangle takes its new width only after the labels are made; the viewport
+    // has it already when a resized plot replots.
+    const QCustomPlot *plot = m_axis->parentPlot();
+    const QMargins outer = plot->plotLayout()->margins();
+    const QMargins inner = m_axis->axisRect()->margins();
+    const int width = plot->viewport().width() - outer.left() - outer.right() - inner.left() -
+                      inner.right();
+    return width > 0 ? width / m_axis->range().size() : 0.0;
 }
 
 double TimeAxisTicker::getTickStep(const QCPRange &)
@@ -71,9 +140,6 @@ int TimeAxisTicker::getSubTickCount(double)
 QVector<QString> TimeAxisTicker::createLabelVector(const QVector<double> &ticks, const QLocale &,
                                                    QChar, int)
 {
-    QVector<QString> labels;
-    labels.reserve(ticks.size());
-    for (double tick : ticks)
-        labels.append(tickLabel(tick));
-    return labels;
+    const QFont font = m_axis ? m_axis->tickLabelFont() : QFont();
+    return labelsFor(ticks, pixelsPerSecond(), QFontMetrics(font));
 }

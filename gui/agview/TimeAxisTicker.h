@@ -6,14 +6,24 @@
 
 #include <vector>
 
-// The plot's time axis: ticks at whole multiples of a fixed step (in seconds), each
-// labelled "yyyy.MM.dd hh:mm:ss" in UTC, followed by the time code that the samples gave
-// the tick, when one is known.
+class QFontMetrics;
+
+// The plot's time axis: ticks at whole multiples of a fixed step (in seconds), labelled
+// "hh:mm:ss" in UTC, with the date "yyyy.MM.dd " before it on the first label and where the
+// day changes, and the time code that the samples gave the tick in brackets where it
+// differs from the time. Where neighbouring labels would run into each other only every
+// second, third, ... tick is labelled.
 class TimeAxisTicker : public QCPAxisTicker
 {
 public:
+    // Pixels kept free between two labels.
+    static constexpr int kLabelGapPx = 12;
+
     TimeAxisTicker();
     ~TimeAxisTicker() override;
+
+    // The axis whose width and label font decide which ticks are labelled.
+    void setAxis(QCPAxis *axis) { m_axis = axis; }
 
     void setTickStep(double seconds);
     double tickStep() const { return m_step; }
@@ -28,7 +38,11 @@ public:
     QString timecodeText(double tick) const;
     const std::vector<TickTimecode> &timecodes() const { return m_timecodes; }
 
-    QString tickLabel(double tick) const;
+    QString tickLabel(double tick, bool withDate = true) const;
+    // The labels of the ticks as the axis shows them at the given scale; empty for a tick
+    // without a label.
+    QVector<QString> labelsFor(const QVector<double> &ticks, double pixelsPerSecond,
+                               const QFontMetrics &metrics) const;
 
 protected:
     double getTickStep(const QCPRange &range) override;
@@ -37,6 +51,11 @@ protected:
                                        QChar formatChar, int precision) override;
 
 private:
+    // Every tick whose index (time / step) is a multiple of every.
+    QVector<QString> labelsEvery(const QVector<double> &ticks, int every) const;
+    double pixelsPerSecond() const;
+
+    QCPAxis *m_axis = nullptr;
     double m_step = 5.0;
     std::vector<TickTimecode> m_timecodes;
 };

@@ -59,13 +59,13 @@ private:
     bool *m_freed;
 };
 
-// Rows every 100 ms over [from, to), without [gapFrom, gapTo); each row's time code is its
+// Rows every stepMs over [from, to), without [gapFrom, gapTo); each row's time code is its
 // UTC time of day less lagMs, or 0 when lagMs is negative.
 AgDataVector *rows(qint64 from, qint64 to, qint64 lagMs = 2000, qint64 gapFrom = 0,
-                   qint64 gapTo = 0)
+                   qint64 gapTo = 0, qint64 stepMs = 100)
 {
     auto *block = new AgDataVector(0);
-    for (qint64 t = from; t < to; t += 100) {
+    for (qint64 t = from; t < to; t += stepMs) {
         if (t >= gapFrom && t < gapTo)
             continue;
         AgData row(QStringLiteral("Main"));
@@ -123,6 +123,8 @@ private slots:
     void tickTimecodes_data();
     void tickTimecodes();
     void tickTimecodesLastBetweenBlocks();
+    void timeLabelsStayApart_data();
+    void timeLabelsStayApart();
     void blockIsAlwaysFreed_data();
     void blockIsAlwaysFreed();
     void resetEmptiesCurves();
@@ -165,7 +167,9 @@ void TestCustomPlot::timeAxis()
         QCOMPARE(std::fmod(tick, step), 0.0);
         QVERIFY(f.time()->range().contains(tick));
     }
-    QCOMPARE(f.time()->tickVectorLabels().last(), QStringLiteral("2024.03.01 12:00:00"));
+    // The date on the first label only: the day does not change.
+    QVERIFY(f.time()->tickVectorLabels().first().startsWith(QLatin1String("2024.")));
+    QCOMPARE(f.time()->tickVectorLabels().last(), QStringLiteral("12:00:00"));
 }
 
 void TestCustomPlot::gaps_data()
@@ -227,45 +231,42 @@ void TestCustomPlot::tickTimecodes_data()
     QTest::addColumn<qint64>("lag");
     QTest::addColumn<qint64>("gapFrom");
     QTest::addColumn<qint64>("gapTo");
-    QTest::addColumn<QStringList>("labels"); // of the ticks 11:59:30 to 12:00:00
-    const QString day = QStringLiteral("2024.03.01 ");
+    // Of the ticks 11:59:30 to 12:00:00; the first has the date before it.
+    QTest::addColumn<QStringList>("labels");
     QTest::newRow("continuous") << kNoon - kHalfMinute << kNoon << qint64(2000) << qint64(0)
                                 << qint64(0)
-                                << QStringList{day + "11:59:30 (11:59:28)",
-                                               day + "11:59:35 (11:59:33)",
-                                               day + "11:59:40 (11:59:38)",
-                                               day + "11:59:45 (11:59:43)",
-                                               day + "11:59:50 (11:59:48)",
-                                               day + "11:59:55 (11:59:53)",
-                                               day + "12:00:00"};
+                                << QStringList{"11:59:30 (11:59:28)",
+                                               "11:59:35 (11:59:33)",
+                                               "11:59:40 (11:59:38)",
+                                               "11:59:45 (11:59:43)",
+                                               "11:59:50 (11:59:48)",
+                                               "11:59:55 (11:59:53)",
+                                               "12:00:00"};
     QTest::newRow("no time code") << kNoon - kHalfMinute << kNoon << qint64(-1) << qint64(0)
-                                  << qint64(0) << QStringList{day + "11:59:30", day + "11:59:35",
-                                                              day + "11:59:40", day + "11:59:45",
-                                                              day + "11:59:50", day + "11:59:55",
-                                                              day + "12:00:00"};
+                                  << qint64(0)
+                                  << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                                                 "11:59:50", "11:59:55", "12:00:00"};
+    QTest::newRow("time code equal to the time")
+        << kNoon - kHalfMinute << kNoon << qint64(0) << qint64(0) << qint64(0)
+        << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                       "11:59:50", "11:59:55", "12:00:00"};
     QTest::newRow("rows only before the first tick")
         << kNoon - 40000 << kNoon - kHalfMinute << qint64(2000) << qint64(0) << qint64(0)
-        << QStringList{day + "11:59:30", day + "11:59:35", day + "11:59:40", day + "11:59:45",
-                       day + "11:59:50", day + "11:59:55", day + "12:00:00"};
+        << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                       "11:59:50", "11:59:55", "12:00:00"};
     // Ticks inside a gap, and ticks before the data begins, show no later sample's time code.
     QTest::newRow("gap over two ticks")
         << kNoon - kHalfMinute << kNoon << qint64(2000) << kNoon - 20000 << kNoon - 10000
-        << QStringList{day + "11:59:30 (11:59:28)",
-                       day + "11:59:35 (11:59:33)",
-                       day + "11:59:40",
-                       day + "11:59:45",
-                       day + "11:59:50 (11:59:48)",
-                       day + "11:59:55 (11:59:53)",
-                       day + "12:00:00"};
-    QTest::newRow("data from 11:59:47.3")
-        << kNoon - 12700 << kNoon << qint64(2000) << qint64(0) << qint64(0)
-        << QStringList{day + "11:59:30",
-                       day + "11:59:35",
-                       day + "11:59:40",
-                       day + "11:59:45",
-                       day + "11:59:50 (11:59:48)",
-                       day + "11:59:55 (11:59:53)",
-                       day + "12:00:00"};
+        << QStringList{"11:59:30 (11:59:28)", "11:59:35 (11:59:33)", "11:59:40", "11:59:45",
+                       "11:59:50 (11:59:48)", "11:59:55 (11:59:53)", "12:00:00"};
+    QTest::newRow("data from 11:59:47.3") << kNoon - 12700 << kNoon << qint64(2000) << qint64(0)
+                                          << qint64(0) << QStringList{"11:59:30",
+                                                                      "11:59:35",
+                                                                      "11:59:40",
+                                                                      "11:59:45",
+                                                                      "11:59:50 (11:59:48)",
+                                                                      "11:59:55 (11:59:53)",
+                                                                      "12:00:00"};
 }
 
 void TestCustomPlot::tickTimecodes()
@@ -276,6 +277,7 @@ void TestCustomPlot::tickTimecodes()
     QFETCH(qint64, gapFrom);
     QFETCH(qint64, gapTo);
     QFETCH(QStringList, labels);
+    labels[0].prepend(QStringLiteral("2024.03.01 "));
     Plot f;
     f.update(kNoon - kHalfMinute, kHalfMinute, ZoomLevel30s, rows(from, to, lag, gapFrom, gapTo));
     QCOMPARE(f.time()->tickVectorLabels().toList(), labels);
@@ -291,7 +293,7 @@ void TestCustomPlot::tickTimecodesLastBetweenBlocks()
     // The view moves on without new data: the ticks still in view keep their time codes.
     f.update(kNoon - 29000, kHalfMinute, ZoomLevel30s, nullptr);
     QCOMPARE(f.time()->tickVectorLabels().first(), day + "11:59:35 (11:59:33)");
-    QCOMPARE(f.time()->tickVectorLabels().last(), day + "12:00:00");
+    QCOMPARE(f.time()->tickVectorLabels().last(), QStringLiteral("12:00:00"));
 
     // Data that reaches no tick changes nothing; a row without time code clears its tick's.
     f.update(kNoon - 29000, kHalfMinute, ZoomLevel30s, rows(kNoon - 29000, kNoon - 26000));
@@ -303,6 +305,50 @@ void TestCustomPlot::tickTimecodesLastBetweenBlocks()
     // A tick that left the window forgets its time code.
     f.update(kNoon - 10000, kHalfMinute, ZoomLevel30s, nullptr);
     QCOMPARE(f.label(kNoon - 20000), day + "11:59:40");
+}
+
+void TestCustomPlot::timeLabelsStayApart_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("1024 px") << 1024;
+    QTest::newRow("1366 px") << 1366;
+    QTest::newRow("2560 px") << 2560;
+}
+
+// At every zoom level: no label runs into the next, the date stands on the first label and
+// where the day changes. Time codes 2 s behind give the longest labels.
+void TestCustomPlot::timeLabelsStayApart()
+{
+    QFETCH(int, width);
+    Plot f(QSize(width, 327));
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    const QFontMetrics metrics(f.time()->tickLabelFont());
+    // Just after midnight.
+    const qint64 end = kNoon + 12 * 3600000 + 1000;
+    for (int zoom = 0; zoom < kZoomLevelCount; ++zoom) {
+        const int span = zoomLevelToMs(zoom);
+        f.update(end - span, span, ZoomLevel(zoom), rows(end - span, end, 2000, 0, 0, span / 600));
+        const QVector<double> ticks = f.time()->tickVector();
+        const QVector<QString> labels = f.time()->tickVectorLabels();
+        double previousRight = -1.0e9;
+        QString previousDate;
+        int shown = 0;
+        for (int i = 0; i < ticks.size(); ++i) {
+            if (labels[i].isEmpty())
+                continue;
+            ++shown;
+            const double centre = f.time()->coordToPixel(ticks[i]);
+            const double half = metrics.horizontalAdvance(labels[i]) / 2.0;
+            QVERIFY2(centre - half >= previousRight,
+                     qPrintable(QStringLiteral("level %1: %2").arg(zoom).arg(labels[i])));
+            previousRight = centre + half;
+            const QString date = QDateTime::fromMSecsSinceEpoch(qint64(ticks[i]) * 1000, Qt::UTC)
+                                     .toString(QStringLiteral("yyyy.MM.dd"));
+            QCOMPARE(labels[i].startsWith(date), date != previousDate);
+            previousDate = date;
+        }
+        QVERIFY2(shown >= 3, qPrintable(QStringLiteral("level %1").arg(zoom)));
+    }
 }
 
 void TestCustomPlot::blockIsAlwaysFreed_data()
