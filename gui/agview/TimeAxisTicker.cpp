@@ -64,7 +64,8 @@ QString TimeAxisTicker::tickLabel(double tick, bool withDate) const
     return withDate ? QStringLiteral("%1 %2").arg(date, time) + timecode : time + timecode;
 }
 
-QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int every) const
+QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int every,
+                                             const Scale &scale, const QFontMetrics &metrics) const
 {
     QVector<QString> labels(ticks.size());
     QString previousDate;
@@ -76,7 +77,16 @@ QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int e
         QString date;
         QString time;
         msToDateTimeStrings(static_cast<qint64>(ticks[i] * 1000.0), date, time);
-        labels[i] = tickLabel(ticks[i], date != previousDate);
+        const QString label = tickLabel(ticks[i], date != previousDate);
+        // The axis does not draw a label that the plot's edge would cut; the date then goes
+        // on the next one.
+        if (scale.isKnown()) {
+            const double centre = scale.column(ticks[i]);
+            const double half = metrics.horizontalAdvance(label) / 2.0;
+            if (centre - half < scale.left || centre + half > scale.right)
+                continue;
+        }
+        labels[i] = label;
         previousDate = date;
         any = true;
     }
@@ -85,12 +95,12 @@ QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int e
     return labels;
 }
 
-QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, double pixelsPerSecond,
+QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, const Scale &scale,
                                            const QFontMetrics &metrics) const
 {
     for (int every = 1;; ++every) {
-        const QVector<QString> labels = labelsEvery(ticks, every);
-        if (every >= ticks.size() || !(pixelsPerSecond > 0.0))
+        const QVector<QString> labels = labelsEvery(ticks, every, scale, metrics);
+        if (every >= ticks.size() || !scale.isKnown())
             return labels;
         // Labels stand centred under their ticks.
         bool apart = true;
@@ -99,7 +109,7 @@ QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, double 
             if (labels[i].isEmpty())
                 continue;
             if (previous >= 0) {
-                const double distance = (ticks[i] - ticks[previous]) * pixelsPerSecond;
+                const double distance = (ticks[i] - ticks[previous]) * scale.pixelsPerSecond;
                 const double needed = (metrics.horizontalAdvance(labels[previous]) +
                                        metrics.horizontalAdvance(labels[i])) /
                                           2.0 +
@@ -113,18 +123,28 @@ QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, double 
     }
 }
 
-double TimeAxisTicker::pixelsPerSecond() const
+TimeAxisTicker::Scale TimeAxisTicker::axisScale() const
 {
+    Scale scale;
     if (!m_axis || !(m_axis->range().size() > 0.0))
-        return 0.0;
+        return scale;
     // The axis rectangle takes its new width only after the labels are made; the viewport
     // has it already when a resized plot replots.
     const QCustomPlot *plot = m_axis->parentPlot();
+    const QRect viewport = plot->viewport();
     const QMargins outer = plot->plotLayout()->margins();
     const QMargins inner = m_axis->axisRect()->margins();
-    const int width = plot->viewport().width() - outer.left() - outer.right() - inner.left() -
-                      inner.right();
-    return width > 0 ? width / m_axis->range().size() : 0.0;
+    const int origin = viewport.left() + outer.left() + inner.left();
+    const int width =
+        viewport.width() - outer.left() - outer.right() - inner.left() - inner.right();
+    if (width <= 0)
+        return scale;
+    scale.lower = m_axis->range().lower;
+    scale.origin = origin;
+    scale.pixelsPerSecond = width / m_axis->range().size();
+    scale.left = viewport.left();
+    scale.right = viewport.right() + 1;
+    return scale;
 }
 
 double TimeAxisTicker::getTickStep(const QCPRange &)
@@ -141,5 +161,5 @@ QVector<QString> TimeAxisTicker::createLabelVector(const QVector<double> &ticks,
                                                    QChar, int)
 {
     const QFont font = m_axis ? m_axis->tickLabelFont() : QFont();
-    return labelsFor(ticks, pixelsPerSecond(), QFontMetrics(font));
+    return labelsFor(ticks, axisScale(), QFontMetrics(font));
 }

@@ -39,9 +39,21 @@ public:
     const std::vector<TickTimecode> &timecodes() const { return m_timecodes; }
 
     QString tickLabel(double tick, bool withDate = true) const;
-    // The labels of the ticks as the axis shows them at the given scale; empty for a tick
-    // without a label.
-    QVector<QString> labelsFor(const QVector<double> &ticks, double pixelsPerSecond,
+
+    // Where the axis draws a time, and the columns that its labels must keep within.
+    struct Scale
+    {
+        double lower = 0.0; // seconds at the origin
+        double origin = 0.0;
+        double pixelsPerSecond = 0.0;
+        double left = 0.0;
+        double right = 0.0;
+        bool isKnown() const { return pixelsPerSecond > 0.0; }
+        double column(double seconds) const { return origin + (seconds - lower) * pixelsPerSecond; }
+    };
+    // The labels of the ticks as the axis shows them at the scale; empty for a tick without
+    // a label.
+    QVector<QString> labelsFor(const QVector<double> &ticks, const Scale &scale,
                                const QFontMetrics &metrics) const;
 
 protected:
@@ -51,9 +63,11 @@ protected:
                                        QChar formatChar, int precision) override;
 
 private:
-    // Every tick whose index (time / step) is a multiple of every.
-    QVector<QString> labelsEvery(const QVector<double> &ticks, int every) const;
-    double pixelsPerSecond() const;
+    // Every tick whose index (time / step) is a multiple of every and whose label the
+    // plot's edges leave whole.
+    QVector<QString> labelsEvery(const QVector<double> &ticks, int every, const Scale &scale,
+                                 const QFontMetrics &metrics) const;
+    Scale axisScale() const;
 
     QCPAxis *m_axis = nullptr;
     double m_step = 5.0;
