@@ -3,6 +3,7 @@
 #include "FormHelpers.h"
 #include "NUVCustomPlotThresholdLayer.h"
 #include "NUVPlotEvents.h"
+#include "NUVPlotScaleLabels.h"
 #include "NUVSelector.h"
 #include "TimeAxisTicker.h"
 
@@ -55,6 +56,7 @@ struct NUVCustomPlot::Form
     QWidget *customPlotWrapper = nullptr;
     QGridLayout *plot = nullptr;
     QCustomPlot *customPlot = nullptr;
+    NUVPlotScaleLabels *scaleLabels = nullptr;
     NUVPlotEvents *plotEvents = nullptr;
     QWidget *pleaseWait = nullptr;
     QGridLayout *gridLayout_2 = nullptr;
@@ -119,6 +121,13 @@ void NUVCustomPlot::setupForm()
     f.plot->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 1, 0);
     f.plot->setRowStretch(0, 1);
     f.gridLayout->addWidget(f.customPlotWrapper, 0, 0);
+
+    // Above the curves, so that the scales' labels read wherever the curves run.
+    f.scaleLabels = new NUVPlotScaleLabels(this);
+    f.scaleLabels->setObjectName(QStringLiteral("scaleLabels"));
+    f.gridLayout->addWidget(f.scaleLabels, 0, 0);
+    connect(f.thresholdLayer, &NUVCustomPlotThresholdLayer::scaleLabelsChanged, f.scaleLabels,
+            &NUVPlotScaleLabels::setLabels, Qt::DirectConnection);
 
     f.plotEvents = new NUVPlotEvents(this);
     f.plotEvents->setObjectName(QStringLiteral("plotEvents"));
@@ -185,6 +194,11 @@ QCPGraph *NUVCustomPlot::graph(int slot) const
 NUVCustomPlotThresholdLayer *NUVCustomPlot::thresholdLayer() const
 {
     return m_form->thresholdLayer;
+}
+
+NUVPlotScaleLabels *NUVCustomPlot::scaleLabels() const
+{
+    return m_form->scaleLabels;
 }
 
 NUVPlotEvents *NUVCustomPlot::plotEvents() const

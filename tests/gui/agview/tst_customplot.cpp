@@ -11,6 +11,7 @@
 #include <NUVMarker.h>
 #include <NUVMarkerButton.h>
 #include <NUVPlotEvents.h>
+#include <NUVPlotScaleLabels.h>
 #include <NUVSelector.h>
 #include <PlotSamples.h>
 #include <TimeAxisTicker.h>
@@ -131,6 +132,7 @@ private slots:
     void layersLineUp_data();
     void layersLineUp();
     void gridShowsThroughWithNothingSelected();
+    void scaleLabelsReadOverTheCurves();
     void wheelBecomesScroll();
     void markersRelayAndNeverWidenThePlot();
     void pleaseWait();
@@ -475,6 +477,50 @@ void TestCustomPlot::gridShowsThroughWithNothingSelected()
     // Nothing is left of the curves: the screen shows what a full repaint shows.
     QCOMPARE(shot, f.window.grab().toImage().convertToFormat(shot.format()));
     QCOMPARE(f.plot->plotEvents()->drawArea()->findChildren<QLabel *>().size(), 1);
+}
+
+// Curves that sweep the whole plot, true peak (yellow) and momentary (cyan): no curve
+// pixel in the labels' boxes, and the labels in their scale's colour at full strength.
+void TestCustomPlot::scaleLabelsReadOverTheCurves()
+{
+    Plot f;
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    auto *block = new AgDataVector(0);
+    for (int k = 0; k < 300; ++k) {
+        AgData row(QStringLiteral("Main"));
+        row.setEmpty(false);
+        row.setTimestamp(kNoon - kHalfMinute + k * 100);
+        row.setTP(k % 2 ? 10.0 : -18.0);
+        row.setM400ms(k % 2 ? -18.0 : 10.0);
+        block->append(row);
+    }
+    f.update(kNoon - kHalfMinute, kHalfMinute, ZoomLevel30s, block, config(), {1, 2, 0, 0});
+    QApplication::processEvents();
+    KivTest::saveShot(&f.window, QStringLiteral("customplot-scalelabels"));
+
+    const NUVPlotScaleLabels *overlay = f.plot->scaleLabels();
+    const QVector<NUVPlotScaleLabels::Label> labels = overlay->labels();
+    QCOMPARE(labels, f.plot->thresholdLayer()->scaleLabels());
+    QStringList texts;
+    for (const NUVPlotScaleLabels::Label &label : labels)
+        texts << label.text;
+    QVERIFY2(texts.contains("-12 dBTP") && texts.contains("LU -9"), qPrintable(texts.join('|')));
+    const QImage shot = QApplication::primaryScreen()->grabWindow(f.window.winId()).toImage();
+    for (const NUVPlotScaleLabels::Label &label : labels) {
+        const bool truePeak = label.baseline.x() < f.plot->width() / 2; // the left scale
+        QCOMPARE(label.colour, truePeak ? QColor(255, 255, 255) : QColor(2, 254, 255));
+        const QRect box = overlay->boxOf(label).intersected(shot.rect());
+        int curvePixels = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                // Yellow, or cyan where no cyan label stands.
+                curvePixels += (c.red() > 150 && c.green() > 150 && c.blue() < 100) ||
+                               (truePeak && c.red() < 100 && c.green() > 150 && c.blue() > 150);
+            }
+        }
+        QVERIFY2(curvePixels == 0, qPrintable(label.text));
+    }
 }
 
 void TestCustomPlot::wheelBecomesScroll()
