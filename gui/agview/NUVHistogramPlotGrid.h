@@ -19,6 +19,10 @@ public:
     explicit NUVHistogramPlotGrid(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~NUVHistogramPlotGrid() override;
 
+    // What the picture holds: the lines, the texts or both.
+    enum Part { Lines = 1, Texts = 2 };
+    // Does not repaint.
+    void setParts(int parts) { m_parts = parts; }
     // Does not repaint.
     void setValueRange(double minimum, double maximum, double step);
     // Resizes the label and repaints its picture.
@@ -37,4 +41,5 @@ private:
     double m_minimum = -1.0;
     double m_maximum = -1.0;
     double m_step = -1.0;
+    int m_parts = Lines | Texts;
 };
