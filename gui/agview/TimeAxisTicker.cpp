@@ -52,11 +52,37 @@ QString TimeAxisTicker::timecodeText(double tick) const
     return QString();
 }
 
+const TimeAxisTicker::DayAndTime &TimeAxisTicker::dayAndTime(double tick) const
+{
+    const qint64 ms = static_cast<qint64>(tick * 1000.0);
+    auto found = m_dayAndTimes.constFind(ms);
+    if (found != m_dayAndTimes.constEnd())
+        return *found;
+    // The ticks in view are few and stay for many replots.
+    if (m_dayAndTimes.size() > kCacheLimit)
+        m_dayAndTimes.clear();
+    DayAndTime texts;
+    msToDateTimeStrings(ms, texts.date, texts.time);
+    return *m_dayAndTimes.insert(ms, texts);
+}
+
+int TimeAxisTicker::labelWidth(const QString &label, const QFont &font) const
+{
+    if (font != m_widthsFont || m_widths.size() > kCacheLimit) {
+        m_widths.clear();
+        m_widthsFont = font;
+    }
+    auto found = m_widths.constFind(label);
+    if (found != m_widths.constEnd())
+        return *found;
+    return *m_widths.insert(label, QFontMetrics(font).horizontalAdvance(label));
+}
+
 QString TimeAxisTicker::tickLabel(double tick, bool withDate) const
 {
-    QString date;
-    QString time;
-    msToDateTimeStrings(static_cast<qint64>(tick * 1000.0), date, time);
+    const DayAndTime &texts = dayAndTime(tick);
+    const QString &date = texts.date;
+    const QString &time = texts.time;
     QString timecode = timecodeText(tick);
     // A time code that says what the time says adds nothing.
     if (timecode == QStringLiteral(" (%1)").arg(time))
@@ -65,7 +91,7 @@ QString TimeAxisTicker::tickLabel(double tick, bool withDate) const
 }
 
 QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int every,
-                                             const Scale &scale, const QFontMetrics &metrics) const
+                                             const Scale &scale, const QFont &font) const
 {
     QVector<QString> labels(ticks.size());
     QString previousDate;
@@ -74,15 +100,13 @@ QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int e
         // By the tick's own index, so that a scrolling view keeps its labels on the same ticks.
         if (qRound64(ticks[i] / m_step) % every != 0)
             continue;
-        QString date;
-        QString time;
-        msToDateTimeStrings(static_cast<qint64>(ticks[i] * 1000.0), date, time);
+        const QString date = dayAndTime(ticks[i]).date;
         const QString label = tickLabel(ticks[i], date != previousDate);
         // The axis does not draw a label that the plot's edge would cut; the date then goes
         // on the next one.
         if (scale.isKnown()) {
             const double centre = scale.column(ticks[i]);
-            const double half = metrics.horizontalAdvance(label) / 2.0;
+            const double half = labelWidth(label, font) / 2.0;
             if (centre - half < scale.left || centre + half > scale.right)
                 continue;
         }
@@ -96,10 +120,10 @@ QVector<QString> TimeAxisTicker::labelsEvery(const QVector<double> &ticks, int e
 }
 
 QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, const Scale &scale,
-                                           const QFontMetrics &metrics) const
+                                           const QFont &font) const
 {
     for (int every = 1;; ++every) {
-        const QVector<QString> labels = labelsEvery(ticks, every, scale, metrics);
+        const QVector<QString> labels = labelsEvery(ticks, every, scale, font);
         if (every >= ticks.size() || !scale.isKnown())
             return labels;
         // Labels stand centred under their ticks.
@@ -110,10 +134,9 @@ QVector<QString> TimeAxisTicker::labelsFor(const QVector<double> &ticks, const S
                 continue;
             if (previous >= 0) {
                 const double distance = (ticks[i] - ticks[previous]) * scale.pixelsPerSecond;
-                const double needed = (metrics.horizontalAdvance(labels[previous]) +
-                                       metrics.horizontalAdvance(labels[i])) /
-                                          2.0 +
-                                      kLabelGapPx;
+                const double needed =
+                    (labelWidth(labels[previous], font) + labelWidth(labels[i], font)) / 2.0 +
+                    kLabelGapPx;
                 apart = distance >= needed;
             }
             previous = i;
@@ -160,6 +183,5 @@ int TimeAxisTicker::getSubTickCount(double)
 QVector<QString> TimeAxisTicker::createLabelVector(const QVector<double> &ticks, const QLocale &,
                                                    QChar, int)
 {
-    const QFont font = m_axis ? m_axis->tickLabelFont() : QFont();
-    return labelsFor(ticks, axisScale(), QFontMetrics(font));
+    return labelsFor(ticks, axisScale(), m_axis ? m_axis->tickLabelFont() : QFont());
 }

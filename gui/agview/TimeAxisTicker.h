@@ -2,11 +2,13 @@
 
 #include "TickTimecode.h"
 
+#include <QFont>
+#include <QHash>
+
 #include <qcustomplot.h>
 
 #include <vector>
 
-class QFontMetrics;
 
 // The plot's time axis: ticks at whole multiples of a fixed step (in seconds), labelled
 // "hh:mm:ss" in UTC, with the date "yyyy.MM.dd " before it on the first label and where the
@@ -54,7 +56,7 @@ public:
     // The labels of the ticks as the axis shows them at the scale; empty for a tick without
     // a label.
     QVector<QString> labelsFor(const QVector<double> &ticks, const Scale &scale,
-                               const QFontMetrics &metrics) const;
+                               const QFont &font) const;
 
 protected:
     double getTickStep(const QCPRange &range) override;
@@ -66,10 +68,22 @@ private:
     // Every tick whose index (time / step) is a multiple of every and whose label the
     // plot's edges leave whole.
     QVector<QString> labelsEvery(const QVector<double> &ticks, int every, const Scale &scale,
-                                 const QFontMetrics &metrics) const;
+                                 const QFont &font) const;
     Scale axisScale() const;
+    // Texts and widths are kept: every replot of a live plot labels the same few ticks.
+    struct DayAndTime
+    {
+        QString date;
+        QString time;
+    };
+    static constexpr int kCacheLimit = 256;
+    const DayAndTime &dayAndTime(double tick) const;
+    int labelWidth(const QString &label, const QFont &font) const;
 
     QCPAxis *m_axis = nullptr;
+    mutable QHash<qint64, DayAndTime> m_dayAndTimes;
+    mutable QHash<QString, int> m_widths;
+    mutable QFont m_widthsFont;
     double m_step = 5.0;
     std::vector<TickTimecode> m_timecodes;
 };
