@@ -12,6 +12,8 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 namespace {
 
 const char *const kTransparentSheet = "background-color: rgba(0,0,0,0);";
@@ -88,7 +90,8 @@ void NUVHistogramPlot::setupForm()
     f.histogramTexts->setAttribute(Qt::WA_TransparentForMouseEvents);
     f.gridLayout->addWidget(f.gridWrapper, 0, 0);
     f.gridLayout->addWidget(f.customPlotWrapper, 0, 0);
-    f.gridLayout->addWidget(f.histogramTexts, 0, 0);
+    // Only the strip the texts take, so that a repaint of the bars copies little.
+    f.gridLayout->addWidget(f.histogramTexts, 0, 0, Qt::AlignTop);
 }
 
 QCustomPlot *NUVHistogramPlot::customPlot() const
@@ -167,6 +170,8 @@ void NUVHistogramPlot::resizeEvent(QResizeEvent *event)
     if (m_form->histogramGrid)
         m_form->histogramGrid->resizeGrid(event->size());
     if (m_form->histogramTexts)
-        m_form->histogramTexts->resizeGrid(event->size());
+        m_form->histogramTexts->resizeGrid(
+            QSize(event->size().width(),
+                  std::min(event->size().height(), m_form->histogramTexts->textsHeight())));
     QWidget::resizeEvent(event);
 }

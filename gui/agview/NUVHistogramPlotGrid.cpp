@@ -32,6 +32,12 @@ void NUVHistogramPlotGrid::resizeGrid(const QSize &size)
     redrawGrid();
 }
 
+int NUVHistogramPlotGrid::textsHeight() const
+{
+    const QFontMetrics metrics(font());
+    return metrics.height() + kCaptionLineSpacing + kLabelBaseline + metrics.descent() + 1;
+}
+
 double NUVHistogramPlotGrid::valueToX(double value) const
 {
     if (m_maximum <= m_minimum)

@@ -27,6 +27,8 @@ public:
     void setValueRange(double minimum, double maximum, double step);
     // Resizes the label and repaints its picture.
     void resizeGrid(const QSize &size);
+    // Rows from the top that the labels, the unit and the caption need.
+    int textsHeight() const;
     // The column of a value; -1.0 without a valid range.
     double valueToX(double value) const;
 

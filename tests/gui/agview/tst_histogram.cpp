@@ -181,13 +181,13 @@ private slots:
         const QImage lines = h.plot->grid()->pixmap(Qt::ReturnByValue).toImage();
         const QImage picture = h.plot->texts()->pixmap(Qt::ReturnByValue).toImage();
         QCOMPARE(lines.size(), QSize(512, 130));
-        QCOMPARE(picture.size(), QSize(512, 130));
+        // The texts only over the strip they take.
+        QCOMPARE(picture.size(), QSize(512, h.plot->texts()->textsHeight()));
         // Nine lines, -18 to 6, over the whole height, in rgba(61, 61, 61, 200); none at 9.
         const QVector<int> columns = paintedColumns(lines, 100);
         QCOMPARE(columns, (QVector<int>{30, 80, 130, 181, 231, 281, 331, 382, 432}));
         QCOMPARE(paintedColumns(lines, 129), columns);
         QCOMPARE(lines.pixelColor(331, 129).rgba(), QColor(61, 61, 61, 200).rgba());
-        QCOMPARE(paintedColumns(picture, 100), QVector<int>());
 
         // Labels end 5 px left of their column, on the baseline 10; "LU" starts 5 px right of
         // the last one, and the caption ends where "LU" ends, one line lower.
@@ -208,7 +208,7 @@ private slots:
         const int captionStart =
             luEnd - metrics.horizontalAdvance(QStringLiteral("Momentary Statistics"));
         QVERIFY(inked(captionStart, luEnd, captionBaseline - metrics.ascent(), captionBaseline));
-        QVERIFY(!inked(luEnd + 2, 511, 0, 127));
+        QVERIFY(!inked(luEnd + 2, 511, 0, picture.height() - 1));
         QVERIFY(!inked(0, captionStart - 2, captionBaseline - 2, captionBaseline));
         // A resize paints the grid again.
         h.plot->resize(300, 130);
