@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QRegion>
 
-const QColor NUVPlotScaleLabels::kBoxColour(35, 35, 35, 225);
+// Opaque: a picture without alpha is copied, not blended, at every repaint of the plot.
+const QColor NUVPlotScaleLabels::kBoxColour(35, 35, 35);
 
 NUVPlotScaleLabels::NUVPlotScaleLabels(QWidget *parent) : QWidget(parent)
 {
@@ -38,9 +39,8 @@ void NUVPlotScaleLabels::setLabels(const QVector<Label> &labels)
         const QRect box = boxOf(label);
         QPixmap picture(box.size() * ratio);
         picture.setDevicePixelRatio(ratio);
-        picture.fill(Qt::transparent);
+        picture.fill(kBoxColour);
         QPainter painter(&picture);
-        painter.fillRect(QRect(QPoint(0, 0), box.size()), kBoxColour);
         painter.setFont(font());
         painter.setPen(label.colour);
         painter.drawText(label.baseline - box.topLeft(), label.text);
