@@ -1,8 +1,15 @@
 #include "SystemConfig.h"
 
 SystemConfig::SystemConfig()
-    : m_configVersion(QStringLiteral("1.0")), m_rangeSettings({0, 2, 7, 11})
+    : m_configVersion(QStringLiteral("1.0")), m_rangeSettings(defaultRangeSettings())
 {
+}
+
+QList<int> SystemConfig::defaultRangeSettings()
+{
+    // Seven distinct spans in ascending order, one per zoom button: 30 s, 5 min, 10 min,
+    // 50 min, 2 h, 6 h and 12 h. A shorter list left buttons without a level of their own.
+    return {0, 2, 3, 7, 9, 11, 13};
 }
 
 SystemConfig::SystemConfig(const SystemConfig &other) : QObject() { *this = other; }

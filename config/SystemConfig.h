@@ -48,6 +48,9 @@ public:
     Q_INVOKABLE bool getCheckIAtProgramEndOnly() const { return m_checkIAtProgramEndOnly; }
     Q_INVOKABLE void setHideProgramId(bool v) { m_hideProgramId = v; }
     Q_INVOKABLE bool getHideProgramId() const { return m_hideProgramId; }
+    // The zoom buttons' levels of a fresh configuration, of a file that lists fewer than
+    // seven and of a fresh graph settings page.
+    static QList<int> defaultRangeSettings();
     // Pads the list with 0 to at least seven entries (one per zoom button).
     Q_INVOKABLE void setRangeSettings(const QList<int> &settings);
     Q_INVOKABLE QList<int> getRangeSettings() const { return m_rangeSettings; }

@@ -41,6 +41,8 @@ signals:
     void updateEpgData(const PlotUIData &data);
 
 public slots:
+    // Shows the window inside the screen's available area.
+    void onShow() override;
     // Drops the table page's database connection before the audiogroup's file is closed.
     virtual void onDisposeTableViewModelConnection() = 0;
     // The plot page's snapshot; the window takes its sample block (takeSampleBlock).

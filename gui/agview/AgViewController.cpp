@@ -227,7 +227,7 @@ void AgViewController::stop()
 {
     QMutexLocker lock(&m_mutex);
     m_running = false;
-    m_markersMode = false;
+    m_markers.hide();
     m_liveMode = false;
     m_goingLive = false;
     m_timer.stop();
@@ -279,7 +279,7 @@ void AgViewController::resetProgramData()
 {
     QMutexLocker lock(&m_mutex);
     m_liveMode = false;
-    m_markersMode = false;
+    m_markers.hide();
     m_requestedProgram = Program();
     m_requestedProgramData = ProgramCalculationData();
     resetViewState();
@@ -312,31 +312,6 @@ bool AgViewController::isPaused() const
 {
     QMutexLocker lock(&m_mutex);
     return m_paused;
-}
-
-ZoomLevel AgViewController::zoomFitLevel(qint64 spanMs)
-{
-    for (int level = 0; level < kZoomLevelCount - 1; ++level) {
-        if (spanMs <= zoomLevelToMs(level))
-            return ZoomLevel(level);
-    }
-    return ZoomLevel72h;
-}
-
-ZoomLevel AgViewController::nearestRangeLevel(int level, const QList<int> &rangeSettings)
-{
-    int nearest = -1;
-    int largest = -1;
-    for (int button : rangeSettings) {
-        if (!isZoomLevel(button))
-            continue;
-        largest = std::max(largest, button);
-        if (button >= level && (nearest == -1 || button < nearest))
-            nearest = button;
-    }
-    if (nearest != -1)
-        return ZoomLevel(nearest);
-    return largest != -1 ? ZoomLevel(largest) : ZoomLevel30s;
 }
 
 qint64 AgViewController::spanMs() const
@@ -406,10 +381,10 @@ bool AgViewController::prepareRequest(qint64 bufferMs, DataRequest *request)
     request->markerStart = -1;
     request->markerEnd = -1;
     request->lastTime = -1;
-    if (m_markersMode && m_markersBothOn) {
+    if (m_markers.isShown() && m_markers.areBothOn()) {
         request->programType = 2;
-        request->markerStart = m_markerA;
-        request->markerEnd = m_markerB;
+        request->markerStart = m_markers.markerA();
+        request->markerEnd = m_markers.markerB();
     } else if (m_liveMode) {
         request->programType = 0;
         request->time = m_liveClock;
@@ -477,13 +452,13 @@ PlotUIData AgViewController::takeSnapshot(qint64 bufferMs, bool hideProgramId)
     AgDataVector *block = m_sampleBlock;
     // From here on the block belongs to the snapshot and whoever takes it from there.
     m_sampleBlock = nullptr;
-    return PlotUIData(m_liveMode, m_goingLive, m_markersMode, m_markersBothOn, m_markerA,
-                      m_markerB, m_zoomLevel, PlotValue(m_plotValues[0]),
-                      PlotValue(m_plotValues[1]), PlotValue(m_plotValues[2]),
-                      PlotValue(m_plotValues[3]), visibleStart(bufferMs), spanMs(), m_oldestTime,
-                      m_newestTime, m_scrollPosition, block, m_manualAcquisitionOn,
-                      m_instrumentConfig, m_agConfig, m_requestedProgram, m_requestedProgramData,
-                      std::move(events), std::move(programs), hideProgramId);
+    return PlotUIData(
+        m_liveMode, m_goingLive, m_markers.isShown(), m_markers.areBothOn(), m_markers.markerA(),
+        m_markers.markerB(), m_zoomLevel, PlotValue(m_plotValues[0]), PlotValue(m_plotValues[1]),
+        PlotValue(m_plotValues[2]), PlotValue(m_plotValues[3]), visibleStart(bufferMs), spanMs(),
+        m_oldestTime, m_newestTime, m_scrollPosition, block, m_manualAcquisitionOn,
+        m_instrumentConfig, m_agConfig, m_requestedProgram, m_requestedProgramData,
+        std::move(events), std::move(programs), hideProgramId);
 }
 
 void AgViewController::setDataReply(AgGetDataCommandReply *reply)
@@ -499,8 +474,9 @@ void AgViewController::setDataReply(AgGetDataCommandReply *reply)
     releaseSampleBlock();
     m_sampleBlock = reply->takeData();
     m_events = reply->getEvents();
-    if (m_liveMode || m_scrollPosition == -1)
-        m_currentProgram = reply->getCurrentProgram();
+    // Also while frozen: MARKS marks the current program as it stands now.
+    m_markers.noteStoredData(reply->getCurrentProgram(), reply->getOldest(), reply->getNewest(),
+                             reply->getPrograms());
     m_requestedProgram = reply->getRequestedProgram();
     m_requestedProgramData = reply->getCalculationData();
 
@@ -560,7 +536,7 @@ void AgViewController::resetViewState()
 void AgViewController::setLiveMode(bool on, qint64 bufferMs)
 {
     if (on) {
-        m_markersMode = false;
+        m_markers.hide();
         if (m_scrollPosition != -1)
             m_scrollPosition =
                 std::max<qint64>(0, m_newestTime - spanMs() / 2 - m_oldestTime - bufferMs);
@@ -638,24 +614,24 @@ void AgViewController::onMarkersOnOffClick(bool on)
 {
     const SystemConfig config = currentSystemConfig();
     QMutexLocker lock(&m_mutex);
-    m_markersMode = on;
-    if (!on)
+    if (!on) {
+        m_markers.hide();
         return;
+    }
     m_liveMode = false;
     m_goingLive = false;
-    m_markerA = m_currentProgram.getStart();
-    m_markerB = m_currentProgram.getEnd();
-    if (m_markerA == -1 || m_markerB == -1) {
-        // No program runs: the markers span everything stored.
-        m_markerA = m_oldestTime;
-        m_markerB = m_newestTime;
+    // A frozen view holds the limits of the moment it froze, and the current program may
+    // have run on since: the view takes the stored data as the latest answer gave them.
+    if (m_markers.knowsStoredData()) {
+        m_oldestTime = m_markers.latestOldest();
+        m_newestTime = m_markers.latestNewest();
+        m_programs = m_markers.latestPrograms();
     }
-    m_scrollPosition = std::max<qint64>(0, (m_newestTime - m_oldestTime) / 2);
-    const ZoomLevel fit =
-        nearestRangeLevel(zoomFitLevel(m_markerB - m_markerA), config.getRangeSettings());
-    // Never zooms in here.
-    if (fit > m_zoomLevel)
-        changeZoomLevel(fit, config.getPlotLiveModeBuffer());
+    const AgViewMarkers::Placement placement = m_markers.markCurrentProgram(
+        m_oldestTime, m_newestTime, m_zoomLevel, config.getRangeSettings());
+    m_scrollPosition = std::max<qint64>(0, std::min(placement.centre, m_newestTime) - m_oldestTime);
+    if (placement.level != m_zoomLevel)
+        changeZoomLevel(placement.level, config.getPlotLiveModeBuffer());
 }
 
 void AgViewController::performZoomChangeScrollPersistence(ZoomLevel oldLevel, ZoomLevel newLevel)
@@ -669,23 +645,19 @@ void AgViewController::performZoomChangeScrollPersistence(ZoomLevel oldLevel, Zo
 
 ZoomLevel AgViewController::getMarkersVisibilityZoomLevel(qlonglong markerA, qlonglong markerB)
 {
-    return zoomFitLevel(markerB - markerA);
+    return AgViewMarkers::zoomFitLevel(markerB - markerA);
 }
 
 void AgViewController::onMarkersPositionChanged(qlonglong markerA, qlonglong markerB)
 {
-    // Too close or reversed: the markers snap back with the next snapshot.
-    if (markerB - markerA < kMinMarkerGapMs)
-        return;
     QMutexLocker lock(&m_mutex);
-    m_markerA = markerA;
-    m_markerB = markerB;
+    m_markers.move(markerA, markerB);
 }
 
 void AgViewController::onMarkerToggle(bool bothOn)
 {
     QMutexLocker lock(&m_mutex);
-    m_markersBothOn = bothOn;
+    m_markers.setBothOn(bothOn);
 }
 
 void AgViewController::onGoToMarkerA()
@@ -693,7 +665,7 @@ void AgViewController::onGoToMarkerA()
     qint64 marker;
     {
         QMutexLocker lock(&m_mutex);
-        marker = m_markerA;
+        marker = m_markers.markerA();
     }
     onGoToTime(marker);
 }
@@ -703,7 +675,7 @@ void AgViewController::onGoToMarkerB()
     qint64 marker;
     {
         QMutexLocker lock(&m_mutex);
-        marker = m_markerB;
+        marker = m_markers.markerB();
     }
     onGoToTime(marker);
 }
@@ -742,7 +714,7 @@ void AgViewController::onViewHide()
 {
     QMutexLocker lock(&m_mutex);
     m_running = false;
-    m_markersMode = false;
+    m_markers.hide();
     m_liveMode = false;
     m_goingLive = false;
     resetViewState();
@@ -791,11 +763,9 @@ bool AgViewController::goToTime(qint64 time)
 void AgViewController::onEpgClickSetMarkers(qlonglong start, qlonglong end)
 {
     QMutexLocker lock(&m_mutex);
-    m_markerA = start;
-    m_markerB = end;
+    m_markers.markProgram(start, end);
     m_liveMode = false;
     m_goingLive = false;
-    m_markersMode = true;
 }
 
 void AgViewController::onEpgDoubleClick(qlonglong start, qlonglong end)
@@ -805,13 +775,10 @@ void AgViewController::onEpgDoubleClick(qlonglong start, qlonglong end)
         QMutexLocker lock(&m_mutex);
         m_liveMode = false;
         m_goingLive = false;
-        m_markersMode = true;
-        const ZoomLevel level =
-            nearestRangeLevel(zoomFitLevel(end - start), config.getRangeSettings());
+        const ZoomLevel level = AgViewMarkers::levelShowing(start, end, config.getRangeSettings());
         if (level != m_zoomLevel)
             changeZoomLevel(level, config.getPlotLiveModeBuffer());
-        m_markerA = start;
-        m_markerB = end;
+        m_markers.markProgram(start, end);
     }
     onGoToTime(start + (end - start) / 2);
 }
@@ -889,5 +856,5 @@ void AgViewController::onActiveScreenChanged(ActiveScreen screen)
         releaseSampleBlock();
     }
     m_activeScreen = screen;
-    m_markersMode = false;
+    m_markers.hide();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ActiveScreen.h"
+#include "AgViewMarkers.h"
 #include "PlotUIData.h"
 
 #include <AAgViewController.h>
@@ -52,7 +53,6 @@ public:
     static constexpr qint64 kLiveLeadLimitMs = 15000;
     // A live clock this far behind the newest sample jumps forward.
     static constexpr qint64 kLiveLagLimitMs = 5000;
-    static constexpr qint64 kMinMarkerGapMs = 3000;
     static constexpr ZoomLevel kTableZoomLevel = ZoomLevel1h;
     // Six hours, as the main window asks for a report.
     static constexpr qint64 kReportPeriodMs = 21600000;
@@ -93,12 +93,6 @@ public:
     AConfirmationView *getStartAcquisitionConfirmationView() const { return m_confirmationView; }
     AGoToTimeView *getGoToTimeView() const { return m_goToTimeView; }
     AGenerateReportView *getExportProgressView() const { return m_exportProgressView; }
-
-    // The first level whose span holds the given one; the last level beyond them all.
-    static ZoomLevel zoomFitLevel(qint64 spanMs);
-    // The smallest range button at or above the level; the largest when none is; level 0
-    // without buttons.
-    static ZoomLevel nearestRangeLevel(int level, const QList<int> &rangeSettings);
 
 signals:
     void show();
@@ -199,13 +193,9 @@ private:
     ZoomLevel m_zoomLevel = ZoomLevel30s;
     Program m_requestedProgram;
     ProgramCalculationData m_requestedProgramData;
-    Program m_currentProgram;
     std::vector<AgEvent> m_events;
     std::vector<Program> m_programs;
-    bool m_markersMode = false;
-    bool m_markersBothOn = false;
-    qint64 m_markerA = -1;
-    qint64 m_markerB = -1;
+    AgViewMarkers m_markers;
     // Slot v - 1 holds v when that curve is selected, else 0.
     int m_plotValues[4] = {PlotValueTP, 0, 0, PlotValueI};
     qint64 m_liveClock = 0;

@@ -12,8 +12,11 @@ AgViewZoomSelector::AgViewZoomSelector(QWidget *parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
     setStyleSheet(QStringLiteral("background-color: rgba(101, 101, 101, 255);"));
     setWindowTitle(QStringLiteral("Form"));
-    for (int level = 0; level < kButtonCount; ++level) {
-        auto *button = new AgViewZoomButton(ZoomLevel(level), this);
+    // Until the first refresh the buttons offer the default levels, so that every button
+    // stands for a span of its own and a click shows the span its label names.
+    const QList<int> levels = SystemConfig::defaultRangeSettings();
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto *button = new AgViewZoomButton(ZoomLevel(levels.value(i)), this);
         connect(button, &AgViewZoomButton::zoomButtonClick, this,
                 &AgViewZoomSelector::onZoomChangeClick);
         m_buttons.append(button);

@@ -3,6 +3,7 @@
 #include "FormHelpers.h"
 #include "NUVCustomPlotThresholdLayer.h"
 #include "NUVPlotEvents.h"
+#include "NUVPlotScaleLabels.h"
 #include "NUVSelector.h"
 #include "TimeAxisTicker.h"
 
@@ -55,6 +56,7 @@ struct NUVCustomPlot::Form
     QWidget *customPlotWrapper = nullptr;
     QGridLayout *plot = nullptr;
     QCustomPlot *customPlot = nullptr;
+    NUVPlotScaleLabels *scaleLabels = nullptr;
     NUVPlotEvents *plotEvents = nullptr;
     QWidget *pleaseWait = nullptr;
     QGridLayout *gridLayout_2 = nullptr;
@@ -119,6 +121,13 @@ void NUVCustomPlot::setupForm()
     f.plot->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 1, 0);
     f.plot->setRowStretch(0, 1);
     f.gridLayout->addWidget(f.customPlotWrapper, 0, 0);
+
+    // Above the curves, so that the scales' labels read wherever the curves run.
+    f.scaleLabels = new NUVPlotScaleLabels(this);
+    f.scaleLabels->setObjectName(QStringLiteral("scaleLabels"));
+    f.gridLayout->addWidget(f.scaleLabels, 0, 0);
+    connect(f.thresholdLayer, &NUVCustomPlotThresholdLayer::scaleLabelsChanged, f.scaleLabels,
+            &NUVPlotScaleLabels::setLabels, Qt::DirectConnection);
 
     f.plotEvents = new NUVPlotEvents(this);
     f.plotEvents->setObjectName(QStringLiteral("plotEvents"));
@@ -187,6 +196,11 @@ NUVCustomPlotThresholdLayer *NUVCustomPlot::thresholdLayer() const
     return m_form->thresholdLayer;
 }
 
+NUVPlotScaleLabels *NUVCustomPlot::scaleLabels() const
+{
+    return m_form->scaleLabels;
+}
+
 NUVPlotEvents *NUVCustomPlot::plotEvents() const
 {
     return m_form->plotEvents;
@@ -250,10 +264,12 @@ void NUVCustomPlot::setupPlotStyle()
     m_ticker = QSharedPointer<TimeAxisTicker>::create();
     m_ticker->setTickStep(zoomLevelToTickSeconds(ZoomLevel30s));
     time->setTicker(m_ticker);
+    m_ticker->setAxis(time);
     time->setTickLabelPadding(0);
     time->setTickLabelColor(QColor(150, 150, 150));
-    // Small enough that labels with a time code, a sixth of the plot apart, do not run into
-    // each other at the window's least width of 1024 pixels.
+    // Small enough that labels with a time code, a sixth of the plot apart, fit side by side
+    // at the window's least width of 1024 pixels; where they would not, the ticker labels
+    // fewer ticks.
     QFont labelFont(QStringLiteral("Verdana"));
     labelFont.setPointSize(7);
     time->setTickLabelFont(labelFont);

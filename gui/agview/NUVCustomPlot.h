@@ -16,6 +16,7 @@ class AgData;
 class AgDataVector;
 class NUVCustomPlotThresholdLayer;
 class NUVPlotEvents;
+class NUVPlotScaleLabels;
 class NUVSelector;
 class QCPGraph;
 class QCustomPlot;
@@ -23,11 +24,11 @@ class QLabel;
 class QWheelEvent;
 class TimeAxisTicker;
 
-// The loudness-over-time plot of the audiogroup window. Five layers share one grid cell,
+// The loudness-over-time plot of the audiogroup window. Six layers share one grid cell,
 // each above the one before: the threshold layer (grid, alarm lines, loudness scales), the
 // transparent curve plot (true peak, momentary, short-term and integrated in slots 1 to 4),
-// the event icons, a please-wait overlay and the A-B marker selector. Keys are seconds since
-// the epoch (UTC); values lie on a normalised 0..150 scale.
+// the scales' labels, the event icons, a please-wait overlay and the A-B marker selector.
+// Keys are seconds since the epoch (UTC); values lie on a normalised 0..150 scale.
 class NUVCustomPlot : public QWidget
 {
     Q_OBJECT
@@ -56,6 +57,7 @@ public:
     QCustomPlot *customPlot() const;
     QCPGraph *graph(int slot) const;
     NUVCustomPlotThresholdLayer *thresholdLayer() const;
+    NUVPlotScaleLabels *scaleLabels() const;
     NUVPlotEvents *plotEvents() const;
     NUVSelector *selector() const;
     QWidget *pleaseWait() const;

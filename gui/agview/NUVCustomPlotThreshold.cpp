@@ -143,6 +143,7 @@ void NUVCustomPlotThreshold::redraw()
     if (key == m_drawnKey)
         return;
     m_drawnKey = key;
+    m_scaleLabels.clear();
     QPixmap pixmap(size());
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -191,6 +192,9 @@ void NUVCustomPlotThreshold::drawScale(QPainter &painter)
     const QColor color = m_plotValue == PlotValueTP
                              ? QColor(255, 255, 255)
                              : QColor(m_color.red(), m_color.green(), m_color.blue(), 150);
+    // The labels stand above the curves on a dark ground of their own (drawn by the plot),
+    // in the value's colour at full strength, so that they read wherever the curves run.
+    const QColor labelColour(color.red(), color.green(), color.blue());
     painter.setPen(QPen(QBrush(color), 1, Qt::SolidLine));
     const int x = m_scaleOnRight ? width() - 1 : 0;
     painter.drawLine(x, static_cast<int>(valueToRow(m_scaleMax)), x,
@@ -199,13 +203,14 @@ void NUVCustomPlotThreshold::drawScale(QPainter &painter)
     const QFontMetrics metrics = painter.fontMetrics();
     for (const ScaleMark &mark : scaleMarks(metrics.height())) {
         // Ticks point into the plot; labels stand on them, on the plot's side.
-        if (m_scaleOnRight) {
+        if (m_scaleOnRight)
             painter.drawLine(x - kTickLength, mark.row, x, mark.row);
-            painter.drawText(x - kTickLength - metrics.horizontalAdvance(mark.label),
-                             mark.row - kLabelLift, mark.label);
-        } else {
+        else
             painter.drawLine(x, mark.row, x + kTickLength, mark.row);
-            painter.drawText(kTickLength, mark.row - kLabelLift, mark.label);
-        }
+        if (mark.label.isEmpty())
+            continue;
+        const int left =
+            m_scaleOnRight ? x - kTickLength - metrics.horizontalAdvance(mark.label) : kTickLength;
+        m_scaleLabels.append({QPoint(left, mark.row - kLabelLift), mark.label, labelColour});
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NUVPlotScaleLabels.h"
+
 #include <KivTypes.h>
 
 #include <QColor>
@@ -55,6 +57,9 @@ public:
     };
     // The scale's ticks from its minimum up to its top, for labels fontHeight pixels high.
     QVector<ScaleMark> scaleMarks(int fontHeight) const;
+    // The labels of the scale as last drawn, for the plot to show above its curves; none
+    // while the labels are hidden.
+    const QVector<NUVPlotScaleLabels::Label> &scaleLabels() const { return m_scaleLabels; }
 
 protected:
     virtual void drawThresholdLines(QPainter &painter) = 0;
@@ -82,4 +87,5 @@ private:
     bool m_labelsHidden = false;
     // What the shown picture was drawn from; the window sets the same values every 50 ms.
     QString m_drawnKey;
+    QVector<NUVPlotScaleLabels::Label> m_scaleLabels;
 };

@@ -35,6 +35,26 @@ NUVCustomPlotThreshold *NUVCustomPlotThresholdLayer::threshold(int slot) const
     return slot >= 1 && slot <= 4 ? m_thresholds[slot - 1] : nullptr;
 }
 
+QVector<NUVPlotScaleLabels::Label> NUVCustomPlotThresholdLayer::scaleLabels() const
+{
+    QVector<NUVPlotScaleLabels::Label> labels;
+    for (const NUVCustomPlotThreshold *widget : m_thresholds) {
+        if (widget && !widget->areLabelsHidden())
+            labels += widget->scaleLabels();
+    }
+    return labels;
+}
+
+void NUVCustomPlotThresholdLayer::publishScaleLabels()
+{
+    // Every plot update comes through here: only a change is passed on.
+    QVector<NUVPlotScaleLabels::Label> labels = scaleLabels();
+    if (labels == m_publishedLabels)
+        return;
+    m_publishedLabels = std::move(labels);
+    emit scaleLabelsChanged(m_publishedLabels);
+}
+
 int NUVCustomPlotThresholdLayer::gridRow(int n) const
 {
     const int h = height();
@@ -107,6 +127,7 @@ void NUVCustomPlotThresholdLayer::setPlotValues(PlotValue slot1, PlotValue slot2
         widget->show();
         m_thresholds[s] = widget;
     }
+    publishScaleLabels();
 }
 
 void NUVCustomPlotThresholdLayer::setThresholds(PlotValue slot1, PlotValue slot2, PlotValue slot3,
@@ -140,6 +161,7 @@ void NUVCustomPlotThresholdLayer::setThresholds(PlotValue slot1, PlotValue slot2
         widget->setSecondaryThresholds(config.getLowerSecondaryThreshold(p) + offset,
                                        config.getUpperSecondaryThreshold(p) + offset);
     }
+    publishScaleLabels();
 }
 
 void NUVCustomPlotThresholdLayer::resizeEvent(QResizeEvent *)
@@ -149,4 +171,5 @@ void NUVCustomPlotThresholdLayer::resizeEvent(QResizeEvent *)
         if (widget)
             widget->resizeTo(width(), height());
     }
+    publishScaleLabels();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NUVPlotScaleLabels.h"
+
 #include <AgConfig.h>
 #include <KivTypes.h>
 
@@ -30,6 +32,12 @@ public:
     int gridRow(int n) const;
     // The threshold widget of slot 1..4, null when the slot shows nothing.
     NUVCustomPlotThreshold *threshold(int slot) const;
+    // The labels of the scales shown, in the layer's coordinates.
+    QVector<NUVPlotScaleLabels::Label> scaleLabels() const;
+
+signals:
+    // The scales' labels moved, changed or went.
+    void scaleLabelsChanged(const QVector<NUVPlotScaleLabels::Label> &labels);
 
 public slots:
     void resizeEvent(QResizeEvent *event) override;
@@ -37,9 +45,11 @@ public slots:
 private:
     void drawGrid();
     NUVCustomPlotThreshold *createThreshold(PlotValue plotValue);
+    void publishScaleLabels();
 
     QGridLayout *m_layout = nullptr;
     std::array<NUVCustomPlotThreshold *, 4> m_thresholds{};
     const double m_gridStep = 3.0;
     std::array<PlotValue, 4> m_plotValues{};
+    QVector<NUVPlotScaleLabels::Label> m_publishedLabels;
 };

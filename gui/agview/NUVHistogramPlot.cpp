@@ -12,6 +12,8 @@
 
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 namespace {
 
 const char *const kTransparentSheet = "background-color: rgba(0,0,0,0);";
@@ -32,6 +34,7 @@ struct NUVHistogramPlot::Form
     QWidget *gridWrapper = nullptr;
     QGridLayout *plot2 = nullptr;
     NUVHistogramPlotGrid *histogramGrid = nullptr;
+    NUVHistogramPlotGrid *histogramTexts = nullptr;
     QWidget *customPlotWrapper = nullptr;
     QGridLayout *plot = nullptr;
     QCustomPlot *customPlot = nullptr;
@@ -77,9 +80,18 @@ void NUVHistogramPlot::setupForm()
     f.plot->addItem(new QSpacerItem(30, 1, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 2);
     f.plot->setRowStretch(0, 1);
 
-    // The plot above the grid, in the same cell.
+    // The plot above the grid, in the same cell; the texts above the plot, so that a tall
+    // bar never hides the caption or a label.
+    f.histogramGrid->setParts(NUVHistogramPlotGrid::Lines);
+    f.histogramTexts = new NUVHistogramPlotGrid(this);
+    f.histogramTexts->setObjectName(QStringLiteral("histogramTexts"));
+    f.histogramTexts->setParts(NUVHistogramPlotGrid::Texts);
+    f.histogramTexts->setStyleSheet(QLatin1String(kTransparentSheet));
+    f.histogramTexts->setAttribute(Qt::WA_TransparentForMouseEvents);
     f.gridLayout->addWidget(f.gridWrapper, 0, 0);
     f.gridLayout->addWidget(f.customPlotWrapper, 0, 0);
+    // Only the strip the texts take, so that a repaint of the bars copies little.
+    f.gridLayout->addWidget(f.histogramTexts, 0, 0, Qt::AlignTop);
 }
 
 QCustomPlot *NUVHistogramPlot::customPlot() const
@@ -90,6 +102,11 @@ QCustomPlot *NUVHistogramPlot::customPlot() const
 NUVHistogramPlotGrid *NUVHistogramPlot::grid() const
 {
     return m_form->histogramGrid;
+}
+
+NUVHistogramPlotGrid *NUVHistogramPlot::texts() const
+{
+    return m_form->histogramTexts;
 }
 
 void NUVHistogramPlot::initPlot()
@@ -110,6 +127,7 @@ void NUVHistogramPlot::initPlot()
     m_lowerBound = -18.0;
     m_upperBound = 9.0;
     m_form->histogramGrid->setValueRange(m_lowerBound, m_upperBound, 3.0);
+    m_form->histogramTexts->setValueRange(m_lowerBound, m_upperBound, 3.0);
 
     const QPen pen = plotValuePen(PlotValueM);
     m_bars->setData(m_barData);
@@ -151,5 +169,9 @@ void NUVHistogramPlot::resizeEvent(QResizeEvent *event)
 {
     if (m_form->histogramGrid)
         m_form->histogramGrid->resizeGrid(event->size());
+    if (m_form->histogramTexts)
+        m_form->histogramTexts->resizeGrid(
+            QSize(event->size().width(),
+                  std::min(event->size().height(), m_form->histogramTexts->textsHeight())));
     QWidget::resizeEvent(event);
 }

@@ -28,7 +28,9 @@ public:
 
     QCustomPlot *customPlot() const;
     QCPBars *bars() const { return m_bars; }
+    // Under the bars: the grid lines. Above them: the labels, the unit and the caption.
     NUVHistogramPlotGrid *grid() const;
+    NUVHistogramPlotGrid *texts() const;
     double lowerBound() const { return m_lowerBound; }
     double upperBound() const { return m_upperBound; }
 

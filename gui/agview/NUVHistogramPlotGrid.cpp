@@ -32,6 +32,12 @@ void NUVHistogramPlotGrid::resizeGrid(const QSize &size)
     redrawGrid();
 }
 
+int NUVHistogramPlotGrid::textsHeight() const
+{
+    const QFontMetrics metrics(font());
+    return metrics.height() + kCaptionLineSpacing + kLabelBaseline + metrics.descent() + 1;
+}
+
 double NUVHistogramPlotGrid::valueToX(double value) const
 {
     if (m_maximum <= m_minimum)
@@ -54,11 +60,12 @@ void NUVHistogramPlotGrid::redrawGrid()
     QPen gridPen(kGridColour);
     gridPen.setCosmetic(true);
     painter.setPen(gridPen);
-    for (double v = m_minimum; v < m_maximum; v += m_step) {
+    for (double v = m_minimum; v < m_maximum && (m_parts & Lines); v += m_step) {
         const double x = valueToX(v);
         painter.drawLine(QPointF(x, 0), QPointF(x, height()));
     }
-    drawLabels(&painter);
+    if (m_parts & Texts)
+        drawLabels(&painter);
     painter.end();
     setPixmap(picture);
 }

@@ -19,10 +19,16 @@ public:
     explicit NUVHistogramPlotGrid(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~NUVHistogramPlotGrid() override;
 
+    // What the picture holds: the lines, the texts or both.
+    enum Part { Lines = 1, Texts = 2 };
+    // Does not repaint.
+    void setParts(int parts) { m_parts = parts; }
     // Does not repaint.
     void setValueRange(double minimum, double maximum, double step);
     // Resizes the label and repaints its picture.
     void resizeGrid(const QSize &size);
+    // Rows from the top that the labels, the unit and the caption need.
+    int textsHeight() const;
     // The column of a value; -1.0 without a valid range.
     double valueToX(double value) const;
 
@@ -37,4 +43,5 @@ private:
     double m_minimum = -1.0;
     double m_maximum = -1.0;
     double m_step = -1.0;
+    int m_parts = Lines | Texts;
 };

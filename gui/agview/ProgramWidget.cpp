@@ -6,7 +6,10 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QSpacerItem>
+
+#include <algorithm>
 
 namespace {
 
@@ -171,30 +174,55 @@ void ProgramWidget::setProgramSize(const QSize &size)
 
 int ProgramWidget::textWidth(const QLabel *label) const
 {
-    return label->fontMetrics().horizontalAdvance(label->text());
+    // What the layout must give the label to show its text whole.
+    return std::max(label->fontMetrics().horizontalAdvance(label->text()),
+                    label->minimumSizeHint().width());
 }
 
 int ProgramWidget::spacersWidth() const
 {
-    return m_form->leftSpacer->geometry().width() + m_form->rightSpacer->geometry().width();
+    // Measured by what the layout adds around the labels: the two spacers, the frame and
+    // the spacing beside the id, so that a label that is shown is never cut. The spacers'
+    // own geometry is empty before the first layout.
+    const Form &f = *m_form;
+    const QMargins frame = f.widget->contentsMargins() + f.gridLayout->contentsMargins() +
+                           f.gridLayout_2->contentsMargins();
+    return f.leftSpacer->sizeHint().width() + f.rightSpacer->sizeHint().width() +
+           2 * std::max(0, f.gridLayout_2->horizontalSpacing()) + frame.left() + frame.right();
+}
+
+int ProgramWidget::timesWidth() const
+{
+    const Form &f = *m_form;
+    return textWidth(f.fromTimestampLabel) + textWidth(f.toTimestampLabel) +
+           2 * std::max(0, f.gridLayout_2->horizontalSpacing());
+}
+
+void ProgramWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The bar sizes its buttons after giving them their entries: the labels are fitted
+    // again to the width the button has now.
+    if (m_program.getKind() == KindProgram)
+        fitLabels();
+    else if (m_program.getKind() == KindMerged)
+        fitNameLabel();
 }
 
 void ProgramWidget::fitLabels()
 {
     Form &f = *m_form;
-    const int wFrom = textWidth(f.fromTimestampLabel);
     const int wName = textWidth(f.programNameLabel);
-    const int wTo = textWidth(f.toTimestampLabel);
     const int spacers = spacersWidth();
     const int w = width();
     if (wName + spacers > w) {
         f.fromTimestampLabel->setVisible(false);
         f.programNameLabel->setVisible(false);
         f.toTimestampLabel->setVisible(false);
-    } else if (wName + spacers + wFrom + wTo > w) {
+    } else if (wName + spacers + timesWidth() > w) {
         f.fromTimestampLabel->setVisible(false);
         f.toTimestampLabel->setVisible(false);
-        f.programNameLabel->setVisible(true);
+        f.programNameLabel->setVisible(!m_hideProgramId);
     } else {
         f.fromTimestampLabel->setVisible(true);
         f.toTimestampLabel->setVisible(true);

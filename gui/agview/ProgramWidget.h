@@ -39,6 +39,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     struct Form;
@@ -46,7 +47,9 @@ private:
     void fitLabels();
     void fitNameLabel();
     int textWidth(const QLabel *label) const;
+    // Room the layout takes beside the id label, and what the two time labels add to it.
     int spacersWidth() const;
+    int timesWidth() const;
 
     std::unique_ptr<Form> m_form;
     EpgProgram m_program;

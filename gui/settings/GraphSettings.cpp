@@ -5,6 +5,7 @@
 #include <DialogStyles.h>
 #include <KivConstants.h>
 #include <KivTypes.h>
+#include <SystemConfig.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,15 +15,6 @@
 #include <QSpacerItem>
 
 #include <iterator>
-
-namespace {
-
-// The values a freshly built page shows.
-const int kInitialValues[GraphSettings::kRangeButtonCount] = {
-    ZoomLevel30s, ZoomLevel5min, ZoomLevel10min, ZoomLevel50min,
-    ZoomLevel2h,  ZoomLevel6h,   ZoomLevel12h};
-
-} // namespace
 
 GraphSettings::GraphSettings(QWidget *parent) : QWidget(parent), m_form(std::make_unique<Form>())
 {
@@ -90,9 +82,11 @@ void GraphSettings::fillCombos()
             combo->addItem(label);
         }
     }
+    // A fresh page shows what a fresh configuration holds.
+    const QList<int> initial = SystemConfig::defaultRangeSettings();
     for (int i = 0; i < kRangeButtonCount; ++i) {
         const QSignalBlocker blocker(m_form->rangeButtonValues[i]);
-        m_form->rangeButtonValues[i]->setCurrentIndex(kInitialValues[i]);
+        m_form->rangeButtonValues[i]->setCurrentIndex(initial.value(i));
     }
 }
 

@@ -188,8 +188,11 @@ private slots:
             " <RangeSettings>\n"
             "  <Button0>0</Button0>\n"
             "  <Button1>2</Button1>\n"
-            "  <Button2>7</Button2>\n"
-            "  <Button3>11</Button3>\n"
+            "  <Button2>3</Button2>\n"
+            "  <Button3>7</Button3>\n"
+            "  <Button4>9</Button4>\n"
+            "  <Button5>11</Button5>\n"
+            "  <Button6>13</Button6>\n"
             " </RangeSettings>\n"
             " <SMTPConfig>\n"
             "  <SenderEmailAddress></SenderEmailAddress>\n"
@@ -212,8 +215,8 @@ private slots:
         QVERIFY(perms.testFlag(QFileDevice::ReadOwner) && perms.testFlag(QFileDevice::WriteOwner));
         QCOMPARE(int(perms & 0x00FF), 0); // nothing for group and others
 
-        // The four default range buttons are fewer than seven: the defaults stay.
-        QCOMPARE(loadSystemConfigFromFile(kFile).getRangeSettings(), (QList<int>{0, 2, 7, 11}));
+        QCOMPARE(loadSystemConfigFromFile(kFile).getRangeSettings(),
+                 SystemConfig::defaultRangeSettings());
     }
 
     // Element order within the records comes from their getters (checked with the
@@ -261,7 +264,7 @@ private slots:
                  allFields(fullAg()));
         QCOMPARE(fromCopy.getSMTPConfig().getHost(), QString());
         QCOMPARE(fromCopy.getReportConfig().getCompanyAddress2(), QStringLiteral("  padded  "));
-        QCOMPARE(fromCopy.getRangeSettings(), (QList<int>{0, 2, 7, 11}));
+        QCOMPARE(fromCopy.getRangeSettings(), SystemConfig::defaultRangeSettings());
     }
 
     // Only the first seven buttons are read; each must be a zoom level.
@@ -278,8 +281,14 @@ private slots:
                                       << QList<int>{1, 2, 0, 4, 5, 6, 7};
         QTest::newRow("out of range") << seven << QStringList{"Button0=16", "Button6=-1"}
                                       << QList<int>{0, 2, 3, 4, 5, 6, 0};
-        QTest::newRow("one empty") << seven << QStringList{"Button3="}
-                                   << QList<int>{0, 2, 7, 11};
+        // Fewer than seven: the default buttons, not the file's few.
+        const QList<int> defaults = SystemConfig::defaultRangeSettings();
+        QTest::newRow("one empty") << seven << QStringList{"Button3="} << defaults;
+        QTest::newRow("four") << seven << QStringList{"Button4=", "Button5=", "Button6="}
+                              << defaults;
+        QTest::newRow("seven unsorted, as stored")
+            << QList<int>{13, 0, 15, 2, 2, 7, 1} << QStringList()
+            << QList<int>{13, 0, 15, 2, 2, 7, 1};
     }
     void rangeButtons()
     {

@@ -40,7 +40,8 @@ private slots:
     void defaults()
     {
         SystemConfig sys;
-        QCOMPARE(sys.getRangeSettings(), (QList<int>{0, 2, 7, 11}));
+        // Seven distinct levels, one per zoom button, in the order of their spans.
+        QCOMPARE(sys.getRangeSettings(), (QList<int>{0, 2, 3, 7, 9, 11, 13}));
         QCOMPARE(sys.getAcquisitionTimeout(), 2000);
         QCOMPARE(sys.getBackupCheckTimeout(), 600000);
         QCOMPARE(sys.getSMTPConfig().getConnectionType(), QStringLiteral("SSL"));

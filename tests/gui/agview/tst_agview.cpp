@@ -16,11 +16,13 @@
 #include <QTAgView.h>
 #include <TabBarSelector.h>
 #include <UserInput.h>
+#include <WindowPlacement.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
 
@@ -101,6 +103,8 @@ private slots:
     void cleanup();
 
     void titleNamesTheMeterWithoutItsScheme();
+    void windowOpensInsideTheScreen_data();
+    void windowOpensInsideTheScreen();
     void liveAndFreezeFollowTheSnapshot_data();
     void liveAndFreezeFollowTheSnapshot();
     void targetNamesTheUnit_data();
@@ -166,6 +170,39 @@ void TestAgView::titleNamesTheMeterWithoutItsScheme()
     QCOMPARE(m_view->windowTitle(), QStringLiteral("AG View"));
     m_view->onUpdateUi(shot.make());
     QCOMPARE(m_view->windowTitle(), QStringLiteral("Studio (10.0.0.7) Program 1"));
+}
+
+void TestAgView::windowOpensInsideTheScreen_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("corner");
+    const QRect screen(0, 0, 1280, 1024);
+    QTest::newRow("inside: stays") << QRect(100, 100, 1024, 722) << screen << QPoint(100, 100);
+    QTest::newRow("below the bottom") << QRect(100, 500, 1024, 722) << screen << QPoint(100, 302);
+    QTest::newRow("over a bottom panel")
+        << QRect(0, 302, 1024, 750) << QRect(0, 0, 1280, 984) << QPoint(0, 234);
+    QTest::newRow("beyond the right") << QRect(400, 0, 1024, 722) << screen << QPoint(256, 0);
+    QTest::newRow("second screen")
+        << QRect(1300, 900, 1024, 722) << QRect(1280, 0, 1920, 1080) << QPoint(1300, 358);
+    QTest::newRow("larger than the area")
+        << QRect(50, 50, 1024, 722) << QRect(0, 0, 800, 600) << QPoint(0, 0);
+}
+
+void TestAgView::windowOpensInsideTheScreen()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QRect, available);
+    QTEST(WindowPlacement::insideArea(frame, available), "corner");
+
+    // Shown by the controller far down the screen: it opens where the screen shows it whole.
+    m_view->move(300, 2000);
+    m_view->onShow();
+    const QRect area = m_view->screen()->availableGeometry();
+    const QPoint expected =
+        WindowPlacement::insideArea(QRect(QPoint(300, 2000), m_view->size()), area);
+    QCOMPARE(m_view->pos(), expected);
+    QVERIFY(area.contains(m_view->frameGeometry().topLeft()));
 }
 
 void TestAgView::liveAndFreezeFollowTheSnapshot_data()

@@ -91,10 +91,10 @@ AgDataVector *samples(qint64 from, qint64 to, bool opensProgram = false)
 }
 
 AgGetDataCommandReply *reply(int status, int zoomLevel, qint64 oldest, qint64 newest,
-                             AgDataVector *data)
+                             AgDataVector *data, const Program &current = Program())
 {
     return new AgGetDataCommandReply(status, zoomLevel, 0, 0, oldest, newest, data, Program(),
-                                     ProgramCalculationData(), {}, {}, Program());
+                                     ProgramCalculationData(), {}, {}, current);
 }
 
 // The window: what it was sent.
@@ -343,7 +343,8 @@ private slots:
     void goToTimeIsClampedWithAnAlert();
     void markerDragsKeepTheirGap_data();
     void markerDragsKeepTheirGap();
-    void marksOnWithoutAProgramSpanTheStoredData();
+    void marksShowTheCurrentProgram_data();
+    void marksShowTheCurrentProgram();
     void programDoubleClickChoosesTheZoomLevel_data();
     void programDoubleClickChoosesTheZoomLevel();
     void tablePageShowsTheHourLevel();
@@ -645,20 +646,60 @@ void TestAgViewController::markerDragsKeepTheirGap()
     QCOMPARE(shot.data.getMarkerB(), stored ? markerB : kT0 + 70000);
 }
 
-// MARKS ON with no current program puts the markers on the oldest and newest stored samples,
-// never on -1.
-void TestAgViewController::marksOnWithoutAProgramSpanTheStoredData()
+// MARKS: the markers on the current program as it stands now, the view centred on it and
+// zoomed out to a range button that shows it whole (the buttons 30 s, 5 min, 50 min, 6 h).
+void TestAgViewController::marksShowTheCurrentProgram_data()
 {
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<qint64>("markerA");
+    QTest::addColumn<qint64>("markerB");
+    QTest::addColumn<int>("level");
+
+    // No program runs: all that is stored, never -1.
+    QTest::newRow("no current program") << Steps([](Rig &rig) {
+        QVERIFY(rig.open(false, false));
+        rig.controller->setDataReply(reply(0, 0, kT0, kNewest, samples(kNewest - 5000, kNewest)));
+    }) << kT0 << kNewest << int(ZoomLevel5min);
+    QTest::newRow("a program that ended before the newest sample") << Steps([](Rig &rig) {
+        QVERIFY(rig.open(false, false));
+        rig.controller->setDataReply(
+            reply(0, 0, kT0, kNewest, nullptr, Program(0, 7, kT0 + 10000, kT0 + 50000)));
+    }) << kT0 + 10000 << kT0 + 50000 << int(ZoomLevel5min);
+    // Frozen, then the program runs on for four minutes: its present end, not the one it
+    // had when the view froze.
+    QTest::newRow("frozen a while") << Steps([](Rig &rig) {
+        QVERIFY(rig.open());
+        rig.acquire();
+        emit rig.view->startPauseClick(true);
+        emit rig.view->startPauseClick(false);
+        QCOMPARE(rig.group->postSamples(kMeter, samples(kNewest + 100, kNewest + 4 * kMinuteMs)),
+                 0);
+        rig.tick(AgViewController::kRequestIntervalMs);
+        QVERIFY(rig.waitForReplies(2));
+        QCOMPARE(rig.snapshot().data.getSecondTimestamp(), kNewest);
+    }) << kT0 << kNewest + 4 * kMinuteMs << int(ZoomLevel50min);
+}
+
+void TestAgViewController::marksShowTheCurrentProgram()
+{
+    QFETCH(Steps, steps);
+    QFETCH(qint64, markerA);
+    QFETCH(qint64, markerB);
     Rig rig;
-    QVERIFY(rig.open(false, false));
-    // An answer whose current program is unknown (start and end -1).
-    rig.controller->setDataReply(reply(0, 0, kT0, kNewest, samples(kNewest - 5000, kNewest)));
+    steps(rig);
+    if (QTest::currentTestFailed())
+        return;
     emit rig.view->markersOnOffClick(true);
     const RecordingAgView::Shot shot = rig.snapshot();
     QVERIFY(shot.data.isMarkersMode());
-    QCOMPARE(shot.data.getMarkerA(), kT0);
-    QCOMPARE(shot.data.getMarkerB(), kNewest);
     QVERIFY(!shot.data.isLiveMode());
+    QCOMPARE(shot.data.getMarkerA(), markerA);
+    QCOMPARE(shot.data.getMarkerB(), markerB);
+    QTEST(int(shot.data.getZoomLevel()), "level");
+    // Centred on the marked span, both markers in view.
+    QCOMPARE(shot.data.getScrollPosition(), markerA + (markerB - markerA) / 2 - kT0);
+    QVERIFY(shot.data.getVisibleStart() <= markerA);
+    QVERIFY(markerB <= shot.data.getVisibleStart() + shot.data.getSpanMs());
 }
 
 // A double click on a program of the bar: the smallest range button that shows it whole, the

@@ -4,6 +4,7 @@
 #include <AgViewZoomSelector.h>
 #include <FakeSystem.h>
 #include <GuiShots.h>
+#include <KivConstants.h>
 #include <KivTest.h>
 #include <KivUtils.h>
 #include <PlotValueSelectionCheckbox.h>
@@ -211,6 +212,11 @@ private slots:
         const QStringList seven{"30 s", "1 min", "5 min", "10 min", "20 min", "30 min", "40 min"};
         QTest::newRow("plain") << QList<int>{0, 1, 2, 3, 4, 5, 6} << 3 << 352 << 3 << seven
                                << QList<int>{3} << 5;
+        // Seven spans of their own, in the order of their spans.
+        QTest::newRow("default configuration")
+            << SystemConfig().getRangeSettings() << 3 << 352 << 3
+            << QStringList{"30 s", "5 min", "10 min", "50 min", "2 h", "6 h", "12 h"}
+            << QList<int>{2} << 5;
         QTest::newRow("duplicate level")
             << QList<int>{8, 8, 2, 11, 8, 14, 15} << 8 << 352 << 8
             << QStringList{"1 h", "1 h", "5 min", "6 h", "1 h", "24 h", "72 h"}
@@ -258,6 +264,13 @@ private slots:
             selector.show();
             KivTest::saveShot(&selector, QStringLiteral("zoomselector"));
         }
+        // A click on any button shows the span its label names.
+        selector.show();
+        for (AgViewZoomButton *button : selector.buttons()) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(KivConstants::zoomLevelLabel(changes.last().at(0).value<ZoomLevel>()),
+                     button->text());
+        }
     }
 
     void zoomSelectorClickChoosesALevel()
@@ -297,13 +310,15 @@ private slots:
 
     void zoomSelectorWithoutSettingsChangesNothing()
     {
-        // No system front: the settings read as an empty list.
+        // No system front: the settings read as an empty list; the buttons keep the default
+        // levels they were built with.
         AgViewZoomSelector selector(nullptr);
         selector.buttons().at(3)->move(7, 9);
         selector.setCurrentZoomLevel(ZoomLevel72h);
         QCOMPARE(selector.getCurrentZoomLevel(), ZoomLevel72h);
         QCOMPARE(selector.buttons().at(3)->pos(), QPoint(7, 9));
-        QCOMPARE(selector.buttons().at(3)->text(), QStringLiteral("10 min"));
+        QCOMPARE(selector.buttons().at(3)->text(), QStringLiteral("50 min"));
+        QCOMPARE(selector.buttons().at(3)->getZoomLevel(), ZoomLevel50min);
         for (AgViewZoomButton *button : selector.buttons())
             QVERIFY(!button->isChecked());
     }

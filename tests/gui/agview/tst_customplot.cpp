@@ -11,6 +11,7 @@
 #include <NUVMarker.h>
 #include <NUVMarkerButton.h>
 #include <NUVPlotEvents.h>
+#include <NUVPlotScaleLabels.h>
 #include <NUVSelector.h>
 #include <PlotSamples.h>
 #include <TimeAxisTicker.h>
@@ -59,13 +60,13 @@ private:
     bool *m_freed;
 };
 
-// Rows every 100 ms over [from, to), without [gapFrom, gapTo); each row's time code is its
+// Rows every stepMs over [from, to), without [gapFrom, gapTo); each row's time code is its
 // UTC time of day less lagMs, or 0 when lagMs is negative.
 AgDataVector *rows(qint64 from, qint64 to, qint64 lagMs = 2000, qint64 gapFrom = 0,
-                   qint64 gapTo = 0)
+                   qint64 gapTo = 0, qint64 stepMs = 100)
 {
     auto *block = new AgDataVector(0);
-    for (qint64 t = from; t < to; t += 100) {
+    for (qint64 t = from; t < to; t += stepMs) {
         if (t >= gapFrom && t < gapTo)
             continue;
         AgData row(QStringLiteral("Main"));
@@ -123,12 +124,15 @@ private slots:
     void tickTimecodes_data();
     void tickTimecodes();
     void tickTimecodesLastBetweenBlocks();
+    void timeLabelsStayApart_data();
+    void timeLabelsStayApart();
     void blockIsAlwaysFreed_data();
     void blockIsAlwaysFreed();
     void resetEmptiesCurves();
     void layersLineUp_data();
     void layersLineUp();
     void gridShowsThroughWithNothingSelected();
+    void scaleLabelsReadOverTheCurves();
     void wheelBecomesScroll();
     void markersRelayAndNeverWidenThePlot();
     void pleaseWait();
@@ -165,7 +169,14 @@ void TestCustomPlot::timeAxis()
         QCOMPARE(std::fmod(tick, step), 0.0);
         QVERIFY(f.time()->range().contains(tick));
     }
-    QCOMPARE(f.time()->tickVectorLabels().last(), QStringLiteral("2024.03.01 12:00:00"));
+    // The date before the first label shown (where it changes: see timeLabelsStayApart).
+    QStringList shown;
+    for (const QString &label : f.time()->tickVectorLabels()) {
+        if (!label.isEmpty())
+            shown << label;
+    }
+    QVERIFY(shown.size() >= 4);
+    QVERIFY2(shown.first().startsWith(QLatin1String("2024.0")), qPrintable(shown.first()));
 }
 
 void TestCustomPlot::gaps_data()
@@ -227,45 +238,42 @@ void TestCustomPlot::tickTimecodes_data()
     QTest::addColumn<qint64>("lag");
     QTest::addColumn<qint64>("gapFrom");
     QTest::addColumn<qint64>("gapTo");
-    QTest::addColumn<QStringList>("labels"); // of the ticks 11:59:30 to 12:00:00
-    const QString day = QStringLiteral("2024.03.01 ");
+    // Of the ticks 11:59:30 to 12:00:00, as far as the plot's edges leave them whole.
+    QTest::addColumn<QStringList>("labels");
     QTest::newRow("continuous") << kNoon - kHalfMinute << kNoon << qint64(2000) << qint64(0)
                                 << qint64(0)
-                                << QStringList{day + "11:59:30 (11:59:28)",
-                                               day + "11:59:35 (11:59:33)",
-                                               day + "11:59:40 (11:59:38)",
-                                               day + "11:59:45 (11:59:43)",
-                                               day + "11:59:50 (11:59:48)",
-                                               day + "11:59:55 (11:59:53)",
-                                               day + "12:00:00"};
+                                << QStringList{"11:59:30 (11:59:28)",
+                                               "11:59:35 (11:59:33)",
+                                               "11:59:40 (11:59:38)",
+                                               "11:59:45 (11:59:43)",
+                                               "11:59:50 (11:59:48)",
+                                               "11:59:55 (11:59:53)",
+                                               "12:00:00"};
     QTest::newRow("no time code") << kNoon - kHalfMinute << kNoon << qint64(-1) << qint64(0)
-                                  << qint64(0) << QStringList{day + "11:59:30", day + "11:59:35",
-                                                              day + "11:59:40", day + "11:59:45",
-                                                              day + "11:59:50", day + "11:59:55",
-                                                              day + "12:00:00"};
+                                  << qint64(0)
+                                  << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                                                 "11:59:50", "11:59:55", "12:00:00"};
+    QTest::newRow("time code equal to the time")
+        << kNoon - kHalfMinute << kNoon << qint64(0) << qint64(0) << qint64(0)
+        << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                       "11:59:50", "11:59:55", "12:00:00"};
     QTest::newRow("rows only before the first tick")
         << kNoon - 40000 << kNoon - kHalfMinute << qint64(2000) << qint64(0) << qint64(0)
-        << QStringList{day + "11:59:30", day + "11:59:35", day + "11:59:40", day + "11:59:45",
-                       day + "11:59:50", day + "11:59:55", day + "12:00:00"};
+        << QStringList{"11:59:30", "11:59:35", "11:59:40", "11:59:45",
+                       "11:59:50", "11:59:55", "12:00:00"};
     // Ticks inside a gap, and ticks before the data begins, show no later sample's time code.
     QTest::newRow("gap over two ticks")
         << kNoon - kHalfMinute << kNoon << qint64(2000) << kNoon - 20000 << kNoon - 10000
-        << QStringList{day + "11:59:30 (11:59:28)",
-                       day + "11:59:35 (11:59:33)",
-                       day + "11:59:40",
-                       day + "11:59:45",
-                       day + "11:59:50 (11:59:48)",
-                       day + "11:59:55 (11:59:53)",
-                       day + "12:00:00"};
-    QTest::newRow("data from 11:59:47.3")
-        << kNoon - 12700 << kNoon << qint64(2000) << qint64(0) << qint64(0)
-        << QStringList{day + "11:59:30",
-                       day + "11:59:35",
-                       day + "11:59:40",
-                       day + "11:59:45",
-                       day + "11:59:50 (11:59:48)",
-                       day + "11:59:55 (11:59:53)",
-                       day + "12:00:00"};
+        << QStringList{"11:59:30 (11:59:28)", "11:59:35 (11:59:33)", "11:59:40", "11:59:45",
+                       "11:59:50 (11:59:48)", "11:59:55 (11:59:53)", "12:00:00"};
+    QTest::newRow("data from 11:59:47.3") << kNoon - 12700 << kNoon << qint64(2000) << qint64(0)
+                                          << qint64(0) << QStringList{"11:59:30",
+                                                                      "11:59:35",
+                                                                      "11:59:40",
+                                                                      "11:59:45",
+                                                                      "11:59:50 (11:59:48)",
+                                                                      "11:59:55 (11:59:53)",
+                                                                      "12:00:00"};
 }
 
 void TestCustomPlot::tickTimecodes()
@@ -276,6 +284,11 @@ void TestCustomPlot::tickTimecodes()
     QFETCH(qint64, gapFrom);
     QFETCH(qint64, gapTo);
     QFETCH(QStringList, labels);
+    // The plot's edges would cut the labels of the first and last tick: the axis leaves them
+    // out, and the date goes on the next label.
+    labels.first().clear();
+    labels.last().clear();
+    labels[1].prepend(QStringLiteral("2024.03.01 "));
     Plot f;
     f.update(kNoon - kHalfMinute, kHalfMinute, ZoomLevel30s, rows(from, to, lag, gapFrom, gapTo));
     QCOMPARE(f.time()->tickVectorLabels().toList(), labels);
@@ -291,7 +304,7 @@ void TestCustomPlot::tickTimecodesLastBetweenBlocks()
     // The view moves on without new data: the ticks still in view keep their time codes.
     f.update(kNoon - 29000, kHalfMinute, ZoomLevel30s, nullptr);
     QCOMPARE(f.time()->tickVectorLabels().first(), day + "11:59:35 (11:59:33)");
-    QCOMPARE(f.time()->tickVectorLabels().last(), day + "12:00:00");
+    QCOMPARE(f.time()->tickVectorLabels().last(), QStringLiteral("12:00:00"));
 
     // Data that reaches no tick changes nothing; a row without time code clears its tick's.
     f.update(kNoon - 29000, kHalfMinute, ZoomLevel30s, rows(kNoon - 29000, kNoon - 26000));
@@ -303,6 +316,51 @@ void TestCustomPlot::tickTimecodesLastBetweenBlocks()
     // A tick that left the window forgets its time code.
     f.update(kNoon - 10000, kHalfMinute, ZoomLevel30s, nullptr);
     QCOMPARE(f.label(kNoon - 20000), day + "11:59:40");
+}
+
+void TestCustomPlot::timeLabelsStayApart_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("1024 px") << 1024;
+    QTest::newRow("1366 px") << 1366;
+    QTest::newRow("2560 px") << 2560;
+}
+
+// At every zoom level: no label runs into the next or out of the plot, the date stands on
+// the first label and where the day changes. Time codes 2 s behind give the longest labels.
+void TestCustomPlot::timeLabelsStayApart()
+{
+    QFETCH(int, width);
+    Plot f(QSize(width, 327));
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    const QFontMetrics metrics(f.time()->tickLabelFont());
+    // Just after midnight.
+    const qint64 end = kNoon + 12 * 3600000 + 1000;
+    for (int zoom = 0; zoom < kZoomLevelCount; ++zoom) {
+        const int span = zoomLevelToMs(zoom);
+        f.update(end - span, span, ZoomLevel(zoom), rows(end - span, end, 2000, 0, 0, span / 600));
+        const QVector<double> ticks = f.time()->tickVector();
+        const QVector<QString> labels = f.time()->tickVectorLabels();
+        double previousRight = -1.0e9;
+        QString previousDate;
+        int shown = 0;
+        for (int i = 0; i < ticks.size(); ++i) {
+            if (labels[i].isEmpty())
+                continue;
+            ++shown;
+            const double centre = f.time()->coordToPixel(ticks[i]);
+            const double half = metrics.horizontalAdvance(labels[i]) / 2.0;
+            // Apart, and inside the plot: the axis leaves out a label that its edge would cut.
+            QVERIFY2(centre - half >= std::max(previousRight, 0.0) && centre + half <= width,
+                     qPrintable(QStringLiteral("level %1: %2").arg(zoom).arg(labels[i])));
+            previousRight = centre + half;
+            const QString date = QDateTime::fromMSecsSinceEpoch(qint64(ticks[i]) * 1000, Qt::UTC)
+                                     .toString(QStringLiteral("yyyy.MM.dd"));
+            QCOMPARE(labels[i].startsWith(date), date != previousDate);
+            previousDate = date;
+        }
+        QVERIFY2(shown >= 3, qPrintable(QStringLiteral("level %1").arg(zoom)));
+    }
 }
 
 void TestCustomPlot::blockIsAlwaysFreed_data()
@@ -419,6 +477,50 @@ void TestCustomPlot::gridShowsThroughWithNothingSelected()
     // Nothing is left of the curves: the screen shows what a full repaint shows.
     QCOMPARE(shot, f.window.grab().toImage().convertToFormat(shot.format()));
     QCOMPARE(f.plot->plotEvents()->drawArea()->findChildren<QLabel *>().size(), 1);
+}
+
+// Curves that sweep the whole plot, true peak (yellow) and momentary (cyan): no curve
+// pixel in the labels' boxes, and the labels in their scale's colour at full strength.
+void TestCustomPlot::scaleLabelsReadOverTheCurves()
+{
+    Plot f;
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    auto *block = new AgDataVector(0);
+    for (int k = 0; k < 300; ++k) {
+        AgData row(QStringLiteral("Main"));
+        row.setEmpty(false);
+        row.setTimestamp(kNoon - kHalfMinute + k * 100);
+        row.setTP(k % 2 ? 10.0 : -18.0);
+        row.setM400ms(k % 2 ? -18.0 : 10.0);
+        block->append(row);
+    }
+    f.update(kNoon - kHalfMinute, kHalfMinute, ZoomLevel30s, block, config(), {1, 2, 0, 0});
+    QApplication::processEvents();
+    KivTest::saveShot(&f.window, QStringLiteral("customplot-scalelabels"));
+
+    const NUVPlotScaleLabels *overlay = f.plot->scaleLabels();
+    const QVector<NUVPlotScaleLabels::Label> labels = overlay->labels();
+    QCOMPARE(labels, f.plot->thresholdLayer()->scaleLabels());
+    QStringList texts;
+    for (const NUVPlotScaleLabels::Label &label : labels)
+        texts << label.text;
+    QVERIFY2(texts.contains("-12 dBTP") && texts.contains("LU -9"), qPrintable(texts.join('|')));
+    const QImage shot = QApplication::primaryScreen()->grabWindow(f.window.winId()).toImage();
+    for (const NUVPlotScaleLabels::Label &label : labels) {
+        const bool truePeak = label.baseline.x() < f.plot->width() / 2; // the left scale
+        QCOMPARE(label.colour, truePeak ? QColor(255, 255, 255) : QColor(2, 254, 255));
+        const QRect box = overlay->boxOf(label).intersected(shot.rect());
+        int curvePixels = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                // Yellow, or cyan where no cyan label stands.
+                curvePixels += (c.red() > 150 && c.green() > 150 && c.blue() < 100) ||
+                               (truePeak && c.red() < 100 && c.green() > 150 && c.blue() > 150);
+            }
+        }
+        QVERIFY2(curvePixels == 0, qPrintable(label.text));
+    }
 }
 
 void TestCustomPlot::wheelBecomesScroll()

@@ -178,13 +178,16 @@ private slots:
     void gridPicture()
     {
         Histogram h;
-        const QImage picture = h.plot->grid()->pixmap(Qt::ReturnByValue).toImage();
-        QCOMPARE(picture.size(), QSize(512, 130));
+        const QImage lines = h.plot->grid()->pixmap(Qt::ReturnByValue).toImage();
+        const QImage picture = h.plot->texts()->pixmap(Qt::ReturnByValue).toImage();
+        QCOMPARE(lines.size(), QSize(512, 130));
+        // The texts only over the strip they take.
+        QCOMPARE(picture.size(), QSize(512, h.plot->texts()->textsHeight()));
         // Nine lines, -18 to 6, over the whole height, in rgba(61, 61, 61, 200); none at 9.
-        const QVector<int> lines = paintedColumns(picture, 100);
-        QCOMPARE(lines, (QVector<int>{30, 80, 130, 181, 231, 281, 331, 382, 432}));
-        QCOMPARE(paintedColumns(picture, 129), lines);
-        QCOMPARE(picture.pixelColor(331, 129).rgba(), QColor(61, 61, 61, 200).rgba());
+        const QVector<int> columns = paintedColumns(lines, 100);
+        QCOMPARE(columns, (QVector<int>{30, 80, 130, 181, 231, 281, 331, 382, 432}));
+        QCOMPARE(paintedColumns(lines, 129), columns);
+        QCOMPARE(lines.pixelColor(331, 129).rgba(), QColor(61, 61, 61, 200).rgba());
 
         // Labels end 5 px left of their column, on the baseline 10; "LU" starts 5 px right of
         // the last one, and the caption ends where "LU" ends, one line lower.
@@ -205,11 +208,41 @@ private slots:
         const int captionStart =
             luEnd - metrics.horizontalAdvance(QStringLiteral("Momentary Statistics"));
         QVERIFY(inked(captionStart, luEnd, captionBaseline - metrics.ascent(), captionBaseline));
-        QVERIFY(!inked(luEnd + 2, 511, 0, 127));
+        QVERIFY(!inked(luEnd + 2, 511, 0, picture.height() - 1));
         QVERIFY(!inked(0, captionStart - 2, captionBaseline - 2, captionBaseline));
         // A resize paints the grid again.
         h.plot->resize(300, 130);
         QCOMPARE(h.plot->grid()->pixmap(Qt::ReturnByValue).width(), 300);
+        QCOMPARE(h.plot->texts()->pixmap(Qt::ReturnByValue).width(), 300);
+    }
+
+    // Tall bars from -3 to 9 LU, under the caption: it still shows whole.
+    void captionStandsAboveTheBars()
+    {
+        Histogram h;
+        QList<double> counts = zeroCounts();
+        for (double key = -3.0; key <= 9.0; key += kBinWidth)
+            counts[binAt(key)] = 10.0;
+        h.plot->onUpdateHistogram(counts, kFirstEdge, kLastEdge, kBinWidth, kReference);
+        const QImage image = h.window.grab().toImage();
+        KivTest::saveShot(&h.window, QStringLiteral("histogram-tallbars"));
+        const QFontMetrics metrics(h.plot->texts()->font());
+        const int captionEnd = 482 + 5 + metrics.horizontalAdvance(QStringLiteral("LU"));
+        const int captionStart =
+            captionEnd - metrics.horizontalAdvance(QStringLiteral("Momentary Statistics"));
+        const int baseline = metrics.height() + 5 + 10;
+        // Text pixels in the caption's first letter and in its last.
+        auto textPixels = [&](int x0, int x1) {
+            int count = 0;
+            for (int y = baseline - metrics.ascent(); y <= baseline; ++y)
+                for (int x = x0; x <= x1; ++x)
+                    count += qAbs(image.pixelColor(x, y).red() - 117) < 12 &&
+                             qAbs(image.pixelColor(x, y).blue() - 117) < 12;
+            return count;
+        };
+        QCOMPARE(image.pixelColor(captionStart - 2, baseline - 2), QColor(2, 254, 255));
+        QVERIFY(textPixels(captionStart, captionStart + 8) > 3);
+        QVERIFY(textPixels(captionEnd - 20, captionEnd) > 3);
     }
 
     void gridWithoutARangePaintsNothing_data()

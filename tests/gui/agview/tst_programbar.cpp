@@ -50,8 +50,7 @@ struct Bar
         bar.resize(width, 56);
         bar.show();
     }
-    // Twice, as updates come every 50 ms: a button fits its labels to the width it has
-    // been given by the previous one.
+    // Twice, as updates come every 50 ms.
     void update(ZoomLevel level, qint64 start, qint64 span, const std::vector<Program> &programs,
                 bool hideProgramId = false)
     {
@@ -219,8 +218,9 @@ private slots:
         QTest::addColumn<QString>("labels");
         QTest::newRow("wide") << 5 * kMinute << false << "SIE";
         QTest::newRow("wide, ids hidden") << 5 * kMinute << true << "S-E";
-        QTest::newRow("room for the id") << 30000LL << false << "-I-";
-        QTest::newRow("room for the id, ids hidden") << 30000LL << true << "---";
+        // 80 px: the id and the room the layout keeps beside it.
+        QTest::newRow("room for the id") << 40000LL << false << "-I-";
+        QTest::newRow("room for the id, ids hidden") << 40000LL << true << "---";
         QTest::newRow("too narrow") << 5000LL << false << "---";
     }
     void labelsFitTheirButton()
@@ -246,6 +246,30 @@ private slots:
         QCOMPARE(filler->toolTip(), QString());
         QVERIFY(filler->styleSheet().startsWith(
             QLatin1String("QWidget{ background-color: rgba(0,0,0,0)}")));
+    }
+
+    // One update only: the labels follow the width the button gets after it.
+    void labelsFollowTheButtonsNewWidth()
+    {
+        Bar b(1200);
+        const qint64 start = kNoon + 2 * kMinute;
+        b.update(ZoomLevel10min, kNoon, 10 * kMinute,
+                 {program(6655187, start, start + 5 * kMinute)});
+        QCOMPARE(shownLabels(b.shownButtons().at(1)), QStringLiteral("SIE"));
+        auto shrinkTo = [&](qint64 lengthMs) {
+            b.bar.updateEpgBar(ZoomLevel10min, kNoon, 10 * kMinute,
+                               {program(6655187, start, start + lengthMs)}, false);
+            QApplication::processEvents();
+            return b.shownButtons().at(1);
+        };
+        // About 120 px: room for the id, shown whole.
+        ProgramWidget *button = shrinkTo(kMinute);
+        QCOMPARE(shownLabels(button), QStringLiteral("-I-"));
+        const QLabel *id = button->programNameLabel();
+        QVERIFY(id->width() >= id->fontMetrics().horizontalAdvance(id->text()));
+        // 40 px: no room, nothing shown rather than a cut id.
+        button = shrinkTo(20000);
+        QCOMPARE(shownLabels(button), QStringLiteral("---"));
     }
 
     void mergedRunShowsDots_data()

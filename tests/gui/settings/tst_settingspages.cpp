@@ -606,7 +606,9 @@ void TestSettingsPages::graphRangesStayDistinct_data()
     QTest::addColumn<int>("choice");
     QTest::addColumn<QList<int>>("reported");
 
+    // A fresh page shows what a fresh configuration holds.
     const QList<int> fresh = {0, 2, 3, 7, 9, 11, 13};
+    QCOMPARE(SystemConfig::defaultRangeSettings(), fresh);
     QTest::newRow("fresh page") << QList<int>() << -1 << 0 << fresh;
     QTest::newRow("5 min in the fourth") << QList<int>() << 3 << 2
                                          << QList<int>{0, 1, 3, 2, 9, 11, 13};
