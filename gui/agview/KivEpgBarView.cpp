@@ -6,6 +6,7 @@
 
 #include <QGridLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -22,6 +23,21 @@ EpgProgram gapEntry(int kind, qint64 start, qint64 end)
 }
 
 } // namespace
+
+bool KivEpgBarView::LaidOut::holds(int otherLevel, qint64 otherStart, qint64 otherSpan,
+                                   bool otherHide, int otherWidth,
+                                   const std::vector<Program> &otherPrograms) const
+{
+    auto sameProgram = [](const Program &a, const Program &b) {
+        return a.getType() == b.getType() && a.getProgramId() == b.getProgramId() &&
+               a.getStart() == b.getStart() && a.getStartWord() == b.getStartWord() &&
+               a.getEnd() == b.getEnd() && a.getEndWord() == b.getEndWord();
+    };
+    return level == otherLevel && visibleStart == otherStart && spanMs == otherSpan &&
+           hideProgramId == otherHide && width == otherWidth &&
+           std::equal(programs.begin(), programs.end(), otherPrograms.begin(), otherPrograms.end(),
+                      sameProgram);
+}
 
 bool programOverlapsWindow(const Program &program, qint64 start, qint64 end)
 {
@@ -92,6 +108,13 @@ void KivEpgBarView::onUpdateEpgBar(const PlotUIData &data)
 void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 spanMs,
                                  const std::vector<Program> &programs, bool hideProgramId)
 {
+    // The window hands the same span and programs every 50 ms: the buttons stand as they are.
+    // A button fits its labels to the width it has; one that the layout has resized since
+    // fits them again.
+    if (m_laidOut.holds(level, visibleStart, spanMs, hideProgramId, width(), programs) &&
+        m_laidOut.buttonWidths == buttonWidths())
+        return;
+    m_laidOut = LaidOut{level, visibleStart, spanMs, hideProgramId, width(), programs, {}};
     m_level = level;
     m_span = spanMs;
     m_windowStart = visibleStart;
@@ -116,6 +139,17 @@ void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 sp
 
     mergeNarrowEntries(m_entries);
     layoutProgramWidgets(m_entries, hideProgramId);
+    m_laidOut.buttonWidths = buttonWidths();
+}
+
+std::vector<int> KivEpgBarView::buttonWidths() const
+{
+    std::vector<int> widths;
+    for (int column = 0; column < kButtonCount; ++column) {
+        const ProgramWidget *widget = button(column);
+        widths.push_back(widget && !widget->isHidden() ? widget->width() : -1);
+    }
+    return widths;
 }
 
 std::vector<EpgProgram> KivEpgBarView::visiblePrograms(const std::vector<Program> &programs) const

@@ -53,6 +53,22 @@ private:
     void layoutProgramWidgets(const std::vector<EpgProgram> &entries, bool hideProgramId);
     QSize programSize(const Program &program) const;
     qint64 mergeWidthLimit(const Program &first, const Program &last) const;
+    std::vector<int> buttonWidths() const;
+
+    // What the buttons were last laid out for; level -1 before the first update.
+    struct LaidOut
+    {
+        int level = -1;
+        qint64 visibleStart = -1;
+        qint64 spanMs = -1;
+        bool hideProgramId = false;
+        int width = -1;
+        std::vector<Program> programs;
+        // Of every button as its labels were fitted; -1 for a hidden one.
+        std::vector<int> buttonWidths;
+        bool holds(int otherLevel, qint64 otherStart, qint64 otherSpan, bool otherHide,
+                   int otherWidth, const std::vector<Program> &otherPrograms) const;
+    };
 
     QGridLayout *m_grid = nullptr;
     qint64 m_windowStart = -1;
@@ -60,6 +76,7 @@ private:
     qint64 m_span = -1;
     int m_level = 0;
     std::vector<EpgProgram> m_entries;
+    LaidOut m_laidOut;
 };
 
 // True when any part of the program lies in [start, end].

@@ -301,15 +301,22 @@ void NUVCustomPlot::updatePlot(PlotValue slot1, PlotValue slot2, PlotValue slot3
     const QCPRange shown = m_form->customPlot->xAxis->range();
     if (!setTimeRange(startMs, spanMs, zoom))
         return;
-    m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
-    // Most snapshots bring neither samples nor a new span: the picture stands as it is.
-    if (!block && m_form->customPlot->xAxis->range() == shown)
+    const PlotDrawnInputs::Plotted plotted{slot1, slot2, slot3, slot4};
+    if (m_drawn.thresholdsChanged(plotted, config))
+        m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
+    // Most snapshots bring neither a new span nor new samples (a reply every 500 ms carries
+    // the samples drawn before, unless the level's newest sample changed): the picture
+    // stands as it is.
+    if (m_form->customPlot->xAxis->range() == shown &&
+        (!block || m_drawn.drawsTheSameCurves(plotted, zoom, config, *block)))
         return;
 
     // Time codes of ticks that left the window go; the others stay for updates without data.
     m_ticker->keepTimecodes(m_ticker->ticksFor(m_form->customPlot->xAxis->range()));
-    if (block)
-        fillGraphs({slot1, slot2, slot3, slot4}, *block, zoom, config);
+    if (block) {
+        fillGraphs(plotted, *block, zoom, config);
+        m_drawn.keepCurves(plotted, zoom, config, *block);
+    }
     m_form->customPlot->replot();
 }
 
@@ -390,11 +397,14 @@ void NUVCustomPlot::resetPlot(PlotValue slot1, PlotValue slot2, PlotValue slot3,
                               qint64 startMs, int spanMs, ZoomLevel zoom)
 {
     m_form->thresholdLayer->setPlotValues(slot1, slot2, slot3, slot4);
+    // New threshold widgets know no thresholds yet.
+    m_drawn.forgetThresholds();
     setTimeRange(startMs, spanMs, zoom);
     for (QCPGraph *graph : m_graphs) {
         if (graph)
             graph->data()->clear();
     }
+    m_drawn.forgetCurves();
     m_form->customPlot->replot();
 }
 

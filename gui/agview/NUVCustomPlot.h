@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlotDrawnInputs.h"
+
 #include <AgConfig.h>
 #include <AgEvent.h>
 #include <InstrumentConfig.h>
@@ -85,4 +87,5 @@ private:
     std::unique_ptr<Form> m_form;
     QSharedPointer<TimeAxisTicker> m_ticker;
     std::array<QCPGraph *, 4> m_graphs{};
+    PlotDrawnInputs m_drawn;
 };
