@@ -280,12 +280,22 @@ void NUVCustomPlot::createGraphs()
     }
 }
 
-bool NUVCustomPlot::setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom)
+bool NUVCustomPlot::setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom, bool exact)
 {
     if (zoom < 0 || zoom >= kZoomLevelCount)
         return false;
     QCPAxis *time = m_form->customPlot->xAxis;
-    time->setRange(msToSeconds(startMs), msToSeconds(qint64(spanMs)), Qt::AlignLeft);
+    const double lower = msToSeconds(startMs);
+    const double size = msToSeconds(qint64(spanMs));
+    // Live, the window moves 50 ms a tick: at the long levels a small fraction of a pixel,
+    // which draws the same picture. The plot follows once the shift reaches half a pixel.
+    const int width = m_form->customPlot->axisRect()->width();
+    const QCPRange shown = time->range();
+    const double halfPixel = width > 0 ? 0.5 * size / width : 0.0;
+    const bool sameColumns = !exact && std::abs(shown.lower - lower) < halfPixel &&
+                             std::abs(shown.upper - (lower + size)) < halfPixel;
+    if (!sameColumns)
+        time->setRange(lower, size, Qt::AlignLeft);
     if (m_ticker)
         m_ticker->setTickStep(zoomLevelToTickSeconds(zoom));
     return true;
@@ -399,7 +409,7 @@ void NUVCustomPlot::resetPlot(PlotValue slot1, PlotValue slot2, PlotValue slot3,
     m_form->thresholdLayer->setPlotValues(slot1, slot2, slot3, slot4);
     // New threshold widgets know no thresholds yet.
     m_drawn.forgetThresholds();
-    setTimeRange(startMs, spanMs, zoom);
+    setTimeRange(startMs, spanMs, zoom, true);
     for (QCPGraph *graph : m_graphs) {
         if (graph)
             graph->data()->clear();
