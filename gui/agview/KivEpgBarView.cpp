@@ -22,22 +22,14 @@ EpgProgram gapEntry(int kind, qint64 start, qint64 end)
     return entry;
 }
 
-} // namespace
-
-bool KivEpgBarView::LaidOut::holds(int otherLevel, qint64 otherStart, qint64 otherSpan,
-                                   bool otherHide, int otherWidth,
-                                   const std::vector<Program> &otherPrograms) const
+bool sameProgram(const Program &a, const Program &b)
 {
-    auto sameProgram = [](const Program &a, const Program &b) {
-        return a.getType() == b.getType() && a.getProgramId() == b.getProgramId() &&
-               a.getStart() == b.getStart() && a.getStartWord() == b.getStartWord() &&
-               a.getEnd() == b.getEnd() && a.getEndWord() == b.getEndWord();
-    };
-    return level == otherLevel && visibleStart == otherStart && spanMs == otherSpan &&
-           hideProgramId == otherHide && width == otherWidth &&
-           std::equal(programs.begin(), programs.end(), otherPrograms.begin(), otherPrograms.end(),
-                      sameProgram);
+    return a.getType() == b.getType() && a.getProgramId() == b.getProgramId() &&
+           a.getStart() == b.getStart() && a.getStartWord() == b.getStartWord() &&
+           a.getEnd() == b.getEnd() && a.getEndWord() == b.getEndWord();
 }
+
+} // namespace
 
 bool programOverlapsWindow(const Program &program, qint64 start, qint64 end)
 {
@@ -108,13 +100,6 @@ void KivEpgBarView::onUpdateEpgBar(const PlotUIData &data)
 void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 spanMs,
                                  const std::vector<Program> &programs, bool hideProgramId)
 {
-    // The window hands the same span and programs every 50 ms: the buttons stand as they are.
-    // A button fits its labels to the width it has; one that the layout has resized since
-    // fits them again.
-    if (m_laidOut.holds(level, visibleStart, spanMs, hideProgramId, width(), programs) &&
-        m_laidOut.buttonWidths == buttonWidths())
-        return;
-    m_laidOut = LaidOut{level, visibleStart, spanMs, hideProgramId, width(), programs, {}};
     m_level = level;
     m_span = spanMs;
     m_windowStart = visibleStart;
@@ -139,17 +124,6 @@ void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 sp
 
     mergeNarrowEntries(m_entries);
     layoutProgramWidgets(m_entries, hideProgramId);
-    m_laidOut.buttonWidths = buttonWidths();
-}
-
-std::vector<int> KivEpgBarView::buttonWidths() const
-{
-    std::vector<int> widths;
-    for (int column = 0; column < kButtonCount; ++column) {
-        const ProgramWidget *widget = button(column);
-        widths.push_back(widget && !widget->isHidden() ? widget->width() : -1);
-    }
-    return widths;
 }
 
 std::vector<EpgProgram> KivEpgBarView::visiblePrograms(const std::vector<Program> &programs) const
@@ -238,6 +212,21 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
                                          bool hideProgramId)
 {
     const int count = qMin(int(entries.size()), m_grid->columnCount());
+    std::vector<ShownButton> shown;
+    for (int i = 0; i < count; ++i) {
+        const bool program = entries[i].getKind() == KindProgram;
+        shown.push_back({entries[i].getKind(), program ? Program(entries[i]) : Program(),
+                         int(programWidthPx(entries[i]))});
+    }
+    // Updates come every 50 ms and mostly move the window by less than a pixel, if at all:
+    // the same buttons, each as wide as when it fitted its labels, stand as they are.
+    const auto sameButton = [](const ShownButton &a, const ShownButton &b) {
+        return a.kind == b.kind && a.width == b.width && sameProgram(a.program, b.program);
+    };
+    if (hideProgramId == m_shownHideProgramId && m_fittedWidths == buttonWidths() &&
+        std::equal(shown.begin(), shown.end(), m_shownButtons.begin(), m_shownButtons.end(),
+                   sameButton))
+        return;
     for (int i = 0; i < count; ++i) {
         ProgramWidget *widget = button(i);
         widget->setVisible(true);
@@ -248,4 +237,17 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
     }
     for (int i = count; i < kButtonCount; ++i)
         button(i)->hide();
+    m_shownButtons = std::move(shown);
+    m_shownHideProgramId = hideProgramId;
+    m_fittedWidths = buttonWidths();
+}
+
+std::vector<int> KivEpgBarView::buttonWidths() const
+{
+    std::vector<int> widths;
+    for (int column = 0; column < kButtonCount; ++column) {
+        const ProgramWidget *widget = button(column);
+        widths.push_back(widget && !widget->isHidden() ? widget->width() : -1);
+    }
+    return widths;
 }

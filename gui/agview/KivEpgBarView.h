@@ -53,21 +53,15 @@ private:
     void layoutProgramWidgets(const std::vector<EpgProgram> &entries, bool hideProgramId);
     QSize programSize(const Program &program) const;
     qint64 mergeWidthLimit(const Program &first, const Program &last) const;
+    // Of every button; -1 for a hidden one.
     std::vector<int> buttonWidths() const;
 
-    // What the buttons were last laid out for; level -1 before the first update.
-    struct LaidOut
+    // What a button shows: its entry's kind, the program of a program entry, its width.
+    struct ShownButton
     {
-        int level = -1;
-        qint64 visibleStart = -1;
-        qint64 spanMs = -1;
-        bool hideProgramId = false;
-        int width = -1;
-        std::vector<Program> programs;
-        // Of every button as its labels were fitted; -1 for a hidden one.
-        std::vector<int> buttonWidths;
-        bool holds(int otherLevel, qint64 otherStart, qint64 otherSpan, bool otherHide,
-                   int otherWidth, const std::vector<Program> &otherPrograms) const;
+        int kind;
+        Program program;
+        int width;
     };
 
     QGridLayout *m_grid = nullptr;
@@ -76,7 +70,10 @@ private:
     qint64 m_span = -1;
     int m_level = 0;
     std::vector<EpgProgram> m_entries;
-    LaidOut m_laidOut;
+    // The buttons as last laid out, with the widths at which they fitted their labels.
+    std::vector<ShownButton> m_shownButtons;
+    bool m_shownHideProgramId = false;
+    std::vector<int> m_fittedWidths;
 };
 
 // True when any part of the program lies in [start, end].
