@@ -1,6 +1,6 @@
-// One redraw of the audiogroup window's plot, as every 50 ms update does it: four curves of
-// a full sample block, thresholds, events and markers, at the shortest and the longest zoom
-// level. Runs under the offscreen platform unless another one is named.
+// One redraw of the audiogroup window's plot, as an update with new samples does it: four
+// curves of a full sample block, thresholds, events and markers, at the shortest and the
+// longest zoom level. Runs under the offscreen platform unless another one is named.
 #include <AgDataVector.h>
 #include <KivResources.h>
 #include <KivUtils.h>
@@ -61,7 +61,13 @@ struct Scene
 void runRedraws(benchmark::State &state, bool paint)
 {
     Scene scene(ZoomLevel(state.range(0)));
+    const qint64 interval = zoomLevelToSampleIntervalMs(scene.zoom);
+    bool moved = false;
     for (auto _ : state) {
+        // Every redraw brings other samples and moves the window by one of them, as a live
+        // update does: an update that changes nothing draws nothing.
+        moved = !moved;
+        scene.start += moved ? interval : -interval;
         state.PauseTiming();
         AgDataVector *data = scene.block(); // the store's work, not the plot's
         state.ResumeTiming();

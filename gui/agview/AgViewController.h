@@ -89,6 +89,7 @@ public:
     bool isRunning() const;
     bool isPaused() const;
     bool isUpdateTimerActive() const { return m_timer.isActive(); }
+    int updateTimerInterval() const { return m_timer.interval(); }
     AAgView *getView() const { return m_view; }
     AConfirmationView *getStartAcquisitionConfirmationView() const { return m_confirmationView; }
     AGoToTimeView *getGoToTimeView() const { return m_goToTimeView; }

@@ -6,6 +6,7 @@
 
 #include <QGridLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,13 @@ EpgProgram gapEntry(int kind, qint64 start, qint64 end)
     entry.setStart(start);
     entry.setEnd(end);
     return entry;
+}
+
+bool sameProgram(const Program &a, const Program &b)
+{
+    return a.getType() == b.getType() && a.getProgramId() == b.getProgramId() &&
+           a.getStart() == b.getStart() && a.getStartWord() == b.getStartWord() &&
+           a.getEnd() == b.getEnd() && a.getEndWord() == b.getEndWord();
 }
 
 } // namespace
@@ -204,6 +212,21 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
                                          bool hideProgramId)
 {
     const int count = qMin(int(entries.size()), m_grid->columnCount());
+    std::vector<ShownButton> shown;
+    for (int i = 0; i < count; ++i) {
+        const bool program = entries[i].getKind() == KindProgram;
+        shown.push_back({entries[i].getKind(), program ? Program(entries[i]) : Program(),
+                         int(programWidthPx(entries[i]))});
+    }
+    // Updates come every 50 ms and mostly move the window by less than a pixel, if at all:
+    // the same buttons, each as wide as when it fitted its labels, stand as they are.
+    const auto sameButton = [](const ShownButton &a, const ShownButton &b) {
+        return a.kind == b.kind && a.width == b.width && sameProgram(a.program, b.program);
+    };
+    if (hideProgramId == m_shownHideProgramId && m_fittedWidths == buttonWidths() &&
+        std::equal(shown.begin(), shown.end(), m_shownButtons.begin(), m_shownButtons.end(),
+                   sameButton))
+        return;
     for (int i = 0; i < count; ++i) {
         ProgramWidget *widget = button(i);
         widget->setVisible(true);
@@ -214,4 +237,17 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
     }
     for (int i = count; i < kButtonCount; ++i)
         button(i)->hide();
+    m_shownButtons = std::move(shown);
+    m_shownHideProgramId = hideProgramId;
+    m_fittedWidths = buttonWidths();
+}
+
+std::vector<int> KivEpgBarView::buttonWidths() const
+{
+    std::vector<int> widths;
+    for (int column = 0; column < kButtonCount; ++column) {
+        const ProgramWidget *widget = button(column);
+        widths.push_back(widget && !widget->isHidden() ? widget->width() : -1);
+    }
+    return widths;
 }

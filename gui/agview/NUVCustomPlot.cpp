@@ -296,12 +296,22 @@ void NUVCustomPlot::createGraphs()
     }
 }
 
-bool NUVCustomPlot::setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom)
+bool NUVCustomPlot::setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom, bool exact)
 {
     if (zoom < 0 || zoom >= kZoomLevelCount)
         return false;
     QCPAxis *time = m_form->customPlot->xAxis;
-    time->setRange(msToSeconds(startMs), msToSeconds(qint64(spanMs)), Qt::AlignLeft);
+    const double lower = msToSeconds(startMs);
+    const double size = msToSeconds(qint64(spanMs));
+    // Live, the window moves 50 ms a tick: at the long levels a small fraction of a pixel,
+    // which draws the same picture. The plot follows once the shift reaches half a pixel.
+    const int width = m_form->customPlot->axisRect()->width();
+    const QCPRange shown = time->range();
+    const double halfPixel = width > 0 ? 0.5 * size / width : 0.0;
+    const bool sameColumns = !exact && std::abs(shown.lower - lower) < halfPixel &&
+                             std::abs(shown.upper - (lower + size)) < halfPixel;
+    if (!sameColumns)
+        time->setRange(lower, size, Qt::AlignLeft);
     if (m_ticker)
         m_ticker->setTickStep(zoomLevelToTickSeconds(zoom));
     return true;
@@ -317,15 +327,22 @@ void NUVCustomPlot::updatePlot(PlotValue slot1, PlotValue slot2, PlotValue slot3
     const QCPRange shown = m_form->customPlot->xAxis->range();
     if (!setTimeRange(startMs, spanMs, zoom))
         return;
-    m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
-    // Most snapshots bring neither samples nor a new span: the picture stands as it is.
-    if (!block && m_form->customPlot->xAxis->range() == shown)
+    const PlotDrawnInputs::Plotted plotted{slot1, slot2, slot3, slot4};
+    if (m_drawn.thresholdsChanged(plotted, config))
+        m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
+    // Most snapshots bring neither a new span nor new samples (a reply every 500 ms carries
+    // the samples drawn before, unless the level's newest sample changed): the picture
+    // stands as it is.
+    if (m_form->customPlot->xAxis->range() == shown &&
+        (!block || m_drawn.drawsTheSameCurves(plotted, zoom, config, *block)))
         return;
 
     // Time codes of ticks that left the window go; the others stay for updates without data.
     m_ticker->keepTimecodes(m_ticker->ticksFor(m_form->customPlot->xAxis->range()));
-    if (block)
-        fillGraphs({slot1, slot2, slot3, slot4}, *block, zoom, config);
+    if (block) {
+        fillGraphs(plotted, *block, zoom, config);
+        m_drawn.keepCurves(plotted, zoom, config, *block);
+    }
     m_form->customPlot->replot();
 }
 
@@ -406,11 +423,14 @@ void NUVCustomPlot::resetPlot(PlotValue slot1, PlotValue slot2, PlotValue slot3,
                               qint64 startMs, int spanMs, ZoomLevel zoom)
 {
     m_form->thresholdLayer->setPlotValues(slot1, slot2, slot3, slot4);
-    setTimeRange(startMs, spanMs, zoom);
+    // New threshold widgets know no thresholds yet.
+    m_drawn.forgetThresholds();
+    setTimeRange(startMs, spanMs, zoom, true);
     for (QCPGraph *graph : m_graphs) {
         if (graph)
             graph->data()->clear();
     }
+    m_drawn.forgetCurves();
     m_form->customPlot->replot();
 }
 

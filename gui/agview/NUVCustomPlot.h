@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlotDrawnInputs.h"
+
 #include <AgConfig.h>
 #include <AgEvent.h>
 #include <InstrumentConfig.h>
@@ -79,12 +81,14 @@ private:
     void retranslateForm();
     void setupPlotStyle();
     void createGraphs();
-    // Range and tick step of the time axis; false for a zoom level that has none.
-    bool setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom);
+    // Range and tick step of the time axis; false for a zoom level that has none. Unless
+    // exact, a range less than half a pixel from the one shown keeps that one.
+    bool setTimeRange(qint64 startMs, int spanMs, ZoomLevel zoom, bool exact = false);
     void fillGraphs(const std::array<PlotValue, 4> &plotted, const AgDataVector &data,
                     ZoomLevel zoom, const AgConfig &config);
 
     std::unique_ptr<Form> m_form;
     QSharedPointer<TimeAxisTicker> m_ticker;
     std::array<QCPGraph *, 4> m_graphs{};
+    PlotDrawnInputs m_drawn;
 };

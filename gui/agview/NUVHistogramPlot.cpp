@@ -147,6 +147,15 @@ void NUVHistogramPlot::initPlot()
 void NUVHistogramPlot::onUpdateHistogram(QList<double> counts, double firstEdge, double,
                                          double width, double reference)
 {
+    // The window hands the same calculation every 50 ms; the bars stand as they are.
+    if (m_drawn && counts == m_drawnCounts && firstEdge == m_drawnFirstEdge &&
+        width == m_drawnWidth && reference == m_drawnReference)
+        return;
+    m_drawn = true;
+    m_drawnCounts = counts;
+    m_drawnFirstEdge = firstEdge;
+    m_drawnWidth = width;
+    m_drawnReference = reference;
     if (width > 0.0)
         m_bars->setWidth(width * 0.96);
     m_barData->clear();

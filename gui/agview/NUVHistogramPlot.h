@@ -52,4 +52,10 @@ private:
     QSharedPointer<QCPDataContainer<QCPBarsData>> m_barData;
     double m_lowerBound = 0.0;
     double m_upperBound = 0.0;
+    // What the bars show, so that an unchanged calculation is not drawn again.
+    bool m_drawn = false;
+    QList<double> m_drawnCounts;
+    double m_drawnFirstEdge = 0.0;
+    double m_drawnWidth = 0.0;
+    double m_drawnReference = 0.0;
 };

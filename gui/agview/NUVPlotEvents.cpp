@@ -140,20 +140,38 @@ void NUVPlotEvents::layoutEvents()
             groups.push_back(Group{&*it, 1});
     }
 
+    // A live view moves the icons every 50 ms: the icons shown are moved and given their
+    // picture, only missing ones are made and only surplus ones go.
     QWidget *area = m_form->eventsDrawArea;
-    for (QObject *child : area->children()) {
-        if (auto *widget = qobject_cast<QWidget *>(child))
-            widget->hide();
-        child->deleteLater();
+    while (m_icons.size() > groups.size()) {
+        m_icons.back().label->hide();
+        m_icons.back().label->deleteLater();
+        m_icons.pop_back();
     }
     for (size_t j = 0; j < groups.size(); ++j) {
-        const QPixmap pixmap(iconPath(groups[j].count, groups[j].first->getEvents()));
-        auto *label = new QLabel(area);
-        label->setPixmap(pixmap);
-        label->setObjectName(QStringLiteral("label%1").arg(j));
-        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        label->setGeometry(int(column(groups[j].first->getTimestamp())),
-                           area->height() - pixmap.height(), pixmap.width(), pixmap.height());
-        label->show();
+        if (j == m_icons.size()) {
+            auto *label = new QLabel(area);
+            label->setObjectName(QStringLiteral("label%1").arg(j));
+            label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+            m_icons.push_back({label, QString()});
+        }
+        Icon &icon = m_icons[j];
+        const QString path = iconPath(groups[j].count, groups[j].first->getEvents());
+        if (icon.path != path) {
+            icon.label->setPixmap(pixmap(path));
+            icon.path = path;
+        }
+        const QSize size = pixmap(path).size();
+        icon.label->setGeometry(int(column(groups[j].first->getTimestamp())),
+                                area->height() - size.height(), size.width(), size.height());
+        icon.label->show();
     }
+}
+
+const QPixmap &NUVPlotEvents::pixmap(const QString &path)
+{
+    auto it = m_pixmaps.find(path);
+    if (it == m_pixmaps.end())
+        it = m_pixmaps.insert(path, QPixmap(path));
+    return it.value();
 }

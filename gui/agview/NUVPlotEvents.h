@@ -2,6 +2,8 @@
 
 #include <AgEvent.h>
 
+#include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 #include <memory>
@@ -9,6 +11,7 @@
 
 class QCPAxis;
 class QGridLayout;
+class QLabel;
 class QResizeEvent;
 
 // The strip of event icons over the plot: play, stop and reset (event words 1, 2, 4) at the
@@ -37,6 +40,7 @@ private:
     void setupForm();
     void setTimeRange(QCPAxis *xAxis);
     void layoutEvents();
+    const QPixmap &pixmap(const QString &path);
 
     std::unique_ptr<Form> m_form;
     qint64 m_minTime = 0;
@@ -44,4 +48,12 @@ private:
     std::vector<AgEvent> m_events;
     // The width the icons were last laid out for; -1 before the first layout.
     int m_laidOutWidth = -1;
+    // The icons shown, first group first, with the picture each shows.
+    struct Icon
+    {
+        QLabel *label;
+        QString path;
+    };
+    std::vector<Icon> m_icons;
+    QHash<QString, QPixmap> m_pixmaps;
 };

@@ -62,6 +62,9 @@ PlotValueSelectionCheckbox::~PlotValueSelectionCheckbox() = default;
 
 void PlotValueSelectionCheckbox::setSelected(bool selected)
 {
+    // Called at every refresh of the window: a style sheet set again re-polishes.
+    if (selected == m_selected)
+        return;
     m_selected = selected;
     updateLook();
 }

@@ -52,6 +52,7 @@ struct Shot
     AgConfig agConfig;
     Program program;
     ProgramCalculationData calculation;
+    std::vector<AgEvent> events;
     std::vector<Program> programs;
 
     PlotUIData make() const
@@ -60,7 +61,7 @@ struct Shot
         return PlotUIData(liveMode, goingLive, markersMode, markersBothOn, markerA, markerB,
                           ZoomLevel50min, PlotValueTP, PlotValue(0), PlotValue(0), PlotValueI,
                           oldest + scrollPosition - span / 2, span, oldest, newest, scrollPosition,
-                          block, true, instrument, agConfig, program, calculation, {}, programs,
+                          block, true, instrument, agConfig, program, calculation, events, programs,
                           false);
     }
 };
@@ -90,6 +91,42 @@ QString shownNumber(const QLabel *label)
     const int open = text.indexOf(QLatin1String("'>"));
     const int close = text.indexOf(QLatin1String("</font>"));
     return open < 0 || close < 0 ? text : text.mid(open + 2, close - open - 2);
+}
+
+// Names the window's widgets that were painted.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget *window) : m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~PaintRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(object);
+        if (event->type() == QEvent::Paint && widget &&
+            (widget == m_window || m_window->isAncestorOf(widget)))
+            painted << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
+                           widget->objectName();
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+// Delivers the program bar's queued update, the layouts it asks for and the paints they cause.
+void settle()
+{
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
 }
 
 } // namespace
@@ -126,6 +163,7 @@ private slots:
     void programBarFollowsTheSnapshot();
     void pleaseWaitBoxShowsTheText();
     void plotTakesTheSampleBlock();
+    void unchangedSnapshotsPaintNothing();
 
 private:
     template <class T> T *child(const char *name) const
@@ -650,6 +688,42 @@ void TestAgView::plotTakesTheSampleBlock()
     shot.block = nullptr;
     m_view->onUpdateUi(shot.make());
     QVERIFY(plot->graph(1)->dataCount() > 0);
+}
+
+// Frozen, the window gets the same snapshot every 50 ms and the same samples with each reply:
+// nothing of it is painted again until something shown changes.
+void TestAgView::unchangedSnapshotsPaintNothing()
+{
+    m_view->resize(1024, 722);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    Shot shot;
+    const qint64 start = kOldest + 1200000;
+    shot.agConfig = agConfig(QStringLiteral("LUFS"));
+    shot.programs = {Program(0, 41, start, start + 900000),
+                     Program(0, 42, start + 900000, start + 1800000)};
+    shot.events = PlotSamples::makeEvents(start, start + 1800000, 6);
+    shot.calculation =
+        ProgramCalculationData(-20.0, -21.0, -3.0, -23.0, {0, 4, 9, 4, 0}, {}, -30.0, -10.0, 5.0,
+                               start, start + 900000, 0, 0, start + 900000);
+    const auto samples = [] { return PlotSamples::makeBlock(kOldest + 300000, 300, 10000); };
+    shot.block = samples();
+    m_view->onUpdateUi(shot.make());
+    settle();
+
+    PaintRecorder recorder(m_view.get());
+    for (bool withSamples : {false, true, false}) {
+        shot.block = withSamples ? samples() : nullptr;
+        m_view->onUpdateUi(shot.make());
+        settle();
+    }
+    QCOMPARE(recorder.painted, QStringList());
+
+    // New samples are painted.
+    shot.block = PlotSamples::makeBlock(kOldest + 300000, 301, 10000);
+    m_view->onUpdateUi(shot.make());
+    settle();
+    QVERIFY(recorder.painted.contains(QStringLiteral("QCustomPlot customPlot")));
 }
 
 KIV_TEST_MAIN(TestAgView, QApplication)

@@ -334,6 +334,7 @@ private slots:
     void requestsArePacedAndStopWhilePaused();
     void repliesThatAreDropped_data();
     void repliesThatAreDropped();
+    void freezeCentresTheNewestData();
     void liveModeLeftWhenTheClockRunsAhead_data();
     void liveModeLeftWhenTheClockRunsAhead();
     void pauseHoldsTheLiveClock();
@@ -496,6 +497,25 @@ void TestAgViewController::repliesThatAreDropped()
     QCOMPARE(shot.data.getScrollPosition(), accepted ? qint64(5000) : qint64(-1));
     QCOMPARE(gLiveBlocks.load(), 0);
     rig.controller->setDataReply(nullptr);
+}
+
+// FREEZE while live: the newest stored sample stands in the middle of the plot.
+void TestAgViewController::freezeCentresTheNewestData()
+{
+    Rig rig;
+    QVERIFY(rig.open());
+    rig.acquire();
+    emit rig.view->startPauseClick(true);
+    QCOMPARE(rig.group->postSamples(kMeter, samples(kNewest + 100, kNewest + 3000)), 0);
+    rig.tick(AgViewController::kRequestIntervalMs);
+    QVERIFY(rig.waitForReplies(2));
+    QVERIFY(rig.snapshot().data.isLiveMode());
+
+    emit rig.view->startPauseClick(false);
+    const RecordingAgView::Shot shot = rig.snapshot();
+    QVERIFY(!shot.data.isLiveMode());
+    QCOMPARE(shot.data.getScrollPosition(), kNewest + 3000 - kT0);
+    QCOMPARE(shot.data.getVisibleStart() + shot.data.getSpanMs() / 2, kNewest + 3000);
 }
 
 // Live, then the clock runs on with no new data: at 15 s ahead of the newest sample the view
@@ -1011,13 +1031,14 @@ void TestAgViewController::sampleBlocksAreFreedOnEveryPath()
     }
 }
 
-// Closing the window by its frame stops the timer and the requests; opening it again starts
-// from a fresh view of the store.
+// The window is refreshed every 50 ms. Closing it by its frame stops the timer and the
+// requests; opening it again starts from a fresh view of the store.
 void TestAgViewController::closingTheWindowStopsTheUpdates()
 {
     Rig rig;
     QVERIFY(rig.open());
     QTRY_VERIFY(rig.controller->isUpdateTimerActive());
+    QCOMPARE(rig.controller->updateTimerInterval(), 50);
     rig.view->close();
     QTRY_VERIFY(!rig.view->isVisible());
     QTRY_VERIFY(!rig.controller->isUpdateTimerActive());

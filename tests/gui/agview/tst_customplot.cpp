@@ -119,6 +119,8 @@ private slots:
     void initTestCase() { initKivResources(); }
     void timeAxis_data();
     void timeAxis();
+    void followsShiftsOfHalfAPixel_data();
+    void followsShiftsOfHalfAPixel();
     void gaps_data();
     void gaps();
     void tickTimecodes_data();
@@ -177,6 +179,30 @@ void TestCustomPlot::timeAxis()
     }
     QVERIFY(shown.size() >= 4);
     QVERIFY2(shown.first().startsWith(QLatin1String("2024.0")), qPrintable(shown.first()));
+}
+
+// Live at 72 h the window moves a fraction of a pixel every 50 ms, which draws the same
+// picture; the plot follows once the shift reaches half a pixel.
+void TestCustomPlot::followsShiftsOfHalfAPixel_data()
+{
+    QTest::addColumn<double>("pixels");
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("a tenth of a pixel") << 0.1 << false;
+    QTest::newRow("six tenths") << 0.6 << true;
+}
+
+void TestCustomPlot::followsShiftsOfHalfAPixel()
+{
+    QFETCH(double, pixels);
+    QFETCH(bool, moved);
+    Plot f;
+    const int span = zoomLevelToMs(ZoomLevel72h);
+    f.update(kNoon - span, span, ZoomLevel72h, rows(kNoon - 60000, kNoon));
+    const QCPRange before = f.time()->range();
+    const qint64 shift = qint64(pixels * span / f.plot->customPlot()->axisRect()->width());
+    f.update(kNoon - span + shift, span, ZoomLevel72h, nullptr);
+    QCOMPARE(f.time()->range().lower, moved ? msToSeconds(kNoon - span + shift) : before.lower);
+    QCOMPARE(f.time()->range().size(), before.size());
 }
 
 void TestCustomPlot::gaps_data()
@@ -413,6 +439,13 @@ void TestCustomPlot::resetEmptiesCurves()
     QCOMPARE(f.time()->range().lower, msToSeconds(kNoon - 3600000));
     QCOMPARE(f.time()->range().size(), 3600.0);
     QCOMPARE(f.plot->timeTicker()->tickStep(), 600.0);
+
+    // The samples drawn before a reset to the same window are drawn again.
+    f.update(kNoon - 3600000, 3600000, ZoomLevel1h, rows(kNoon - 60000, kNoon));
+    f.plot->resetPlot(PlotValueTP, PlotValueM, PlotValueS, PlotValueI, kNoon - 3600000, 3600000,
+                      ZoomLevel1h);
+    f.update(kNoon - 3600000, 3600000, ZoomLevel1h, rows(kNoon - 60000, kNoon));
+    QCOMPARE(f.plot->graph(1)->data()->size(), 600);
 }
 
 void TestCustomPlot::layersLineUp_data()
