@@ -6,8 +6,12 @@ namespace FileDialogs {
 
 namespace {
 
-QString run(QFileDialog &dialog)
+QString run(QWidget *parent, const QString &caption, const QString &folder,
+            const QString &filter, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
 {
+    QFileDialog dialog(parent, caption, folder, filter);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
     dialog.setStyleSheet(styleSheet());
     if (dialog.exec() != QDialog::Accepted)
         return QString();
@@ -19,19 +23,14 @@ QString run(QFileDialog &dialog)
 QString chooseFileToOpen(QWidget *parent, const QString &caption, const QString &folder,
                          const QString &filter)
 {
-    QFileDialog dialog(parent, caption, folder, filter);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    return run(dialog);
+    return run(parent, caption, folder, filter, QFileDialog::ExistingFile,
+               QFileDialog::AcceptOpen);
 }
 
 QString chooseFileToSave(QWidget *parent, const QString &caption, const QString &folder,
                          const QString &filter)
 {
-    QFileDialog dialog(parent, caption, folder, filter);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    return run(dialog);
+    return run(parent, caption, folder, filter, QFileDialog::AnyFile, QFileDialog::AcceptSave);
 }
 
 const QString &styleSheet()

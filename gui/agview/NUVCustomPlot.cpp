@@ -31,7 +31,9 @@ bool isPlotted(PlotValue value)
     return value >= PlotValueTP && value <= PlotValueI;
 }
 
-double sampleValue(const AgData &row, PlotValue value)
+} // namespace
+
+double NUVCustomPlot::sampleValue(const AgData &row, PlotValue value)
 {
     switch (value) {
     case PlotValueTP:
@@ -40,12 +42,12 @@ double sampleValue(const AgData &row, PlotValue value)
         return row.getM400ms();
     case PlotValueS:
         return row.getS();
-    default:
+    case PlotValueI:
         return row.getI();
+    default:
+        return 0.0;
     }
 }
-
-} // namespace
 
 struct NUVCustomPlot::Form
 {

@@ -56,6 +56,9 @@ public:
     void showPleaseWait(const QString &text);
     void hidePleaseWait();
 
+    // The sample's value of a plotted quantity; 0 for a slot that plots nothing.
+    static double sampleValue(const AgData &row, PlotValue value);
+
     QCustomPlot *customPlot() const;
     QCPGraph *graph(int slot) const;
     NUVCustomPlotThresholdLayer *thresholdLayer() const;

@@ -1,25 +1,10 @@
 #include "PlotDrawnInputs.h"
+#include "NUVCustomPlot.h"
 
 #include <AgConfig.h>
 #include <AgDataVector.h>
 
 namespace {
-
-double plottedValue(const AgData &row, PlotValue value)
-{
-    switch (value) {
-    case PlotValueTP:
-        return row.getTP();
-    case PlotValueM:
-        return row.getM400ms();
-    case PlotValueS:
-        return row.getS();
-    case PlotValueI:
-        return row.getI();
-    default:
-        return 0.0;
-    }
-}
 
 // Equal values, NaN included: a sample without a value draws the same gap each time.
 bool same(double a, double b)
@@ -74,7 +59,7 @@ PlotDrawnInputs::Row PlotDrawnInputs::drawnRow(const AgData &row, const Plotted 
 {
     Row drawn{row.getTimestamp(), row.getTimecode(), {}};
     for (size_t k = 0; k < plotted.size(); ++k)
-        drawn.values[k] = plottedValue(row, plotted[k]);
+        drawn.values[k] = NUVCustomPlot::sampleValue(row, plotted[k]);
     return drawn;
 }
 
