@@ -164,6 +164,11 @@ void ProgramWidget::setHideProgramId(bool hide)
         m_form->programNameLabel->setVisible(false);
 }
 
+QSize ProgramWidget::sizeHint() const
+{
+    return QSize(minimumWidth(), QWidget::sizeHint().height());
+}
+
 void ProgramWidget::setProgramSize(const QSize &size)
 {
     setMinimumWidth(size.width());

@@ -32,6 +32,10 @@ public:
     // kept between 70 and 180 where it was outside.
     static QString colourStyleForStart(qint64 startMs);
 
+    // As wide as the program's span asks, whatever labels show: a hint that followed them
+    // would move the bar's spare pixels between buttons and refit the labels every update.
+    QSize sizeHint() const override;
+
 signals:
     void epgButtonClicked(Program program);
     void epgButtonDoubleClicked(Program program);
