@@ -11,6 +11,7 @@
 #include <AInstrument.h>
 #include <AReportTaskQueue.h>
 #include <AgController.h>
+#include <ORQLogging.h>
 #include <AgDataReceivedCommandParameter.h>
 #include <AgGetDataCommandParam.h>
 #include <AgGetDataCommandReply.h>
@@ -463,6 +464,8 @@ void TestAgController::commandTable()
     AgController &controller = audioGroup->getAudioGroup().getController();
 
     const int logged = KivTest::captureLog()->lines().size();
+    // A fresh repeat count for each row: a failure line of an earlier row is no repeat.
+    ORQ::gLogger.load()->setRepeatClock({});
     const QList<Command *> commands = script();
     gDeleted = 0;
     for (Command *c : commands)
