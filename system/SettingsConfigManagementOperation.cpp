@@ -99,6 +99,11 @@ void SettingsConfigManagementOperation::stepSaving()
         showAlert(message);
         m_state = StateBackToEditing;
     } else {
+        // Saved with values the validators accept: what they refused at load is settled.
+        QList<InstrumentConfig> instruments = edited.getInstruments();
+        for (InstrumentConfig &instrument : instruments)
+            instrument.setRefusedAtLoad(QString());
+        edited.setInstruments(instruments);
         m_validated = edited;
         m_writeFailed = false;
         if (applyConfigChange() == 0 && !m_writeFailed) {

@@ -173,7 +173,7 @@ private slots:
         QCOMPARE(status.getLastDataTime(), start);
         if (older == QLatin1String("reply")) {
             nextMillisecond(start);
-            status.setStoreResult(0);
+            status.setStoreResult(0, 1);
             QVERIFY(status.getLastDataTime() > start);
         } else if (older == QLatin1String("data")) {
             nextMillisecond(start);
