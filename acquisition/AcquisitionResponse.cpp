@@ -155,8 +155,9 @@ bool AcquisitionResponse::endDocument()
         QStringList named;
         for (const QString &field : qAsConst(m_unreadableFields))
             named << QStringLiteral("%1 (\"%2\")").arg(field, m_unreadableTexts.value(field));
-        KIV_LOG(2, "AcquisitionResponse: values that are not finite numbers stored as no value "
-                   "in %s\n",
+        KIV_LOG(2,
+                "AcquisitionResponse: values that are not finite numbers stored as no value "
+                "in %s\n",
                 qUtf8Printable(named.join(QStringLiteral(", "))));
     }
     return true;

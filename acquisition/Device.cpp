@@ -669,15 +669,16 @@ void Device::refuseFutureSamples(const QString &name, AgDataVector &batch)
         report.newest = std::max(report.newest, newest);
     }
     auto it = m_futureReports.find(name);
-    if (it == m_futureReports.end() || it->unlogged == 0 || !elapsed(it->loggedAt, kFutureLogPacingMs))
+    if (it == m_futureReports.end() || it->unlogged == 0 ||
+        !elapsed(it->loggedAt, kFutureLogPacingMs))
         return;
     KIV_LOG(2,
             "Device[%s] audiogroup %s: %d samples stamped more than %lld minutes ahead of this "
             "computer's clock not stored; the newest %s (%lld)\n",
             qUtf8Printable(getName()), qUtf8Printable(name), it->unlogged,
             static_cast<long long>(kFutureLimitMs / 60000),
-            qUtf8Printable(QDateTime::fromMSecsSinceEpoch(it->newest, Qt::UTC)
-                               .toString(Qt::ISODateWithMs)),
+            qUtf8Printable(
+                QDateTime::fromMSecsSinceEpoch(it->newest, Qt::UTC).toString(Qt::ISODateWithMs)),
             static_cast<long long>(it->newest));
     it->unlogged = 0;
     it->newest = 0;

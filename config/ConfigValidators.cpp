@@ -161,13 +161,13 @@ bool AgConfigValidator::validate(QString &message, bool fix)
 
 QString InstrumentConfigValidator::defaultIpAdr() { return QStringLiteral("http://localhost"); }
 
-void InstrumentConfigValidator::refuse(const char *field, const QString &value,
-                                       const char *allowed)
+void InstrumentConfigValidator::refuse(const char *field, const QString &value, const char *allowed)
 {
     const QString text = QStringLiteral("%1 \"%2\" refused (allowed: %3)")
                              .arg(QLatin1String(field), value, QLatin1String(allowed));
-    KIV_LOG(2, "Configuration of instrument %s: %s; it does not log until its settings are "
-               "saved with a valid value\n",
+    KIV_LOG(2,
+            "Configuration of instrument %s: %s; it does not log until its settings are "
+            "saved with a valid value\n",
             qUtf8Printable(m_config->getName()), qUtf8Printable(text));
     const QString earlier = m_config->getRefusedAtLoad();
     m_config->setRefusedAtLoad(earlier.isEmpty() ? text : earlier + QStringLiteral("; ") + text);

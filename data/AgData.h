@@ -28,10 +28,7 @@ public:
     static double noValue() { return std::numeric_limits<double>::quiet_NaN(); }
     static constexpr double kNoValueStored = -999.0;
     static double toStored(double value) { return std::isnan(value) ? kNoValueStored : value; }
-    static double fromStored(double value)
-    {
-        return value == kNoValueStored ? noValue() : value;
-    }
+    static double fromStored(double value) { return value == kNoValueStored ? noValue() : value; }
 
     AgData();
     explicit AgData(const QString &sourceName);

@@ -11,7 +11,6 @@
 #include <AInstrument.h>
 #include <AReportTaskQueue.h>
 #include <AgController.h>
-#include <ORQLogging.h>
 #include <AgDataReceivedCommandParameter.h>
 #include <AgGetDataCommandParam.h>
 #include <AgGetDataCommandReply.h>
@@ -26,6 +25,7 @@
 #include <GenerateManualReportCommandParameter.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
+#include <ORQLogging.h>
 #include <SaveConfigToDbCommandParameter.h>
 #include <UpdateAgConfigCommandParameter.h>
 

@@ -7,9 +7,9 @@
 #include <AInstrument.h>
 #include <AcquisitionAg.h>
 #include <AgController.h>
+#include <AgDataModel.h>
 #include <AgDataReceivedCommandParameter.h>
 #include <AgDataVector.h>
-#include <AgDataModel.h>
 #include <AgStoreResult.h>
 #include <InstrumentController.h>
 #include <InstrumentManager.h>
@@ -342,8 +342,8 @@ void ControllersTest::unusableDatabaseIsTriedAgainUntilRepaired()
         sqlite3_stmt *count = nullptr;
         if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
                 SQLITE_OK &&
-            sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM AgDataZoomLevel0", -1, &count,
-                               nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM AgDataZoomLevel0", -1, &count, nullptr) ==
+                SQLITE_OK &&
             sqlite3_step(count) == SQLITE_ROW)
             rows = sqlite3_column_int(count, 0);
         sqlite3_finalize(count);

@@ -490,12 +490,11 @@ private slots:
         QString sample = QString::fromLatin1(kSample);
         sample.replace(QRegularExpression("<" + element + ">[^<]*</" + element + ">"),
                        "<" + element + ">" + text + "</" + element + ">");
-        const QString logged =
-            QStringLiteral("stored as no value in M400ms (\"%1\")\n").arg(text);
+        const QString logged = QStringLiteral("stored as no value in M400ms (\"%1\")\n").arg(text);
         const int before = QString::fromUtf8(KivTest::readLog()).count(logged);
         // Two samples with the bad value: the reply's entry names the field once.
-        QVERIFY(r.parse(declared(
-            reply("<AGDataList><Name>A</Name>" + sample + sample + "</AGDataList>"))));
+        QVERIFY(r.parse(
+            declared(reply("<AGDataList><Name>A</Name>" + sample + sample + "</AGDataList>"))));
         const AgData &s = r.getAgDataLists().value("A")->at(0);
         QCOMPARE(s.getTP(), -1.25);
         if (element == QLatin1String("M400ms")) {

@@ -180,10 +180,10 @@ void TransportTest::hangingMeterKeepsNoConnectionOpen()
     // Refused while one is in flight; the first send after its time-out posts.
     auto post = [&] {
         bool posted = false;
-        QTRY_VERIFY_WITH_TIMEOUT(posted || (posted = m_interface->send(
-                                                ARequest::LOGIN, request,
-                                                QStringLiteral("127.0.0.1"), port)),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            posted || (posted = m_interface->send(ARequest::LOGIN, request,
+                                                  QStringLiteral("127.0.0.1"), port)),
+            10000);
     };
     for (int i = 0; i < 8; ++i) {
         post();

@@ -399,8 +399,8 @@ void TestMainWindowRun::droppedOutMeterTurnsItsLightsAndBack()
 }
 
 // One sample a minute ahead is stored for one audiogroup; the meter's samples after it are
-// held back until their time passes it. The meter answers all along, but with nothing stored the light turns
-// yellow, like the light after SUM, and green again once samples are stored.
+// held back until their time passes it. The meter answers all along, but with nothing stored the
+// light turns yellow, like the light after SUM, and green again once samples are stored.
 void TestMainWindowRun::heldBackSamplesShowOnTheLight()
 {
     QTRY_COMPARE_WITH_TIMEOUT(connectionLight(kStudio, kP2), 1, 10000);

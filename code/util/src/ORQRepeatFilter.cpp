@@ -34,11 +34,11 @@ void CORQRepeatFilter::close(std::map<std::string, Seen>::iterator it, std::int6
 {
     const Seen &seen = it->second;
     if (seen.counted > 0)
-        out.push_back({seen.level,
-                       withNote(it->first, " (repeated " + std::to_string(seen.counted) +
-                                               " times, the last " +
-                                               std::to_string((now - seen.lastSeen) / 1000) +
-                                               " s ago; no longer seen)")});
+        out.push_back(
+            {seen.level, withNote(it->first, " (repeated " + std::to_string(seen.counted) +
+                                                 " times, the last " +
+                                                 std::to_string((now - seen.lastSeen) / 1000) +
+                                                 " s ago; no longer seen)")});
     m_seen.erase(it);
 }
 
@@ -67,10 +67,10 @@ std::vector<CORQRepeatFilter::Entry> CORQRepeatFilter::admit(int level, const st
     auto it = m_seen.find(text);
     if (it == m_seen.end()) {
         if (m_seen.size() >= kMaxTexts) {
-            auto oldest = std::min_element(m_seen.begin(), m_seen.end(),
-                                           [](const auto &a, const auto &b) {
-                                               return a.second.lastSeen < b.second.lastSeen;
-                                           });
+            auto oldest =
+                std::min_element(m_seen.begin(), m_seen.end(), [](const auto &a, const auto &b) {
+                    return a.second.lastSeen < b.second.lastSeen;
+                });
             close(oldest, now, out);
         }
         Seen seen;
@@ -88,9 +88,9 @@ std::vector<CORQRepeatFilter::Entry> CORQRepeatFilter::admit(int level, const st
         return out;
     }
     const std::int64_t repeats = seen.counted + 1;
-    out.push_back({level, withNote(text, " (" + std::to_string(repeats) + " times in the last " +
-                                             std::to_string((now - seen.lastWritten) / 1000) +
-                                             " s)")});
+    out.push_back(
+        {level, withNote(text, " (" + std::to_string(repeats) + " times in the last " +
+                                   std::to_string((now - seen.lastWritten) / 1000) + " s)")});
     seen.counted = 0;
     seen.lastWritten = now;
     return out;

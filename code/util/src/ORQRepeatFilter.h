@@ -46,8 +46,7 @@ private:
 
     static std::string withNote(const std::string &text, const std::string &note);
     void closeQuiet(std::int64_t now, std::vector<Entry> &out);
-    void close(std::map<std::string, Seen>::iterator it, std::int64_t now,
-               std::vector<Entry> &out);
+    void close(std::map<std::string, Seen>::iterator it, std::int64_t now, std::vector<Entry> &out);
 
     Clock m_clock;
     std::map<std::string, Seen> m_seen;
