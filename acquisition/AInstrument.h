@@ -30,9 +30,10 @@ public:
     {
         return m_instrument.postTimestampReply(agName, code, timestamp);
     }
-    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest)
+    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest,
+                        int storedSamples)
     {
-        return m_instrument.postStoreResult(agName, code, newest);
+        return m_instrument.postStoreResult(agName, code, newest, storedSamples);
     }
     int requestAcquisitionStatus() { return m_instrument.requestAcquisitionStatus(); }
     bool hasUnpublishedStatus() const { return m_instrument.hasUnpublishedStatus(); }

@@ -3,6 +3,8 @@
 #include <AgStoreResult.h>
 #include <KivUtils.h>
 
+#include <algorithm>
+
 namespace {
 
 // A success after a failure marks the state as recovered; 0 and 1 stay.
@@ -49,8 +51,12 @@ void AcquisitionAg::setReplyResult(int code)
     m_replyState = afterSuccess(m_replyState);
 }
 
-void AcquisitionAg::setStoreResult(int code)
+void AcquisitionAg::setStoreResult(int code, int storedSamples)
 {
+    // Samples that arrive but are not stored (held back behind the newest stored one, a
+    // file that cannot be written) are no data: the status light then ages as without any.
+    if (storedSamples > 0)
+        m_lastDataTime = currentUtcMSecs();
     if (code != 0) {
         // The gap code says samples are missing before a batch; it stays until reset.
         if (m_storeError != kStoreGapCode)
@@ -58,8 +64,13 @@ void AcquisitionAg::setStoreResult(int code)
         m_storeState = StateFailed;
         return;
     }
-    m_lastDataTime = currentUtcMSecs();
     m_storeState = afterSuccess(m_storeState);
+}
+
+void AcquisitionAg::addFutureSamples(int count, qint64 newestTimestamp)
+{
+    m_futureSamples += count;
+    m_lastFutureTimestamp = std::max(m_lastFutureTimestamp, newestTimestamp);
 }
 
 bool AcquisitionAg::sameStatus(const AcquisitionAg &other) const
@@ -73,7 +84,8 @@ bool AcquisitionAg::sameStatus(const AcquisitionAg &other) const
            m_replyError == other.m_replyError && m_lastReplyTime == other.m_lastReplyTime &&
            m_storeError == other.m_storeError && m_lastDataTime == other.m_lastDataTime &&
            m_timestampState == other.m_timestampState && m_replyState == other.m_replyState &&
-           m_storeState == other.m_storeState;
+           m_storeState == other.m_storeState && m_futureSamples == other.m_futureSamples &&
+           m_lastFutureTimestamp == other.m_lastFutureTimestamp;
 }
 
 void AcquisitionAg::resetStatus()
@@ -83,4 +95,6 @@ void AcquisitionAg::resetStatus()
     m_timestampState = StateOk;
     m_replyState = StateOk;
     m_storeState = StateOk;
+    m_futureSamples = 0;
+    m_lastFutureTimestamp = 0;
 }

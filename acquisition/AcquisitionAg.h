@@ -45,13 +45,19 @@ public:
     int getTimestampState() const { return m_timestampState; }
     int getReplyState() const { return m_replyState; }
     int getStoreState() const { return m_storeState; }
+    // Samples refused for a time stamp too far ahead of this computer's clock, since
+    // creation or the last reset, and the newest such time stamp (0: none).
+    qint64 getFutureSamples() const { return m_futureSamples; }
+    qint64 getLastFutureTimestamp() const { return m_lastFutureTimestamp; }
 
     void setConnected() { m_connected = true; }
     void invalidateTimestamp() { m_lastTimestamp.invalidate(); }
     // The controller's answer to a time stamp request.
     void setTimestamp(int code, const AgTimestamp &timestamp);
     void setReplyResult(int code);
-    void setStoreResult(int code);
+    // storedSamples: how many samples the store took; only stored samples count as data.
+    void setStoreResult(int code, int storedSamples);
+    void addFutureSamples(int count, qint64 newestTimestamp);
     // Clears the error codes and states; times, connection and time stamp stay.
     void resetStatus();
     // Everything but the configurations, which travel with the system configuration.
@@ -70,6 +76,8 @@ private:
     int m_timestampState = StateOk;
     int m_replyState = StateOk;
     int m_storeState = StateOk;
+    qint64 m_futureSamples = 0;
+    qint64 m_lastFutureTimestamp = 0;
 };
 
 Q_DECLARE_METATYPE(AcquisitionAg)

@@ -92,10 +92,16 @@ void AcquisitionAgManager::onDataReplied(const QString &name, int code)
         record->setReplyResult(code);
 }
 
-void AcquisitionAgManager::onStoreResult(const QString &name, int code)
+void AcquisitionAgManager::onStoreResult(const QString &name, int code, int storedSamples)
 {
     if (AcquisitionAg *record = find(name))
-        record->setStoreResult(code);
+        record->setStoreResult(code, storedSamples);
+}
+
+void AcquisitionAgManager::onFutureSamples(const QString &name, int count, qint64 newest)
+{
+    if (AcquisitionAg *record = find(name))
+        record->addFutureSamples(count, newest);
 }
 
 void AcquisitionAgManager::onDataReplyFailed(int code)

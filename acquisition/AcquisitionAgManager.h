@@ -37,7 +37,8 @@ public:
     // Answers for names without a record are ignored.
     void setTimestamp(const QString &name, int code, const AgTimestamp &timestamp);
     void onDataReplied(const QString &name, int code);
-    void onStoreResult(const QString &name, int code);
+    void onStoreResult(const QString &name, int code, int storedSamples);
+    void onFutureSamples(const QString &name, int count, qint64 newest);
     // A failed data reply counts for every audiogroup whose acquisition is active.
     void onDataReplyFailed(int code);
 

@@ -9,14 +9,6 @@
 
 namespace {
 
-// A failed conversion stores 0; so do "nan" and "inf", which no loudness can be.
-double toNumber(const QString &text)
-{
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0.0;
-}
-
 qint64 toInt64(const QString &text)
 {
     bool ok = false;
@@ -113,25 +105,25 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     } else if (isElement(name, QLatin1String("pgmid"))) {
         s->setProgramId(toInt64(text));
     } else if (isElement(name, QLatin1String("TP"))) {
-        s->setTP(toNumber(text));
+        s->setTP(readValue("TP", text));
     } else if (isElement(name, QLatin1String("TPMax"))) {
-        s->setTPMax(toNumber(text));
+        s->setTPMax(readValue("TPMax", text));
     } else if (isElement(name, QLatin1String("M100ms"))) {
-        s->setM100ms(toNumber(text));
+        s->setM100ms(readValue("M100ms", text));
     } else if (isElement(name, QLatin1String("M400ms"))) {
-        s->setM400ms(toNumber(text));
+        s->setM400ms(readValue("M400ms", text));
     } else if (isElement(name, QLatin1String("MMax"))) {
-        s->setMMax(toNumber(text));
+        s->setMMax(readValue("MMax", text));
     } else if (isElement(name, QLatin1String("S"))) {
-        s->setS(toNumber(text));
+        s->setS(readValue("S", text));
     } else if (isElement(name, QLatin1String("SMax"))) {
-        s->setSMax(toNumber(text));
+        s->setSMax(readValue("SMax", text));
     } else if (isElement(name, QLatin1String("I"))) {
-        s->setI(toNumber(text));
+        s->setI(readValue("I", text));
     } else if (isElement(name, QLatin1String("LRA"))) {
-        s->setLRA(toNumber(text));
+        s->setLRA(readValue("LRA", text));
     } else if (isElement(name, QLatin1String("SPL"))) {
-        s->setSPL(toNumber(text));
+        s->setSPL(readValue("SPL", text));
     } else if (isElement(name, QLatin1String("Flags"))) {
         s->setFlags(toInt64(text));
     } else if (isElement(name, QLatin1String("EventList"))) {
@@ -140,10 +132,34 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     return true;
 }
 
+double AcquisitionResponse::readValue(const char *field, const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok && std::isfinite(value))
+        return value;
+    // Never a plausible reading: 0 would read as a sample right at the target.
+    const QString name = QLatin1String(field);
+    if (!m_unreadableFields.contains(name))
+        m_unreadableFields.append(name);
+    if (!m_unreadableTexts.contains(name))
+        m_unreadableTexts.insert(name, text.left(40));
+    return AgData::noValue();
+}
+
 bool AcquisitionResponse::endDocument()
 {
     discardCurrentList();
     deleteCurrentAgData();
+    if (!m_unreadableFields.isEmpty()) {
+        QStringList named;
+        for (const QString &field : qAsConst(m_unreadableFields))
+            named << QStringLiteral("%1 (\"%2\")").arg(field, m_unreadableTexts.value(field));
+        KIV_LOG(2,
+                "AcquisitionResponse: values that are not finite numbers stored as no value "
+                "in %s\n",
+                qUtf8Printable(named.join(QStringLiteral(", "))));
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "AResponse.h"
 
 #include <QMap>
+#include <QStringList>
 
 #include <memory>
 
@@ -35,6 +36,9 @@ protected:
     void discardCurrentList();
     void deleteCurrentAgData();
     bool isInList() const { return m_inList; }
+    // The value of a loudness field; no value (logged once per field and reply) when the
+    // text is not a finite number.
+    double readValue(const char *field, const QString &text);
 
 private:
     QMap<QString, AgDataVector *> m_dataLists;
@@ -45,6 +49,9 @@ private:
     // Samples of the current list dropped for their time stamp, and the first such stamp.
     int m_droppedCount = 0;
     qint64 m_firstDropped = 0;
+    // Fields with a value that is not a finite number, in reply order, and the first text.
+    QStringList m_unreadableFields;
+    QMap<QString, QString> m_unreadableTexts;
     std::unique_ptr<AgDataVector> m_currentList;
     std::unique_ptr<AgData> m_currentSample;
 };

@@ -1,8 +1,8 @@
 #include "AcquisitionTimecodeCommandParameter.h"
 
 AcquisitionTimecodeCommandParameter::AcquisitionTimecodeCommandParameter(
-    const AgTimestamp &timestamp)
-    : m_timestamp(timestamp)
+    const AgTimestamp &timestamp, int storedSamples)
+    : m_timestamp(timestamp), m_storedSamples(storedSamples)
 {
 }
 

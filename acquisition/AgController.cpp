@@ -312,7 +312,8 @@ int AgController::onSamplesReceived(Command *command)
         int code = 0;
         const qint64 newest = m_dataModel.getMaxTimestamp(0, &code);
         instrument->postStoreResult(m_agConfig.getName(), stored.getCode(),
-                                    AgTimestamp(code == 0 ? newest : -1));
+                                    AgTimestamp(code == 0 ? newest : -1),
+                                    stored.getNewSamples().size());
     }
     return 0;
 }

@@ -17,9 +17,13 @@
 #include "core/ASystem.h"
 #include "core/Command.h"
 #include "data/AgDataVector.h"
+#include "data/AgStoreResult.h"
+
+#include <KivUtils.h>
 
 #include <ORQLogging.h>
 
+#include <QDateTime>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -105,7 +109,14 @@ void Device::updateConfig(bool acquisitionFlag, const InstrumentConfig &config)
     m_acquisitionFlag = acquisitionFlag;
     m_instrumentConfig = config;
     bool logging = false;
-    if (acquisitionFlag) {
+    // An address or port refused at load was replaced by a guess: the meter is not asked
+    // there, the row says why.
+    const QString refused = config.getRefusedAtLoad();
+    if (!refused.isEmpty() && refused != m_refusedLogged)
+        KIV_LOG(2, "Device[%s] not logging: %s\n", qUtf8Printable(getName()),
+                qUtf8Printable(refused));
+    m_refusedLogged = refused;
+    if (acquisitionFlag && refused.isEmpty()) {
         const QList<AgConfig> agConfigs = config.getAgConfigs();
         for (const AgConfig &agConfig : agConfigs) {
             if (!agConfig.getImported() && agConfig.getHasLoggingEnabled()) {
@@ -126,6 +137,11 @@ qint64 Device::nowMs() const
         return timer;
     }();
     return clock.elapsed();
+}
+
+qint64 Device::utcNowMs() const
+{
+    return currentUtcMSecs();
 }
 
 bool Device::elapsed(qint64 last, qint64 intervalMs) const
@@ -615,6 +631,7 @@ void Device::dispatchData(AcquisitionResponse &response)
     for (const auto &target : qAsConst(targets)) {
         const QString &name = target.first;
         AgDataVector *batch = response.takeAgDataList(name);
+        refuseFutureSamples(name, *batch);
         qint64 newest = -1;
         for (const AgData &sample : *batch)
             newest = std::max(newest, sample.getTimestamp());
@@ -626,6 +643,46 @@ void Device::dispatchData(AcquisitionResponse &response)
     }
     // Each audiogroup answers its next time stamp only after storing this batch.
     m_agManager.invalidateTimestamps();
+}
+
+void Device::refuseFutureSamples(const QString &name, AgDataVector &batch)
+{
+    const qint64 limit = utcNowMs() + kFutureLimitMs;
+    int refused = 0;
+    qint64 newest = 0;
+    for (const AgData &sample : batch) {
+        if (sample.getTimestamp() > limit) {
+            ++refused;
+            newest = std::max(newest, sample.getTimestamp());
+        }
+    }
+    if (refused > 0) {
+        AgDataVector kept(batch.getName(), batch.getZoomLevel());
+        kept.reserve(batch.size() - refused);
+        for (const AgData &sample : batch)
+            if (sample.getTimestamp() <= limit)
+                kept.append(sample);
+        batch = std::move(kept);
+        m_agManager.onFutureSamples(name, refused, newest);
+        FutureReport &report = m_futureReports[name];
+        report.unlogged += refused;
+        report.newest = std::max(report.newest, newest);
+    }
+    auto it = m_futureReports.find(name);
+    if (it == m_futureReports.end() || it->unlogged == 0 ||
+        !elapsed(it->loggedAt, kFutureLogPacingMs))
+        return;
+    KIV_LOG(2,
+            "Device[%s] audiogroup %s: %d samples stamped more than %lld minutes ahead of this "
+            "computer's clock not stored; the newest %s (%lld)\n",
+            qUtf8Printable(getName()), qUtf8Printable(name), it->unlogged,
+            static_cast<long long>(kFutureLimitMs / 60000),
+            qUtf8Printable(
+                QDateTime::fromMSecsSinceEpoch(it->newest, Qt::UTC).toString(Qt::ISODateWithMs)),
+            static_cast<long long>(it->newest));
+    it->unlogged = 0;
+    it->newest = 0;
+    it->loggedAt = nowMs();
 }
 
 int Device::onTimestampReply(AgCommandReply *reply)
@@ -650,10 +707,15 @@ int Device::onStoreResult(AgCommandReply *reply)
     if (!reply)
         return -1;
     m_pendingBatches.remove(reply->getAgName());
-    m_agManager.onStoreResult(reply->getAgName(), reply->getValue());
+    const auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>();
+    const int code = reply->getValue();
+    int stored = parameter ? parameter->getStoredSamples() : -1;
+    if (stored < 0)
+        stored = (code == 0 || code == kStoreGapCode) ? 1 : 0;
+    m_agManager.onStoreResult(reply->getAgName(), code, stored);
     // The newest stored sample after the batch: what a time stamp request would answer
     // now, so the audiogroup is ready without one. Without it, it is asked as before.
-    if (auto *parameter = reply->parameterAs<AcquisitionTimecodeCommandParameter>())
+    if (parameter && parameter->getTimestamp().isValid())
         m_agManager.setTimestamp(reply->getAgName(), 0, parameter->getTimestamp());
     return 0;
 }

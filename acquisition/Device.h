@@ -17,6 +17,7 @@ class ADeviceNetworkInterface;
 class AcquisitionResponse;
 class AgCommandReply;
 class ARequest;
+class AgDataVector;
 class Command;
 
 // The protocol side of one meter: logs in, reads the meter's configuration when the meter
@@ -38,6 +39,11 @@ public:
     // How long a posted batch waits for its store result before its audiogroup is asked
     // for its time stamp instead, and before time stamps older than it count again.
     static constexpr qint64 kPendingBatchExpiryMs = 10000;
+    // A sample stamped further ahead of this computer's clock than this when it arrives is
+    // not stored: one stray stamp years ahead would otherwise hold back every later sample.
+    static constexpr qint64 kFutureLimitMs = 10 * 60 * 1000;
+    // Refused samples of one audiogroup are logged at most this often.
+    static constexpr qint64 kFutureLogPacingMs = 60000;
 
     Device();
     virtual ~Device();
@@ -92,6 +98,8 @@ public:
 protected:
     // Monotonic milliseconds: setting the wall clock back must not stall the pacing.
     virtual qint64 nowMs() const;
+    // This computer's clock, ms since the epoch (UTC), which samples are compared with.
+    virtual qint64 utcNowMs() const;
     // Kind 0 LOGIN, 1 GETCONFIG, 2 GETDATA; null for another kind. The caller owns it.
     ARequest *createRequest(int kind);
 
@@ -135,6 +143,8 @@ private:
     void handleGetConfigResponse(const QString &body);
     void handleAcquisitionResponse(const QString &body);
     void dispatchData(AcquisitionResponse &response);
+    // Takes the samples stamped too far ahead out of the batch; counts and logs them.
+    void refuseFutureSamples(const QString &name, AgDataVector &batch);
 
     int m_requestCounter = 0;
     bool m_acquisitionActive = false;
@@ -142,6 +152,8 @@ private:
     std::array<LastCode, StageCount> m_lastCodes{};
     // The other name a renamed meter reports, logged once per name.
     QString m_renameLogged;
+    // The configuration refusal last logged.
+    QString m_refusedLogged;
     std::atomic<bool> m_hijackPermissionRequested{false};
     std::atomic<int> m_hijackAnswer{HijackNoAnswer};
     QString m_session = QStringLiteral("unknown");
@@ -169,6 +181,14 @@ private:
         qint64 postedAt;
     };
     QMap<QString, PendingBatch> m_pendingBatches;
+    // Per audiogroup, refused samples not yet logged, the newest of them and the last log.
+    struct FutureReport
+    {
+        int unlogged = 0;
+        qint64 newest = 0;
+        qint64 loggedAt = kNever;
+    };
+    QMap<QString, FutureReport> m_futureReports;
     // Store results still to come for the batches of the latest data reply.
     std::atomic<int> m_storeResultsOwed{0};
     int m_networkInterfaceType = 1;

@@ -49,8 +49,9 @@ public:
             m_link = link;
             m_replies.insert(kind, reply);
         }
-        QObject::connect(reply, &QNetworkReply::finished, reply, [self] { self->collect(); });
-        QObject::connect(reply, &QNetworkReply::errorOccurred, reply,
+        QObject *context = NetworkLink::watcher(reply);
+        QObject::connect(reply, &QNetworkReply::finished, context, [self] { self->collect(); });
+        QObject::connect(reply, &QNetworkReply::errorOccurred, context,
                          [self](QNetworkReply::NetworkError) { self->collect(); });
         // A body beyond the limit is refused as soon as it is announced or held.
         auto checkSize = [self, reply] {
@@ -60,8 +61,8 @@ public:
                 reply->bytesAvailable() > HttpDeviceNetworkInterface::kMaxReplyBytes)
                 self->collect(reply);
         };
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, context, checkSize);
+        QObject::connect(reply, &QNetworkReply::readyRead, context, checkSize);
     }
 
     // Network thread. Collects every finished reply, and `oversized` as a failed one.
@@ -91,7 +92,7 @@ public:
                     else
                         collected.text = new QString(decodeReplyBody(bytes));
                 }
-                reply->disconnect();
+                NetworkLink::stopWatching(reply);
                 reply->deleteLater();
                 it = m_replies.erase(it);
                 done.append(collected);

@@ -54,9 +54,10 @@ public:
                 return;
             }
         }
-        QObject::connect(reply, &QNetworkReply::finished, reply,
+        QObject *context = NetworkLink::watcher(reply);
+        QObject::connect(reply, &QNetworkReply::finished, context,
                          [self] { self->collectReplies(); });
-        QObject::connect(reply, &QNetworkReply::errorOccurred, reply,
+        QObject::connect(reply, &QNetworkReply::errorOccurred, context,
                          [self](QNetworkReply::NetworkError) { self->collectReplies(); });
         // A body beyond the limit is refused as soon as it is announced or held.
         auto checkSize = [self, reply] {
@@ -65,8 +66,8 @@ public:
             if (announced > kMaxReplyBytes || reply->bytesAvailable() > kMaxReplyBytes)
                 self->failOversized(reply);
         };
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, context, checkSize);
+        QObject::connect(reply, &QNetworkReply::readyRead, context, checkSize);
     }
 
     // Under m_mutex; at the start of a send only.
@@ -74,6 +75,10 @@ public:
     {
         for (auto it = m_replies.begin(); it != m_replies.end();) {
             if (it.value()->isTimedOut()) {
+                // The same text each time: the log counts the repeats of a meter that hangs.
+                KIV_LOG(2, "Device[%s] request %s given up: no answer within %d ms\n",
+                        qUtf8Printable(m_name), qUtf8Printable(requestCommandPath(it.key())),
+                        it.value()->getTimeoutMs());
                 delete it.value(); // aborts and deletes the reply on the network thread
                 it = m_replies.erase(it);
             } else {
@@ -104,7 +109,7 @@ public:
                     else
                         collected.body = new QString(decodeReplyBody(bytes));
                 }
-                reply->disconnect();
+                NetworkLink::stopWatching(reply);
                 delete it.value();
                 it = m_replies.erase(it);
                 done.append(collected);
@@ -123,7 +128,7 @@ public:
                     continue;
                 KIV_LOG(2, "Device[%s] reply larger than %lld bytes dropped\n",
                         qUtf8Printable(m_name), static_cast<long long>(kMaxReplyBytes));
-                reply->disconnect();
+                NetworkLink::stopWatching(reply);
                 CollectedReply collected;
                 collected.type = it.key();
                 collected.error = QNetworkReply::UnknownContentError;

@@ -144,12 +144,12 @@ int Instrument::postTimestampReply(const QString &agName, int code, const AgTime
         new AgCommandReply(agName, code, InstrumentController::CmdTimestampReply, parameter));
 }
 
-int Instrument::postStoreResult(const QString &agName, int code, const AgTimestamp &newest)
+int Instrument::postStoreResult(const QString &agName, int code, const AgTimestamp &newest,
+                                int storedSamples)
 {
     return m_controller.enqueue(
         new AgCommandReply(agName, code, InstrumentController::CmdStoreResult,
-                           newest.isValid() ? new AcquisitionTimecodeCommandParameter(newest)
-                                            : nullptr));
+                           new AcquisitionTimecodeCommandParameter(newest, storedSamples)));
 }
 
 int Instrument::requestAcquisitionStatus()

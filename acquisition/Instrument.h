@@ -39,7 +39,8 @@ public:
     int postTimestampReply(const QString &agName, int code, const AgTimestamp &timestamp);
     // newest: the newest sample the file holds after the store; an invalid one when it
     // could not be read.
-    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest);
+    int postStoreResult(const QString &agName, int code, const AgTimestamp &newest,
+                        int storedSamples);
     int requestAcquisitionStatus();
     bool hasUnpublishedStatus() const { return m_controller.hasUnpublishedStatus(); }
     int resetAcquisitionStatus();

@@ -75,11 +75,31 @@ void NetworkLink::releaseReply(QNetworkReply *reply)
     QMetaObject::invokeMethod(
         m_manager,
         [reply] {
-            reply->disconnect();
+            stopWatching(reply);
             reply->abort();
             reply->deleteLater();
         },
         Qt::QueuedConnection);
+}
+
+namespace {
+const char kWatcherName[] = "kivReplyWatcher";
+} // namespace
+
+QObject *NetworkLink::watcher(QNetworkReply *reply)
+{
+    QObject *existing =
+        reply->findChild<QObject *>(QLatin1String(kWatcherName), Qt::FindDirectChildrenOnly);
+    if (existing)
+        return existing;
+    auto *created = new QObject(reply);
+    created->setObjectName(QLatin1String(kWatcherName));
+    return created;
+}
+
+void NetworkLink::stopWatching(QNetworkReply *reply)
+{
+    delete reply->findChild<QObject *>(QLatin1String(kWatcherName), Qt::FindDirectChildrenOnly);
 }
 
 void NetworkLink::schedule()

@@ -35,9 +35,15 @@ public:
     // caller that was waiting at that moment).
     QNetworkReply *postBlocking(const QNetworkRequest &request, const QByteArray &body,
                                 const PostedHook &onPosted = PostedHook());
-    // Disconnects, aborts and deletes the reply on the network thread; any thread. Nothing
-    // happens once the thread has stopped (its manager took the reply with it).
+    // Stops watching, aborts and deletes the reply on the network thread; any thread.
+    // Nothing happens once the thread has stopped (its manager took the reply with it).
     void releaseReply(QNetworkReply *reply);
+    // Network thread. The context of every connection made to a reply's signals: ending it
+    // ends them all and nothing else. A plain disconnect of the reply would also cut the
+    // network library's own connections, and its abort would then never reach the socket:
+    // the connection of a request given up stayed open.
+    static QObject *watcher(QNetworkReply *reply);
+    static void stopWatching(QNetworkReply *reply);
     bool isStopped() const;
 
 private:

@@ -18,6 +18,7 @@ public:
     TimeoutNetworkReply &operator=(const TimeoutNetworkReply &) = delete;
 
     QNetworkReply *getReply() const { return m_reply; }
+    int getTimeoutMs() const { return m_timeoutMs; }
     bool isTimedOut() const { return m_clock.elapsed() > m_timeoutMs; }
     qint64 msUntilTimedOut() const { return qMax<qint64>(0, m_timeoutMs + 1 - m_clock.elapsed()); }
 

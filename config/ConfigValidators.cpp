@@ -2,6 +2,8 @@
 
 #include "SystemConfig.h"
 
+#include <ORQLogging.h>
+
 #include <QRegExp>
 #include <QSet>
 #include <QUrl>
@@ -159,6 +161,18 @@ bool AgConfigValidator::validate(QString &message, bool fix)
 
 QString InstrumentConfigValidator::defaultIpAdr() { return QStringLiteral("http://localhost"); }
 
+void InstrumentConfigValidator::refuse(const char *field, const QString &value, const char *allowed)
+{
+    const QString text = QStringLiteral("%1 \"%2\" refused (allowed: %3)")
+                             .arg(QLatin1String(field), value, QLatin1String(allowed));
+    KIV_LOG(2,
+            "Configuration of instrument %s: %s; it does not log until its settings are "
+            "saved with a valid value\n",
+            qUtf8Printable(m_config->getName()), qUtf8Printable(text));
+    const QString earlier = m_config->getRefusedAtLoad();
+    m_config->setRefusedAtLoad(earlier.isEmpty() ? text : earlier + QStringLiteral("; ") + text);
+}
+
 bool InstrumentConfigValidator::isIpValid(bool fix)
 {
     if (m_config->areAllAgConfigsImported())
@@ -167,8 +181,10 @@ bool InstrumentConfigValidator::isIpValid(bool fix)
     const QUrl url(ip);
     if (!ip.isEmpty() && url.isValid() && url.port() == -1)
         return true;
-    if (fix)
+    if (fix) {
+        refuse("IpAdr", ip, "an address without a port, as http://192.168.0.10");
         m_config->setIpAdr(defaultIpAdr());
+    }
     return false;
 }
 
@@ -180,8 +196,10 @@ bool InstrumentConfigValidator::isPortValid(bool fix)
     const int port = m_config->getPort().toInt(&ok, 10);
     if (ok && port >= 0 && port <= 49151)
         return true;
-    if (fix)
+    if (fix) {
+        refuse("Port", m_config->getPort(), "a whole number from 0 to 49151");
         m_config->setPort(QStringLiteral("80"));
+    }
     return false;
 }
 

@@ -45,6 +45,9 @@ public:
     static QString defaultIpAdr();
 
 private:
+    // Logs a value refused on repair and marks the instrument as not logging.
+    void refuse(const char *field, const QString &value, const char *allowed);
+
     InstrumentConfig *m_config = nullptr;
     AgConfigValidator m_agValidator;
 };

@@ -51,6 +51,7 @@ InstrumentConfig &InstrumentConfig::operator=(const InstrumentConfig &o)
     m_lastConfigurationChange = o.m_lastConfigurationChange;
     m_configurationID = o.m_configurationID;
     m_timeReference = o.m_timeReference;
+    m_refusedAtLoad = o.m_refusedAtLoad;
     // A value copy (see SystemConfig's): shared until either side changes.
     m_agConfigs = o.m_agConfigs;
     return *this;
@@ -150,6 +151,9 @@ InstrumentConfig InstrumentConfig::fromXml(const QString &name, ConfigQuery &que
     InstrumentConfig config(name);
     query.bindInstrumentId(name);
     readObjectFields(config, query, ConfigQuery::SectionInstrument);
+    // A missing port is no port: polling port 80 instead would go unnoticed.
+    if (query.field(ConfigQuery::SectionInstrument, QStringLiteral("Port")).trimmed().isEmpty())
+        config.setPort(QString());
     const QStringList sourceNames = query.names(ConfigQuery::SectionAudioGroup);
     for (const QString &sourceName : sourceNames) {
         // The first of duplicate SourceNames wins.

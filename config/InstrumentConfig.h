@@ -52,6 +52,12 @@ public:
     Q_INVOKABLE QString getTimeReference() const { return m_timeReference; }
     Q_INVOKABLE void setTimeReference(const QString &v) { m_timeReference = v; }
 
+    // What the validators refused when the configuration was loaded (the address or the
+    // port, with the value found), empty when nothing. Never written to the file: the
+    // instrument does not log until its settings are saved with valid values.
+    QString getRefusedAtLoad() const { return m_refusedAtLoad; }
+    void setRefusedAtLoad(const QString &text) { m_refusedAtLoad = text; }
+
     QList<AgConfig> getAgConfigs() const { return m_agConfigs.values(); }
     void setAgConfigs(const QList<AgConfig> &configs);
     bool hasAgConfig(const QString &sourceName) const { return m_agConfigs.contains(sourceName); }
@@ -90,6 +96,7 @@ private:
     QString m_lastConfigurationChange;
     QString m_configurationID;
     QString m_timeReference;
+    QString m_refusedAtLoad;
     QMap<QString, AgConfig> m_agConfigs;
 };
 

@@ -3,6 +3,9 @@
 #include <QMetaType>
 #include <QString>
 
+#include <cmath>
+#include <limits>
+
 class AgConfig;
 
 // One loudness sample of one audiogroup. M400ms is the momentary value behind every
@@ -18,6 +21,14 @@ public:
     {
         return timestamp > 0 && timestamp < kTimestampCeilingMs;
     }
+
+    // A loudness value that the meter did not give as a finite number. In memory it is a
+    // NaN, which never violates, counts or draws; the file keeps kNoValueStored, which the
+    // table shows as "---" like every value below -100.
+    static double noValue() { return std::numeric_limits<double>::quiet_NaN(); }
+    static constexpr double kNoValueStored = -999.0;
+    static double toStored(double value) { return std::isnan(value) ? kNoValueStored : value; }
+    static double fromStored(double value) { return value == kNoValueStored ? noValue() : value; }
 
     AgData();
     explicit AgData(const QString &sourceName);

@@ -43,16 +43,37 @@ int AgDataModel::open()
     return guarded(*this, "open", &err, -1, [&] { return openOnce(); });
 }
 
+void AgDataModel::reopenLater()
+{
+    m_reopenRequested = true;
+}
+
 int AgDataModel::openOnce()
 {
-    if (m_opened)
+    if (m_opened && !m_reopenRequested)
         return 0;
-    if (openDatabase() != 0)
+    if (m_reopenRequested) {
+        // A write was refused (a read-only file, a file replaced or gone): the connection
+        // keeps what it found at its open, so only a new one sees a repair.
+        m_reopenRequested = false;
+        closeDatabase();
+        m_opened = false;
+        m_failedOpen.start();
+    }
+    // Tried again at a modest pace, not at every request of the meter's thread.
+    if (m_reopenPacingMs > 0 && m_failedOpen.isValid() &&
+        !m_failedOpen.hasExpired(m_reopenPacingMs))
         return -1;
+    if (openDatabase() != 0) {
+        m_failedOpen.start();
+        return -1;
+    }
+    m_failedOpen.invalidate();
     // The next call opens again from scratch: a half-done open keeps neither the connection
     // nor its statements (opening over them would leak them at every retry).
     auto failed = [this] {
         closeDatabase();
+        m_failedOpen.start();
         return -1;
     };
     if (checkDatabase() != 0)

@@ -9,6 +9,7 @@
 #include "InstrumentConfig.h"
 #include "Program.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QString>
 
@@ -46,9 +47,14 @@ public:
     std::vector<Program> getPrograms(int *err);
     std::vector<AgEvent> getAllEvents(int *err);
     std::vector<AgEvent> getEvents(qint64 from, qint64 to, int *err);
-    // The lazy open: 0 once opened, -1 while the file cannot be opened (tried again on the
-    // next call).
+    // A file that could not be opened or written is tried again this long after.
+    static constexpr qint64 kReopenPacingMs = 5000;
+
+    // The lazy open: 0 once opened, -1 while the file cannot be opened (tried again on a
+    // call kReopenPacingMs after the failure).
     int open();
+    // How long after a failed open or write the file is tried again (kReopenPacingMs).
+    void setReopenPacingMs(qint64 ms) { m_reopenPacingMs = ms; }
     // Takes new configs without opening the file.
     void updateConfig(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig);
 
@@ -89,6 +95,9 @@ public:
 
 protected:
     AgCache &getCache() { return m_cache; }
+    // The file refused a write in a way only a new connection can get over: the next call
+    // closes it and opens it again, kReopenPacingMs later.
+    void reopenLater();
     const AgCache &getCache() const { return m_cache; }
 
 private:
@@ -98,6 +107,10 @@ private:
     AgConfig m_agConfig;
     AgCache m_cache;
     bool m_opened = false;
+    bool m_reopenRequested = false;
+    // Since the last failed open; invalid while none failed.
+    QElapsedTimer m_failedOpen;
+    qint64 m_reopenPacingMs = kReopenPacingMs;
     bool m_levelZeroOnly;
     QString m_targetPath;
 };

@@ -9,8 +9,8 @@ constexpr int kStoreFailedCode = 0x50100002; // nothing stored
 
 // What one insert of a sample batch did: its code and the samples that are new to the file.
 // The new samples are the batch's own, in its order and with the values the meter sent (the
-// file keeps a NaN as 0); samples the file held already and samples with a time stamp it
-// refuses are not among them.
+// file keeps a NaN as the no-value marker); samples the file held already and samples with a
+// time stamp it refuses are not among them.
 class AgStoreResult
 {
 public:

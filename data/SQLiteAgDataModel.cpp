@@ -100,6 +100,8 @@ int SQLiteAgDataModel::exec(const QString &sql)
     char *message = nullptr;
     const int rc = sqlite3_exec(db(), sql.toUtf8().constData(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK)
+        m_lastExecFailure = sqlite3_extended_errcode(db());
+    if (rc != SQLITE_OK)
         KIV_LOG(2, "SQLiteAgDataModel[%s][%s] \"%s\" failed: %s (%d)\n",
                 qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
                 qPrintable(sql.left(60)), message ? message : sqlite3_errstr(rc), rc);
@@ -176,6 +178,26 @@ void SQLiteAgDataModel::logOpenFailure(int code, const QString &what)
     KIV_LOG(2, "SQLiteAgDataModel[%s][%s] cannot use the database %s: %s (%d)\n",
             qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
             qPrintable(m_manager.getFileName()), qPrintable(what), code);
+}
+
+void SQLiteAgDataModel::noteWriteFailure(int code)
+{
+    // A full disk or a busy reader passes by itself; these need a new connection.
+    switch (code & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+    case SQLITE_NOTADB:
+        logOpenFailure(code & 0xff, QStringLiteral("cannot write it (%1); it is opened again "
+                                                   "every %2 s until it can be written")
+                                        .arg(QString::fromUtf8(sqlite3_errstr(code)))
+                                        .arg(kReopenPacingMs / 1000));
+        reopenLater();
+        break;
+    default:
+        break;
+    }
 }
 
 int SQLiteAgDataModel::checkSchema()
@@ -294,7 +316,14 @@ int SQLiteAgDataModel::openDatabase()
             exec(AgDbSql::createLevelTable().arg(agDataZoomLevelTableName(level)));
     prepareStatements();
     ensureVersionRow();
-    m_loggedOpenFailure = 0;
+    // A file opened read-only is not usable again yet: its first write says so.
+    if (sqlite3_db_readonly(db(), "main") != 1) {
+        if (m_loggedOpenFailure != 0)
+            KIV_LOG(2, "SQLiteAgDataModel[%s][%s] the database %s can be used again\n",
+                    qPrintable(getInstrumentConfig().getName()),
+                    qPrintable(getAgConfig().getName()), qPrintable(m_manager.getFileName()));
+        m_loggedOpenFailure = 0;
+    }
     return SQLITE_OK;
 }
 
@@ -355,15 +384,15 @@ AgData SQLiteAgDataModel::toSample(sqlite3_stmt *statement) const
     sample.setTimestamp(sqlite3_column_int64(statement, 0));
     sample.setTimecode(toTimecode(static_cast<qint64>(sqlite3_column_int64(statement, 1))));
     sample.setProgramId(sqlite3_column_int64(statement, 2));
-    sample.setTP(sqlite3_column_double(statement, 3));
-    sample.setTPMax(sqlite3_column_double(statement, 4));
-    sample.setM100ms(sqlite3_column_double(statement, 5));
-    sample.setM400ms(sqlite3_column_double(statement, 6));
-    sample.setMMax(sqlite3_column_double(statement, 7));
-    sample.setS(sqlite3_column_double(statement, 8));
-    sample.setSMax(sqlite3_column_double(statement, 9));
-    sample.setI(sqlite3_column_double(statement, 10));
-    sample.setLRA(sqlite3_column_double(statement, 11));
+    sample.setTP(AgData::fromStored(sqlite3_column_double(statement, 3)));
+    sample.setTPMax(AgData::fromStored(sqlite3_column_double(statement, 4)));
+    sample.setM100ms(AgData::fromStored(sqlite3_column_double(statement, 5)));
+    sample.setM400ms(AgData::fromStored(sqlite3_column_double(statement, 6)));
+    sample.setMMax(AgData::fromStored(sqlite3_column_double(statement, 7)));
+    sample.setS(AgData::fromStored(sqlite3_column_double(statement, 8)));
+    sample.setSMax(AgData::fromStored(sqlite3_column_double(statement, 9)));
+    sample.setI(AgData::fromStored(sqlite3_column_double(statement, 10)));
+    sample.setLRA(AgData::fromStored(sqlite3_column_double(statement, 11)));
     sample.setEvents(sqlite3_column_int64(statement, 12));
     sample.setFlags(sqlite3_column_int64(statement, 13));
     return sample;

@@ -97,6 +97,9 @@ private:
     void configureJournal();
     void ensureVersionRow();
     void logOpenFailure(int code, const QString &what);
+    // After a failed write: a failure only a new connection gets over is logged and the
+    // file opened again later.
+    void noteWriteFailure(int code);
     void rollback();
     bool commit();
     // Writes one row in a transaction of its own; bind answers whether every value took.
@@ -160,6 +163,8 @@ private:
     bool m_recentRowsValid = false;
     // The last open failure that was logged, so a file that stays broken is logged once.
     int m_loggedOpenFailure = 0;
+    // The extended code of the last statement run by exec that failed.
+    int m_lastExecFailure = 0;
     std::array<int, 2> m_loggedReadFailure{};
     qint64 m_backupBudgetMs = kBackupBudgetMs;
 };

@@ -17,26 +17,11 @@
 
 namespace {
 
-// SQLite would store a NaN as NULL; it is stored as 0, as a failed conversion of a meter
-// reply is.
+// SQLite would store a NaN as NULL; the file keeps the no-value marker instead, and
+// reading it back gives the NaN again.
 inline double storable(double value)
 {
-    return std::isnan(value) ? 0.0 : value;
-}
-
-AgData storedForm(const AgData &sample)
-{
-    AgData stored(sample);
-    stored.setTP(storable(sample.getTP()));
-    stored.setTPMax(storable(sample.getTPMax()));
-    stored.setM100ms(storable(sample.getM100ms()));
-    stored.setM400ms(storable(sample.getM400ms()));
-    stored.setMMax(storable(sample.getMMax()));
-    stored.setS(storable(sample.getS()));
-    stored.setSMax(storable(sample.getSMax()));
-    stored.setI(storable(sample.getI()));
-    stored.setLRA(storable(sample.getLRA()));
-    return stored;
+    return AgData::toStored(value);
 }
 
 // Runs a bound insert and readies it for the next row: 0, the failed step's code or -1.
@@ -91,7 +76,7 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
         const int rc = stepInsert(statement, false);
         if (rc != 0)
             return rc;
-        written->push_back(storedForm(row));
+        written->push_back(row);
         if (given)
             given->append(row);
     }
@@ -132,18 +117,20 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
     QMap<int, std::vector<AgData>> levels;
 
     if (!batch->isEmpty()) {
+        m_lastExecFailure = SQLITE_OK;
         if (readErr != 0)
             return AgStoreResult(kStoreFailedCode);
         auto failed = [&](const char *step) {
             // A batch with nothing new is no error: the meter sent samples already stored.
+            // The same text for every batch, so that a failure that stays is counted.
             if (step)
-                KIV_LOG(2,
-                        "SQLiteAgDataModel[%s][%s] batch of %d samples not stored: %s failed "
-                        "(%s)\n",
+                KIV_LOG(2, "SQLiteAgDataModel[%s][%s] batch not stored: %s failed (%s)\n",
                         qPrintable(getInstrumentConfig().getName()),
-                        qPrintable(getAgConfig().getName()), batch->size(), step,
+                        qPrintable(getAgConfig().getName()), step,
                         db() ? sqlite3_errmsg(db()) : "no database");
+            const int code = db() ? sqlite3_extended_errcode(db()) : SQLITE_OK;
             rollback();
+            noteWriteFailure(step ? code : m_lastExecFailure);
             return AgStoreResult(kStoreFailedCode);
         };
         if (exec(AgDbSql::beginTransaction()) != SQLITE_OK)
@@ -160,8 +147,10 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
             return failed("the event rows");
         if (!isLevelZeroOnly() && buildZoomLevels(accepted, &levels) != 0)
             return failed("the zoom levels");
-        if (!commit())
+        if (!commit()) {
+            noteWriteFailure(m_lastExecFailure);
             return AgStoreResult(kStoreFailedCode);
+        }
     }
 
     // The cache mirrors the file only after the commit.

@@ -4,6 +4,8 @@
 #include "Program.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -44,6 +46,7 @@ int SQLiteDatabaseManager::open()
     if (m_connection)
         return 0;
     const QString fileName = getFileName();
+    alignSideFiles(fileName);
     sqlite3 *connection = nullptr;
     const int rc = sqlite3_open16(fileName.utf16(), &connection);
     if (rc != SQLITE_OK) {
@@ -53,6 +56,24 @@ int SQLiteDatabaseManager::open()
     }
     m_connection = connection;
     return 0;
+}
+
+void SQLiteDatabaseManager::alignSideFiles(const QString &fileName)
+{
+    // The journal files follow the database's permissions: made while the file was
+    // read-only they stay read-only after the user repaired the file, and the repaired
+    // file would still open read-only. A file still read-only keeps them as they are, so
+    // that it can at least be read.
+    const QFileInfo database(fileName);
+    if (!database.exists() || !database.isWritable())
+        return;
+    const QFileDevice::Permissions permissions = database.permissions();
+    for (const char *suffix : {"-wal", "-shm", "-journal"}) {
+        const QString side = fileName + QLatin1String(suffix);
+        QFileInfo info(side);
+        if (info.exists() && info.isFile() && info.permissions() != permissions)
+            QFile::setPermissions(side, permissions);
+    }
 }
 
 int SQLiteDatabaseManager::close()

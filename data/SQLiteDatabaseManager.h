@@ -29,6 +29,8 @@ public:
     int open();
     // SQLite's code; the connection stays when it could not be closed.
     int close();
+    // Gives the journal files beside the database the database's own permissions.
+    static void alignSideFiles(const QString &fileName);
     sqlite3 *getHandle() const { return m_connection; }
     // A new connection to the program's backup file under "log_backup", which the caller
     // closes; null with err set when the folder or the file cannot be opened.

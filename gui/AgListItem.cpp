@@ -172,6 +172,7 @@ void AgListItem::showLights()
 {
     Form &f = *m_form;
     f.statusSemaphore->setState(m_description.connectionState);
+    f.statusSemaphore->setToolTip(m_description.connectionNote);
     if (m_description.connectionState == StatusLightDescription::kStateMessage)
         f.statusSemaphore->setMessage(m_description.connectionMessage);
     f.logSemaphore->setState(m_description.violationState);

@@ -2,11 +2,19 @@
 
 #include <KivUtils.h>
 
+#include <QDateTime>
+
 namespace {
 
 const QString &connectingMessage()
 {
     static const QString text = QStringLiteral("Connecting ...");
+    return text;
+}
+
+const QString &cannotLogMessage()
+{
+    static const QString text = QStringLiteral("Cannot log");
     return text;
 }
 
@@ -63,14 +71,28 @@ StatusLightDescription StatusLight::getDescription(qint64 nowMs) const
     description.agSourceName = m_agConfig.getName();
 
     // Connection light. An imported audiogroup has no meter behind it: no lamps, no text.
-    if (description.imported)
+    const QString refused = m_instrumentConfig.getRefusedAtLoad();
+    if (description.imported) {
         description.connectionState = StatusLightDescription::kStateMessage;
-    else if (!m_acquisitionAg.isConnected())
+    } else if (!refused.isEmpty()) {
+        description.connectionState = StatusLightDescription::kStateMessage;
+        description.connectionMessage = cannotLogMessage();
+        description.connectionNote = QStringLiteral("Settings: %1").arg(refused);
+    } else if (!m_acquisitionAg.isConnected()) {
         describeNotConnected(nowMs, description.connectionState, description.connectionMessage);
-    else if (!isLogging())
+    } else if (!isLogging()) {
         description.connectionState = StatusLightDescription::kStateInactive;
-    else
+    } else {
         description.connectionState = connectionState(nowMs);
+    }
+    if (!description.imported && m_acquisitionAg.getFutureSamples() > 0)
+        description.connectionNote =
+            QStringLiteral("%1 samples stamped more than 10 minutes ahead of this computer's "
+                           "clock were not stored, the newest %2")
+                .arg(m_acquisitionAg.getFutureSamples())
+                .arg(QDateTime::fromMSecsSinceEpoch(m_acquisitionAg.getLastFutureTimestamp(),
+                                                    Qt::UTC)
+                         .toString(Qt::ISODate));
 
     // Violation light. An imported audiogroup shows its counters whatever its status says.
     if (description.imported)

@@ -24,6 +24,8 @@ public:
     QString agSourceName;
     int connectionState = kStateInactive;
     QString connectionMessage;
+    // Why the connection light shows what it shows, as its tool tip; empty when all is well.
+    QString connectionNote;
     int violationState = kStateInactive;
     QString violationMessage;
 };

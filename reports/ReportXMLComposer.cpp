@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QTextStream>
 
+#include <cmath>
 #include <stdexcept>
 
 using namespace KivConstants::ReportTags;
@@ -37,6 +38,9 @@ QString decimal(qint64 value)
 // Two decimals; a value that rounds to zero is written without a sign.
 QString fixed2(double value)
 {
+    // No value (the meter sent none that could be read): shown as the table shows it.
+    if (std::isnan(value))
+        return QStringLiteral("---");
     QString text = QString::number(value, 'f', 2);
     if (text == QLatin1String("-0.00"))
         text.remove(0, 1);

@@ -99,6 +99,18 @@ void SettingsConfigManagementOperation::stepSaving()
         showAlert(message);
         m_state = StateBackToEditing;
     } else {
+        // A refused address or port is settled once the user has entered another one that
+        // the validators accept; the guess made at load is not taken as the user's answer.
+        ASystem *system = ASystem::instance();
+        const SystemConfig current = system ? system->getSystemConfig() : SystemConfig();
+        QList<InstrumentConfig> instruments = edited.getInstruments();
+        for (InstrumentConfig &instrument : instruments) {
+            const InstrumentConfig loaded = current.getInstrument(instrument.getName());
+            if (instrument.getIpAdr() != loaded.getIpAdr() ||
+                instrument.getPort() != loaded.getPort())
+                instrument.setRefusedAtLoad(QString());
+        }
+        edited.setInstruments(instruments);
         m_validated = edited;
         m_writeFailed = false;
         if (applyConfigChange() == 0 && !m_writeFailed) {

@@ -115,7 +115,7 @@ void TestAcquisitionAg::resultStates()
         if (codes[i] == kReset)
             record.resetStatus();
         else if (store)
-            record.setStoreResult(codes[i]);
+            record.setStoreResult(codes[i], codes[i] == 0 ? 1 : 0);
         else
             record.setReplyResult(codes[i]);
         QCOMPARE(store ? record.getStoreState() : record.getReplyState(), states[i]);
@@ -244,7 +244,7 @@ void TestAcquisitionAg::syncFollowsConfiguration()
     QVERIFY(!manager.getAcquisitionFlag());
 
     // Answers for the removed audiogroup are ignored.
-    manager.onStoreResult(QStringLiteral("A"), 5);
+    manager.onStoreResult(QStringLiteral("A"), 5, 0);
     manager.markConnected();
     for (const AcquisitionAg &record : manager.getStatusList()) {
         QVERIFY(record.isConnected());
@@ -298,7 +298,7 @@ void TestAcquisitionAg::copiesCarryEveryField()
     AcquisitionAg record(meter({agConfig("pgm")}), agConfig("pgm"));
     record.setTimestamp(0, AgTimestamp(77));
     record.setReplyResult(4);
-    record.setStoreResult(kGap);
+    record.setStoreResult(kGap, 1);
 
     // Through a QVariant, as a queued signal carries it.
     const QVariant variant = QVariant::fromValue(QList<AcquisitionAg>{record});

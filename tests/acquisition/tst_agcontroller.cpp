@@ -25,6 +25,7 @@
 #include <GenerateManualReportCommandParameter.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
+#include <ORQLogging.h>
 #include <SaveConfigToDbCommandParameter.h>
 #include <UpdateAgConfigCommandParameter.h>
 
@@ -463,6 +464,8 @@ void TestAgController::commandTable()
     AgController &controller = audioGroup->getAudioGroup().getController();
 
     const int logged = KivTest::captureLog()->lines().size();
+    // A fresh repeat count for each row: a failure line of an earlier row is no repeat.
+    ORQ::gLogger.load()->setRepeatClock({});
     const QList<Command *> commands = script();
     gDeleted = 0;
     for (Command *c : commands)

@@ -7,6 +7,7 @@
 #include <AInstrument.h>
 #include <AcquisitionAg.h>
 #include <AgController.h>
+#include <AgDataModel.h>
 #include <AgDataReceivedCommandParameter.h>
 #include <AgDataVector.h>
 #include <AgStoreResult.h>
@@ -16,9 +17,13 @@
 
 #include <Command.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
@@ -47,6 +52,7 @@ private slots:
     void idleControllersSleepUntilTheirNextDuty();
     void idleControllerRunsAPostedCommandAtOnce();
     void storeCodeReachesDeviceAndGapBatchCounts();
+    void unusableDatabaseIsTriedAgainUntilRepaired();
     void statusRefreshAsksOnlyForWhatChanged();
     void importedDatabaseKeptWhileStillMapped_data();
     void importedDatabaseKeptWhileStillMapped();
@@ -306,6 +312,61 @@ void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
     const AcquisitionAg status =
         statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A"));
     QCOMPARE(status.getStoreError(), kStoreGapCode);
+}
+
+// A folder where the audiogroup's file belongs: nothing is stored, so its light ages as
+// without data although samples arrive. Once the folder is gone the file is opened again by
+// itself, without a restart, and the samples are stored.
+void ControllersTest::unusableDatabaseIsTriedAgainUntilRepaired()
+{
+    KivTest::CapturedLog *log = KivTest::captureLog();
+    const QString path = getAgDbFilePath(kMeter, QStringLiteral("Z"));
+    QVERIFY(QDir().mkpath(path));
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("Z"))})}), 0);
+    m_manager->unpauseAll();
+    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("Z"));
+    QVERIFY(audioGroup);
+    QTRY_VERIFY(!audioGroup->isPaused());
+    // The latest published status (only a changed one is published).
+    auto status = [this] {
+        m_manager->requestStatusUpdates();
+        const QList<QList<AcquisitionAg>> updates = m_system->acquisitionStatusUpdates();
+        return statusOf(updates.isEmpty() ? QList<AcquisitionAg>() : updates.last(),
+                        QStringLiteral("Z"));
+    };
+    auto storedRows = [&path] {
+        sqlite3 *db = nullptr;
+        int rows = 0;
+        sqlite3_stmt *count = nullptr;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM AgDataZoomLevel0", -1, &count, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(count) == SQLITE_ROW)
+            rows = sqlite3_column_int(count, 0);
+        sqlite3_finalize(count);
+        sqlite3_close(db);
+        return rows;
+    };
+
+    qint64 next = 1700000000000;
+    QTimer meter;
+    connect(&meter, &QTimer::timeout, this, [&] {
+        audioGroup->postSamples(kMeter, loudBatch(next, 5));
+        next += 500;
+    });
+    meter.start(200);
+    QTRY_COMPARE(status().getStoreError(), -1);
+    const qint64 created = status().getConnectionStartTime();
+    QCOMPARE(status().getLastDataTime(), created);
+
+    QVERIFY(QDir(path).removeRecursively());
+    QTRY_VERIFY_WITH_TIMEOUT(storedRows() > 0, AgDataModel::kReopenPacingMs + 15000);
+    meter.stop();
+    QTRY_VERIFY(status().getLastDataTime() > created);
+    QCOMPARE(log->count(QStringLiteral("can be used again")), 1);
 }
 
 void ControllersTest::statusRefreshAsksOnlyForWhatChanged()

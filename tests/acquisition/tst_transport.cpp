@@ -27,6 +27,7 @@ private slots:
     void oneReplyPerRequest();
     void secondSendRefusedWhileInFlight();
     void timedOutRequestSweptSilently();
+    void hangingMeterKeepsNoConnectionOpen();
     void failuresReportedAsNetworkErrors_data();
     void failuresReportedAsNetworkErrors();
     void refusedConnectionReported();
@@ -147,6 +148,56 @@ void TransportTest::timedOutRequestSweptSilently()
     QTRY_COMPARE(m_system->instrumentReplyCount(), 1);
     QCOMPARE(m_system->instrumentReply(0).at(2).toInt(), 0);
     QCOMPARE(m_meter->requestCount(), 2);
+}
+
+// A meter that accepts connections and never answers for longer than six time-outs (the
+// network library's connections per host), then answers new connections: every request
+// given up closes its connection, and the next request after the hang is answered.
+void TransportTest::hangingMeterKeepsNoConnectionOpen()
+{
+    setTimeout(200);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    bool hanging = true;
+    int open = 0;
+    int mostOpen = 0;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        mostOpen = std::max(mostOpen, ++open);
+        connect(socket, &QTcpSocket::disconnected, this, [&open, socket] {
+            --open;
+            socket->deleteLater();
+        });
+        const bool answers = !hanging;
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, answers] {
+            socket->readAll();
+            if (answers)
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        });
+    });
+    const QString port = QString::number(server.serverPort());
+    LoginRequest request(QStringLiteral("1"));
+    // Refused while one is in flight; the first send after its time-out posts.
+    auto post = [&] {
+        bool posted = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            posted || (posted = m_interface->send(ARequest::LOGIN, request,
+                                                  QStringLiteral("127.0.0.1"), port)),
+            10000);
+    };
+    for (int i = 0; i < 8; ++i) {
+        post();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    hanging = false;
+    post();
+    QTRY_COMPARE_WITH_TIMEOUT(m_system->instrumentReplyCount(), 1, 10000);
+    QCOMPARE(m_system->instrumentReply(0).at(2).toInt(), 0);
+    QCOMPARE(m_system->instrumentReply(0).at(3).toString(), QStringLiteral("ok"));
+    // One in flight, at most one more being closed.
+    QVERIFY2(mostOpen <= 2, qPrintable(QString::number(mostOpen)));
+    QTRY_COMPARE(open, 1);
 }
 
 void TransportTest::failuresReportedAsNetworkErrors_data()

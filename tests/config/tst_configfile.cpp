@@ -368,6 +368,9 @@ private slots:
         else
             actual = fieldText(read.getSMTPConfig(), field);
         QTEST(actual, "expected");
+        // A refused address or port is named with its value; the instrument does not log.
+        if (record == QLatin1String("instrument"))
+            QVERIFY(read.getInstrument(QStringLiteral("M")).getRefusedAtLoad().startsWith(field));
         QVERIFY(!QFile::exists(configPath() + QStringLiteral(".bad")));
 
         QFETCH(bool, repaired);

@@ -237,6 +237,26 @@ private slots:
         QVERIFY(!QFile::exists(wal));
     }
 
+    // Journal files made while the file was read-only take its permissions again once the
+    // user has repaired it; left read-only, the file would open read-only for good.
+    void journalFilesFollowTheFilesPermissions()
+    {
+        QCOMPARE(insert(*openStore(), {sample(kT0)}), 0);
+        const QString shm = ownFile() + QStringLiteral("-shm");
+        QFile side(shm);
+        QVERIFY(side.open(QIODevice::WriteOnly));
+        side.close();
+        const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(shm, readOnly));
+        const QFileDevice::Permissions repaired = QFileInfo(ownFile()).permissions();
+        QVERIFY(repaired != readOnly);
+        std::unique_ptr<AAgDataModel> model = openStore();
+        int err = -1;
+        QCOMPARE(model->getMaxTimestamp(0, &err), kT0);
+        QCOMPARE(QFileInfo(shm).permissions(), repaired);
+        QCOMPARE(insert(*model, {sample(kT0 + 100)}), 0);
+    }
+
     void insertPath_data()
     {
         QTest::addColumn<QList<qint64>>("stored");
@@ -509,8 +529,8 @@ private slots:
         AgDataVector batch(QStringLiteral("Main"), 0);
         for (const AgData &s : samples)
             batch.append(s);
-        // The file keeps a NaN as 0; the caller learns what the meter sent, which violates
-        // nothing.
+        // The file keeps a NaN as the no-value marker, read back as a NaN; the caller learns
+        // what the meter sent, which violates nothing.
         const AgStoreResult result = model->insertData(&batch, true);
         QVERIFY(result.isStored());
         QVERIFY(std::isnan(result.getNewSamples().at(1).getM400ms()));
@@ -518,7 +538,7 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("SELECT typeof(M400ms) || ' ' || M400ms || ' ' || TP "
                                            "FROM AgDataZoomLevel0 WHERE timestamp = %1")
                                 .arg(kT0 + 100)),
-                 QStringLiteral("real 0.0 0.0"));
+                 QStringLiteral("real -999.0 -999.0"));
         int err = -7;
         QCOMPARE(model->getLastData(0, &err).getM400ms(), -23.0);
 
@@ -539,7 +559,7 @@ private slots:
             QCOMPARE(rows ? rows->size() : -1, r.size);
         }
         std::unique_ptr<AgDataVector> rows(model->getData(0, kT0, kT0 + 200, &err));
-        QCOMPARE(rows->at(1).getM400ms(), 0.0);
+        QVERIFY(std::isnan(rows->at(1).getM400ms()));
         QCOMPARE(rows->at(2).getSourceName(), QStringLiteral("Main"));
         QCOMPARE(model->getMinTimestamp(7, &err), qint64(0));
         QCOMPARE(model->getMinTimestamp(0, &err), kT0);

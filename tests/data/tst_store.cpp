@@ -253,6 +253,7 @@ private slots:
     {
         auto *store = new MemoryAgDataModel;
         store->openResult = 14;
+        store->setReopenPacingMs(0); // every call tries again
         AAgDataModel model(store);
         int err = 0;
         QCOMPARE(model.getMaxTimestamp(0, &err), qint64(-1));

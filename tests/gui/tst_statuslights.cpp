@@ -1,6 +1,7 @@
 #include <AcquisitionAg.h>
 #include <AgData.h>
 #include <AgDataVector.h>
+#include <AgStoreResult.h>
 #include <KivTest.h>
 #include <KivUtils.h>
 #include <StatusLightsManager.h>
@@ -141,6 +142,17 @@ private slots:
                                                << qint64(50000) << 2 << QString() << 1 << QString();
         QTest::newRow("stale, data 50000 ms") << false << true << true << true << false << data
                                               << qint64(50000) << 2 << QString() << 1 << QString();
+        // Replies come but nothing they carry is stored: the data ages as without replies.
+        const QString heldBack = QStringLiteral("held back");
+        QTest::newRow("late, held back 15000 ms") << false << true << true << true << false
+                                                  << heldBack << qint64(15000) << 3 << QString()
+                                                  << 1 << QString();
+        QTest::newRow("stale, held back 50000 ms") << false << true << true << true << false
+                                                   << heldBack << qint64(50000) << 2 << QString()
+                                                   << 1 << QString();
+        QTest::newRow("port refused at load")
+            << false << false << true << true << false << QStringLiteral("refused") << qint64(0)
+            << 0 << QStringLiteral("Cannot log") << 0 << connecting;
         QTest::newRow("fresh, times in the future")
             << false << true << true << true << false << both << qint64(-5000) << 1 << QString()
             << 1 << QString();
@@ -166,19 +178,29 @@ private slots:
         QFETCH(QString, older);
         QFETCH(qint64, age);
 
-        const SystemConfig config = configOf({{"m1", "a", imported, logging}}, acquisitionOn);
+        SystemConfig config = configOf({{"m1", "a", imported, logging}}, acquisitionOn);
+        if (older == QLatin1String("refused")) {
+            InstrumentConfig meter = config.getInstrument("m1");
+            meter.setRefusedAtLoad(QStringLiteral("Port \"99999\" refused"));
+            config.addOrUpdateInstrument(meter);
+        }
         AcquisitionAg status(config.getInstrument("m1"), config.getAgConfig("m1", "a"));
         const qint64 start = status.getConnectionStartTime();
         QCOMPARE(status.getLastReplyTime(), start);
         QCOMPARE(status.getLastDataTime(), start);
         if (older == QLatin1String("reply")) {
             nextMillisecond(start);
-            status.setStoreResult(0);
+            status.setStoreResult(0, 1);
             QVERIFY(status.getLastDataTime() > start);
-        } else if (older == QLatin1String("data")) {
+        } else if (older == QLatin1String("data") || older == QLatin1String("held back")) {
             nextMillisecond(start);
             status.setReplyResult(0);
             QVERIFY(status.getLastReplyTime() > start);
+            if (older == QLatin1String("held back")) {
+                status.setStoreResult(0, 0);
+                status.setStoreResult(kStoreFailedCode, 0);
+                QCOMPARE(status.getLastDataTime(), start);
+            }
         }
         if (connected)
             status.setConnected();

@@ -242,6 +242,33 @@ private slots:
         QCOMPARE(count, 800);
     }
 
+    // A failure logged ten times a second for ten minutes, then no more: its first entry,
+    // one a minute with the number of repeats, and one when it stopped; other entries pass.
+    void repeatingEntryIsWrittenAtMostOnceAMinute()
+    {
+        CORQLogger *logger = gLogger.load();
+        std::int64_t nowMs = 0;
+        logger->setRepeatClock([&nowMs] { return nowMs; });
+        const int before = KivTest::readLog().size();
+        const char failure[] = "AGController[M][A]command[0] failed: -1\n";
+        for (int i = 0; i < 6000; ++i) {
+            log(2, failure);
+            if (i % 600 == 0)
+                log(4, formatString("progress %d\n", i));
+            nowMs += 100;
+        }
+        nowMs += CORQRepeatFilter::kWindowMs + 1;
+        log(4, "something else\n");
+        const QString text = QString::fromLocal8Bit(KivTest::readLog().mid(before));
+        logger->setRepeatClock({});
+        QCOMPARE(text.count(QStringLiteral("command[0] failed: -1")), 1 + 9 + 1);
+        QCOMPARE(text.count(QStringLiteral("failed: -1 (600 times in the last 60 s)")), 9);
+        QVERIFY(text.contains(QStringLiteral("failed: -1 (repeated 599 times, the last 60 s ago; "
+                                             "no longer seen)\n")));
+        QCOMPARE(text.count(QStringLiteral("progress")), 10);
+        QVERIFY(text.endsWith(QLatin1String(": something else\n")));
+    }
+
     // Children whose log meets trouble: a write that fails like on a full disk, a stderr
     // nobody reads or whose reader is gone. Logging goes on, and the file gets the entries.
     void loggingOutlivesTrouble_data()

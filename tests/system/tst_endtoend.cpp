@@ -269,6 +269,18 @@ void EndToEndTest::logsEveryMeterSampleThroughFaults()
     QTRY_VERIFY2_WITH_TIMEOUT(successfulDataRepliesAfter(beforeDropOut) >= 2, qPrintable(failure()),
                               20000);
 
+    // One sample stamped ten years ahead: refused and logged, and the samples around it are
+    // stored without a gap (below); stored, it would have held back every later sample.
+    const int beforeFuture = dataRequests();
+    m_meter->injectFault(MeterSimulator::FaultFutureSample, 3, QStringLiteral("/getData"),
+                         10 * 365 * 86400);
+    QTRY_VERIFY2_WITH_TIMEOUT(successfulDataRepliesAfter(beforeFuture) >= 3, qPrintable(failure()),
+                              20000);
+    QTRY_VERIFY2_WITH_TIMEOUT(failure().contains(QLatin1String(
+                                  "samples stamped more than 10 minutes ahead of this computer's "
+                                  "clock not stored")),
+                              qPrintable(failure()), 10000);
+
     // Code 6 stops the requests.
     m_meter->injectStatus(QStringLiteral("/getData"), 6, -1);
     const int before6 = dataRequests();

@@ -105,6 +105,7 @@ private slots:
     void addsDevicesThroughTheDialog();
     void startStopAndLoggingBoxChangeWhatIsAsked();
     void droppedOutMeterTurnsItsLightsAndBack();
+    void heldBackSamplesShowOnTheLight();
     void deletesThroughTheConfirmation();
     void closingTheWindowEndsTheProgramInOrder();
 
@@ -395,6 +396,23 @@ void TestMainWindowRun::droppedOutMeterTurnsItsLightsAndBack()
     QCOMPARE(connectionLight(kStudio, kP1), 1);
     QTRY_COMPARE_WITH_TIMEOUT(windowChild<SemaphoreWidget>("globalStatusSemaphore")->getState(), 1,
                               5000);
+}
+
+// One sample a minute ahead is stored for one audiogroup; the meter's samples after it are
+// held back until their time passes it. The meter answers all along, but with nothing stored the
+// light turns yellow, like the light after SUM, and green again once samples are stored.
+void TestMainWindowRun::heldBackSamplesShowOnTheLight()
+{
+    QTRY_COMPARE_WITH_TIMEOUT(connectionLight(kStudio, kP2), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowChild<SemaphoreWidget>("globalStatusSemaphore")->getState(), 1,
+                              10000);
+    // Three replies: one of them lists the audiogroup.
+    (*m_studio)->injectFault(MeterSimulator::FaultFutureSample, 3, QStringLiteral("/getData"), 60);
+    QTRY_COMPARE_WITH_TIMEOUT(connectionLight(kStudio, kP2), 3, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowChild<SemaphoreWidget>("globalStatusSemaphore")->getState(), 3,
+                              5000);
+    QTRY_COMPARE_WITH_TIMEOUT(connectionLight(kStudio, kP2), 1, 90000);
+    QCOMPARE(connectionLight(kStudio, kP1), 1);
 }
 
 void TestMainWindowRun::deletesThroughTheConfirmation()

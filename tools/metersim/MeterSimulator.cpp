@@ -749,7 +749,14 @@ QByteArray MeterSimulator::buildReply(Request &r, const QList<Fault> &faults, in
             xml.writeStartElement(QStringLiteral("AGDataList"));
             xml.writeTextElement(QStringLiteral("Name"), g.name);
             xml.writeTextElement(QStringLiteral("numAvail"), QString::number(available));
-            for (const MeterSample &s : MeterSignal::samples(g, after, until, m_boosts)) {
+            QVector<MeterSample> samples = MeterSignal::samples(g, after, until, m_boosts);
+            if (faults.contains(FaultFutureSample) && g.name == m_groups.last().name &&
+                !samples.isEmpty()) {
+                MeterSample ahead = samples.last();
+                ahead.timestamp = nowMs + m_futureAheadSeconds * 1000;
+                samples.append(ahead);
+            }
+            for (const MeterSample &s : qAsConst(samples)) {
                 xml.writeStartElement(QStringLiteral("AGData"));
                 xml.writeTextElement(QStringLiteral("tmCode"), QString::number(s.timecode));
                 xml.writeTextElement(QStringLiteral("tmStamp"), QString::number(s.timestamp));
@@ -822,6 +829,8 @@ void MeterSimulator::handle(MeterConnection *connection, const QByteArray &metho
                     faults << it->fault;
                     if (it->fault == FaultDelay)
                         delayMs = std::max(delayMs, it->delayMs);
+                    if (it->fault == FaultFutureSample)
+                        m_futureAheadSeconds = it->delayMs;
                 } else {
                     injectedCode = it->code;
                 }

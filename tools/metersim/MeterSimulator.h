@@ -56,7 +56,9 @@ public:
         FaultOwnDeclaration,    // the reply starts with its own XML declaration
         FaultByteOrderMark,     // a UTF-8 byte-order mark and a declaration in front
         FaultUnknownAudioGroup, // an extra sample list for an audiogroup not configured
-        FaultNanValues          // "nan" and "inf" in place of sample values
+        FaultNanValues,         // "nan" and "inf" in place of sample values
+        FaultFutureSample       // one extra sample, delayMs seconds ahead, for the last
+                                // audiogroup when the reply lists it
     };
     Q_ENUM(Fault)
 
@@ -210,6 +212,8 @@ private:
     int m_maxSamples = 0;
     std::function<qint64()> m_clock;
     QVector<MomentaryBoost> m_boosts;
+    // Seconds ahead of now of the extra sample of FaultFutureSample.
+    qint64 m_futureAheadSeconds = 0;
 
     QString m_session;
     QString m_sessionOwner; // peer address; empty: another client

@@ -239,6 +239,21 @@ void CORQLogger::log(int lvl, const std::string &text)
     if (lvl > getLevel())
         return;
     QMutexLocker lock(&m_mutex);
+    levelPrefix(lvl);
+    // Failures (fatal, error, warning) that repeat are counted rather than written each
+    // time; level 0 and information pass as they come.
+    if (lvl == 0 || lvl > 3) {
+        for (const CORQRepeatFilter::Entry &entry : m_repeats.takeQuiet())
+            writeEntry(entry.level, entry.text);
+        writeEntry(lvl, text);
+        return;
+    }
+    for (const CORQRepeatFilter::Entry &entry : m_repeats.admit(lvl, text))
+        writeEntry(entry.level, entry.text);
+}
+
+void CORQLogger::writeEntry(int lvl, const std::string &text)
+{
     const char *prefix = levelPrefix(lvl);
 
     // The fixed 24-character ctime layout; ctime_r does not depend on the locale.
@@ -257,6 +272,12 @@ void CORQLogger::log(int lvl, const std::string &text)
     entry += text;
     for (CORQWriter *writer : m_writers)
         writer->write(lvl, entry);
+}
+
+void CORQLogger::setRepeatClock(const CORQRepeatFilter::Clock &clock)
+{
+    QMutexLocker lock(&m_mutex);
+    m_repeats = CORQRepeatFilter(clock);
 }
 
 void CORQLogger::setLogLevel(int newLevel)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ORQException.h"
+#include "ORQRepeatFilter.h"
 
 #include <QMutex>
 
@@ -92,13 +93,18 @@ public:
     void setLogLevel(int level);
     int getLevel() const { return level.load(std::memory_order_relaxed); }
     void addWriter(CORQWriter *writer);
+    // Tests step the clock that decides when a repeated entry is written again.
+    void setRepeatClock(const CORQRepeatFilter::Clock &clock);
 
     // Threshold; call sites read it before they format anything.
     std::atomic<int> level{1};
 
 private:
+    void writeEntry(int level, const std::string &text);
+
     QMutex m_mutex;
     std::vector<CORQWriter *> m_writers;
+    CORQRepeatFilter m_repeats;
 };
 
 // The one global logger; null before the set-up.
