@@ -246,6 +246,22 @@ void TestSystemRun::damagedConfigIsSetAsideAndTold()
         QVERIFY(keptFile.open(QIODevice::ReadOnly));
         QCOMPARE(keptFile.readAll(), damaged);
     }
+
+    // A refused port is told, and stays in the file rather than the stand-in the program
+    // used meanwhile: the next start must not log to a port nobody chose.
+    InstrumentConfig instrument(QStringLiteral("Meter"));
+    instrument.setAgConfigs({AgConfig(QStringLiteral("P1"))});
+    instrument.setIpAdr(QStringLiteral("http://127.0.0.1"));
+    instrument.setPort(QStringLiteral("99999"));
+    SystemConfig config;
+    config.setInstruments({instrument});
+    QCOMPARE(saveSystemConfigToFile(config, QStringLiteral("_config.xml")), 0);
+    const KivTest::ChildResult child = KivTest::runChild(QStringLiteral("alert"), 45000);
+    QVERIFY2(child.finished, child.err.constData());
+    QVERIFY2(child.out.contains("99999"), child.out.constData());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<Port>99999</Port>"));
 }
 
 KIV_TEST_MAIN_WITH(TestSystemRun, QApplication, childRunner)
