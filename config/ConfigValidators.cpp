@@ -171,6 +171,7 @@ void InstrumentConfigValidator::refuse(const char *field, const QString &value, 
             qUtf8Printable(m_config->getName()), qUtf8Printable(text));
     const QString earlier = m_config->getRefusedAtLoad();
     m_config->setRefusedAtLoad(earlier.isEmpty() ? text : earlier + QStringLiteral("; ") + text);
+    m_config->keepRefusedValue(QLatin1String(field), value);
 }
 
 bool InstrumentConfigValidator::isIpValid(bool fix)

@@ -52,9 +52,22 @@ InstrumentConfig &InstrumentConfig::operator=(const InstrumentConfig &o)
     m_configurationID = o.m_configurationID;
     m_timeReference = o.m_timeReference;
     m_refusedAtLoad = o.m_refusedAtLoad;
+    m_refusedValues = o.m_refusedValues;
     // A value copy (see SystemConfig's): shared until either side changes.
     m_agConfigs = o.m_agConfigs;
     return *this;
+}
+
+void InstrumentConfig::setRefusedAtLoad(const QString &text)
+{
+    m_refusedAtLoad = text;
+    if (text.isEmpty())
+        m_refusedValues.clear();
+}
+
+void InstrumentConfig::keepRefusedValue(const QString &field, const QString &value)
+{
+    m_refusedValues.insert(field, value);
 }
 
 void InstrumentConfig::setAgConfigs(const QList<AgConfig> &configs)
@@ -138,7 +151,14 @@ void InstrumentConfig::toXml(XMLTag &parent) const
 {
     XMLTag tag(QStringLiteral("Instrument"));
     tag.setAttribute(QStringLiteral("Name"), m_name);
-    writeObjectFields(*this, tag);
+    if (m_refusedValues.isEmpty()) {
+        writeObjectFields(*this, tag);
+    } else {
+        InstrumentConfig asFound(*this);
+        asFound.m_ipAdr = m_refusedValues.value(QStringLiteral("IpAdr"), m_ipAdr);
+        asFound.m_port = m_refusedValues.value(QStringLiteral("Port"), m_port);
+        writeObjectFields(asFound, tag);
+    }
     XMLTag groups(QStringLiteral("AudioGroups"));
     for (const AgConfig &config : m_agConfigs)
         config.toXml(groups);

@@ -54,9 +54,11 @@ public:
 
     // What the validators refused when the configuration was loaded (the address or the
     // port, with the value found), empty when nothing. Never written to the file: the
-    // instrument does not log until its settings are saved with valid values.
+    // instrument does not log until its settings are saved with valid values. Until then
+    // the file keeps the refused values as found, not the stand-ins used meanwhile.
     QString getRefusedAtLoad() const { return m_refusedAtLoad; }
-    void setRefusedAtLoad(const QString &text) { m_refusedAtLoad = text; }
+    void setRefusedAtLoad(const QString &text);
+    void keepRefusedValue(const QString &field, const QString &value);
 
     QList<AgConfig> getAgConfigs() const { return m_agConfigs.values(); }
     void setAgConfigs(const QList<AgConfig> &configs);
@@ -97,6 +99,7 @@ private:
     QString m_configurationID;
     QString m_timeReference;
     QString m_refusedAtLoad;
+    QMap<QString, QString> m_refusedValues;
     QMap<QString, AgConfig> m_agConfigs;
 };
 

@@ -23,7 +23,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <exception>
 
 SystemController::SystemController(QObject *parent) : KivThread(parent), CommandQueue(kCapacity) {}
@@ -110,15 +109,7 @@ int SystemController::init()
 
     ConfigLoadNotes notes;
     SystemConfig config = loadSystemConfigFromFile(systemConfigFileName(), &notes);
-    // An instrument whose address or port was refused keeps its file as it is: a written-back
-    // stand-in would be logged from at the next start as if the user had chosen it.
-    const QList<InstrumentConfig> instruments = config.getInstruments();
-    const bool refused = std::any_of(instruments.begin(), instruments.end(),
-                                     [](const InstrumentConfig &instrument) {
-                                         return !instrument.getRefusedAtLoad().isEmpty();
-                                     });
-    if (notes.unreadable.isEmpty() && !notes.changes.isEmpty() && !notes.keptCopy.isEmpty() &&
-        !refused) {
+    if (notes.unreadable.isEmpty() && !notes.changes.isEmpty() && !notes.keptCopy.isEmpty()) {
         // The original is kept: from now on the file holds what the program uses, so the
         // next start has nothing to report and sets nothing aside again.
         if (saveSystemConfigToFile(config, systemConfigFileName()) != 0)

@@ -368,9 +368,14 @@ private slots:
         else
             actual = fieldText(read.getSMTPConfig(), field);
         QTEST(actual, "expected");
-        // A refused address or port is named with its value; the instrument does not log.
-        if (record == QLatin1String("instrument"))
+        // A refused address or port is named with its value; the instrument does not log, and
+        // any later save keeps the value found rather than the stand-in.
+        if (record == QLatin1String("instrument")) {
             QVERIFY(read.getInstrument(QStringLiteral("M")).getRefusedAtLoad().startsWith(field));
+            const QString found = edits.first().section(QLatin1Char('|'), 2);
+            QVERIFY(systemConfigToXmlString(read, false).contains(
+                QStringLiteral("<%1>%2</%1>").arg(field, found)));
+        }
         QVERIFY(!QFile::exists(configPath() + QStringLiteral(".bad")));
 
         QFETCH(bool, repaired);
