@@ -66,6 +66,8 @@ void showFatalErrorBox()
 
 void terminateProcess(int exitCode)
 {
+    if (ORQ::CORQLogger *logger = ORQ::gLogger.load(std::memory_order_acquire))
+        logger->flushRepeats();
     std::fflush(stderr);
     std::_Exit(exitCode);
 }

@@ -267,6 +267,14 @@ private slots:
                                              "no longer seen)\n")));
         QCOMPARE(text.count(QStringLiteral("progress")), 10);
         QVERIFY(text.endsWith(QLatin1String(": something else\n")));
+
+        // At the end of the process the repeats still counted are written too.
+        log(2, failure);
+        log(2, failure);
+        logger->flushRepeats();
+        const QString ended = QString::fromLocal8Bit(KivTest::readLog().mid(before));
+        QVERIFY(ended.contains(QLatin1String("failed: -1 (repeated 1 times, the last ")));
+        QVERIFY(ended.endsWith(QLatin1String(" s ago; no longer seen)\n")));
     }
 
     // Children whose log meets trouble: a write that fails like on a full disk, a stderr

@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
@@ -252,6 +253,16 @@ void CORQLogger::log(int lvl, const std::string &text)
         writeEntry(entry.level, entry.text);
 }
 
+void CORQLogger::flushRepeats()
+{
+    // Bounded: an end must not wait behind a writer that hangs.
+    if (!m_mutex.tryLock(1000))
+        return;
+    for (const CORQRepeatFilter::Entry &entry : m_repeats.takeAll())
+        writeEntry(entry.level, entry.text);
+    m_mutex.unlock();
+}
+
 void CORQLogger::writeEntry(int lvl, const std::string &text)
 {
     const char *prefix = levelPrefix(lvl);
@@ -295,8 +306,15 @@ CORQExeLogging::CORQExeLogging(const char *logFilePath)
     logger->addWriter(new CORQFileWriter(logFilePath ? logFilePath : ""));
     logger->addWriter(new CORQDebugWriter());
     CORQLogger *expected = nullptr;
-    if (!gLogger.compare_exchange_strong(expected, logger))
+    if (!gLogger.compare_exchange_strong(expected, logger)) {
         delete logger;
+        return;
+    }
+    // The logger is never destroyed; a normal exit still writes the repeats it counted.
+    std::atexit([] {
+        if (CORQLogger *logger = gLogger.load(std::memory_order_acquire))
+            logger->flushRepeats();
+    });
 }
 
 void log(int level, const std::string &text)

@@ -95,6 +95,8 @@ public:
     void addWriter(CORQWriter *writer);
     // Tests step the clock that decides when a repeated entry is written again.
     void setRepeatClock(const CORQRepeatFilter::Clock &clock);
+    // Writes the repeats counted but not yet written; at the end of the process.
+    void flushRepeats();
 
     // Threshold; call sites read it before they format anything.
     std::atomic<int> level{1};

@@ -59,6 +59,15 @@ std::vector<CORQRepeatFilter::Entry> CORQRepeatFilter::takeQuiet()
     return out;
 }
 
+std::vector<CORQRepeatFilter::Entry> CORQRepeatFilter::takeAll()
+{
+    std::vector<Entry> out;
+    const std::int64_t now = m_clock();
+    while (!m_seen.empty())
+        close(m_seen.begin(), now, out);
+    return out;
+}
+
 std::vector<CORQRepeatFilter::Entry> CORQRepeatFilter::admit(int level, const std::string &text)
 {
     const std::int64_t now = m_clock();

@@ -34,6 +34,8 @@ public:
     std::vector<Entry> admit(int level, const std::string &text);
     // The closing entries of texts that stopped coming, for an entry that is not counted.
     std::vector<Entry> takeQuiet();
+    // The counts of every text not yet written, for the end of the process.
+    std::vector<Entry> takeAll();
 
 private:
     struct Seen
