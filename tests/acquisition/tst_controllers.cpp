@@ -358,14 +358,14 @@ void ControllersTest::unusableDatabaseIsTriedAgainUntilRepaired()
         next += 500;
     });
     meter.start(200);
-    QTRY_COMPARE(status().getStoreError(), -1);
+    QTRY_COMPARE_WITH_TIMEOUT(status().getStoreError(), -1, 15000);
     const qint64 created = status().getConnectionStartTime();
     QCOMPARE(status().getLastDataTime(), created);
 
     QVERIFY(QDir(path).removeRecursively());
     QTRY_VERIFY_WITH_TIMEOUT(storedRows() > 0, AgDataModel::kReopenPacingMs + 15000);
     meter.stop();
-    QTRY_VERIFY(status().getLastDataTime() > created);
+    QTRY_VERIFY_WITH_TIMEOUT(status().getLastDataTime() > created, 15000);
     QCOMPARE(log->count(QStringLiteral("can be used again")), 1);
 }
 

@@ -453,7 +453,7 @@ void TestSmtpWorkers::testEmailTellsItsOutcome()
     QCOMPARE(system.alertTexts().first(),
              alert.replace(QLatin1String("%1"), QString::number(smtp.getPort())));
     // Busy until the outcome is told; then the next test is taken.
-    QTRY_VERIFY_WITH_TIMEOUT(!controller.hasRequests(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller.hasRequests(), 10000);
     controller.queueRequests({request(QStringLiteral("c"), smtp)}, result);
     QCOMPARE(result, 0);
 }

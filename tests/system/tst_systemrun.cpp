@@ -39,8 +39,6 @@ QString flag(bool value)
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// The whole program in this process: it closes itself through the system front and
-// reports what it saw on standard output.
 // Reports the text of the first alert box shown, then closes.
 int reportAlertAndClose(int argc, char **argv)
 {
@@ -70,6 +68,8 @@ int reportAlertAndClose(int argc, char **argv)
     return runProgram(argc, argv, hooks);
 }
 
+// The whole program in this process: it closes itself through the system front and
+// reports what it saw on standard output.
 int childRunner(const QString &scenario, int argc, char **argv)
 {
     if (scenario == QLatin1String("alert"))

@@ -240,6 +240,7 @@ void CORQLogger::log(int lvl, const std::string &text)
     if (lvl > getLevel())
         return;
     QMutexLocker lock(&m_mutex);
+    // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
     // Failures (fatal, error, warning) that repeat are counted rather than written each
     // time; level 0 and information pass as they come.
