@@ -720,6 +720,12 @@ int Device::onStoreResult(AgCommandReply *reply)
     return 0;
 }
 
+void Device::onResumed()
+{
+    m_pendingBatches.clear();
+    m_storeResultsOwed.store(0);
+}
+
 void Device::resetAcquisitionStatus()
 {
     m_agManager.resetStatus();

@@ -65,6 +65,11 @@ public:
     // The store result carries the newest stored time stamp, which makes the audiogroup
     // ready again without asking it.
     int onStoreResult(AgCommandReply *reply);
+    // After a pause of the controller: the store results and batches it dropped never come,
+    // so no batch is awaited any longer and the audiogroups are asked for their newest
+    // stored sample at once. Waiting for the batches to expire instead would leave the
+    // meter unasked for longer than it may keep its samples.
+    void onResumed();
     // Any thread, as a store result is queued: true when the thread should wake for it,
     // that is when it is the last one owed for the batches of the latest data reply (or
     // none was owed). The others wait for it, so one reply costs one wake-up.

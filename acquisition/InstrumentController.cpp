@@ -84,6 +84,12 @@ qint64 InstrumentController::msUntilNextDuty() const
     return m_device->msUntilNextStep();
 }
 
+void InstrumentController::onResumed()
+{
+    if (m_device)
+        m_device->onResumed();
+}
+
 void InstrumentController::onCommandQueued(int commandType)
 {
     // The device is made before the thread starts and lives as long as the controller.

@@ -53,6 +53,7 @@ protected:
     qint64 msUntilNextDuty() const override;
     // Store results of one data reply wake the thread once, with the last of them.
     void onCommandQueued(int commandType) override;
+    void onResumed() override;
 
 private:
     int publishAcquisitionStatus();

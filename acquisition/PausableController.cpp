@@ -120,8 +120,10 @@ void PausableController::step()
     case StatePaused:
         if (m_stop.load())
             finishLoop();
-        else if (!m_pause.load())
+        else if (!m_pause.load()) {
             m_loopState = StateRunning;
+            onResumed();
+        }
         else if (queuedCount() > 0)
             clearCommandsIfRefusing(); // taken during an unpause the thread never saw
         break;

@@ -47,6 +47,9 @@ protected:
 
     // One round while running and neither paused nor stopped.
     virtual void workingCycle() = 0;
+    // On the thread, as the loop runs again after a pause (commands taken meanwhile were
+    // dropped).
+    virtual void onResumed() {}
     // Once, when the stop flag ends the loop; the queue is already empty.
     virtual void onStopped() {}
     // On the thread, after the last round.

@@ -141,6 +141,7 @@ private slots:
     void networkErrorChangesNothing();
     void staleTimestampAfterDispatchIgnored();
     void storeResultMakesReadyWithoutAsking();
+    void resumeAsksAtOnceForBatchesDroppedByPause();
     void storeResultsOfOneReplyWakeOnce();
     void noTimestampAsksWhileRequestInFlight();
 
@@ -668,6 +669,20 @@ void DeviceTest::storeResultMakesReadyWithoutAsking()
     AgCommandReply bare(QStringLiteral("A"), 0, 2);
     QCOMPARE(m_device->onStoreResult(&bare), 0);
     QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+}
+
+void DeviceTest::resumeAsksAtOnceForBatchesDroppedByPause()
+{
+    dispatchFirstBatchToA();
+    // A pause dropped the batch, and with it its store result: once resumed, A's answer
+    // counts at once, so the meter is asked again from the newest sample really stored.
+    m_device->onResumed();
+    QCOMPARE(m_device->msUntilNextStep(), qint64(0));
+    makeReady(QStringLiteral("A"), 0);
+    m_device->now += 2001;
+    m_device->step();
+    QCOMPARE(sentCount(ARequest::GETDATA), 2);
+    QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("0"));
 }
 
 void DeviceTest::storeResultsOfOneReplyWakeOnce()
