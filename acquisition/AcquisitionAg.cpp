@@ -20,7 +20,7 @@ AcquisitionAg::AcquisitionAg() : AcquisitionAg(InstrumentConfig(), AgConfig()) {
 AcquisitionAg::AcquisitionAg(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig)
     : m_instrumentConfig(instrumentConfig), m_agConfig(agConfig)
 {
-    const qint64 now = currentUtcMSecs();
+    const qint64 now = monotonicMSecs();
     m_connectionStartTime = now;
     m_lastReplyTime = now;
     m_lastDataTime = now;
@@ -47,7 +47,7 @@ void AcquisitionAg::setReplyResult(int code)
         m_replyState = StateFailed;
         return;
     }
-    m_lastReplyTime = currentUtcMSecs();
+    m_lastReplyTime = monotonicMSecs();
     m_replyState = afterSuccess(m_replyState);
 }
 
@@ -56,7 +56,7 @@ void AcquisitionAg::setStoreResult(int code, int storedSamples)
     // Samples that arrive but are not stored (held back behind the newest stored one, a
     // file that cannot be written) are no data: the status light then ages as without any.
     if (storedSamples > 0)
-        m_lastDataTime = currentUtcMSecs();
+        m_lastDataTime = monotonicMSecs();
     if (code != 0) {
         // The gap code says samples are missing before a batch; it stays until reset.
         if (m_storeError != kStoreGapCode)

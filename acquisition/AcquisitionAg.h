@@ -37,6 +37,8 @@ public:
     bool hasTimestamp() const { return m_lastTimestamp.isValid(); }
     QString getLastTimestampText() const { return m_lastTimestamp.toString(); }
     bool isConnected() const { return m_connected; }
+    // The times below are on monotonicMSecs(): a step of the computer's clock must not turn
+    // a light red, nor keep one green after the meter has gone.
     qint64 getConnectionStartTime() const { return m_connectionStartTime; }
     int getReplyError() const { return m_replyError; }
     qint64 getLastReplyTime() const { return m_lastReplyTime; }

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -95,6 +96,13 @@ int zoomLevelToMinSpanMs(int level)
 double msToSeconds(qint64 ms) { return ms / 1000.0; }
 
 qint64 currentUtcMSecs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+qint64 monotonicMSecs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void msToDateTimeStrings(qint64 utcMs, QString &date, QString &time)
 {

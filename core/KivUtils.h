@@ -33,6 +33,8 @@ int zoomLevelToMinSpanMs(int level);
 // Time.
 double msToSeconds(qint64 ms);
 qint64 currentUtcMSecs();
+// A clock that setting the computer's clock does not move: for ages, never for time stamps.
+qint64 monotonicMSecs();
 void msToDateTimeStrings(qint64 utcMs, QString &date, QString &time);
 void dateTimeToStrings(const QDateTime &dateTime, QString &date, QString &time);
 QString formatTimecode(qint64 timecode);

@@ -60,7 +60,7 @@ void StatusLight::setAgViolations(const AgViolations &violations)
 
 StatusLightDescription StatusLight::getDescription() const
 {
-    return getDescription(currentUtcMSecs());
+    return getDescription(monotonicMSecs());
 }
 
 StatusLightDescription StatusLight::getDescription(qint64 nowMs) const

@@ -32,7 +32,8 @@ public:
     void setAgViolations(const AgViolations &violations);
 
     StatusLightDescription getDescription() const;
-    // nowMs: the current UTC time in ms, against which the record's times are aged.
+    // nowMs: now on monotonicMSecs(), the clock of the record's times, against which they
+    // are aged.
     StatusLightDescription getDescription(qint64 nowMs) const;
 
 private:

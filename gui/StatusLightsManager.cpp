@@ -4,12 +4,12 @@
 
 #include <KivUtils.h>
 
-StatusLightsManager::StatusLightsManager() : StatusLightsManager(&currentUtcMSecs) {}
+StatusLightsManager::StatusLightsManager() : StatusLightsManager(&monotonicMSecs) {}
 
 StatusLightsManager::StatusLightsManager(Clock clock) : m_clock(std::move(clock))
 {
     if (!m_clock)
-        m_clock = &currentUtcMSecs;
+        m_clock = &monotonicMSecs;
 }
 
 StatusLightsManager::~StatusLightsManager() = default;

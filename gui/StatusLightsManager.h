@@ -18,7 +18,7 @@ class SystemUIData;
 class StatusLightsManager
 {
 public:
-    // The current UTC time in ms; the lights age the status records against it.
+    // Now on monotonicMSecs(); the lights age the status records against it.
     using Clock = std::function<qint64()>;
 
     StatusLightsManager();

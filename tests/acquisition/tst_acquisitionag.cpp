@@ -223,7 +223,7 @@ void TestAcquisitionAg::syncFollowsConfiguration()
 
     AgConfig changedB = agConfig("B");
     changedB.setTargetLoudness(-31.0);
-    const qint64 before = currentUtcMSecs();
+    const qint64 before = monotonicMSecs();
     manager.update(false, meter({changedB, agConfig("C")}));
 
     const QList<AcquisitionAg> status = manager.getStatusList();

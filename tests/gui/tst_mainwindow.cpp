@@ -187,7 +187,7 @@ void TestMainWindow::init()
     m_view = qobject_cast<QTSystemView *>(m_controller->getView());
     QVERIFY(m_view);
     QVERIFY(m_view->isHidden());
-    m_now = currentUtcMSecs();
+    m_now = monotonicMSecs();
     m_view->setStatusLightsClock([this] { return m_now; });
     emit m_controller->show();
     QTRY_VERIFY(m_view->isVisible());
@@ -355,7 +355,7 @@ void TestMainWindow::lightsFollowTheStatus()
     const QList<AcquisitionAg> status{record("fresh", true), record("late", true),
                                       record("lost", true), record("connecting", false),
                                       record("stopped", true), record("old", false)};
-    const qint64 start = currentUtcMSecs();
+    const qint64 start = monotonicMSecs();
 
     // A new row is gray until its first record; the window hands every row its record
     // within the same update.

@@ -59,11 +59,11 @@ AgViolations oneSecondaryViolation()
     return violations;
 }
 
-// Waits for the wall clock to move on (a millisecond at most), so a second time stamp of
+// Waits for the status clock to move on (a millisecond at most), so a second time stamp of
 // a status record differs from the first.
 void nextMillisecond(qint64 after)
 {
-    while (currentUtcMSecs() <= after) {
+    while (monotonicMSecs() <= after) {
     }
 }
 
@@ -243,7 +243,7 @@ private slots:
     // instrument name, then audiogroup name.
     void lightsFollowTheConfiguration()
     {
-        qint64 now = kT0;
+        qint64 now = 0;
         StatusLightsManager manager([&now] { return now; });
         QVERIFY(manager.getStatusLightDescriptions().isEmpty());
 

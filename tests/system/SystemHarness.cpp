@@ -78,6 +78,9 @@ QList<bool> RecordingSystem::pausedWhenApplied() const
 
 SimulatedMeter::SimulatedMeter(int index) : m_meter(new MeterSimulator), m_address(addressOf(index))
 {
+    // Stamps follow this computer's clock, which a CI machine was seen to step 23 s ahead:
+    // a history of 20 s then lost samples the program had not yet been late for.
+    m_meter->setHistoryMs(120000);
     m_meter->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_meter, &QObject::deleteLater);
     m_thread.start();

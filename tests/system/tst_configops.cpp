@@ -66,7 +66,6 @@ void TestConfigOps::init()
     (*m_meter)->setInstrumentName(kStudio);
     (*m_meter)->setPassword(QStringLiteral("pw"));
     (*m_meter)->setAudioGroupNames({kP1, kP2, kP3});
-    (*m_meter)->setHistoryMs(20000);
     QVERIFY2(m_meter->listen(), qPrintable((*m_meter)->errorString()));
 }
 

@@ -145,7 +145,6 @@ void TestMainWindowRun::initTestCase()
     (*m_studio)->setInstrumentName(kStudio);
     (*m_studio)->setPassword(QStringLiteral("pw"));
     (*m_studio)->setAudioGroupNames({kP1, kP2});
-    (*m_studio)->setHistoryMs(20000);
     QVERIFY2(m_studio->listen(), qPrintable((*m_studio)->errorString()));
 
     // An address of its own, beside the in-process meter's.

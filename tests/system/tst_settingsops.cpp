@@ -62,7 +62,6 @@ void TestSettingsOps::init()
     (*m_meter)->setInstrumentName(kStudio);
     (*m_meter)->setPassword(QStringLiteral("pw"));
     (*m_meter)->setAudioGroupNames({kP1, kP2});
-    (*m_meter)->setHistoryMs(20000);
     QVERIFY2(m_meter->listen(), qPrintable((*m_meter)->errorString()));
 }
 
