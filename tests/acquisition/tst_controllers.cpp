@@ -59,10 +59,25 @@ private slots:
 
 private:
     void stopAll();
+    // A running manager with one meter of one audiogroup; null if it does not start.
+    AAudioGroup *startOneAudioGroup(const QString &name);
 
     std::unique_ptr<FakeSystem> m_system;
     std::unique_ptr<InstrumentManager> m_manager;
 };
+
+AAudioGroup *ControllersTest::startOneAudioGroup(const QString &name)
+{
+    m_manager = std::make_unique<InstrumentManager>();
+    m_system->setInstrumentManager(m_manager.get());
+    if (m_manager->init(false, {meter(kMeter, {group(name)})}) != 0)
+        return nullptr;
+    m_manager->unpauseAll();
+    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, name);
+    if (!audioGroup || !QTest::qWaitFor([audioGroup] { return !audioGroup->isPaused(); }))
+        return nullptr;
+    return audioGroup;
+}
 
 void ControllersTest::init()
 {
@@ -234,13 +249,8 @@ void ControllersTest::idleControllersSleepUntilTheirNextDuty()
 
 void ControllersTest::idleControllerRunsAPostedCommandAtOnce()
 {
-    m_manager = std::make_unique<InstrumentManager>();
-    m_system->setInstrumentManager(m_manager.get());
-    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A"))})}), 0);
-    m_manager->unpauseAll();
-    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("A"));
+    AAudioGroup *audioGroup = startOneAudioGroup(QStringLiteral("A"));
     QVERIFY(audioGroup);
-    QTRY_VERIFY(!audioGroup->isPaused());
     QTRY_VERIFY(!m_manager->findInstrument(kMeter)->isPaused());
 
     // Each command posted to a sleeping controller, the time until its handler has run.
@@ -276,13 +286,8 @@ void ControllersTest::idleControllerRunsAPostedCommandAtOnce()
 
 void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
 {
-    m_manager = std::make_unique<InstrumentManager>();
-    m_system->setInstrumentManager(m_manager.get());
-    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("A"))})}), 0);
-    m_manager->unpauseAll();
-    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("A"));
+    AAudioGroup *audioGroup = startOneAudioGroup(QStringLiteral("A"));
     QVERIFY(audioGroup);
-    QTRY_VERIFY(!audioGroup->isPaused());
 
     const qint64 start = 1700000000000;
     // The controller's queue runs in order: the counters are published after the store.
@@ -322,13 +327,8 @@ void ControllersTest::unusableDatabaseIsTriedAgainUntilRepaired()
     KivTest::CapturedLog *log = KivTest::captureLog();
     const QString path = getAgDbFilePath(kMeter, QStringLiteral("Z"));
     QVERIFY(QDir().mkpath(path));
-    m_manager = std::make_unique<InstrumentManager>();
-    m_system->setInstrumentManager(m_manager.get());
-    QCOMPARE(m_manager->init(false, {meter(kMeter, {group(QStringLiteral("Z"))})}), 0);
-    m_manager->unpauseAll();
-    AAudioGroup *audioGroup = m_manager->findAudioGroup(kMeter, QStringLiteral("Z"));
+    AAudioGroup *audioGroup = startOneAudioGroup(QStringLiteral("Z"));
     QVERIFY(audioGroup);
-    QTRY_VERIFY(!audioGroup->isPaused());
     // The latest published status (only a changed one is published).
     auto status = [this] {
         m_manager->requestStatusUpdates();
