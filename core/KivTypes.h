@@ -26,6 +26,7 @@ enum ZoomLevel {
     ZoomLevel72h = 15
 };
 constexpr int kZoomLevelCount = 16;
+constexpr bool isZoomLevel(int level) { return level >= 0 && level < kZoomLevelCount; }
 
 // The instrument request kinds; ARequest derives from this so that ARequest::CommandType
 // names them.

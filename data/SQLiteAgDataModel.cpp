@@ -26,11 +26,6 @@ namespace {
 // Capacity hint limit of a range read: a view never needs more than about 512 rows.
 constexpr double kMaxRangeReserve = 4096.0;
 
-inline bool isLevel(int level)
-{
-    return level >= 0 && level < kZoomLevelCount;
-}
-
 AgEvent toEvent(sqlite3_stmt *statement)
 {
     return AgEvent(toTimecode(static_cast<qint64>(sqlite3_column_int64(statement, 2))),
@@ -420,7 +415,7 @@ AgDataVector *SQLiteAgDataModel::readData(int level, qint64 from, qint64 to, int
 {
     int ignored = 0;
     int &code = err ? *err : ignored;
-    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kSelectRange][level] : nullptr;
+    sqlite3_stmt *select = isZoomLevel(level) ? m_levelStatements[kSelectRange][level] : nullptr;
     if (!select || sqlite3_reset(select) != SQLITE_OK) {
         code = -1;
         return nullptr;
@@ -479,7 +474,7 @@ int SQLiteAgDataModel::readCount(int level, int *err)
 
 qint64 SQLiteAgDataModel::readLevelValue(int kind, int level, int *err)
 {
-    sqlite3_stmt *select = isLevel(level) ? m_levelStatements[kind][level] : nullptr;
+    sqlite3_stmt *select = isZoomLevel(level) ? m_levelStatements[kind][level] : nullptr;
     if (!select || sqlite3_reset(select) != SQLITE_OK || sqlite3_step(select) != SQLITE_ROW) {
         if (select)
             sqlite3_reset(select);

@@ -17,13 +17,6 @@
 
 namespace {
 
-// SQLite would store a NaN as NULL; the file keeps the no-value marker instead, and
-// reading it back gives the NaN again.
-inline double storable(double value)
-{
-    return AgData::toStored(value);
-}
-
 // Runs a bound insert and readies it for the next row: 0, the failed step's code or -1.
 int stepInsert(sqlite3_stmt *statement, bool clearBindings)
 {
@@ -47,8 +40,9 @@ int bindSample(sqlite3_stmt *statement, const AgData &sample)
         sqlite3_bind_int64(statement, 3, sample.getProgramId()) != SQLITE_OK)
         return -1;
     int index = 4;
+    // SQLite would store a NaN as NULL: the file keeps the no-value marker instead.
     for (double value : values)
-        if (sqlite3_bind_double(statement, index++, storable(value)) != SQLITE_OK)
+        if (sqlite3_bind_double(statement, index++, AgData::toStored(value)) != SQLITE_OK)
             return -1;
     if (sqlite3_bind_int64(statement, 13, sample.getEvents()) != SQLITE_OK ||
         sqlite3_bind_int64(statement, 14, sample.getFlags()) != SQLITE_OK)

@@ -100,7 +100,7 @@ bool SQLiteKIVDBImportSource::convertSampleColumns(const QSqlQuery &query, AgDat
         double value = 0.0;
         if (!toDouble(query.value(column++), &value))
             return false;
-        (sample->*setter)(value);
+        (sample->*setter)(AgData::fromStored(value));
     }
     if (!toInt64(query.value(12), &integer))
         return false;

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -48,11 +49,6 @@ void showAlert(const QString &text)
 {
     if (ASystem *system = ASystem::instance())
         system->showAlert(text);
-}
-
-bool isZoomLevel(int level)
-{
-    return level >= 0 && level < kZoomLevelCount;
 }
 
 ZoomLevel firstRangeLevel()
@@ -476,7 +472,7 @@ void AgViewController::setDataReply(AgGetDataCommandReply *reply)
     m_events = reply->getEvents();
     // Also while frozen: MARKS marks the current program as it stands now.
     m_markers.noteStoredData(reply->getCurrentProgram(), reply->getOldest(), reply->getNewest(),
-                             reply->getPrograms());
+                             std::move(reply->getPrograms()));
     m_requestedProgram = reply->getRequestedProgram();
     m_requestedProgramData = reply->getCalculationData();
 
@@ -491,7 +487,7 @@ void AgViewController::setDataReply(AgGetDataCommandReply *reply)
     }
     if (m_liveMode) {
         const bool positionWasUnset = m_scrollPosition == -1;
-        m_programs = reply->getPrograms();
+        m_programs = m_markers.latestPrograms();
         m_oldestTime = oldest;
         m_newestTime = newest;
         m_scrollPosition = std::max<qint64>(0, newest - span / 2 - buffer - oldest);
@@ -501,7 +497,7 @@ void AgViewController::setDataReply(AgGetDataCommandReply *reply)
         // A frozen view learns its limits once and keeps them.
         m_oldestTime = oldest;
         m_newestTime = newest;
-        m_programs = reply->getPrograms();
+        m_programs = m_markers.latestPrograms();
         m_scrollPosition = std::max<qint64>(0, newest - oldest);
     }
     if (m_liveMode) {
@@ -524,6 +520,7 @@ void AgViewController::releaseSampleBlock()
 void AgViewController::resetViewState()
 {
     m_programs.clear();
+    m_markers.forgetStoredData();
     m_oldestTime = 0;
     m_newestTime = 0;
     m_scrollPosition = -1;

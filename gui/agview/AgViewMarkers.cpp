@@ -4,14 +4,13 @@
 
 #include <algorithm>
 
-namespace {
-
-bool isZoomLevel(int level)
+void AgViewMarkers::forgetStoredData()
 {
-    return level >= 0 && level < kZoomLevelCount;
+    m_current = Program();
+    m_oldest = 0;
+    m_newest = 0;
+    m_programs.clear();
 }
-
-} // namespace
 
 void AgViewMarkers::move(qint64 markerA, qint64 markerB)
 {

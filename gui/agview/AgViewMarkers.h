@@ -40,6 +40,8 @@ public:
     // Every accepted answer, live or frozen.
     void noteStoredData(const Program &current, qint64 oldest, qint64 newest,
                         std::vector<Program> programs);
+    // The stored data went (a backup, a new window): none is known until the next answer.
+    void forgetStoredData();
     bool knowsStoredData() const { return m_oldest > 0 && m_newest > 0; }
     qint64 latestOldest() const { return m_oldest; }
     qint64 latestNewest() const { return m_newest; }

@@ -109,7 +109,7 @@ void KivEpgBarView::updateEpgBar(ZoomLevel level, qint64 visibleStart, qint64 sp
     addEdgeGaps(list);
 
     // A level outside the table gives no filler between neighbours.
-    const qint64 minSpan = (level >= 0 && level < kZoomLevelCount)
+    const qint64 minSpan = isZoomLevel(level)
                                ? zoomLevelToMinSpanMs(level)
                                : std::numeric_limits<qint64>::max();
     m_entries.clear();
@@ -142,7 +142,7 @@ void KivEpgBarView::addEdgeGaps(std::vector<EpgProgram> &list) const
         list.push_back(gapEntry(KindFiller, m_windowStart, m_windowEnd));
         return;
     }
-    const qint64 minSpan = (m_level >= 0 && m_level < kZoomLevelCount)
+    const qint64 minSpan = isZoomLevel(m_level)
                                ? zoomLevelToMinSpanMs(m_level)
                                : std::numeric_limits<qint64>::max();
     if (list.front().getStart() - m_windowStart > minSpan)
@@ -219,11 +219,11 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
                          int(programWidthPx(entries[i]))});
     }
     // Updates come every 50 ms and mostly move the window by less than a pixel, if at all:
-    // the same buttons, each as wide as when it fitted its labels, stand as they are.
+    // the same buttons stand as they are (a button refits its labels as its width changes).
     const auto sameButton = [](const ShownButton &a, const ShownButton &b) {
         return a.kind == b.kind && a.width == b.width && sameProgram(a.program, b.program);
     };
-    if (hideProgramId == m_shownHideProgramId && m_fittedWidths == buttonWidths() &&
+    if (hideProgramId == m_shownHideProgramId &&
         std::equal(shown.begin(), shown.end(), m_shownButtons.begin(), m_shownButtons.end(),
                    sameButton))
         return;
@@ -239,15 +239,4 @@ void KivEpgBarView::layoutProgramWidgets(const std::vector<EpgProgram> &entries,
         button(i)->hide();
     m_shownButtons = std::move(shown);
     m_shownHideProgramId = hideProgramId;
-    m_fittedWidths = buttonWidths();
-}
-
-std::vector<int> KivEpgBarView::buttonWidths() const
-{
-    std::vector<int> widths;
-    for (int column = 0; column < kButtonCount; ++column) {
-        const ProgramWidget *widget = button(column);
-        widths.push_back(widget && !widget->isHidden() ? widget->width() : -1);
-    }
-    return widths;
 }

@@ -53,8 +53,6 @@ private:
     void layoutProgramWidgets(const std::vector<EpgProgram> &entries, bool hideProgramId);
     QSize programSize(const Program &program) const;
     qint64 mergeWidthLimit(const Program &first, const Program &last) const;
-    // Of every button; -1 for a hidden one.
-    std::vector<int> buttonWidths() const;
 
     // What a button shows: its entry's kind, the program of a program entry, its width.
     struct ShownButton
@@ -70,10 +68,9 @@ private:
     qint64 m_span = -1;
     int m_level = 0;
     std::vector<EpgProgram> m_entries;
-    // The buttons as last laid out, with the widths at which they fitted their labels.
+    // The buttons as last laid out.
     std::vector<ShownButton> m_shownButtons;
     bool m_shownHideProgramId = false;
-    std::vector<int> m_fittedWidths;
 };
 
 // True when any part of the program lies in [start, end].

@@ -62,7 +62,7 @@ const Column kColumns[] = {
 // so the query only fails.
 qint64 sampleIntervalMs(int level)
 {
-    return (level >= 0 && level < kZoomLevelCount) ? zoomLevelToSampleIntervalMs(level) : 100;
+    return isZoomLevel(level) ? zoomLevelToSampleIntervalMs(level) : 100;
 }
 
 } // namespace
