@@ -24,7 +24,6 @@
 #include <ORQLogging.h>
 
 #include <QDateTime>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <memory>
@@ -131,12 +130,7 @@ void Device::updateConfig(bool acquisitionFlag, const InstrumentConfig &config)
 
 qint64 Device::nowMs() const
 {
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return clock.elapsed();
+    return monotonicMSecs();
 }
 
 qint64 Device::utcNowMs() const
@@ -648,11 +642,15 @@ void Device::dispatchData(AcquisitionResponse &response)
 void Device::refuseFutureSamples(const QString &name, AgDataVector &batch)
 {
     const qint64 limit = utcNowMs() + kFutureLimitMs;
+    FutureReport &report = m_futureReports[name];
     int refused = 0;
+    int fresh = 0;
     qint64 newest = 0;
     for (const AgData &sample : batch) {
         if (sample.getTimestamp() > limit) {
             ++refused;
+            if (sample.getTimestamp() > report.refusedUpTo)
+                ++fresh;
             newest = std::max(newest, sample.getTimestamp());
         }
     }
@@ -663,26 +661,26 @@ void Device::refuseFutureSamples(const QString &name, AgDataVector &batch)
             if (sample.getTimestamp() <= limit)
                 kept.append(sample);
         batch = std::move(kept);
-        m_agManager.onFutureSamples(name, refused, newest);
-        FutureReport &report = m_futureReports[name];
-        report.unlogged += refused;
-        report.newest = std::max(report.newest, newest);
     }
-    auto it = m_futureReports.find(name);
-    if (it == m_futureReports.end() || it->unlogged == 0 ||
-        !elapsed(it->loggedAt, kFutureLogPacingMs))
+    if (fresh > 0) {
+        m_agManager.onFutureSamples(name, fresh, newest);
+        report.unlogged += fresh;
+        report.newest = std::max(report.newest, newest);
+        report.refusedUpTo = newest;
+    }
+    if (report.unlogged == 0 || !elapsed(report.loggedAt, kFutureLogPacingMs))
         return;
     KIV_LOG(2,
             "Device[%s] audiogroup %s: %d samples stamped more than %lld minutes ahead of this "
             "computer's clock not stored; the newest %s (%lld)\n",
-            qUtf8Printable(getName()), qUtf8Printable(name), it->unlogged,
+            qUtf8Printable(getName()), qUtf8Printable(name), report.unlogged,
             static_cast<long long>(kFutureLimitMs / 60000),
             qUtf8Printable(
-                QDateTime::fromMSecsSinceEpoch(it->newest, Qt::UTC).toString(Qt::ISODateWithMs)),
-            static_cast<long long>(it->newest));
-    it->unlogged = 0;
-    it->newest = 0;
-    it->loggedAt = nowMs();
+                QDateTime::fromMSecsSinceEpoch(report.newest, Qt::UTC).toString(Qt::ISODateWithMs)),
+            static_cast<long long>(report.newest));
+    report.unlogged = 0;
+    report.newest = 0;
+    report.loggedAt = nowMs();
 }
 
 int Device::onTimestampReply(AgCommandReply *reply)

@@ -186,12 +186,15 @@ private:
         qint64 postedAt;
     };
     QMap<QString, PendingBatch> m_pendingBatches;
-    // Per audiogroup, refused samples not yet logged, the newest of them and the last log.
+    // Per audiogroup, refused samples not yet logged, the newest of them and the last log,
+    // and the newest ever refused: a meter sends a stray sample again with every reply
+    // until it is stored, and it counts once.
     struct FutureReport
     {
         int unlogged = 0;
         qint64 newest = 0;
         qint64 loggedAt = kNever;
+        qint64 refusedUpTo = 0;
     };
     QMap<QString, FutureReport> m_futureReports;
     // Store results still to come for the batches of the latest data reply.

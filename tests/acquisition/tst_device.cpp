@@ -142,6 +142,7 @@ private slots:
     void staleTimestampAfterDispatchIgnored();
     void storeResultMakesReadyWithoutAsking();
     void resumeAsksAtOnceForBatchesDroppedByPause();
+    void strayFutureSampleCountsOnce();
     void storeResultsOfOneReplyWakeOnce();
     void noTimestampAsksWhileRequestInFlight();
 
@@ -683,6 +684,25 @@ void DeviceTest::resumeAsksAtOnceForBatchesDroppedByPause()
     m_device->step();
     QCOMPARE(sentCount(ARequest::GETDATA), 2);
     QCOMPARE(m_net->sent.last().lastTimestamps.value(QStringLiteral("A")), QStringLiteral("0"));
+}
+
+// A meter sends a sample stamped far ahead again with every reply, as it is never stored:
+// refused each time, it counts once.
+void DeviceTest::strayFutureSampleCountsOnce()
+{
+    askFirstDataOfA();
+    const qint64 stray = currentUtcMSecs() + 365LL * 86400 * 1000;
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, stray}));
+    feed(ARequest::GETDATA, dataReplyWithSamples({1200, stray}));
+    feed(ARequest::GETDATA, dataReplyWithSamples({stray + 100}));
+    for (const AcquisitionAg &status : m_device->getAcquisitionStatus()) {
+        if (status.getSourceName() != QLatin1String("A"))
+            continue;
+        QCOMPARE(status.getFutureSamples(), qint64(2));
+        QCOMPARE(status.getLastFutureTimestamp(), stray + 100);
+        return;
+    }
+    QFAIL("no status of A");
 }
 
 void DeviceTest::storeResultsOfOneReplyWakeOnce()
