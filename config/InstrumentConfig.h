@@ -59,6 +59,7 @@ public:
     QString getRefusedAtLoad() const { return m_refusedAtLoad; }
     void setRefusedAtLoad(const QString &text);
     void keepRefusedValue(const QString &field, const QString &value);
+    bool isValueRefused(const QString &field) const { return m_refusedValues.contains(field); }
 
     QList<AgConfig> getAgConfigs() const { return m_agConfigs.values(); }
     void setAgConfigs(const QList<AgConfig> &configs);

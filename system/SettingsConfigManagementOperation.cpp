@@ -100,14 +100,18 @@ void SettingsConfigManagementOperation::stepSaving()
         m_state = StateBackToEditing;
     } else {
         // A refused address or port is settled once the user has entered another one that
-        // the validators accept; the guess made at load is not taken as the user's answer.
+        // the validators accept, each of them that was refused; the guess made at load is
+        // not taken as the user's answer.
         ASystem *system = ASystem::instance();
         const SystemConfig current = system ? system->getSystemConfig() : SystemConfig();
         QList<InstrumentConfig> instruments = edited.getInstruments();
         for (InstrumentConfig &instrument : instruments) {
             const InstrumentConfig loaded = current.getInstrument(instrument.getName());
-            if (instrument.getIpAdr() != loaded.getIpAdr() ||
-                instrument.getPort() != loaded.getPort())
+            const bool ipSettled = !loaded.isValueRefused(QStringLiteral("IpAdr")) ||
+                                   instrument.getIpAdr() != loaded.getIpAdr();
+            const bool portSettled = !loaded.isValueRefused(QStringLiteral("Port")) ||
+                                     instrument.getPort() != loaded.getPort();
+            if (ipSettled && portSettled)
                 instrument.setRefusedAtLoad(QString());
         }
         edited.setInstruments(instruments);

@@ -111,7 +111,8 @@ int SystemController::init()
     SystemConfig config = loadSystemConfigFromFile(systemConfigFileName(), &notes);
     if (notes.unreadable.isEmpty() && !notes.changes.isEmpty() && !notes.keptCopy.isEmpty()) {
         // The original is kept: from now on the file holds what the program uses, so the
-        // next start has nothing to report and sets nothing aside again.
+        // next start has nothing to report and sets nothing aside again. A refused address
+        // or port is the exception: it stays in the file as found, and is told again.
         if (saveSystemConfigToFile(config, systemConfigFileName()) != 0)
             KIV_LOG(2, "Repaired configuration not written; the next start repairs it again\n");
     }
