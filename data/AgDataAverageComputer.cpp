@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -67,9 +68,22 @@ void AgDataAverageComputer::addSample(const AgData &sample)
             keep(sample);
         m_windowHasViolation = true;
     } else if (m_kept.isEmpty() ||
-               (!m_windowHasViolation && sample.getTimestamp() < m_kept.getTimestamp())) {
+               (!m_windowHasViolation && (sample.getTimestamp() < m_kept.getTimestamp() ||
+                                          valueCount(sample) > m_keptValues))) {
+        // A first sample without values would show the whole window as a gap.
         keep(sample);
     }
+}
+
+int AgDataAverageComputer::valueCount(const AgData &sample)
+{
+    const double values[kValueFields] = {sample.getTP(),     sample.getTPMax(), sample.getM100ms(),
+                                         sample.getM400ms(), sample.getMMax(),  sample.getS(),
+                                         sample.getSMax(),   sample.getI(),     sample.getLRA()};
+    int count = 0;
+    for (double value : values)
+        count += std::isnan(value) ? 0 : 1;
+    return count;
 }
 
 bool AgDataAverageComputer::isMoreSevere(const AgData &candidate) const
@@ -99,4 +113,5 @@ void AgDataAverageComputer::keep(const AgData &sample)
     m_kept.setEvents(sample.getEvents());
     m_kept.setFlags(sample.getFlags());
     m_kept.setEmpty(false);
+    m_keptValues = valueCount(sample);
 }

@@ -5,11 +5,16 @@
 
 class AgDataVector;
 
-// Reduces one time window of samples to one representative: the window's first sample,
-// unless a sample violates a threshold; then the most severe violation.
+// Reduces one time window of samples to one representative: the first of the window's samples
+// with the most values (a sample without values only when no sample has one), unless a sample
+// violates a threshold; then the most severe violation.
 class AgDataAverageComputer
 {
 public:
+    // The loudness values a sample carries: those the meter gave as numbers.
+    static constexpr int kValueFields = 9;
+    static int valueCount(const AgData &sample);
+
     AgDataAverageComputer(const AgConfig &config, qint64 windowStart);
     virtual ~AgDataAverageComputer();
 
@@ -28,4 +33,5 @@ private:
     bool m_windowHasViolation = false;
     AgConfig m_config;
     AgData m_kept;
+    int m_keptValues = 0;
 };

@@ -177,13 +177,23 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
         if (begin == end)
             return;
-        // A window keeps its first sample unless one violates a threshold: the other samples
-        // cannot change its representative, so only those two kinds are fed.
+        // A window keeps its first sample with the most values unless one violates a
+        // threshold: the other samples cannot change its representative, so only those kinds
+        // are fed.
         AgDataAverageComputer computer(getAgConfig(), windowStart);
         computer.addSample(*begin);
-        for (Iterator row = begin + 1; row != end; ++row)
-            if (violating[size_t(row - levelZero.begin())])
+        int values = AgDataAverageComputer::valueCount(*begin);
+        for (Iterator row = begin + 1; row != end; ++row) {
+            if (violating[size_t(row - levelZero.begin())]) {
                 computer.addSample(*row);
+            } else if (values < AgDataAverageComputer::kValueFields) {
+                const int count = AgDataAverageComputer::valueCount(*row);
+                if (count > values) {
+                    computer.addSample(*row);
+                    values = count;
+                }
+            }
+        }
         if (computer.isEmpty())
             return;
         AgData kept = computer.getResult();
