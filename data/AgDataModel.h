@@ -55,6 +55,7 @@ public:
     int open();
     // How long after a failed open or write the file is tried again (kReopenPacingMs).
     void setReopenPacingMs(qint64 ms) { m_reopenPacingMs = ms; }
+    qint64 getReopenPacingMs() const { return m_reopenPacingMs; }
     // Takes new configs without opening the file.
     void updateConfig(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig);
 

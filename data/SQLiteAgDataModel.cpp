@@ -8,11 +8,18 @@
 #include "SQLiteRows.h"
 #include "SQLiteStatementReset.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 // The connection, its schema and statements, the transactions, the reads and the single-row
@@ -66,6 +73,12 @@ QStringList expectedColumns(const QString &table)
         return {QStringLiteral("dbVersion"), QStringLiteral("creator"),
                 QStringLiteral("creatorVersion")};
     return {};
+}
+
+void removeDbFiles(const QString &path)
+{
+    for (const char *suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
 }
 
 } // namespace
@@ -193,6 +206,114 @@ void SQLiteAgDataModel::noteWriteFailure(int code)
     default:
         break;
     }
+}
+
+int SQLiteAgDataModel::keepFileInPlace(bool paced)
+{
+    if (!m_manager.hasMoved())
+        return 0;
+    if (paced && getReopenPacingMs() > 0 && m_restoreFailed.isValid() &&
+        !m_restoreFailed.hasExpired(getReopenPacingMs()))
+        return -1;
+    const QString path = m_manager.getFileName();
+    QString problem;
+    if (restoreFile(path, &problem) != 0) {
+        m_restoreFailed.start();
+        if (problem != m_loggedRestoreFailure)
+            KIV_LOG(2,
+                    "SQLiteAgDataModel[%s][%s] cannot make the database %s again: %s; samples "
+                    "are not stored until it can be, tried again every %d s\n",
+                    qPrintable(getInstrumentConfig().getName()),
+                    qPrintable(getAgConfig().getName()), qPrintable(path), qPrintable(problem),
+                    int(getReopenPacingMs() / 1000));
+        m_loggedRestoreFailure = problem;
+        return -1;
+    }
+    m_restoreFailed.invalidate();
+    m_loggedRestoreFailure.clear();
+    m_movedLogged = false;
+    int err = 0;
+    const int samples = db() ? readCount(0, &err) : -1;
+    KIV_LOG(4, "SQLiteAgDataModel[%s][%s] the database %s is back with its %d samples\n",
+            qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+            qPrintable(path), samples);
+    return db() ? 0 : -1;
+}
+
+int SQLiteAgDataModel::restoreFile(const QString &path, QString *problem)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    // Made first, so that the log file, gone with the folder, is made again by the next entry.
+    const bool folderGone = !QFileInfo::exists(folder);
+    const bool folderMade = QDir().mkpath(folder);
+    if (!m_movedLogged) {
+        m_movedLogged = true;
+        if (folderGone)
+            KIV_LOG(2, "SQLiteAgDataModel[%s][%s] the folder %s was removed while in use%s\n",
+                    qPrintable(getInstrumentConfig().getName()),
+                    qPrintable(getAgConfig().getName()), qPrintable(folder),
+                    folderMade ? "; it is made again" : "");
+        KIV_LOG(2,
+                "SQLiteAgDataModel[%s][%s] the database %s was removed or replaced while in use; "
+                "it is made again with everything stored in it\n",
+                qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+                qPrintable(path));
+    }
+    if (!folderMade) {
+        *problem = QStringLiteral("the folder %1 cannot be made").arg(folder);
+        return -1;
+    }
+    // The copy is complete before it takes the file's place, and the connection on what was
+    // stored stays until then: a failure at any step loses nothing.
+    const QString copy = path + QStringLiteral(".restoring");
+    removeDbFiles(copy);
+    if (m_manager.copyTo(copy, problem) != SQLITE_OK) {
+        removeDbFiles(copy);
+        return -1;
+    }
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        // Whatever took its place is the user's: kept beside, never overwritten.
+        if (!QFileInfo(path).isFile()) {
+            removeDbFiles(copy);
+            *problem = QStringLiteral("something that is not a file stands in its place");
+            return -1;
+        }
+        const QString stamped =
+            path + QLatin1Char('.') +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString aside = stamped + QStringLiteral(".found");
+        for (int count = 2; QFileInfo::exists(aside); ++count)
+            aside = stamped + QStringLiteral("-%1.found").arg(count);
+        if (!QFile::rename(path, aside)) {
+            removeDbFiles(copy);
+            *problem = QStringLiteral("the file found in its place cannot be moved aside");
+            return -1;
+        }
+        KIV_LOG(2, "SQLiteAgDataModel[%s][%s] the file found in place of %s is kept as %s\n",
+                qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+                qPrintable(path), qPrintable(aside));
+    }
+    if (std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        removeDbFiles(copy);
+        *problem = QStringLiteral("the copy cannot be renamed (%1)")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return -1;
+    }
+    // The journal files at the path are those of the removed file: they go, and the closing
+    // connection must not remove the new file's by name later.
+    m_manager.keepJournalFilesAtClose();
+    releaseConnection();
+    for (const char *suffix : {"-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    if (openDatabase() != SQLITE_OK) {
+        // The file holds everything; the lazy open takes it up at its pace.
+        reopenLater();
+        *problem = QStringLiteral("the copy cannot be opened");
+        return -1;
+    }
+    return 0;
 }
 
 int SQLiteAgDataModel::checkSchema()
@@ -346,6 +467,9 @@ int SQLiteAgDataModel::applyConfigs(const InstrumentConfig &instrumentConfig,
 
 void SQLiteAgDataModel::closeDatabase()
 {
+    // What was stored after a removal lives only in the open connection: it is put back in
+    // place before the connection goes.
+    keepFileInPlace(false);
     releaseConnection();
 }
 

@@ -100,6 +100,12 @@ private:
     // After a failed write: a failure only a new connection gets over is logged and the
     // file opened again later.
     void noteWriteFailure(int code);
+    // The file at the path is the one the connection has open: a file removed or replaced
+    // under the program (WAL writes go on into it in silence) is made again there with
+    // everything the connection holds. 0 when in place; -1 while it cannot be made again,
+    // tried again after the reopen pace when paced.
+    int keepFileInPlace(bool paced);
+    int restoreFile(const QString &path, QString *problem);
     void rollback();
     bool commit();
     // Writes one row in a transaction of its own; bind answers whether every value took.
@@ -166,5 +172,9 @@ private:
     // The extended code of the last statement run by exec that failed.
     int m_lastExecFailure = 0;
     std::array<int, 2> m_loggedReadFailure{};
+    // Since the last failed attempt to make a moved file again; invalid while none failed.
+    QElapsedTimer m_restoreFailed;
+    bool m_movedLogged = false;
+    QString m_loggedRestoreFailure;
     qint64 m_backupBudgetMs = kBackupBudgetMs;
 };

@@ -81,6 +81,9 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
 {
     if (!batch)
         return AgStoreResult(-1);
+    // Samples written into a removed file would be stored in name only.
+    if (!batch->isEmpty() && keepFileInPlace(true) != 0)
+        return AgStoreResult(kStoreFailedCode);
     int readErr = 0;
     const qint64 lastStored = readMaxTimestamp(0, &readErr, true);
     qint64 first = std::numeric_limits<qint64>::max();

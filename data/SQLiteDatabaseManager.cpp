@@ -86,6 +86,51 @@ int SQLiteDatabaseManager::close()
     return rc;
 }
 
+bool SQLiteDatabaseManager::hasMoved() const
+{
+    int moved = 0;
+    return m_connection &&
+           sqlite3_file_control(m_connection, "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
+               SQLITE_OK &&
+           moved != 0;
+}
+
+int SQLiteDatabaseManager::copyTo(const QString &path, QString *problem) const
+{
+    if (!m_connection)
+        return SQLITE_MISUSE;
+    sqlite3 *target = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &target,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        // The connection reads its file together with its journal: the copy holds every
+        // commit, also those not yet moved into the file.
+        sqlite3_backup *backup = sqlite3_backup_init(target, "main", m_connection, "main");
+        if (!backup) {
+            rc = sqlite3_errcode(target);
+        } else {
+            rc = sqlite3_backup_step(backup, -1);
+            const int finished = sqlite3_backup_finish(backup);
+            rc = rc == SQLITE_DONE ? finished : rc;
+        }
+    }
+    if (rc != SQLITE_OK && problem)
+        *problem = QString::fromUtf8(target ? sqlite3_errmsg(target) : sqlite3_errstr(rc));
+    if (sqlite3_close(target) != SQLITE_OK && rc == SQLITE_OK) {
+        rc = SQLITE_IOERR;
+        if (problem)
+            *problem = QStringLiteral("the copy cannot be closed");
+    }
+    return rc;
+}
+
+void SQLiteDatabaseManager::keepJournalFilesAtClose()
+{
+    int persist = 1;
+    if (m_connection)
+        sqlite3_file_control(m_connection, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+}
+
 sqlite3 *SQLiteDatabaseManager::openBackupDb(const Program &program, int *err) const
 {
     int ignored = 0;

@@ -32,6 +32,15 @@ public:
     // Gives the journal files beside the database the database's own permissions.
     static void alignSideFiles(const QString &fileName);
     sqlite3 *getHandle() const { return m_connection; }
+    // Whether the file at the path is no longer the one the connection has open (removed,
+    // renamed or replaced under the running program); false without a connection.
+    bool hasMoved() const;
+    // Copies everything the connection holds, the journal's content too, into a new file at
+    // path (an existing one is replaced); 0 or SQLite's code with *problem saying why.
+    int copyTo(const QString &path, QString *problem) const;
+    // The next close leaves the journal files at the path alone: after the file moved they
+    // may already belong to the new file there.
+    void keepJournalFilesAtClose();
     // A new connection to the program's backup file under "log_backup", which the caller
     // closes; null with err set when the folder or the file cannot be opened.
     sqlite3 *openBackupDb(const Program &program, int *err) const;

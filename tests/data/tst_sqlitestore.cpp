@@ -9,6 +9,7 @@
 #include <KivTest.h>
 #include <KivUtils.h>
 #include <ORQLogging.h>
+#include <SQLiteAgDataModel.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -17,12 +18,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <unistd.h>
@@ -57,6 +61,97 @@ std::unique_ptr<AAgDataModel> openStore(bool levelZeroOnly = false, const QStrin
     model->init(0, instrument(), agConfig(), levelZeroOnly, path);
     return model;
 }
+
+// The audiogroup's own store, tried again this long after a failure.
+std::unique_ptr<AAgDataModel> openPacedStore(qint64 pacingMs)
+{
+    auto *store = new SQLiteAgDataModel(instrument(), agConfig(), false, QString());
+    store->setReopenPacingMs(pacingMs);
+    return std::make_unique<AAgDataModel>(store);
+}
+
+// A VFS over the default one whose writes fail on demand. A file written to while they fail
+// keeps failing, as the descriptor of a share that dropped out does: only a file opened anew
+// gets over it.
+namespace FailingVfs {
+
+bool failWrites = false;
+sqlite3_vfs *base = nullptr;
+sqlite3_vfs vfs;
+
+struct File
+{
+    sqlite3_file file;
+    sqlite3_file *inner;
+    bool broken;
+};
+
+sqlite3_file *in(sqlite3_file *f)
+{
+    return reinterpret_cast<File *>(f)->inner;
+}
+
+const sqlite3_io_methods methods = {
+    3,
+    [](sqlite3_file *f) { return in(f)->pMethods->xClose(in(f)); },
+    [](sqlite3_file *f, void *b, int n, sqlite3_int64 o) {
+        return in(f)->pMethods->xRead(in(f), b, n, o);
+    },
+    [](sqlite3_file *f, const void *b, int n, sqlite3_int64 o) {
+        File *file = reinterpret_cast<File *>(f);
+        file->broken = file->broken || failWrites;
+        return file->broken ? SQLITE_IOERR_WRITE : in(f)->pMethods->xWrite(in(f), b, n, o);
+    },
+    [](sqlite3_file *f, sqlite3_int64 s) { return in(f)->pMethods->xTruncate(in(f), s); },
+    [](sqlite3_file *f, int flags) { return in(f)->pMethods->xSync(in(f), flags); },
+    [](sqlite3_file *f, sqlite3_int64 *s) { return in(f)->pMethods->xFileSize(in(f), s); },
+    [](sqlite3_file *f, int l) { return in(f)->pMethods->xLock(in(f), l); },
+    [](sqlite3_file *f, int l) { return in(f)->pMethods->xUnlock(in(f), l); },
+    [](sqlite3_file *f, int *r) { return in(f)->pMethods->xCheckReservedLock(in(f), r); },
+    [](sqlite3_file *f, int op, void *a) { return in(f)->pMethods->xFileControl(in(f), op, a); },
+    [](sqlite3_file *f) { return in(f)->pMethods->xSectorSize(in(f)); },
+    [](sqlite3_file *f) { return in(f)->pMethods->xDeviceCharacteristics(in(f)); },
+    [](sqlite3_file *f, int p, int s, int e, void volatile **m) {
+        return in(f)->pMethods->xShmMap(in(f), p, s, e, m);
+    },
+    [](sqlite3_file *f, int o, int n, int flags) {
+        return in(f)->pMethods->xShmLock(in(f), o, n, flags);
+    },
+    [](sqlite3_file *f) { in(f)->pMethods->xShmBarrier(in(f)); },
+    [](sqlite3_file *f, int d) { return in(f)->pMethods->xShmUnmap(in(f), d); },
+    [](sqlite3_file *f, sqlite3_int64 o, int n, void **p) {
+        return in(f)->pMethods->xFetch(in(f), o, n, p);
+    },
+    [](sqlite3_file *f, sqlite3_int64 o, void *p) { return in(f)->pMethods->xUnfetch(in(f), o, p); },
+};
+
+// Made the default, so that the store's own open uses it.
+void install()
+{
+    base = sqlite3_vfs_find(nullptr);
+    vfs = *base;
+    vfs.pNext = nullptr;
+    vfs.zName = "failing";
+    vfs.szOsFile = int(sizeof(File)) + base->szOsFile;
+    vfs.xOpen = [](sqlite3_vfs *, sqlite3_filename name, sqlite3_file *f, int flags, int *out) {
+        File *file = reinterpret_cast<File *>(f);
+        file->inner = reinterpret_cast<sqlite3_file *>(file + 1);
+        file->broken = false;
+        const int rc = base->xOpen(base, name, file->inner, flags, out);
+        file->file.pMethods = file->inner->pMethods ? &methods : nullptr;
+        return rc;
+    };
+    sqlite3_vfs_register(&vfs, 1);
+}
+
+void uninstall()
+{
+    failWrites = false;
+    sqlite3_vfs_register(base, 1);
+    sqlite3_vfs_unregister(&vfs);
+}
+
+} // namespace FailingVfs
 
 int insert(AAgDataModel &model, const std::vector<AgData> &samples)
 {
@@ -354,6 +449,147 @@ private slots:
         QCOMPARE(model->getPrograms(&err).size(), size_t(1));
     }
 
+    // A file removed or replaced under the store, or its whole folder: the next batch (or the
+    // close) finds out, and the file is made again in its place with everything stored, also
+    // what went into the removed file; logging goes on into it without a gap.
+    void removedFileIsMadeAgain_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("closed"); // found at the close, without a further batch
+        QTest::newRow("file removed") << "file" << false;
+        QTest::newRow("file removed, then closed") << "file" << true;
+        QTest::newRow("data folder removed") << "folder" << false;
+        QTest::newRow("replaced by another file") << "replaced" << false;
+        QTest::newRow("folder replaced by a file") << "blocked" << false;
+    }
+
+    void removedFileIsMadeAgain()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, closed);
+        auto run = [](qint64 from) {
+            std::vector<AgData> samples;
+            for (int i = 0; i < 20; ++i)
+                samples.push_back(sample(from + i * 100, 1, 0, -20.0 - i));
+            return samples;
+        };
+        const QString folder = getDataFolderPath();
+        const QString path = ownFile();
+        // A fresh repeat count: the same line of an earlier row is no repeat.
+        ORQ::gLogger.load()->setRepeatClock({});
+        std::unique_ptr<AAgDataModel> model = openPacedStore(0);
+        QCOMPARE(insert(*model, run(kT0)), 0);
+        if (change == QLatin1String("file")) {
+            QVERIFY(QFile::remove(path));
+        } else if (change == QLatin1String("replaced")) {
+            const QString other = folder + QStringLiteral("/other.db");
+            QCOMPARE(sqlite3_exec(DbFile(other).handle(), "CREATE TABLE mine (x INTEGER)", nullptr,
+                                  nullptr, nullptr),
+                     SQLITE_OK);
+            QCOMPARE(std::rename(qPrintable(other), qPrintable(path)), 0);
+        } else {
+            QVERIFY(QDir(folder).removeRecursively());
+            QFile blocking(folder);
+            QVERIFY(change == QLatin1String("folder") || blocking.open(QIODevice::WriteOnly));
+        }
+        // Written into the removed file before anything noticed: kept all the same.
+        int err = -7;
+        model->saveConfig(AgDbConfig(0, QStringLiteral("Studio 1"), QStringLiteral("Main"),
+                                     QStringLiteral("<kept/>")),
+                          &err);
+        QCOMPARE(err, 0);
+        if (change == QLatin1String("blocked")) {
+            // Nothing is stored until the file is back, so nothing passes for stored.
+            QCOMPARE(insert(*model, run(kT0 + 2000)), kFailed);
+            QCOMPARE(model->getMaxTimestamp(0, &err), kT0 + 1900);
+            QVERIFY(QFile::remove(folder));
+        }
+        if (!closed) {
+            QCOMPARE(insert(*model, run(kT0 + 2000)), 0);
+            QCOMPARE(insert(*model, run(kT0 + 4000)), 0);
+        }
+        model->close();
+        QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+
+        DbFile file(path);
+        QCOMPARE(file.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QList<qint64> expected;
+        for (int i = 0; i < (closed ? 20 : 60); ++i)
+            expected << i * 100;
+        QCOMPARE(levelTimestamps(path, 0), expected);
+        // The zoom levels too: every complete window of level 1.
+        int windows = 0;
+        for (qint64 t = kT0 / 117 * 117; t + 117 <= kT0 + expected.last(); t += 117)
+            ++windows;
+        QCOMPARE(levelTimestamps(path, 1).size(), windows);
+        QCOMPARE(file.value(QStringLiteral("SELECT rawXml FROM config")), QStringLiteral("<kept/>"));
+        const QString log = QString::fromUtf8(KivTest::readLog());
+        QVERIFY2(log.contains(QStringLiteral("the database %1 is back with its 20 samples").arg(path)),
+                 qPrintable(log.right(600)));
+        // An error entry naming the file (written before the folder was back only when it
+        // could be made at once).
+        const QRegularExpression removed(
+            QStringLiteral("E:\n[^\n]{24}\n: [^\n]+ the database %1 was removed or replaced "
+                           "while in use")
+                .arg(QRegularExpression::escape(path)));
+        QVERIFY(change == QLatin1String("blocked") || log.contains(removed));
+        const QStringList found =
+            QDir(folder).entryList({QFileInfo(path).fileName() + QStringLiteral(".*.found")});
+        QCOMPARE(found.size(), change == QLatin1String("replaced") ? 1 : 0);
+        for (const QString &aside : found) {
+            QCOMPARE(DbFile(QDir(folder).filePath(aside))
+                         .value(QStringLiteral("SELECT name FROM sqlite_master")),
+                     QStringLiteral("mine"));
+            QVERIFY(QFile::remove(QDir(folder).filePath(aside)));
+        }
+    }
+
+    // A file whose writes fail while it is open and keep failing on its open descriptors:
+    // the store opens it anew after a failed write and, once writes work again, catches up
+    // from its newest stored sample without a gap.
+    void failedWritesAreCaughtUp()
+    {
+        FailingVfs::install();
+        std::unique_ptr<AAgDataModel> model = openPacedStore(0);
+        qint64 now = kT0; // the meter holds every sample up to now
+        auto poll = [&] {
+            // As the meter's thread asks: from the newest stored sample on.
+            int err = 0;
+            const qint64 newest = model->getMaxTimestamp(0, &err);
+            std::vector<AgData> samples;
+            for (qint64 t = newest > 0 ? newest + 100 : kT0; t <= now; t += 100)
+                samples.push_back(sample(t));
+            return insert(*model, samples);
+        };
+        const int first = poll();
+        now += 1900;
+        const int second = poll();
+        FailingVfs::failWrites = true;
+        QList<int> failing;
+        for (int i = 0; i < 3; ++i) {
+            now += 2000;
+            failing << poll();
+        }
+        FailingVfs::failWrites = false;
+        QList<int> after;
+        for (int i = 0; i < 2; ++i) {
+            now += 2000;
+            after << poll();
+        }
+        model->close();
+        model.reset();
+        FailingVfs::uninstall();
+        QCOMPARE(first, 0);
+        QCOMPARE(second, 0);
+        QCOMPARE(failing, (QList<int>{kFailed, kFailed, kFailed}));
+        QCOMPARE(after, (QList<int>{0, 0}));
+        QList<qint64> expected;
+        for (qint64 t = 0; t <= now - kT0; t += 100)
+            expected << t;
+        QCOMPARE(levelTimestamps(ownFile(), 0), expected);
+        QVERIFY(KivTest::readLog().contains("cannot write it"));
+    }
+
     void programEvents_data()
     {
         QTest::addColumn<QString>("batches");
@@ -421,12 +657,16 @@ private slots:
         QTest::addColumn<qint64>("first");
         QTest::addColumn<int>("batchSize");
         QTest::addColumn<int>("reopenEvery");
-        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0;
-        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0;
-        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30;
-        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101;
+        QTest::addColumn<int>("unreadable"); // samples i with i % 1000 below it have no values
+        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0 << 0;
+        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0 << 0;
+        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30 << 0;
+        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101 << 0;
         // Level 7's first window ends between the second and the third batch.
-        QTest::newRow("first window ends between batches") << qint64(1699999650000) << 20 << 0;
+        QTest::newRow("first window ends between batches")
+            << qint64(1699999650000) << 20 << 0 << 0;
+        // A window is no value only when none of its samples has one.
+        QTest::newRow("windows beginning without values") << kT0 + 50 << 20 << 0 << 700;
     }
 
     void zoomLevels()
@@ -434,9 +674,11 @@ private slots:
         QFETCH(qint64, first);
         QFETCH(int, batchSize);
         QFETCH(int, reopenEvery);
+        QFETCH(int, unreadable);
         const int count = 16000;
         const int loud = 9000; // the one sample that violates a threshold
         auto m400 = [&](int i) { return i == loud ? 0.0 : -20.0 - (i % 997) / 10.0; };
+        auto hasValues = [&](int i) { return i == loud || i % 1000 >= unreadable; };
         std::unique_ptr<AAgDataModel> model = openStore();
         for (int i = 0, batches = 0; i < count; i += batchSize, ++batches) {
             if (reopenEvery && batches % reopenEvery == 0) {
@@ -444,8 +686,15 @@ private slots:
                 model = openStore();
             }
             std::vector<AgData> samples;
-            for (int k = i; k < std::min(count, i + batchSize); ++k)
+            for (int k = i; k < std::min(count, i + batchSize); ++k) {
                 samples.push_back(sample(first + k * 100, 1, 0, m400(k)));
+                AgData &s = samples.back();
+                if (!hasValues(k))
+                    for (auto set : {&AgData::setTP, &AgData::setTPMax, &AgData::setM100ms,
+                                     &AgData::setM400ms, &AgData::setMMax, &AgData::setS,
+                                     &AgData::setSMax, &AgData::setI, &AgData::setLRA})
+                        (s.*set)(AgData::noValue());
+            }
             const int code = insert(*model, samples);
             QVERIFY(code == 0);
         }
@@ -460,9 +709,14 @@ private slots:
             // Only complete windows, from the one holding the first sample.
             for (qint64 t = first / w * w; t + w <= last; t += w) {
                 const int firstInWindow = int(std::max<qint64>(0, (t - first + 99) / 100));
+                int kept = firstInWindow;
+                while (!hasValues(kept) && kept < int((t + w - 1 - first) / 100))
+                    ++kept;
+                kept = hasValues(kept) ? kept : firstInWindow;
                 const bool hasLoud = first + loud * 100 >= t && first + loud * 100 < t + w;
-                expected << QStringLiteral("%1 %2").arg(t).arg(
-                    QString::number(hasLoud ? 0.0 : m400(firstInWindow), 'f', 1));
+                expected << QStringLiteral("%1 %2").arg(t).arg(QString::number(
+                    hasLoud ? 0.0 : hasValues(kept) ? m400(kept) : AgData::kNoValueStored, 'f',
+                    1));
             }
             const QStringList rows = file.column(
                 QStringLiteral("SELECT timestamp || ' ' || printf('%.1f', M400ms) FROM %1 ORDER BY "

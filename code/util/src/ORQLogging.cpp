@@ -87,6 +87,12 @@ void CORQFileWriter::rotate()
 
 void CORQFileWriter::write(int, const std::string &text)
 {
+    // The file, or the folder with it, was removed under the running program: entries would
+    // go into the removed file. It is made again as soon as its folder is there.
+    if (m_stream.is_open() && ::access(m_path.c_str(), F_OK) != 0) {
+        m_stream.close();
+        m_lastOpenAttempt = {};
+    }
     if (m_size > 0 && m_size + text.size() > m_limit)
         rotate();
     if (!ensureOpen())
