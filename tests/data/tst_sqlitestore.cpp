@@ -689,6 +689,12 @@ private slots:
             for (int k = i; k < std::min(count, i + batchSize); ++k) {
                 samples.push_back(sample(first + k * 100, 1, 0, m400(k)));
                 AgData &s = samples.back();
+                if (unreadable > 0) {
+                    // No other value violates: the first sample with values is kept.
+                    s.setTP(AgData::noValue());
+                    s.setS(AgData::noValue());
+                    s.setI(AgData::noValue());
+                }
                 if (!hasValues(k))
                     for (auto set : {&AgData::setTP, &AgData::setTPMax, &AgData::setM100ms,
                                      &AgData::setM400ms, &AgData::setMMax, &AgData::setS,
