@@ -234,7 +234,9 @@ int SQLiteAgDataModel::keepFileInPlace(bool paced)
     m_movedLogged = false;
     int err = 0;
     const int samples = db() ? readCount(0, &err) : -1;
-    KIV_LOG(4, "SQLiteAgDataModel[%s][%s] the database %s is back with its %d samples\n",
+    KIV_LOG(4,
+            "SQLiteAgDataModel[%s][%s] the database %s, removed or replaced while in use, is "
+            "back with its %d samples\n",
             qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
             qPrintable(path), samples);
     return db() ? 0 : -1;

@@ -122,7 +122,9 @@ const sqlite3_io_methods methods = {
     [](sqlite3_file *f, sqlite3_int64 o, int n, void **p) {
         return in(f)->pMethods->xFetch(in(f), o, n, p);
     },
-    [](sqlite3_file *f, sqlite3_int64 o, void *p) { return in(f)->pMethods->xUnfetch(in(f), o, p); },
+    [](sqlite3_file *f, sqlite3_int64 o, void *p) {
+        return in(f)->pMethods->xUnfetch(in(f), o, p);
+    },
 };
 
 // Made the default, so that the store's own open uses it.
@@ -522,9 +524,14 @@ private slots:
         for (qint64 t = kT0 / 117 * 117; t + 117 <= kT0 + expected.last(); t += 117)
             ++windows;
         QCOMPARE(levelTimestamps(path, 1).size(), windows);
-        QCOMPARE(file.value(QStringLiteral("SELECT rawXml FROM config")), QStringLiteral("<kept/>"));
+        QCOMPARE(file.value(QStringLiteral("SELECT rawXml FROM config")),
+                 QStringLiteral("<kept/>"));
         const QString log = QString::fromUtf8(KivTest::readLog());
-        QVERIFY2(log.contains(QStringLiteral("the database %1 is back with its 20 samples").arg(path)),
+        QVERIFY2(log.contains(
+                     QStringLiteral(
+                         "the database %1, removed or replaced while in use, is back with its 20 "
+                         "samples")
+                         .arg(path)),
                  qPrintable(log.right(600)));
         // An error entry naming the file (written before the folder was back only when it
         // could be made at once).
@@ -663,8 +670,7 @@ private slots:
         QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30 << 0;
         QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101 << 0;
         // Level 7's first window ends between the second and the third batch.
-        QTest::newRow("first window ends between batches")
-            << qint64(1699999650000) << 20 << 0 << 0;
+        QTest::newRow("first window ends between batches") << qint64(1699999650000) << 20 << 0 << 0;
         // A window is no value only when none of its samples has one.
         QTest::newRow("windows beginning without values") << kT0 + 50 << 20 << 0 << 700;
     }
@@ -720,9 +726,11 @@ private slots:
                     ++kept;
                 kept = hasValues(kept) ? kept : firstInWindow;
                 const bool hasLoud = first + loud * 100 >= t && first + loud * 100 < t + w;
-                expected << QStringLiteral("%1 %2").arg(t).arg(QString::number(
-                    hasLoud ? 0.0 : hasValues(kept) ? m400(kept) : AgData::kNoValueStored, 'f',
-                    1));
+                expected << QStringLiteral("%1 %2").arg(t).arg(
+                    QString::number(hasLoud           ? 0.0
+                                    : hasValues(kept) ? m400(kept)
+                                                      : AgData::kNoValueStored,
+                                    'f', 1));
             }
             const QStringList rows = file.column(
                 QStringLiteral("SELECT timestamp || ' ' || printf('%.1f', M400ms) FROM %1 ORDER BY "
