@@ -10,6 +10,7 @@
 #include <ScrollBarStyles.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QSqlError>
@@ -17,6 +18,8 @@
 #include <QSqlRecord>
 #include <QTableView>
 #include <QWheelEvent>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -169,8 +172,17 @@ void TableView::updateScrollRange(qint64 oldest, qint64 newest, qint64 position)
 
 bool TableView::openConnection(const QString &instrumentName, const QString &sourceName)
 {
-    if (m_database.isOpen())
+    // A file removed or replaced under the program is made again in its place: a connection
+    // to the removed one would show its rows for good.
+    auto fileId = [](const QString &path) {
+        struct stat info;
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return std::pair<quint64, quint64>(0, 0);
+        return std::pair<quint64, quint64>(info.st_dev, info.st_ino);
+    };
+    if (m_database.isOpen() && fileId(m_database.databaseName()) == m_fileId)
         return true;
+    closeConnection();
     m_form->tableView->setModel(&m_model);
     // A failed earlier attempt left its registration behind.
     dropConnection();
@@ -182,6 +194,7 @@ bool TableView::openConnection(const QString &instrumentName, const QString &sou
     m_database.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     m_database.setDatabaseName(getAgDbFilePath(instrumentName, sourceName));
+    m_fileId = fileId(m_database.databaseName());
     return m_database.open();
 }
 

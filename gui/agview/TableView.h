@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class AgDataVector;
 class QTableView;
@@ -34,7 +35,7 @@ public:
         qint64 spanMs = 0;
         qint64 oldestTime = 0; // oldest and newest stored time of the zoom level, 0 unknown
         qint64 newestTime = 0;
-        qint64 scrollPosition = -1; // centre of the plot's span after oldestTime, ms
+        qint64 scrollPosition = -1;          // centre of the plot's span after oldestTime, ms
         AgDataVector *sampleBlock = nullptr; // released by updateTable
         InstrumentConfig instrumentConfig;
         AgConfig agConfig;
@@ -89,6 +90,8 @@ private:
     int m_lastHeight = -1;
     int m_lastScrollPosition = -1;
     QString m_connectionName;
+    // Device and inode of the file the connection has open.
+    std::pair<quint64, quint64> m_fileId{0, 0};
     Clock m_clock;
     bool m_queryErrorLogged = false;
 };
