@@ -579,6 +579,14 @@ private slots:
         QCOMPARE(t.rows(), 20);
         QCOMPARE(texts.count(), 1);
         QVERIFY(QFile::exists(path));
+
+        // Removed under the program and made again by the logger: the rows of the file now
+        // at the path, not those of the removed one.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(file.writeSeries(kT0 + 2100, 10, 100));
+        t.now += 2000;
+        t.view.updateTable(liveAt(name, 0, kT0, kT0 + 3000), false);
+        QCOMPARE(t.time(0), kT0 + 3000);
     }
 
     void readerHoldsNoLockBetweenRefreshes()
