@@ -195,10 +195,11 @@ bool InstrumentConfigValidator::isPortValid(bool fix)
         return true;
     bool ok = false;
     const int port = m_config->getPort().toInt(&ok, 10);
-    if (ok && port >= 0 && port <= 49151)
+    // Port 0 names no port: nothing listens there, no connection could be made.
+    if (ok && port >= 1 && port <= 49151)
         return true;
     if (fix) {
-        refuse("Port", m_config->getPort(), "a whole number from 0 to 49151");
+        refuse("Port", m_config->getPort(), "a whole number from 1 to 49151");
         m_config->setPort(QStringLiteral("80"));
     }
     return false;

@@ -12,7 +12,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <functional>
@@ -159,6 +161,42 @@ QString keepBadFile(QFile &file, const QString &problem)
     return QString();
 }
 
+// The copy setAsidePath made last for `path`: the latest stamp, of one stamp the highest
+// count. Empty when there is none.
+QString lastSetAsideCopy(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    static const QRegularExpression tail(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?\\.bad$"));
+    QString last;
+    QString lastStamp;
+    int lastCount = 0;
+    const QStringList names =
+        info.dir().entryList({prefix + QStringLiteral("*.bad")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch match = tail.match(name.mid(prefix.size()));
+        if (!match.hasMatch())
+            continue;
+        const QString stamp = match.captured(1);
+        const int count = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
+        if (last.isEmpty() || stamp > lastStamp || (stamp == lastStamp && count > lastCount)) {
+            last = name;
+            lastStamp = stamp;
+            lastCount = count;
+        }
+    }
+    return last.isEmpty() ? QString() : info.dir().filePath(last);
+}
+
+bool sameContent(const QString &one, const QString &other)
+{
+    QFile a(one);
+    QFile b(other);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    return a.readAll() == b.readAll();
+}
+
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -260,8 +298,15 @@ SystemConfig loadSystemConfigFromFile(const QString &name, ConfigLoadNotes *note
             file.close();
             if (!found.changes.isEmpty()) {
                 // A later save writes the repaired values over the file.
+                // A file left as it was on purpose (a refused address or port stays until
+                // a valid one is saved) is found again at every start: one copy of it.
+                const QString earlier = lastSetAsideCopy(file.fileName());
                 const QString copy = setAsidePath(file.fileName());
-                if (QFile::copy(file.fileName(), copy)) {
+                if (!earlier.isEmpty() && sameContent(earlier, file.fileName())) {
+                    found.keptCopy = earlier;
+                    KIV_LOG(3, "Configuration file %s as it was is kept as %s already\n",
+                            qPrintable(file.fileName()), qPrintable(earlier));
+                } else if (QFile::copy(file.fileName(), copy)) {
                     found.keptCopy = copy;
                     KIV_LOG(3, "Configuration file %s as it was is kept as %s\n",
                             qPrintable(file.fileName()), qPrintable(copy));

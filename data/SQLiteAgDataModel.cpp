@@ -437,7 +437,7 @@ int SQLiteAgDataModel::openDatabase()
     // A file opened read-only is not usable again yet: its first write says so.
     if (sqlite3_db_readonly(db(), "main") != 1) {
         if (m_loggedOpenFailure != 0)
-            KIV_LOG(2, "SQLiteAgDataModel[%s][%s] the database %s can be used again\n",
+            KIV_LOG(4, "SQLiteAgDataModel[%s][%s] the database %s can be used again\n",
                     qPrintable(getInstrumentConfig().getName()),
                     qPrintable(getAgConfig().getName()), qPrintable(m_manager.getFileName()));
         m_loggedOpenFailure = 0;

@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -48,8 +49,26 @@ int refuseSecondStart(int argc, char **argv, const QString &folder, qint64 holde
     std::fprintf(stderr, "%s\n", qUtf8Printable(text));
     std::fflush(stderr);
     if (mayShowWindows(argc, argv)) {
-        QApplication app(argc, argv);
-        QMessageBox::warning(nullptr, QStringLiteral("KIV"), text);
+        // A display that cannot be reached would end the process inside the application
+        // object (an abort, not this status): the platform falls back to one without
+        // windows, and then no box is shown.
+        std::vector<char *> args(argv, argv + argc);
+        QByteArray platform;
+        for (int i = 1; i + 1 < argc && platform.isEmpty(); ++i) {
+            if (qstrcmp(argv[i], "-platform") == 0) {
+                platform = QByteArray(argv[i + 1]) + ";offscreen";
+                args[static_cast<size_t>(i + 1)] = platform.data();
+            }
+        }
+        if (platform.isEmpty()) {
+            const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+            qputenv("QT_QPA_PLATFORM",
+                    (chosen.isEmpty() ? QByteArray("xcb") : chosen) + ";offscreen");
+        }
+        int count = argc;
+        QApplication app(count, args.data());
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QMessageBox::warning(nullptr, QStringLiteral("KIV"), text);
     }
     return kAlreadyRunningExitCode;
 }

@@ -277,12 +277,16 @@ void BackupManagerView::onUpdateGUI(const BackupModel &model)
     m_restoring = false;
 
     int newTop = topKey.first.isEmpty() ? -1 : rowOfKey(topKey);
-    m_pendingTop = newTop < 0 ? topKey : RowKey();
-    if (newTop < 0)
+    const bool found = newTop >= 0;
+    if (!found)
         newTop = std::min(topRow, m_tableModel.rowCount() - 1);
     if (newTop >= 0) {
         // The scroll range of the new list first, or the scroll stops at the old one's end.
         table->doItemsLayout();
         table->scrollTo(m_tableModel.index(newTop, 0), QAbstractItemView::PositionAtTop);
     }
+    // A step of the scan too short to scroll that far leaves an earlier row at the top: the
+    // backup is still awaited there, or the next step would keep that earlier row.
+    const bool placed = found && table->indexAt(QPoint(5, 0)).row() == newTop;
+    m_pendingTop = placed ? RowKey() : topKey;
 }

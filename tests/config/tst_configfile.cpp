@@ -332,6 +332,7 @@ private slots:
         row("unit text kept", {"<AudioGroup|LoudnessUnit|LKFS"}, "ag", "LoudnessUnit", "LKFS", false);
         row("min db junk unchecked", {"<AudioGroup|LoudnessMinDb|x"}, "ag", "LoudnessMinDb", "-32767", false);
         row("instrument port", {"<Instrument|Port|99999"}, "instrument", "Port", "80", true);
+        row("instrument port 0", {"<Instrument|Port|0"}, "instrument", "Port", "80", true);
         row("instrument ip with port", {"<Instrument|IpAdr|http://10.0.0.1:8080"}, "instrument", "IpAdr", "http://localhost", true);
         row("smtp port, alerts on", {"<SMTPConfig|Port|abc"}, "smtp", "Port", "465", true);
         row("smtp port, alerts off", {"<SMTPConfig|Port|abc", "|AlertsEnabled|0"}, "smtp", "Port", "-32767", false);
@@ -386,6 +387,14 @@ private slots:
             QCOMPARE(newLines.filter(QStringLiteral("repaired: ")).filter(repair).size(), 1);
             QVERIFY2(notes.alertText().contains(repair), qPrintable(notes.alertText()));
             QCOMPARE(readFile(notes.keptCopy), xml);
+            // The next start finds the same file (a refused value stays in it): no second
+            // copy, the same one named.
+            const QStringList copies = QDir(getDataFolderPath()).entryList({kFile + ".*.bad"});
+            ConfigLoadNotes again;
+            loadSystemConfigFromFile(kFile, &again);
+            QCOMPARE(again.keptCopy, notes.keptCopy);
+            QCOMPARE(again.changes, notes.changes);
+            QCOMPARE(QDir(getDataFolderPath()).entryList({kFile + ".*.bad"}), copies);
         } else {
             QCOMPARE(notes.changes, QStringList());
             QVERIFY(notes.keptCopy.isEmpty());

@@ -156,11 +156,12 @@ private slots:
         QTest::addColumn<QString>("repairedPort");
         const QString local = InstrumentConfigValidator::defaultIpAdr();
         QTest::newRow("dotted") << "192.168.0.10" << "80" << false << true << "192.168.0.10" << "80";
-        QTest::newRow("host name") << "meter.example" << "0" << false << true << "meter.example" << "0";
+        QTest::newRow("host name") << "meter.example" << "1" << false << true << "meter.example" << "1";
         QTest::newRow("url without port") << "http://meter" << "49151" << false << true << "http://meter" << "49151";
         QTest::newRow("url with port") << "http://meter:8080" << "80" << false << false << local << "80";
         QTest::newRow("empty ip") << "" << "80" << false << false << local << "80";
         QTest::newRow("port 49152") << "10.0.0.1" << "49152" << false << false << "10.0.0.1" << "80";
+        QTest::newRow("port 0") << "10.0.0.1" << "0" << false << false << "10.0.0.1" << "80";
         QTest::newRow("port negative") << "10.0.0.1" << "-1" << false << false << "10.0.0.1" << "80";
         QTest::newRow("port text") << "10.0.0.1" << "http" << false << false << "10.0.0.1" << "80";
         QTest::newRow("all imported") << "" << "x" << true << true << "" << "x";

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -13,6 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <memory>
 
 using namespace ORQ;
@@ -26,7 +28,17 @@ int childRunner(const QString &scenario, int, char **)
         const QByteArray path = qgetenv("KIV_LOG_PATH");
         CORQExeLogging setup(path.constData());
         setLogLevel(4);
+        log(2, "an error of the second run\n");
         log(4, "second run\n");
+        return 0;
+    }
+    if (scenario == QLatin1String("repeats at exit")) {
+        // The process ends before a minute has passed: the repeats counted are written.
+        const QByteArray path = qgetenv("KIV_LOG_PATH");
+        CORQExeLogging setup(path.constData());
+        setLogLevel(4);
+        for (int i = 0; i < 3; ++i)
+            log(2, "a failure that repeats\n");
         return 0;
     }
     if (scenario == QLatin1String("full")) {
@@ -277,8 +289,47 @@ private slots:
         QVERIFY(ended.endsWith(QLatin1String(" s ago; no longer seen)\n")));
     }
 
+    // A failure that stopped is told a minute later, also when nothing else is logged.
+    void stoppedRepeatIsToldWithoutAnotherEntry()
+    {
+        CORQLogger *logger = gLogger.load();
+        static std::atomic<std::int64_t> nowMs{0};
+        logger->setRepeatClock([] { return nowMs.load(); });
+        auto realClock = qScopeGuard([logger] { logger->setRepeatClock({}); });
+        log(3, "a warning that stops\n");
+        log(3, "a warning that stops\n");
+        nowMs += CORQRepeatFilter::kWindowMs + 1;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            KivTest::readLog().endsWith(
+                "a warning that stops (repeated 1 times, the last 60 s ago; no longer seen)\n"),
+            4 * CORQExeLogging::kQuietCheckMs);
+    }
+
+    // Beyond 1,000 texts the one seen longest ago is closed, its repeats told, and forgotten.
+    void repeatFilterKeepsAtMostItsCapOfTexts()
+    {
+        std::int64_t nowMs = 0;
+        CORQRepeatFilter filter([&nowMs] { return nowMs; });
+        const auto text = [](std::size_t i) { return "failure " + std::to_string(i) + "\n"; };
+        for (std::size_t i = 0; i < CORQRepeatFilter::kMaxTexts; ++i) {
+            QCOMPARE(filter.admit(2, text(i)).size(), std::size_t(1));
+            QVERIFY(filter.admit(2, text(i)).empty());
+            ++nowMs;
+        }
+        const std::vector<CORQRepeatFilter::Entry> out =
+            filter.admit(2, text(CORQRepeatFilter::kMaxTexts));
+        QCOMPARE(out.size(), std::size_t(2));
+        QCOMPARE(out.front().text,
+                 std::string("failure 0 (repeated 1 times, the last 1 s ago; no longer seen)\n"));
+        QCOMPARE(out.back().text, text(CORQRepeatFilter::kMaxTexts));
+        // Forgotten: written again as a first entry; the others are still counted.
+        QCOMPARE(filter.admit(2, text(0)).size(), std::size_t(2));
+        QVERIFY(filter.admit(2, text(CORQRepeatFilter::kMaxTexts - 1)).empty());
+    }
+
     // Children whose log meets trouble: a write that fails like on a full disk, a stderr
-    // nobody reads or whose reader is gone. Logging goes on, and the file gets the entries.
+    // nobody reads or whose reader is gone, an end with repeats not yet written. Logging goes
+    // on, and the file gets the entries.
     void loggingOutlivesTrouble_data()
     {
         QTest::addColumn<QString>("scenario");
@@ -292,6 +343,9 @@ private slots:
             << QStringLiteral("unread stderr") << QByteArray(10000, 'y') + '\n' << 1;
         QTest::newRow("stderr reader gone") << QStringLiteral("stderr reader gone")
                                             << QByteArray("nobody reads stderr\n") << 3;
+        QTest::newRow("repeats pending at the exit")
+            << QStringLiteral("repeats at exit")
+            << QByteArray("a failure that repeats (repeated 2 times, the last ") << 1;
     }
 
     void loggingOutlivesTrouble()
@@ -358,14 +412,31 @@ private slots:
             writer.write(4, entry(i));
         QCOMPARE(contentOf(path), entries(26, 36));
         QCOMPARE(contentOf(path + QStringLiteral(".1")), QByteArray("<missing>"));
+
+        // The error file: its own levels only, and more turns kept.
+        const QString errors = dir.filePath(QStringLiteral("errors.txt"));
+        CORQFileWriter errorWriter(errors.toStdString(), 1000, 2, 3, false);
+        for (int i = 0; i < 30; ++i) {
+            errorWriter.write(4, "information\n");
+            errorWriter.write(2, entry(i));
+        }
+        QCOMPARE(contentOf(errors + QStringLiteral(".2")), entries(0, 10));
+        QCOMPARE(contentOf(errors + QStringLiteral(".1")), entries(10, 20));
+        QCOMPARE(contentOf(errors), entries(20, 30));
+        for (int i = 30; i < 40; ++i)
+            errorWriter.write(3, entry(i));
+        QCOMPARE(contentOf(errors + QStringLiteral(".2")), entries(10, 20));
     }
 
+    // log.txt starts empty; errors and warnings stay in log_errors.txt across the restart.
     void restartEmptiesTheLogFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("log.txt"));
-        {
-            QFile file(path);
+        const QString errors = dir.filePath(QStringLiteral("log_errors.txt"));
+        QCOMPARE(QString::fromStdString(CORQExeLogging::errorLogPath(path.toStdString())), errors);
+        for (const QString &name : {path, errors}) {
+            QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("old content of an earlier run\n");
         }
@@ -378,6 +449,12 @@ private slots:
         QVERIFY(!content.contains("old content"));
         QVERIFY(content.contains("Set LogLevel to 4"));
         QVERIFY(content.endsWith("second run\n"));
+        QFile kept(errors);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        const QByteArray errorEntries = kept.readAll();
+        QVERIFY(errorEntries.startsWith("old content of an earlier run\n\n"));
+        QVERIFY(errorEntries.contains(": Set LogLevel to 4\nE:\n"));
+        QVERIFY(errorEntries.endsWith(": an error of the second run\n"));
     }
 };
 

@@ -64,6 +64,7 @@ private slots:
     void signalClosesInOrder_data();
     void signalClosesInOrder();
     void secondSignalEndsAtOnce();
+    void secondStartIsRefused_data();
     void secondStartIsRefused();
     void startAfterKillIsNotBlocked();
 
@@ -262,12 +263,25 @@ void StopSignalsTest::secondSignalEndsAtOnce()
     QVERIFY(!text.contains("SystemController loop ended"));
 }
 
+void StopSignalsTest::secondStartIsRefused_data()
+{
+    QTest::addColumn<QStringList>("env");
+    QTest::newRow("no windows") << QStringList();
+    // A display of a number no X server serves: the box cannot show, the status holds.
+    int unused = 900;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unused)))
+        ++unused;
+    QTest::newRow("display not reachable") << QStringList{
+        QStringLiteral("QT_QPA_PLATFORM="), QStringLiteral("DISPLAY=:%1").arg(unused)};
+}
+
 void StopSignalsTest::secondStartIsRefused()
 {
+    QFETCH(QStringList, env);
     startLogging();
     const QByteArray firstEntries = log();
     const int logins = m_meter->requestCount(QStringLiteral("/login"));
-    std::unique_ptr<QProcess> second = startProgram();
+    std::unique_ptr<QProcess> second = startProgram(env);
     QVERIFY(second);
     QTRY_VERIFY_WITH_TIMEOUT(second->state() == QProcess::NotRunning, 30000);
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);

@@ -45,8 +45,8 @@ int reportAlertAndClose(int argc, char **argv)
     ProgramHooks hooks;
     hooks.started = [](System &) {
         auto *poll = new QTimer(QCoreApplication::instance());
-        auto *waited = new QElapsedTimer;
-        waited->start();
+        QElapsedTimer waited;
+        waited.start();
         QObject::connect(poll, &QTimer::timeout, [poll, waited] {
             bool shown = false;
             const QWidgetList windows = QApplication::topLevelWidgets();
@@ -58,7 +58,7 @@ int reportAlertAndClose(int argc, char **argv)
                 say(QStringLiteral("alert %1").arg(label ? label->text().simplified() : QString()));
                 shown = true;
             }
-            if (shown || waited->elapsed() > 20000) {
+            if (shown || waited.elapsed() > 20000) {
                 poll->stop();
                 ASystem::instance()->close();
             }

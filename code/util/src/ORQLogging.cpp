@@ -16,6 +16,8 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace ORQ {
@@ -46,11 +48,18 @@ void CORQStreamWriter::write(int, const std::string &text)
     m_stream->flush();
 }
 
-CORQFileWriter::CORQFileWriter(const std::string &path, std::uint64_t limitBytes)
-    : m_path(path), m_limit(limitBytes)
+CORQFileWriter::CORQFileWriter(const std::string &path, std::uint64_t limitBytes, int keptTurns,
+                               int maxLevel, bool emptyAtStart)
+    : m_path(path), m_limit(limitBytes), m_keptTurns(std::max(1, keptTurns)), m_maxLevel(maxLevel)
 {
-    m_stream.open(m_path, std::ios::out | std::ios::trunc);
-    m_lastOpenAttempt = std::chrono::steady_clock::now();
+    if (emptyAtStart) {
+        m_stream.open(m_path, std::ios::out | std::ios::trunc);
+        m_lastOpenAttempt = std::chrono::steady_clock::now();
+    } else {
+        // Opened, and its size taken, by the first entry.
+        m_lastOpenAttempt = std::chrono::steady_clock::now() - std::chrono::hours(1);
+        ensureOpen();
+    }
 }
 
 CORQFileWriter::~CORQFileWriter() = default;
@@ -76,8 +85,11 @@ bool CORQFileWriter::ensureOpen()
 void CORQFileWriter::rotate()
 {
     m_stream.close();
-    // rename replaces the older file. Should it fail, the file is emptied all the same: the
-    // bound matters more than the entries of the old file.
+    // rename replaces the oldest turn kept. Should it fail, the file is emptied all the same:
+    // the bound matters more than the entries of the old file.
+    for (int turn = m_keptTurns - 1; turn >= 1; --turn)
+        std::rename((m_path + '.' + std::to_string(turn)).c_str(),
+                    (m_path + '.' + std::to_string(turn + 1)).c_str());
     std::rename(m_path.c_str(), (m_path + ".1").c_str());
     m_stream.clear();
     m_stream.open(m_path, std::ios::out | std::ios::trunc);
@@ -85,8 +97,10 @@ void CORQFileWriter::rotate()
     m_size = 0;
 }
 
-void CORQFileWriter::write(int, const std::string &text)
+void CORQFileWriter::write(int level, const std::string &text)
 {
+    if (level > m_maxLevel)
+        return;
     // The file, or the folder with it, was removed under the running program: entries would
     // go into the removed file. It is made again as soon as its folder is there.
     if (m_stream.is_open() && ::access(m_path.c_str(), F_OK) != 0) {
@@ -270,6 +284,13 @@ void CORQLogger::flushRepeats()
     m_mutex.unlock();
 }
 
+void CORQLogger::closeQuietRepeats()
+{
+    QMutexLocker lock(&m_mutex);
+    for (const CORQRepeatFilter::Entry &entry : m_repeats.takeQuiet())
+        writeEntry(entry.level, entry.text);
+}
+
 void CORQLogger::writeEntry(int lvl, const std::string &text)
 {
     const char *prefix = levelPrefix(lvl);
@@ -304,13 +325,28 @@ void CORQLogger::setLogLevel(int newLevel)
     level.store(newLevel, std::memory_order_relaxed);
 }
 
+std::string CORQExeLogging::errorLogPath(const std::string &logFilePath)
+{
+    const std::size_t slash = logFilePath.find_last_of('/');
+    const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = logFilePath.find_last_of('.');
+    if (dot == std::string::npos || dot <= nameAt)
+        dot = logFilePath.size();
+    return logFilePath.substr(0, dot) + "_errors" + logFilePath.substr(dot);
+}
+
 CORQExeLogging::CORQExeLogging(const char *logFilePath)
 {
     if (gLogger.load(std::memory_order_acquire))
         return;
+    const std::string path = logFilePath ? logFilePath : "";
     auto *logger = new CORQLogger();
     // Emptied at every start, then bounded.
-    logger->addWriter(new CORQFileWriter(logFilePath ? logFilePath : ""));
+    logger->addWriter(new CORQFileWriter(path));
+    // Errors and warnings outlive the per-batch entries and the restarts; the level-0 line
+    // of each start marks where a run begins.
+    logger->addWriter(
+        new CORQFileWriter(errorLogPath(path), kErrorLimitBytes, kErrorKeptTurns, 3, false));
     logger->addWriter(new CORQDebugWriter());
     CORQLogger *expected = nullptr;
     if (!gLogger.compare_exchange_strong(expected, logger)) {
@@ -322,6 +358,20 @@ CORQExeLogging::CORQExeLogging(const char *logFilePath)
         if (CORQLogger *logger = gLogger.load(std::memory_order_acquire))
             logger->flushRepeats();
     });
+    // Repeats that stopped are told a minute later even when nothing else is logged. Like
+    // the logger, the thread lasts as long as the process; it holds nothing that an exit
+    // destroys.
+    try {
+        std::thread([logger] {
+            pthread_setname_np(pthread_self(), "ORQ repeats");
+            for (;;) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kQuietCheckMs));
+                logger->closeQuietRepeats();
+            }
+        }).detach();
+    } catch (const std::system_error &) {
+        // Without a thread the next entry still writes them.
+    }
 }
 
 void log(int level, const std::string &text)

@@ -37,17 +37,19 @@ private:
 };
 
 // The log file, bounded: an entry that would take it past the limit first moves it to
-// "<path>.1" (replacing the older one) and starts it anew, so a program that runs for months
-// keeps at most twice the limit. Flushed after every entry, like the stream writer. A file
-// that could not be opened is tried again now and then: entries are lost meanwhile, nothing
-// waits.
+// "<path>.1" (older turns move on to "<path>.2" and so on, the oldest one kept is replaced)
+// and starts it anew, so a program that runs for months keeps at most (kept + 1) times the
+// limit. Flushed after every entry, like the stream writer. A file that could not be opened
+// is tried again now and then: entries are lost meanwhile, nothing waits.
 class CORQFileWriter : public CORQWriter
 {
 public:
     static constexpr std::uint64_t kDefaultLimitBytes = 10 * 1024 * 1024;
 
-    // Empties the file, as every start does.
-    explicit CORQFileWriter(const std::string &path, std::uint64_t limitBytes = kDefaultLimitBytes);
+    // Takes the entries up to `maxLevel`. `emptyAtStart`: emptied, as every start does to
+    // log.txt; otherwise the entries of earlier runs stay and the file goes on after them.
+    explicit CORQFileWriter(const std::string &path, std::uint64_t limitBytes = kDefaultLimitBytes,
+                            int keptTurns = 1, int maxLevel = 7, bool emptyAtStart = true);
     ~CORQFileWriter() override;
     void write(int level, const std::string &text) override;
 
@@ -57,6 +59,8 @@ private:
 
     std::string m_path;
     std::uint64_t m_limit;
+    int m_keptTurns;
+    int m_maxLevel;
     std::uint64_t m_size = 0;
     std::ofstream m_stream;
     std::chrono::steady_clock::time_point m_lastOpenAttempt;
@@ -97,6 +101,9 @@ public:
     void setRepeatClock(const CORQRepeatFilter::Clock &clock);
     // Writes the repeats counted but not yet written; at the end of the process.
     void flushRepeats();
+    // Writes the closing entries of repeats that stopped a minute ago, also when nothing else
+    // is logged; the set-up calls it every few seconds.
+    void closeQuietRepeats();
 
     // Threshold; call sites read it before they format anything.
     std::atomic<int> level{1};
@@ -118,12 +125,26 @@ public:
     virtual ~CORQSingleLogging();
 };
 
-// Set-up object: creates the logger with a file writer and a debug writer. A second
-// set-up leaves the existing logger alone.
+// Set-up object: creates the logger with a file writer, a second file writer that keeps
+// only errors and warnings (and level 0) for days, and a debug writer. A second set-up
+// leaves the existing logger alone.
 class CORQExeLogging : public CORQSingleLogging
 {
 public:
+    // The error file: 4 MB a turn, itself and four older turns, so at most 20 MB and at
+    // least the last 16 MB of errors and warnings. The repeat filter writes a text at most
+    // once a minute: 20 audiogroups failing all the time log about 3 MB a day, five days in
+    // 16 MB, while log.txt, full of the per-batch entries, turns over within hours.
+    static constexpr std::uint64_t kErrorLimitBytes = 4 * 1024 * 1024;
+    static constexpr int kErrorKeptTurns = 4;
+    // How often repeats that stopped are looked for.
+    static constexpr int kQuietCheckMs = 5000;
+
     explicit CORQExeLogging(const char *logFilePath);
+
+    // "log_errors.txt" beside "log.txt": the path's name, less its extension, "_errors" and
+    // the extension.
+    static std::string errorLogPath(const std::string &logFilePath);
 };
 
 // Threshold of the global logger, -1 when there is none (nothing is then written).

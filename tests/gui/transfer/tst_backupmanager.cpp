@@ -269,6 +269,14 @@ private slots:
         QCOMPARE(programIds(true), QStringList({"122", "124"}));
         // The view comes back to the backup that was at its top.
         QCOMPARE(cell(table()->indexAt(QPoint(5, 0)).row(), 2), QStringLiteral("120"));
+        // Also through a step that holds it but is too short to scroll it to the top.
+        BackupModel firstRows;
+        firstRows.setItems(listed.getItems().mid(0, 30));
+        m_view->onUpdateGUI(BackupModel());
+        m_view->onUpdateGUI(firstRows);
+        QVERIFY(cell(table()->indexAt(QPoint(5, 0)).row(), 2) != QStringLiteral("120"));
+        m_view->onUpdateGUI(listed);
+        QCOMPARE(cell(table()->indexAt(QPoint(5, 0)).row(), 2), QStringLiteral("120"));
         // A choice the user dropped stays dropped.
         clickRow(24, Qt::ControlModifier);
         m_view->onUpdateGUI(BackupModel());
