@@ -795,10 +795,13 @@ qint64 Device::inspectBatch(const QString &name, qint64 asked, int available, Ag
         else if (now - watch.lastNewSampleAt >= kNoNewSampleMs) {
             QString text = QStringLiteral("no new sample for %1 s although the meter answers")
                                .arg(kNoNewSampleMs / 1000);
-            if (available > 0 || old > 0 || asked > aheadLimit)
+            if (available > 0 || old > 0 || asked > aheadLimit) {
                 text += QStringLiteral("; the meter's clock is likely behind the newest "
                                        "stored sample, %1")
                             .arg(stampText(asked));
+                // What was seen of its clock running ahead no longer holds.
+                m_agManager.setClockAheadMs(name, 0);
+            }
             beginAgCause(name, watch, AgCauseNoNewSample, text);
         }
     }

@@ -770,6 +770,12 @@ void DeviceTest::toldWhatIsNotStored_data()
                        "audiogroup A: 20 samples stamped", "audiogroup A: 280 samples stamped",
                        "audiogroup A: 20 samples not stored, stamped", behind}
         << qint64(20 * 20) << qint64(3000) << behind;
+    QTest::newRow("clock 5 minutes ahead for 30 s, then right, the meter sends none of it")
+        << rounds({{3, 0}, {15, 300}, {20, 0}}) << false
+        << QStringList{"3000 samples missing (the meter's clock runs ahead)",
+                       "audiogroup A: 20 samples stamped", "audiogroup A: 280 samples stamped",
+                       behind}
+        << qint64(0) << qint64(3000) << behind;
     QTest::newRow("clock set back an hour")
         << rounds({{3, 0}, {20, -3600}}) << true
         << QStringList{"audiogroup A: 20 samples not stored, stamped", behind} << qint64(20 * 20)
