@@ -12,10 +12,11 @@ ADeviceNetworkInterface::ADeviceNetworkInterface(const QString &name, QObject *p
 ADeviceNetworkInterface::~ADeviceNetworkInterface() = default;
 
 void ADeviceNetworkInterface::postReply(const QString &instrumentName, int type, int networkError,
-                                        QString *body)
+                                        QString *body, int httpStatus)
 {
     auto *reply =
         new InstrumentDeviceNetworkInterfaceReply(instrumentName, type, networkError, body);
+    reply->setHttpStatus(httpStatus);
     ASystem *system = ASystem::instance();
     if (system)
         system->onInstrumentReply(reply); // owns the reply from here on, queued or not

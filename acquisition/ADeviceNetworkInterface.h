@@ -26,7 +26,8 @@ public:
 
     // Hands a finished reply of the named instrument to the system (SystemController
     // command 0); takes the body (null for a failed request). Any thread.
-    static void postReply(const QString &instrumentName, int type, int networkError, QString *body);
+    static void postReply(const QString &instrumentName, int type, int networkError, QString *body,
+                          int httpStatus = 0);
 
 private:
     QString m_name;

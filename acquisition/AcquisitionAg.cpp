@@ -73,6 +73,28 @@ void AcquisitionAg::addFutureSamples(int count, qint64 newestTimestamp)
     m_lastFutureTimestamp = std::max(m_lastFutureTimestamp, newestTimestamp);
 }
 
+void AcquisitionAg::addOldSamples(int count, qint64 from, qint64 to)
+{
+    m_oldSamples += count;
+    m_lastOldFrom = from;
+    m_lastOldTo = to;
+}
+
+void AcquisitionAg::setLastGap(qint64 from, qint64 to, qint64 missing)
+{
+    m_lastGapFrom = from;
+    m_lastGapTo = to;
+    m_lastGapMissing = missing;
+}
+
+void AcquisitionAg::setUnreachable(bool unreachable)
+{
+    if (!unreachable)
+        m_unreachableSince = 0;
+    else if (m_unreachableSince == 0)
+        m_unreachableSince = std::max<qint64>(monotonicMSecs(), 1);
+}
+
 bool AcquisitionAg::sameStatus(const AcquisitionAg &other) const
 {
     return getInstrumentName() == other.getInstrumentName() &&
@@ -85,7 +107,12 @@ bool AcquisitionAg::sameStatus(const AcquisitionAg &other) const
            m_storeError == other.m_storeError && m_lastDataTime == other.m_lastDataTime &&
            m_timestampState == other.m_timestampState && m_replyState == other.m_replyState &&
            m_storeState == other.m_storeState && m_futureSamples == other.m_futureSamples &&
-           m_lastFutureTimestamp == other.m_lastFutureTimestamp;
+           m_lastFutureTimestamp == other.m_lastFutureTimestamp &&
+           m_oldSamples == other.m_oldSamples && m_lastOldFrom == other.m_lastOldFrom &&
+           m_lastOldTo == other.m_lastOldTo && m_clockAheadMs == other.m_clockAheadMs &&
+           m_lastGapFrom == other.m_lastGapFrom && m_lastGapTo == other.m_lastGapTo &&
+           m_lastGapMissing == other.m_lastGapMissing && m_stopCause == other.m_stopCause &&
+           m_unreachableSince == other.m_unreachableSince;
 }
 
 void AcquisitionAg::resetStatus()
@@ -97,4 +124,10 @@ void AcquisitionAg::resetStatus()
     m_storeState = StateOk;
     m_futureSamples = 0;
     m_lastFutureTimestamp = 0;
+    m_oldSamples = 0;
+    m_lastOldFrom = 0;
+    m_lastOldTo = 0;
+    m_lastGapFrom = 0;
+    m_lastGapTo = 0;
+    m_lastGapMissing = 0;
 }

@@ -51,6 +51,23 @@ public:
     // creation or the last reset, and the newest such time stamp (0: none).
     qint64 getFutureSamples() const { return m_futureSamples; }
     qint64 getLastFutureTimestamp() const { return m_lastFutureTimestamp; }
+    // Samples not stored because they were stamped before the newest stored one, since
+    // creation or the last reset, and the stamps of the last of them.
+    qint64 getOldSamples() const { return m_oldSamples; }
+    qint64 getLastOldFrom() const { return m_lastOldFrom; }
+    qint64 getLastOldTo() const { return m_lastOldTo; }
+    // How far the meter's newest sample was stamped ahead of this computer's clock, in ms,
+    // when that was more than an ordinary clock offset; 0 otherwise.
+    qint64 getClockAheadMs() const { return m_clockAheadMs; }
+    // The last gap in what the meter delivered: the stamps around it and the samples
+    // missing; all 0 when none was seen since creation or the last reset.
+    qint64 getLastGapFrom() const { return m_lastGapFrom; }
+    qint64 getLastGapTo() const { return m_lastGapTo; }
+    qint64 getLastGapMissing() const { return m_lastGapMissing; }
+    // Why the audiogroup gets no samples now, in plain words; empty while it does.
+    QString getStopCause() const { return m_stopCause; }
+    // Since when (monotonicMSecs()) the meter has not been reached; 0 while it answers.
+    qint64 getUnreachableSince() const { return m_unreachableSince; }
 
     void setConnected() { m_connected = true; }
     void invalidateTimestamp() { m_lastTimestamp.invalidate(); }
@@ -60,6 +77,12 @@ public:
     // storedSamples: how many samples the store took; only stored samples count as data.
     void setStoreResult(int code, int storedSamples);
     void addFutureSamples(int count, qint64 newestTimestamp);
+    void addOldSamples(int count, qint64 from, qint64 to);
+    void setClockAheadMs(qint64 ms) { m_clockAheadMs = ms; }
+    void setLastGap(qint64 from, qint64 to, qint64 missing);
+    void setStopCause(const QString &cause) { m_stopCause = cause; }
+    // A request failed (true) or the meter answered (false).
+    void setUnreachable(bool unreachable);
     // Clears the error codes and states; times, connection and time stamp stay.
     void resetStatus();
     // Everything but the configurations, which travel with the system configuration.
@@ -80,6 +103,15 @@ private:
     int m_storeState = StateOk;
     qint64 m_futureSamples = 0;
     qint64 m_lastFutureTimestamp = 0;
+    qint64 m_oldSamples = 0;
+    qint64 m_lastOldFrom = 0;
+    qint64 m_lastOldTo = 0;
+    qint64 m_clockAheadMs = 0;
+    qint64 m_lastGapFrom = 0;
+    qint64 m_lastGapTo = 0;
+    qint64 m_lastGapMissing = 0;
+    QString m_stopCause;
+    qint64 m_unreachableSince = 0;
 };
 
 Q_DECLARE_METATYPE(AcquisitionAg)

@@ -104,6 +104,36 @@ void AcquisitionAgManager::onFutureSamples(const QString &name, int count, qint6
         record->addFutureSamples(count, newest);
 }
 
+void AcquisitionAgManager::onOldSamples(const QString &name, int count, qint64 from, qint64 to)
+{
+    if (AcquisitionAg *record = find(name))
+        record->addOldSamples(count, from, to);
+}
+
+void AcquisitionAgManager::setClockAheadMs(const QString &name, qint64 ms)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setClockAheadMs(ms);
+}
+
+void AcquisitionAgManager::setLastGap(const QString &name, qint64 from, qint64 to, qint64 missing)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setLastGap(from, to, missing);
+}
+
+void AcquisitionAgManager::setStopCause(const QString &name, const QString &cause)
+{
+    if (AcquisitionAg *record = find(name))
+        record->setStopCause(cause);
+}
+
+void AcquisitionAgManager::setUnreachable(bool unreachable)
+{
+    for (AcquisitionAg *record : qAsConst(m_records))
+        record->setUnreachable(unreachable);
+}
+
 void AcquisitionAgManager::onDataReplyFailed(int code)
 {
     const QList<AgConfig> configs = m_instrumentConfig.getAgConfigs();

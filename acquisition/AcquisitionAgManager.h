@@ -39,6 +39,12 @@ public:
     void onDataReplied(const QString &name, int code);
     void onStoreResult(const QString &name, int code, int storedSamples);
     void onFutureSamples(const QString &name, int count, qint64 newest);
+    void onOldSamples(const QString &name, int count, qint64 from, qint64 to);
+    void setClockAheadMs(const QString &name, qint64 ms);
+    void setLastGap(const QString &name, qint64 from, qint64 to, qint64 missing);
+    void setStopCause(const QString &name, const QString &cause);
+    // For every audiogroup: a request to the meter failed (true) or it answered (false).
+    void setUnreachable(bool unreachable);
     // A failed data reply counts for every audiogroup whose acquisition is active.
     void onDataReplyFailed(int code);
 

@@ -24,8 +24,10 @@
 #include <ORQLogging.h>
 
 #include <QDateTime>
+#include <QNetworkReply>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
@@ -408,6 +410,11 @@ void Device::pollData()
                     m_agManager.invalidateTimestamps();
                     m_lastDataRequestTime = nowMs();
                     m_dataReplyDue = true;
+                    m_asked.clear();
+                    const QMap<QString, QString> asked =
+                        static_cast<const AcquisitionRequest &>(*request).getLastTimestamps();
+                    for (auto it = asked.cbegin(); it != asked.cend(); ++it)
+                        m_asked.insert(it.key(), it.value().toLongLong());
                 }
             }
         }
@@ -492,8 +499,12 @@ int Device::onRawDataReceived(Command *command)
         return -1;
     if (reply->getRequestId() == ARequest::GETDATA)
         m_dataReplyDue = false;
-    if (reply->getNetworkError() != 0)
+    const int httpStatus = reply->getHttpStatus();
+    if (reply->getNetworkError() != 0 || (httpStatus != 0 && httpStatus != 200)) {
+        noteRequestFailed(reply->getNetworkError(), httpStatus);
         return 0;
+    }
+    noteMeterAnswered();
     const QString body = reply->getReplyData() ? *reply->getReplyData() : QString();
     switch (reply->getRequestId()) {
     case ARequest::LOGIN:
@@ -620,67 +631,310 @@ void Device::dispatchData(AcquisitionResponse &response)
         if (audioGroup && audioGroup->isLogging())
             targets.append({name, audioGroup});
     }
+    // Asked for and left out of the reply: the audiogroup gets nothing.
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
+        if (response.getAgDataLists().contains(it.key()))
+            continue;
+        AAudioGroup *audioGroup = findAudioGroup(getName(), it.key());
+        if (audioGroup && audioGroup->isLogging())
+            beginAgCause(it.key(), m_watches[it.key()], AgCauseMissing,
+                         QStringLiteral("missing from the meter's replies"));
+    }
+    const QMap<QString, int> available = response.getAvailableCounts();
     // Counted before the first post: a quick audiogroup answers before the loop ends.
     m_storeResultsOwed.store(targets.size());
     for (const auto &target : qAsConst(targets)) {
         const QString &name = target.first;
         AgDataVector *batch = response.takeAgDataList(name);
-        refuseFutureSamples(name, *batch);
-        qint64 newest = -1;
-        for (const AgData &sample : *batch)
-            newest = std::max(newest, sample.getTimestamp());
+        const qint64 newest =
+            inspectBatch(name, m_asked.value(name, -1), available.value(name), *batch);
         if (target.second->postSamples(getName(), batch) == 0)
             m_pendingBatches.insert(name, PendingBatch{newest, nowMs()});
         else
             m_storeResultsOwed.fetch_sub(1);
         m_agManager.onDataReplied(name, 0);
     }
+    m_asked.clear();
     // Each audiogroup answers its next time stamp only after storing this batch.
     m_agManager.invalidateTimestamps();
 }
 
-void Device::refuseFutureSamples(const QString &name, AgDataVector &batch)
+namespace {
+
+QString stampText(qint64 stamp)
 {
-    const qint64 limit = utcNowMs() + kFutureLimitMs;
-    FutureReport &report = m_futureReports[name];
+    return QDateTime::fromMSecsSinceEpoch(stamp, Qt::UTC).toString(Qt::ISODateWithMs);
+}
+
+} // namespace
+
+void Device::Told::add(qint64 stamp)
+{
+    from = count == 0 ? stamp : std::min(from, stamp);
+    to = count == 0 ? stamp : std::max(to, stamp);
+    ++count;
+}
+
+qint64 Device::inspectBatch(const QString &name, qint64 asked, int available, AgDataVector &batch)
+{
+    AgWatch &watch = m_watches[name];
+    if (watch.cause == AgCauseMissing)
+        endAgCause(name, watch);
+    const qint64 utcNow = utcNowMs();
+    const qint64 futureLimit = utcNow + kFutureLimitMs;
+    const qint64 aheadLimit = utcNow + kClockToleranceMs;
     int refused = 0;
-    int fresh = 0;
-    qint64 newest = 0;
+    int freshFuture = 0;
+    qint64 newestFuture = 0;
+    int freshOld = 0;
+    qint64 oldFrom = 0;
+    qint64 oldTo = 0;
+    int old = 0;
+    qint64 newest = -1;
+    // Gaps among the samples newer than the one asked after, in the order sent.
+    struct Gap
+    {
+        qint64 from, to;
+    };
+    constexpr int kMaxGapsTold = 4;
+    std::array<Gap, kMaxGapsTold> gaps{};
+    int gapCount = 0;
+    qint64 previous = asked > 0 ? asked : -1;
+    qint64 interval = -1;
+    bool hasNew = false;
     for (const AgData &sample : batch) {
-        if (sample.getTimestamp() > limit) {
+        const qint64 stamp = sample.getTimestamp();
+        if (stamp > futureLimit) {
             ++refused;
-            if (sample.getTimestamp() > report.refusedUpTo)
-                ++fresh;
-            newest = std::max(newest, sample.getTimestamp());
+            if (watch.futureRuns.add(stamp)) {
+                ++freshFuture;
+                newestFuture = std::max(newestFuture, stamp);
+                watch.future.add(stamp);
+            }
+            continue;
         }
+        newest = std::max(newest, stamp);
+        if (stamp > aheadLimit)
+            watch.ahead.add(stamp);
+        if (asked >= 0 && stamp < asked) {
+            // The store keeps only samples newer than its newest, which was asked after.
+            ++old;
+            if (watch.oldRuns.add(stamp)) {
+                oldFrom = freshOld == 0 ? stamp : std::min(oldFrom, stamp);
+                oldTo = freshOld == 0 ? stamp : std::max(oldTo, stamp);
+                ++freshOld;
+                watch.old.add(stamp);
+            }
+            continue;
+        }
+        if (asked >= 0 && stamp == asked)
+            continue; // the newest stored sample, sent again
+        hasNew = true;
+        if (previous >= 0 && stamp > previous) {
+            const qint64 step = stamp - previous;
+            if (step > kGapToleranceMs) {
+                if (gapCount < kMaxGapsTold)
+                    gaps[gapCount] = Gap{previous, stamp};
+                ++gapCount;
+            } else {
+                interval = interval < 0 ? step : std::min(interval, step);
+            }
+        }
+        previous = std::max(previous, stamp);
     }
     if (refused > 0) {
         AgDataVector kept(batch.getName(), batch.getZoomLevel());
         kept.reserve(batch.size() - refused);
         for (const AgData &sample : batch)
-            if (sample.getTimestamp() <= limit)
+            if (sample.getTimestamp() <= futureLimit)
                 kept.append(sample);
         batch = std::move(kept);
     }
-    if (fresh > 0) {
-        m_agManager.onFutureSamples(name, fresh, newest);
-        report.unlogged += fresh;
-        report.newest = std::max(report.newest, newest);
-        report.refusedUpTo = newest;
+    if (freshFuture > 0)
+        m_agManager.onFutureSamples(name, freshFuture, newestFuture);
+    if (freshOld > 0)
+        m_agManager.onOldSamples(name, freshOld, oldFrom, oldTo);
+    if (newest >= 0) {
+        const qint64 aheadMs = newest - utcNow;
+        if (aheadMs > kClockToleranceMs)
+            watch.aheadMs = std::max(watch.aheadMs, aheadMs);
+        m_agManager.setClockAheadMs(name, aheadMs > kClockToleranceMs ? aheadMs : 0);
     }
-    if (report.unlogged == 0 || !elapsed(report.loggedAt, kFutureLogPacingMs))
+    if (interval <= 0)
+        interval = kSampleIntervalMs;
+    for (int i = 0; i < std::min(gapCount, kMaxGapsTold); ++i) {
+        const qint64 span = gaps[i].to - gaps[i].from - interval;
+        const qint64 missing = span / interval;
+        m_agManager.setLastGap(name, gaps[i].from, gaps[i].to, missing);
+        KIV_LOG(2,
+                "Device[%s] audiogroup %s: a gap of %.1f s in the meter's samples, after %s and "
+                "before %s: %lld samples missing%s\n",
+                qUtf8Printable(getName()), qUtf8Printable(name), span / 1000.0,
+                qUtf8Printable(stampText(gaps[i].from)), qUtf8Printable(stampText(gaps[i].to)),
+                static_cast<long long>(missing),
+                gaps[i].to > aheadLimit ? " (the meter's clock runs ahead)" : "");
+    }
+    if (gapCount > kMaxGapsTold)
+        KIV_LOG(2, "Device[%s] audiogroup %s: %d more gaps in one reply\n",
+                qUtf8Printable(getName()), qUtf8Printable(name), gapCount - kMaxGapsTold);
+    tellSamples(name, watch.future, ToldFuture);
+    tellSamples(name, watch.old, ToldOld);
+    tellSamples(name, watch.ahead, ToldAhead, watch.aheadMs);
+    if (watch.ahead.count == 0)
+        watch.aheadMs = 0;
+
+    // A meter that answers and brings nothing new for a while.
+    const qint64 now = nowMs();
+    if (hasNew) {
+        watch.lastNewSampleAt = now;
+        if (watch.cause == AgCauseNoNewSample)
+            endAgCause(name, watch);
+    } else if (asked >= 0) {
+        if (watch.lastNewSampleAt == kNever)
+            watch.lastNewSampleAt = now;
+        else if (now - watch.lastNewSampleAt >= kNoNewSampleMs) {
+            QString text = QStringLiteral("no new sample for %1 s although the meter answers")
+                               .arg(kNoNewSampleMs / 1000);
+            if (available > 0 || old > 0 || asked > aheadLimit) {
+                text += QStringLiteral("; the meter's clock is likely behind the newest "
+                                       "stored sample, %1")
+                            .arg(stampText(asked));
+                // What was seen of its clock running ahead no longer holds.
+                m_agManager.setClockAheadMs(name, 0);
+            }
+            beginAgCause(name, watch, AgCauseNoNewSample, text);
+        }
+    }
+    return newest;
+}
+
+void Device::tellSamples(const QString &name, Told &told, ToldKind kind, qint64 aheadMs)
+{
+    if (told.count == 0 || !elapsed(told.loggedAt, kFutureLogPacingMs))
         return;
-    KIV_LOG(2,
-            "Device[%s] audiogroup %s: %d samples stamped more than %lld minutes ahead of this "
-            "computer's clock not stored; the newest %s (%lld)\n",
-            qUtf8Printable(getName()), qUtf8Printable(name), report.unlogged,
-            static_cast<long long>(kFutureLimitMs / 60000),
-            qUtf8Printable(
-                QDateTime::fromMSecsSinceEpoch(report.newest, Qt::UTC).toString(Qt::ISODateWithMs)),
-            static_cast<long long>(report.newest));
-    report.unlogged = 0;
-    report.newest = 0;
-    report.loggedAt = nowMs();
+    const QByteArray from = stampText(told.from).toUtf8();
+    const QByteArray to = stampText(told.to).toUtf8();
+    switch (kind) {
+    case ToldFuture:
+        KIV_LOG(2,
+                "Device[%s] audiogroup %s: %d samples stamped more than %lld minutes ahead of "
+                "this computer's clock not stored, stamped %s to %s; the newest %s (%lld)\n",
+                qUtf8Printable(getName()), qUtf8Printable(name), told.count,
+                static_cast<long long>(kFutureLimitMs / 60000), from.constData(), to.constData(),
+                to.constData(), static_cast<long long>(told.to));
+        break;
+    case ToldOld:
+        KIV_LOG(2,
+                "Device[%s] audiogroup %s: %d samples not stored, stamped %s to %s: not after "
+                "the newest stored sample\n",
+                qUtf8Printable(getName()), qUtf8Printable(name), told.count, from.constData(),
+                to.constData());
+        break;
+    case ToldAhead:
+        KIV_LOG(3,
+                "Device[%s] audiogroup %s: %d samples stamped %s to %s, ahead of this "
+                "computer's clock, stored as sent: the meter's clock runs about %lld s ahead\n",
+                qUtf8Printable(getName()), qUtf8Printable(name), told.count, from.constData(),
+                to.constData(), static_cast<long long>((aheadMs + 500) / 1000));
+        break;
+    }
+    told.count = 0;
+    told.loggedAt = nowMs();
+}
+
+void Device::beginAgCause(const QString &name, AgWatch &watch, AgCause cause,
+                          const QString &text)
+{
+    if (watch.cause != cause || watch.causeText != text) {
+        if (watch.cause == AgCauseNone)
+            watch.causeSince = nowMs();
+        watch.cause = cause;
+        watch.causeText = text;
+        publishCause(name);
+    }
+    KIV_LOG(2, "Device[%s] audiogroup %s: %s\n", qUtf8Printable(getName()), qUtf8Printable(name),
+            qUtf8Printable(text));
+}
+
+void Device::endAgCause(const QString &name, AgWatch &watch)
+{
+    if (watch.cause == AgCauseNone)
+        return;
+    KIV_LOG(4, "Device[%s] audiogroup %s: samples come again, %lld s after: %s\n",
+            qUtf8Printable(getName()), qUtf8Printable(name),
+            static_cast<long long>((nowMs() - watch.causeSince) / 1000),
+            qUtf8Printable(watch.causeText));
+    watch.cause = AgCauseNone;
+    watch.causeText.clear();
+    watch.lastNewSampleAt = nowMs();
+    publishCause(name);
+}
+
+QString Device::meterAddress() const
+{
+    return QStringLiteral("%1:%2").arg(m_instrumentConfig.getIpAdr().trimmed(),
+                                       m_instrumentConfig.getPort().trimmed());
+}
+
+void Device::noteRequestFailed(int networkError, int httpStatus)
+{
+    QString cause;
+    if (httpStatus != 0 && httpStatus != 200)
+        cause = QStringLiteral("the meter at %1 answers HTTP %2 instead of 200")
+                    .arg(meterAddress())
+                    .arg(httpStatus);
+    else if (networkError == QNetworkReply::ConnectionRefusedError)
+        cause = QStringLiteral("the meter at %1 refuses the connection (nothing listens there)")
+                    .arg(meterAddress());
+    else if (networkError == QNetworkReply::HostNotFoundError)
+        cause = QStringLiteral("the meter's address %1 is not found (host not found)")
+                    .arg(meterAddress());
+    else if (networkError == QNetworkReply::RemoteHostClosedError)
+        cause = QStringLiteral("the meter at %1 closes the connection without an answer")
+                    .arg(meterAddress());
+    else
+        cause = QStringLiteral("the request to the meter at %1 fails (network error %2)")
+                    .arg(meterAddress())
+                    .arg(networkError);
+    if (m_linkCause.isEmpty()) {
+        m_linkCauseSince = nowMs();
+        m_agManager.setUnreachable(true);
+    }
+    if (cause != m_linkCause) {
+        m_linkCause = cause;
+        publishCauses();
+    }
+    KIV_LOG(2, "Device[%s] no samples: %s\n", qUtf8Printable(getName()), qUtf8Printable(cause));
+}
+
+void Device::noteMeterAnswered()
+{
+    if (m_linkCause.isEmpty())
+        return;
+    KIV_LOG(4, "Device[%s] the meter answers again, %lld s after: %s\n", qUtf8Printable(getName()),
+            static_cast<long long>((nowMs() - m_linkCauseSince) / 1000),
+            qUtf8Printable(m_linkCause));
+    m_linkCause.clear();
+    m_agManager.setUnreachable(false);
+    // An audiogroup's wait for new samples begins again with the answers.
+    for (AgWatch &watch : m_watches)
+        if (watch.lastNewSampleAt != kNever)
+            watch.lastNewSampleAt = nowMs();
+    publishCauses();
+}
+
+void Device::publishCause(const QString &name)
+{
+    auto watch = m_watches.constFind(name);
+    const QString own = watch != m_watches.constEnd() ? watch->causeText : QString();
+    m_agManager.setStopCause(name, m_linkCause.isEmpty() ? own : m_linkCause);
+}
+
+void Device::publishCauses()
+{
+    const QList<AgConfig> agConfigs = m_instrumentConfig.getAgConfigs();
+    for (const AgConfig &agConfig : agConfigs)
+        publishCause(agConfig.getName());
 }
 
 int Device::onTimestampReply(AgCommandReply *reply)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AcquisitionAgManager.h"
+#include "StampRuns.h"
 
 #include "config/InstrumentConfig.h"
 #include "core/ConfigRevisionWatch.h"
@@ -42,8 +43,21 @@ public:
     // A sample stamped further ahead of this computer's clock than this when it arrives is
     // not stored: one stray stamp years ahead would otherwise hold back every later sample.
     static constexpr qint64 kFutureLimitMs = 10 * 60 * 1000;
-    // Refused samples of one audiogroup are logged at most this often.
+    // Samples of one audiogroup not stored, or stamped ahead, are logged at most this
+    // often per cause.
     static constexpr qint64 kFutureLogPacingMs = 60000;
+    // An ordinary offset between the meter's clock and this computer's. A sample stamped
+    // further ahead is stored, and told as the meter's clock running ahead, so that it can
+    // be set before samples are lost.
+    static constexpr qint64 kClockToleranceMs = 2000;
+    // Samples further apart than this, or a first sample this much later than the one it
+    // was asked after, leave a gap in what the meter delivered.
+    static constexpr qint64 kGapToleranceMs = 1000;
+    // The meters' sample interval, when a reply does not show it.
+    static constexpr qint64 kSampleIntervalMs = 100;
+    // A meter that answers without a new sample for an audiogroup this long is told as
+    // delivering none.
+    static constexpr qint64 kNoNewSampleMs = 30000;
 
     Device();
     virtual ~Device();
@@ -148,8 +162,49 @@ private:
     void handleGetConfigResponse(const QString &body);
     void handleAcquisitionResponse(const QString &body);
     void dispatchData(AcquisitionResponse &response);
-    // Takes the samples stamped too far ahead out of the batch; counts and logs them.
-    void refuseFutureSamples(const QString &name, AgDataVector &batch);
+    // Takes the samples stamped too far ahead out of the batch; counts and logs them, the
+    // samples stamped before the one asked after, those stamped ahead of this computer's
+    // clock and the gaps; tells an audiogroup that gets no new sample. asked: the stamp it
+    // was asked after, -1 when it was not asked. Returns the newest stamp left, -1 for none.
+    qint64 inspectBatch(const QString &name, qint64 asked, int available, AgDataVector &batch);
+
+    // Samples of one audiogroup and cause not yet logged: how many, their stamps.
+    struct Told
+    {
+        int count = 0;
+        qint64 from = 0;
+        qint64 to = 0;
+        qint64 loggedAt = kNever;
+        void add(qint64 stamp);
+    };
+    enum AgCause { AgCauseNone, AgCauseMissing, AgCauseNoNewSample };
+    struct AgWatch
+    {
+        StampRuns futureRuns;
+        StampRuns oldRuns;
+        Told future;
+        Told old;
+        Told ahead;
+        qint64 aheadMs = 0;
+        // When a new sample last came (or asking began); kNever before the first ask.
+        qint64 lastNewSampleAt = kNever;
+        AgCause cause = AgCauseNone;
+        QString causeText;
+        qint64 causeSince = 0;
+    };
+    enum ToldKind { ToldFuture, ToldOld, ToldAhead };
+    void tellSamples(const QString &name, Told &told, ToldKind kind, qint64 aheadMs = 0);
+    // A cause that keeps one audiogroup from its samples: logged whenever it is seen (the
+    // log writes its repeats at most once a minute), and once when it ends.
+    void beginAgCause(const QString &name, AgWatch &watch, AgCause cause, const QString &text);
+    void endAgCause(const QString &name, AgWatch &watch);
+    // The same for the meter as a whole: a request that failed, or the meter answering.
+    void noteRequestFailed(int networkError, int httpStatus);
+    void noteMeterAnswered();
+    QString meterAddress() const;
+    // The stop cause the audiogroup's light shows: the meter's, else its own.
+    void publishCause(const QString &name);
+    void publishCauses();
 
     int m_requestCounter = 0;
     bool m_acquisitionActive = false;
@@ -186,17 +241,13 @@ private:
         qint64 postedAt;
     };
     QMap<QString, PendingBatch> m_pendingBatches;
-    // Per audiogroup, refused samples not yet logged, the newest of them and the last log,
-    // and the newest ever refused: a meter sends a stray sample again with every reply
-    // until it is stored, and it counts once.
-    struct FutureReport
-    {
-        int unlogged = 0;
-        qint64 newest = 0;
-        qint64 loggedAt = kNever;
-        qint64 refusedUpTo = 0;
-    };
-    QMap<QString, FutureReport> m_futureReports;
+    // Per audiogroup, what it was sent that is told, and its stop cause.
+    QMap<QString, AgWatch> m_watches;
+    // The audiogroups asked in the GETDATA in flight, and the stamp each was asked after.
+    QMap<QString, qint64> m_asked;
+    // Why the meter is not reached, as logged; empty while it answers.
+    QString m_linkCause;
+    qint64 m_linkCauseSince = 0;
     // Store results still to come for the batches of the latest data reply.
     std::atomic<int> m_storeResultsOwed{0};
     int m_networkInterfaceType = 1;

@@ -18,6 +18,9 @@ public:
     QString getSenderId() const { return m_senderId; }
     int getRequestId() const { return m_requestId; }
     int getNetworkError() const { return m_networkError; }
+    // The HTTP status of the answer; 0 when none came (no connection) or it is not known.
+    int getHttpStatus() const { return m_httpStatus; }
+    void setHttpStatus(int status) { m_httpStatus = status; }
     // Still owned by the payload; may be null.
     QString *getReplyData() const { return m_replyData; }
     // Replaces the body, freeing the one held.
@@ -31,5 +34,6 @@ protected:
 private:
     int m_requestId;
     int m_networkError;
+    int m_httpStatus = 0;
     QString *m_replyData;
 };

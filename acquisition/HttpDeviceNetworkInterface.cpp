@@ -23,6 +23,7 @@ struct CollectedReply
 {
     int type = 0;
     int error = 0;
+    int httpStatus = 0;
     QString *body = nullptr;
 };
 
@@ -102,6 +103,8 @@ public:
                 CollectedReply collected;
                 collected.type = it.key();
                 collected.error = reply->error();
+                collected.httpStatus =
+                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
                 if (collected.error == QNetworkReply::NoError) {
                     const QByteArray bytes = reply->readAll();
                     if (bytes.size() > kMaxReplyBytes)
@@ -144,7 +147,8 @@ public:
     void deliver(const QList<CollectedReply> &done) const
     {
         for (const CollectedReply &reply : done)
-            ADeviceNetworkInterface::postReply(m_name, reply.type, reply.error, reply.body);
+            ADeviceNetworkInterface::postReply(m_name, reply.type, reply.error, reply.body,
+                                               reply.httpStatus);
     }
 };
 

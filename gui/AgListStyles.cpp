@@ -71,10 +71,13 @@ const QString &checkBoxSheet()
 
 const QString &semaphoreSheet()
 {
+    // With the row's tool-tip style: the light's tool tip says why it shows what it shows,
+    // and without it its text would be drawn in the default black on the row's black.
     static const QString sheet =
         QStringLiteral("SemaphoreWidget {border: none; border-right: 1px solid #2C2C2C; "
                        "outline: none;}\n"
-                       "SemaphoreWidget:focus {border: 1px solid #FFFFFF;}");
+                       "SemaphoreWidget:focus {border: 1px solid #FFFFFF;}\n") +
+        toolTipSheet();
     return sheet;
 }
 

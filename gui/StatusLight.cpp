@@ -3,6 +3,7 @@
 #include <KivUtils.h>
 
 #include <QDateTime>
+#include <QStringList>
 
 namespace {
 
@@ -85,14 +86,8 @@ StatusLightDescription StatusLight::getDescription(qint64 nowMs) const
     } else {
         description.connectionState = connectionState(nowMs);
     }
-    if (!description.imported && m_acquisitionAg.getFutureSamples() > 0)
-        description.connectionNote =
-            QStringLiteral("%1 samples stamped more than 10 minutes ahead of this computer's "
-                           "clock were not stored, the newest %2")
-                .arg(m_acquisitionAg.getFutureSamples())
-                .arg(QDateTime::fromMSecsSinceEpoch(m_acquisitionAg.getLastFutureTimestamp(),
-                                                    Qt::UTC)
-                         .toString(Qt::ISODate));
+    if (!description.imported && refused.isEmpty())
+        description.connectionNote = acquisitionNote();
 
     // Violation light. An imported audiogroup shows its counters whatever its status says.
     if (description.imported)
@@ -121,8 +116,48 @@ void StatusLight::describeNotConnected(qint64 nowMs, int &state, QString &messag
     }
 }
 
+namespace {
+
+QString stampText(qint64 stamp)
+{
+    return QDateTime::fromMSecsSinceEpoch(stamp, Qt::UTC).toString(Qt::ISODate);
+}
+
+} // namespace
+
+QString StatusLight::acquisitionNote() const
+{
+    const AcquisitionAg &ag = m_acquisitionAg;
+    QStringList lines;
+    if (!ag.getStopCause().isEmpty())
+        lines << QStringLiteral("No samples: %1").arg(ag.getStopCause());
+    if (ag.getClockAheadMs() > 0)
+        lines << QStringLiteral("The meter's clock runs about %1 s ahead of this computer's "
+                                "clock")
+                     .arg((ag.getClockAheadMs() + 500) / 1000);
+    if (ag.getFutureSamples() > 0)
+        lines << QStringLiteral("%1 samples stamped more than 10 minutes ahead of this "
+                                "computer's clock were not stored, the newest %2")
+                     .arg(ag.getFutureSamples())
+                     .arg(stampText(ag.getLastFutureTimestamp()));
+    if (ag.getOldSamples() > 0)
+        lines << QStringLiteral("%1 samples stamped before the newest stored one were not "
+                                "stored, the last %2 to %3")
+                     .arg(ag.getOldSamples())
+                     .arg(stampText(ag.getLastOldFrom()), stampText(ag.getLastOldTo()));
+    if (ag.getLastGapMissing() > 0)
+        lines << QStringLiteral("Last gap: %1 samples missing after %2, before %3")
+                     .arg(ag.getLastGapMissing())
+                     .arg(stampText(ag.getLastGapFrom()), stampText(ag.getLastGapTo()));
+    return lines.join(QLatin1Char('\n'));
+}
+
 int StatusLight::connectionState(qint64 nowMs) const
 {
+    // A meter not reached for as long as a first connection may take is lost.
+    const qint64 unreachable = m_acquisitionAg.getUnreachableSince();
+    if (unreachable != 0 && !isYoungerThan(nowMs, unreachable, kConnectingMs))
+        return StatusLightDescription::kStateRed;
     const qint64 reply = m_acquisitionAg.getLastReplyTime();
     const qint64 data = m_acquisitionAg.getLastDataTime();
     if (isYoungerThan(nowMs, reply, kFreshMs) && isYoungerThan(nowMs, data, kFreshMs))

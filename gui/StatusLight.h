@@ -41,6 +41,9 @@ private:
     // Connection not made: "Connecting ..." while the attempt is young, else red.
     void describeNotConnected(qint64 nowMs, int &state, QString &message) const;
     int connectionState(qint64 nowMs) const;
+    // What the connection light's tool tip tells of the acquisition: why no samples come,
+    // the meter's clock running ahead, samples not stored, the last gap; one line each.
+    QString acquisitionNote() const;
     int violationCounterState() const;
 
     bool m_acquisitionOn = false;

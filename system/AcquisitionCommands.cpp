@@ -34,8 +34,10 @@ int routeInstrumentReply(Command *command)
     if (!instrument)
         return -1; // the body is freed with the command
     // The forwarded payload takes the body over, so it is freed exactly once.
-    instrument->postDeviceReply(new DeviceNetworkInterfaceReply(
-        reply->getRequestId(), reply->getNetworkError(), reply->takeReplyData()));
+    auto *forwarded = new DeviceNetworkInterfaceReply(
+        reply->getRequestId(), reply->getNetworkError(), reply->takeReplyData());
+    forwarded->setHttpStatus(reply->getHttpStatus());
+    instrument->postDeviceReply(forwarded);
     return 0;
 }
 

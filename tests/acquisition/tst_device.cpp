@@ -68,10 +68,13 @@ class ClockedDevice : public Device
 {
 public:
     qint64 now = 1000000;
+    // This computer's clock; 0: the real one.
+    qint64 utc = 0;
     ARequest *makeRequest(int kind) { return createRequest(kind); }
 
 protected:
     qint64 nowMs() const override { return now; }
+    qint64 utcNowMs() const override { return utc != 0 ? utc : Device::utcNowMs(); }
 };
 
 QString replyText(int code, const QString &extra = QString())
@@ -96,8 +99,9 @@ QString configReply(int code, const QString &name = QStringLiteral("M"))
                          .arg(name));
 }
 
-// A data reply carrying samples for audiogroup A at the given time stamps.
-QString dataReplyWithSamples(const QList<qint64> &stamps)
+// A data reply carrying samples for audiogroup A at the given time stamps; the meter says
+// `available` are available (-1: as many as it sends).
+QString dataReplyWithSamples(const QList<qint64> &stamps, int available = -1)
 {
     QString samples;
     for (qint64 stamp : stamps)
@@ -106,9 +110,14 @@ QString dataReplyWithSamples(const QList<qint64> &stamps)
                        .arg(stamp);
     return replyText(0, QStringLiteral("<AGDataList><Name>A</Name><numAvail>%1</numAvail>%2"
                                        "</AGDataList>")
-                            .arg(stamps.size())
+                            .arg(available < 0 ? stamps.size() : available)
                             .arg(samples));
 }
+
+// Rounds of toldWhatIsNotStored that the program does not ask in: the meter keeps the
+// samples measured in it, or loses them.
+constexpr int kUnasked = 100000;
+constexpr int kLost = 100001;
 
 QString dataReply(int code)
 {
@@ -143,6 +152,10 @@ private slots:
     void storeResultMakesReadyWithoutAsking();
     void resumeAsksAtOnceForBatchesDroppedByPause();
     void strayFutureSampleCountsOnce();
+    void toldWhatIsNotStored_data();
+    void toldWhatIsNotStored();
+    void stopCausesLoggedOnce_data();
+    void stopCausesLoggedOnce();
     void storeResultsOfOneReplyWakeOnce();
     void noTimestampAsksWhileRequestInFlight();
 
@@ -155,7 +168,9 @@ private:
     // and dispatched a reply of three samples up to 1200.
     void dispatchFirstBatchToA();
     qint64 answeredTimestamp(const QString &name);
-    void feed(int type, const QString &body, int networkError = 0);
+    void feed(int type, const QString &body, int networkError = 0, int httpStatus = 0);
+    AcquisitionAg statusOf(const QString &name);
+    static InstrumentConfig meterConfig(const QString &port = QStringLiteral("80"));
     void makeReady(const QString &name = QStringLiteral("A"), qint64 timestamp = 500);
     void bringToState(int state);
     int sentCount(int type) const;
@@ -172,9 +187,17 @@ void DeviceTest::init()
     SystemConfig systemConfig;
     systemConfig.setAcquisitionTimeout(2000);
     m_system->setCurrentConfig(systemConfig);
+    m_device = std::make_unique<ClockedDevice>();
+    m_net = new ScriptedInterface();
+    QCOMPARE(m_device->init(true, meterConfig(), 1, m_net), 0);
+}
+
+// Meter M with audiogroup A and the imported B.
+InstrumentConfig DeviceTest::meterConfig(const QString &port)
+{
     InstrumentConfig config(QStringLiteral("M"));
     config.setIpAdr(QStringLiteral("http://127.0.0.1"));
-    config.setPort(QStringLiteral("80"));
+    config.setPort(port);
     config.setPass(QStringLiteral("pw"));
     config.setConfigurationID(QStringLiteral("C1"));
     AgConfig a;
@@ -183,9 +206,7 @@ void DeviceTest::init()
     b.setName(QStringLiteral("B"));
     b.setImported(true);
     config.setAgConfigs({a, b});
-    m_device = std::make_unique<ClockedDevice>();
-    m_net = new ScriptedInterface();
-    QCOMPARE(m_device->init(true, config, 1, m_net), 0);
+    return config;
 }
 
 void DeviceTest::cleanup()
@@ -200,11 +221,21 @@ void DeviceTest::cleanup()
     m_system.reset();
 }
 
-void DeviceTest::feed(int type, const QString &body, int networkError)
+void DeviceTest::feed(int type, const QString &body, int networkError, int httpStatus)
 {
-    Command command(0, new DeviceNetworkInterfaceReply(type, networkError,
-                                                       networkError ? nullptr : new QString(body)));
+    auto *reply = new DeviceNetworkInterfaceReply(type, networkError,
+                                                  networkError ? nullptr : new QString(body));
+    reply->setHttpStatus(httpStatus);
+    Command command(0, reply);
     QCOMPARE(m_device->onRawDataReceived(&command), 0);
+}
+
+AcquisitionAg DeviceTest::statusOf(const QString &name)
+{
+    for (const AcquisitionAg &status : m_device->getAcquisitionStatus())
+        if (status.getSourceName() == name)
+            return status;
+    return AcquisitionAg();
 }
 
 void DeviceTest::makeReady(const QString &name, qint64 timestamp)
@@ -695,14 +726,202 @@ void DeviceTest::strayFutureSampleCountsOnce()
     feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100, stray}));
     feed(ARequest::GETDATA, dataReplyWithSamples({1200, stray}));
     feed(ARequest::GETDATA, dataReplyWithSamples({stray + 100}));
-    for (const AcquisitionAg &status : m_device->getAcquisitionStatus()) {
-        if (status.getSourceName() != QLatin1String("A"))
-            continue;
-        QCOMPARE(status.getFutureSamples(), qint64(2));
-        QCOMPARE(status.getLastFutureTimestamp(), stray + 100);
-        return;
+    QCOMPARE(statusOf(QStringLiteral("A")).getFutureSamples(), qint64(2));
+    QCOMPARE(statusOf(QStringLiteral("A")).getLastFutureTimestamp(), stray + 100);
+    // Later samples stamped ahead, but less far than the stray one, count as well.
+    for (int i = 0; i < 30; ++i) {
+        const qint64 ahead = currentUtcMSecs() + 15 * 60 * 1000 + i * 2000;
+        feed(ARequest::GETDATA, dataReplyWithSamples({1300, ahead, stray}));
     }
-    QFAIL("no status of A");
+    QCOMPARE(statusOf(QStringLiteral("A")).getFutureSamples(), qint64(32));
+}
+
+// A meter whose clock steps, or that loses samples: whatever it delivers that is not
+// stored is counted and logged, its clock running ahead is told, a gap is logged once
+// with the samples missing, and an audiogroup without new samples is told with its likely
+// reason. Each round is 2 s of the meter's samples (100 ms apart), stamped with the meter
+// clock's offset in seconds, or a round the program does not ask in.
+void DeviceTest::toldWhatIsNotStored_data()
+{
+    QTest::addColumn<QList<int>>("rounds");
+    // The meter sends what it measured since the last reply whatever its stamps, or only
+    // the samples stamped after the one asked after (then it says how many it measured).
+    QTest::addColumn<bool>("sendsOld");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<qint64>("oldSamples");
+    QTest::addColumn<qint64>("gapMissing");
+    QTest::addColumn<QString>("cause");
+
+    auto rounds = [](std::initializer_list<std::pair<int, int>> runs) {
+        QList<int> out;
+        for (const auto &run : runs)
+            for (int i = 0; i < run.first; ++i)
+                out << run.second;
+        return out;
+    };
+    const QString behind = QStringLiteral(
+        "audiogroup A: no new sample for 30 s although the meter answers; the meter's clock "
+        "is likely behind the newest stored sample");
+    QTest::newRow("clock 5 minutes ahead for 30 s, then right")
+        << rounds({{3, 0}, {15, 300}, {20, 0}}) << true
+        << QStringList{"audiogroup A: a gap of 300.0 s in the meter's samples",
+                       "3000 samples missing (the meter's clock runs ahead)",
+                       // told at once, and the rest a minute later
+                       "audiogroup A: 20 samples stamped", "audiogroup A: 280 samples stamped",
+                       "audiogroup A: 20 samples not stored, stamped", behind}
+        << qint64(20 * 20) << qint64(3000) << behind;
+    QTest::newRow("clock 5 minutes ahead for 30 s, then right, the meter sends none of it")
+        << rounds({{3, 0}, {15, 300}, {20, 0}}) << false
+        << QStringList{"3000 samples missing (the meter's clock runs ahead)",
+                       "audiogroup A: 20 samples stamped", "audiogroup A: 280 samples stamped",
+                       behind}
+        << qint64(0) << qint64(3000) << behind;
+    QTest::newRow("clock set back an hour")
+        << rounds({{3, 0}, {20, -3600}}) << true
+        << QStringList{"audiogroup A: 20 samples not stored, stamped", behind} << qint64(20 * 20)
+        << qint64(0) << behind;
+    QTest::newRow("clock set back an hour, the meter sends none of it")
+        << rounds({{3, 0}, {20, -3600}}) << false << QStringList{behind} << qint64(0) << qint64(0)
+        << behind;
+    QTest::newRow("samples lost while the program did not ask")
+        << rounds({{3, 0}, {30, kLost}, {3, 0}}) << true
+        << QStringList{"audiogroup A: a gap of 60.0 s in the meter's samples",
+                       "600 samples missing"}
+        << qint64(0) << qint64(600) << QString();
+    QTest::newRow("samples lost inside a reply")
+        << rounds({{3, 0}, {1, kUnasked}, {5, kLost}, {2, 0}}) << true
+        << QStringList{"audiogroup A: a gap of 10.0 s in the meter's samples",
+                       "100 samples missing"}
+        << qint64(0) << qint64(100) << QString();
+}
+
+void DeviceTest::toldWhatIsNotStored()
+{
+    QFETCH(QList<int>, rounds);
+    QFETCH(bool, sendsOld);
+    QFETCH(QStringList, lines);
+    QFETCH(qint64, oldSamples);
+    QFETCH(qint64, gapMissing);
+    QFETCH(QString, cause);
+
+    KivTest::CapturedLog *log = KivTest::captureLog();
+    const int logged = log->lines().size();
+    // Each row on a day of its own: a text logged by an earlier row would be a repeat.
+    static int row = 0;
+    qint64 utc = 1800000000000LL + (row++) * 86400000LL;
+    m_device->utc = utc;
+    askFirstDataOfA(); // from 0
+    qint64 stored = 0;
+    QList<qint64> held; // measured, not yet sent, in the order measured
+    bool first = true;
+    int requests = 1;
+    for (int offset : rounds) {
+        utc += 2000;
+        m_device->utc = utc;
+        m_device->now += 2001;
+        if (offset != kLost) {
+            const qint64 shift = offset == kUnasked ? 0 : offset * 1000LL;
+            for (qint64 t = utc - 1900; t <= utc; t += 100)
+                held << t + shift;
+        }
+        if (offset == kLost || offset == kUnasked)
+            continue;
+        if (!first) {
+            m_device->step();
+            QCOMPARE(sentCount(ARequest::GETDATA), ++requests);
+        }
+        first = false;
+        const qint64 asked = m_net->sent.last().lastTimestamps.value(QStringLiteral("A")).toLongLong();
+        QList<qint64> sent;
+        for (qint64 t : qAsConst(held))
+            if (sendsOld || t > asked)
+                sent << t;
+        feed(ARequest::GETDATA, dataReplyWithSamples(sent, held.size()));
+        held.clear();
+        // The store keeps what is newer than its newest.
+        for (qint64 t : qAsConst(sent))
+            if (t > stored && t <= utc + Device::kFutureLimitMs)
+                stored = t;
+        AgCommandReply result(QStringLiteral("A"), 0, 2,
+                              new AcquisitionTimecodeCommandParameter(AgTimestamp(stored)));
+        QCOMPARE(m_device->onStoreResult(&result), 0);
+    }
+    const QStringList written = log->lines().mid(logged);
+    for (const QString &line : qAsConst(lines))
+        QCOMPARE(written.filter(line).size(), 1);
+    const AcquisitionAg status = statusOf(QStringLiteral("A"));
+    QCOMPARE(status.getOldSamples(), oldSamples);
+    QCOMPARE(status.getLastGapMissing(), gapMissing);
+    QVERIFY2(status.getStopCause().startsWith(cause.section(QLatin1String(": "), 1)) &&
+                 cause.isEmpty() == status.getStopCause().isEmpty(),
+             qPrintable(status.getStopCause()));
+    QCOMPARE(status.getClockAheadMs(), qint64(0));
+}
+
+// A cause that keeps the audiogroup from its samples is logged once however often it
+// repeats, shown on its status, and its end is logged once.
+void DeviceTest::stopCausesLoggedOnce_data()
+{
+    QTest::addColumn<int>("networkError");
+    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<QString>("begin");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("HTTP 500") << 401 << 500
+                              << "Device[M] no samples: the meter at http://127.0.0.1:4711 answers "
+                                 "HTTP 500 instead of 200"
+                              << "Device[M] the meter answers again";
+    QTest::newRow("refused") << 1 << 0
+                             << "Device[M] no samples: the meter at http://127.0.0.1:4711 refuses "
+                                "the connection (nothing listens there)"
+                             << "Device[M] the meter answers again";
+    QTest::newRow("not found") << 3 << 0
+                               << "Device[M] no samples: the meter's address "
+                                  "http://127.0.0.1:4711 is not found (host not found)"
+                               << "Device[M] the meter answers again";
+    QTest::newRow("audiogroup missing")
+        << 0 << 0 << "Device[M] audiogroup A: missing from the meter's replies"
+        << "Device[M] audiogroup A: samples come again";
+}
+
+void DeviceTest::stopCausesLoggedOnce()
+{
+    QFETCH(int, networkError);
+    QFETCH(int, httpStatus);
+    QFETCH(QString, begin);
+    QFETCH(QString, end);
+    KivTest::CapturedLog *log = KivTest::captureLog();
+    const int logged = log->lines().size();
+    // A port of its own: other tests logged failures at port 80, and the log would take
+    // these lines for their repeats.
+    m_device->updateConfig(true, meterConfig(QStringLiteral("4711")));
+    askFirstDataOfA();
+    const QString elsewhere = QStringLiteral("<AGDataList><Name>Other</Name><numAvail>0"
+                                             "</numAvail></AGDataList>");
+    for (int i = 0; i < 5; ++i) {
+        if (i > 0) {
+            makeReady(QStringLiteral("A"), 0);
+            m_device->now += 2001;
+            m_device->step();
+            QCOMPARE(sentCount(ARequest::GETDATA), i + 1);
+        }
+        if (networkError == 0)
+            feed(ARequest::GETDATA, replyText(0, elsewhere));
+        else
+            feed(ARequest::GETDATA, QString(), networkError, httpStatus);
+    }
+    const QString cause = begin.section(QLatin1String(": "), 1);
+    QCOMPARE(log->lines().mid(logged).filter(begin).size(), 1);
+    QCOMPARE(statusOf(QStringLiteral("A")).getStopCause(), cause);
+    QCOMPARE(statusOf(QStringLiteral("A")).getUnreachableSince() != 0, networkError != 0);
+
+    makeReady(QStringLiteral("A"), 0);
+    m_device->now += 2001;
+    m_device->step();
+    feed(ARequest::GETDATA, dataReplyWithSamples({1000, 1100}));
+    feed(ARequest::GETDATA, dataReplyWithSamples({1200}));
+    QCOMPARE(log->lines().mid(logged).filter(end).size(), 1);
+    QCOMPARE(statusOf(QStringLiteral("A")).getStopCause(), QString());
+    QCOMPARE(statusOf(QStringLiteral("A")).getUnreachableSince(), qint64(0));
 }
 
 void DeviceTest::storeResultsOfOneReplyWakeOnce()

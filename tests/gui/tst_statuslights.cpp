@@ -150,6 +150,15 @@ private slots:
         QTest::newRow("stale, held back 50000 ms") << false << true << true << true << false
                                                    << heldBack << qint64(50000) << 2 << QString()
                                                    << 1 << QString();
+        // Requests fail (refused, not found, an HTTP error): red once as long as a first
+        // connection may take, though replies and data are not stale yet.
+        const QString unreachable = QStringLiteral("unreachable");
+        QTest::newRow("not reached, 29999 ms") << false << true << true << true << false
+                                               << unreachable << qint64(29999) << 3 << QString()
+                                               << 1 << QString();
+        QTest::newRow("not reached, 30000 ms") << false << true << true << true << false
+                                               << unreachable << qint64(30000) << 2 << QString()
+                                               << 1 << QString();
         QTest::newRow("port refused at load")
             << false << false << true << true << false << QStringLiteral("refused") << qint64(0)
             << 0 << QStringLiteral("Cannot log") << 0 << connecting;
@@ -204,6 +213,11 @@ private slots:
         }
         if (connected)
             status.setConnected();
+        qint64 since = start;
+        if (older == QLatin1String("unreachable")) {
+            status.setUnreachable(true);
+            since = status.getUnreachableSince();
+        }
 
         SystemUIData state;
         state.setSystemConfig(config);
@@ -211,7 +225,7 @@ private slots:
         if (violated)
             state.setAgViolations("m1", "a", oneSecondaryViolation());
 
-        StatusLightsManager manager([=] { return start + age; });
+        StatusLightsManager manager([=] { return since + age; });
         manager.update(state);
         const QList<StatusLightDescription> lights = manager.getStatusLightDescriptions();
         QCOMPARE(lights.size(), 1);
@@ -223,6 +237,36 @@ private slots:
         QTEST(light.connectionMessage, "connectionMessage");
         QTEST(light.violationState, "violationState");
         QTEST(light.violationMessage, "violationMessage");
+    }
+
+    // The connection light's tool tip says why no samples come, what was not stored, the
+    // meter's clock running ahead and the last gap.
+    void toolTipTellsWhy()
+    {
+        SystemConfig config = configOf({{"m1", "a"}});
+        AcquisitionAg status(config.getInstrument("m1"), config.getAgConfig("m1", "a"));
+        status.setConnected();
+        SystemUIData state;
+        state.setSystemConfig(config);
+        state.setAcquisitionStatus({status});
+        StatusLightsManager manager;
+        manager.update(state);
+        QCOMPARE(manager.getStatusLightDescriptions().first().connectionNote, QString());
+
+        status.setStopCause(QStringLiteral("the meter at http://m1:80 answers HTTP 500"));
+        status.setClockAheadMs(299600);
+        status.addOldSamples(400, kT0, kT0 + 39900);
+        status.setLastGap(kT0 - 61300, kT0, 612);
+        state.setAcquisitionStatus({status});
+        manager.update(state);
+        QCOMPARE(manager.getStatusLightDescriptions().first().connectionNote.split('\n'),
+                 (QStringList{
+                     "No samples: the meter at http://m1:80 answers HTTP 500",
+                     "The meter's clock runs about 300 s ahead of this computer's clock",
+                     "400 samples stamped before the newest stored one were not stored, the last "
+                     "2023-11-14T22:13:20Z to 2023-11-14T22:13:59Z",
+                     "Last gap: 612 samples missing after 2023-11-14T22:12:18Z, before "
+                     "2023-11-14T22:13:20Z"}));
     }
 
     // Until a record arrives the lights read "Connecting ...", at every update.

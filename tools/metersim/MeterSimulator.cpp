@@ -493,6 +493,15 @@ qint64 MeterSimulator::now() const
     return m_clock ? m_clock() : QDateTime::currentMSecsSinceEpoch();
 }
 
+void MeterSimulator::setClockOffset(qint64 offsetMs)
+{
+    QMutexLocker lock(&m_lock);
+    const qint64 nowMs = m_clock ? m_clock() : QDateTime::currentMSecsSinceEpoch();
+    // On the sample grid, so that stamps stay multiples of the sample interval.
+    offsetMs = offsetMs / MeterSignal::kSampleIntervalMs * MeterSignal::kSampleIntervalMs;
+    m_clockSteps.append(ClockStep{nowMs, offsetMs});
+}
+
 void MeterSimulator::boostMomentary(qint64 fromMs, qint64 toMs, double lu)
 {
     QMutexLocker lock(&m_lock);
@@ -646,6 +655,58 @@ QByteArray MeterSimulator::replyBody(Request &request, const QList<Fault> &fault
     return buildReply(request, faults, -1);
 }
 
+QVector<MeterSample> MeterSimulator::steppedSamples(const MeterAudioGroup &g, qint64 lastStamp,
+                                                    qint64 windowStart, qint64 nowMs,
+                                                    qint64 &available) const
+{
+    constexpr qint64 kInterval = MeterSignal::kSampleIntervalMs;
+    // Stretches of the clock (measured from, to, stamp offset) over the samples kept.
+    struct Stretch
+    {
+        qint64 from, to, offset;
+    };
+    QVector<Stretch> stretches;
+    qint64 from = windowStart;
+    qint64 offset = 0;
+    for (const ClockStep &step : m_clockSteps) {
+        if (step.fromMs > from)
+            stretches.append({from, std::min(step.fromMs, nowMs), offset});
+        from = std::max(from, step.fromMs);
+        offset = step.offsetMs;
+    }
+    if (nowMs > from)
+        stretches.append({from, nowMs, offset});
+    // The client holds the sample stamped lastStamp: what was measured after it is
+    // available. Without such a sample, everything kept is.
+    qint64 cursor = windowStart;
+    for (int i = stretches.size() - 1; i >= 0; --i) {
+        const qint64 measured = lastStamp - stretches[i].offset;
+        if (measured % kInterval == 0 && measured > stretches[i].from &&
+            measured <= stretches[i].to) {
+            cursor = measured;
+            break;
+        }
+    }
+    available = 0;
+    QVector<MeterSample> out;
+    for (const Stretch &s : qAsConst(stretches)) {
+        const qint64 after = std::max(s.from, cursor);
+        if (after >= s.to)
+            continue;
+        available += MeterSignal::countBetween(after, s.to);
+        // Only samples stamped after the client's newest are sent.
+        const qint64 sendAfter = std::max(after, lastStamp - s.offset);
+        for (MeterSample sample : MeterSignal::samples(g, sendAfter, s.to, m_boosts)) {
+            if (m_maxSamples > 0 && out.size() >= m_maxSamples)
+                break;
+            sample.timestamp += s.offset;
+            sample.timecode = MeterSignal::timecodeOf(sample.timestamp);
+            out.append(sample);
+        }
+    }
+    return out;
+}
+
 QByteArray MeterSimulator::buildReply(Request &r, const QList<Fault> &faults, int injectedCode)
 {
     QMutexLocker lock(&m_lock);
@@ -739,17 +800,24 @@ QByteArray MeterSimulator::buildReply(Request &r, const QList<Fault> &faults, in
 
     if (r.path == kDataPath && code == StatusOk) {
         const bool nanValues = faults.contains(FaultNanValues);
+        const qint64 windowStart = nowMs - m_historyMs;
         auto writeList = [&](const MeterAudioGroup &g, qint64 after) {
-            const qint64 upTo = nowMs;
-            const qint64 available = MeterSignal::countBetween(after, upTo);
-            qint64 until = upTo;
-            if (m_maxSamples > 0 && available > m_maxSamples)
-                until = (after / MeterSignal::kSampleIntervalMs + m_maxSamples) *
-                        MeterSignal::kSampleIntervalMs;
+            qint64 available = 0;
+            QVector<MeterSample> samples;
+            if (m_clockSteps.isEmpty()) {
+                after = std::max(after, windowStart);
+                available = MeterSignal::countBetween(after, nowMs);
+                qint64 until = nowMs;
+                if (m_maxSamples > 0 && available > m_maxSamples)
+                    until = (after / MeterSignal::kSampleIntervalMs + m_maxSamples) *
+                            MeterSignal::kSampleIntervalMs;
+                samples = MeterSignal::samples(g, after, until, m_boosts);
+            } else {
+                samples = steppedSamples(g, after, windowStart, nowMs, available);
+            }
             xml.writeStartElement(QStringLiteral("AGDataList"));
             xml.writeTextElement(QStringLiteral("Name"), g.name);
             xml.writeTextElement(QStringLiteral("numAvail"), QString::number(available));
-            QVector<MeterSample> samples = MeterSignal::samples(g, after, until, m_boosts);
             if (faults.contains(FaultFutureSample) && g.name == m_groups.last().name &&
                 !samples.isEmpty()) {
                 MeterSample ahead = samples.last();
@@ -779,11 +847,11 @@ QByteArray MeterSimulator::buildReply(Request &r, const QList<Fault> &faults, in
             }
             xml.writeEndElement();
         };
-        const qint64 windowStart = nowMs - m_historyMs;
+        const bool leaveOutLast = faults.contains(FaultMissingAudioGroup);
         for (auto it = r.lastTimestamps.cbegin(); it != r.lastTimestamps.cend(); ++it) {
             for (const MeterAudioGroup &g : qAsConst(m_groups)) {
-                if (g.name == it.key())
-                    writeList(g, std::max(it.value().toLongLong(), windowStart));
+                if (g.name == it.key() && !(leaveOutLast && g.name == m_groups.last().name))
+                    writeList(g, it.value().toLongLong());
             }
         }
         if (faults.contains(FaultUnknownAudioGroup))

@@ -57,8 +57,9 @@ public:
         FaultByteOrderMark,     // a UTF-8 byte-order mark and a declaration in front
         FaultUnknownAudioGroup, // an extra sample list for an audiogroup not configured
         FaultNanValues,         // "nan" and "inf" in place of sample values
-        FaultFutureSample       // one extra sample, delayMs seconds ahead, for the last
+        FaultFutureSample,      // one extra sample, delayMs seconds ahead, for the last
                                 // audiogroup when the reply lists it
+        FaultMissingAudioGroup  // the reply leaves out the last audiogroup's list
     };
     Q_ENUM(Fault)
 
@@ -131,6 +132,12 @@ public:
     void setMaxSamplesPerReply(int count);
     void setClock(std::function<qint64()> clock);
     qint64 now() const;
+    // From now on the meter stamps its samples offsetMs ahead of the clock (behind when
+    // negative), as a meter whose clock was set. A sample keeps the stamp it was measured
+    // with: after a step back the newer samples bear older stamps, and a request gets only
+    // those stamped after its LastTmStamp, while numAvail counts every sample measured
+    // after the one stamped LastTmStamp.
+    void setClockOffset(qint64 offsetMs);
     // Raises the momentary loudness of every audiogroup by lu in [fromMs, toMs) (meter
     // time), as a loud passage would.
     void boostMomentary(qint64 fromMs, qint64 toMs, double lu);
@@ -183,6 +190,11 @@ private:
     void runInOwnThread(const std::function<void()> &work);
     static void parseRequest(Request &request);
     QByteArray buildReply(Request &request, const QList<Fault> &faults, int injectedCode);
+    // Under m_lock, once the clock has stepped: the samples for a request from lastStamp,
+    // and in available the number measured after the one stamped lastStamp.
+    QVector<MeterSample> steppedSamples(const MeterAudioGroup &g, qint64 lastStamp,
+                                        qint64 windowStart, qint64 nowMs,
+                                        qint64 &available) const;
     // Under m_lock.
     void refreshConfigurationId();
 
@@ -214,6 +226,13 @@ private:
     QVector<MomentaryBoost> m_boosts;
     // Seconds ahead of now of the extra sample of FaultFutureSample.
     qint64 m_futureAheadSeconds = 0;
+    // The clock's steps: from fromMs (clock time) on, samples are stamped offsetMs ahead.
+    struct ClockStep
+    {
+        qint64 fromMs;
+        qint64 offsetMs;
+    };
+    QVector<ClockStep> m_clockSteps;
 
     QString m_session;
     QString m_sessionOwner; // peer address; empty: another client

@@ -18,9 +18,11 @@ const char kCommandHelp[] =
     "  status <code> [path] [count]          answer the next replies with this code\n"
     "  fault <fault> [count] [path] [ms]     delay, noanswer, http500, connectionreset,\n"
     "                                        malformedxml, owndeclaration, byteordermark,\n"
-    "                                        unknownaudiogroup, nanvalues, futuresample\n"
-    "                                        (ms: the delay; for futuresample the\n"
-    "                                        seconds ahead of now)\n"
+    "                                        unknownaudiogroup, nanvalues, futuresample,\n"
+    "                                        missingaudiogroup (ms: the delay; for\n"
+    "                                        futuresample the seconds ahead of now)\n"
+    "  clock <seconds>                       stamp samples this far ahead of the real\n"
+    "                                        time from now on (negative: behind)\n"
     "  clear                                 forget the pending status codes and faults\n"
     "  confid                                a new configuration id\n"
     "  occupy                                another client takes the session (hijack)\n"
@@ -69,6 +71,11 @@ bool runCommand(MeterSimulator &meter, const QString &line, QTextStream &out)
         ok = words.ok() && faultByName(words.at(1), fault);
         if (ok)
             meter.injectFault(fault, count, pathArgument(words, 3), delayMs);
+    } else if (command == QLatin1String("clock") && words.size() == 2) {
+        const int seconds = words.integer(1, 0);
+        ok = words.ok();
+        if (ok)
+            meter.setClockOffset(qint64(seconds) * 1000);
     } else if (command == QLatin1String("clear")) {
         meter.clearInjections();
     } else if (command == QLatin1String("confid")) {
