@@ -35,6 +35,8 @@ AlertManager::~AlertManager()
 void AlertManager::addAlert(Alert alert)
 {
     QMutexLocker lock(&m_alertsMutex);
+    if (!m_alertsEnabled)
+        return;
     if (m_alerts.size() >= static_cast<size_t>(kMaxAlerts)) {
         const size_t removed = m_alerts.size() - (kMaxAlerts - 1);
         const auto end = m_alerts.begin() + static_cast<std::ptrdiff_t>(removed);
@@ -52,7 +54,14 @@ void AlertManager::addAlert(Alert alert)
 
 void AlertManager::setSystemConfig(SystemConfig config)
 {
+    const bool enabled = config.getAlertsEnabled();
     m_config.setSystemConfig(std::move(config));
+    {
+        QMutexLocker lock(&m_alertsMutex);
+        if (!enabled)
+            m_lastSentNumber = m_nextNumber - 1;
+        m_alertsEnabled = enabled;
+    }
     m_waker.wake();
 }
 
@@ -161,10 +170,8 @@ AlertManager::Batch AlertManager::collectBatch() const
     });
     if (it == m_alerts.end())
         return batch;
-    const qint64 start = it->alert.getTime() - 1;
-    const qint64 end = start + kMailSpacingMs;
     batch.first = it->number;
-    for (; it != m_alerts.end() && it->alert.getTime() <= end; ++it) {
+    for (; it != m_alerts.end(); ++it) {
         batch.alerts.push_back(it->alert);
         batch.last = it->number;
     }

@@ -18,13 +18,15 @@
 class SMTPRequest;
 
 // Holds the alerts raised by the audiogroups and, at most once every ten minutes, turns
-// the next ten minutes of unsent alerts into one HTML e-mail per valid alert contact,
-// queued for the e-mail workers.
+// every unsent alert into one HTML e-mail per valid alert contact, queued for the e-mail
+// workers. So after any backlog (alerts held while the e-mail settings were invalid or the
+// queue was full) a new alert still goes out with the next e-mail the pace allows.
 //
-// Alerts are numbered as they arrive: a batch is the run of unsent alerts that starts with
-// the oldest of them and ends before the first one more than ten minutes younger than that
-// one, and the number of its last alert marks what has been handed over. Alerts of several
-// audiogroup threads may arrive out of time order; none is skipped for that.
+// Alerts are numbered as they arrive: a batch is every held alert not yet handed over, and
+// the number of its last alert marks what has been handed over. Alerts of several audiogroup
+// threads may arrive out of time order; none is skipped for that. While the system-wide
+// alerts switch is off, alerts are dropped, and those held are counted as handed over: once
+// switched on, the first e-mail holds only what was raised from then on.
 class AlertManager : public KivThread
 {
     Q_OBJECT
@@ -35,7 +37,7 @@ public:
     // hand-over is due, and at most kIdlePassMs.
     static constexpr int kPassMs = 100;
     static constexpr int kIdlePassMs = 1000;
-    // Between two hand-overs, and the alert time one e-mail covers.
+    // Between two hand-overs.
     static constexpr qint64 kMailSpacingMs = 600000;
     // Results of sendAlerts.
     static constexpr int kComposeFailed = 0x60100001;
@@ -49,9 +51,10 @@ public:
     ~AlertManager() override;
 
     // Any thread. At the cap the oldest alerts make room; unsent ones among them are
-    // logged as lost.
+    // logged as lost. Dropped while the system-wide alerts switch is off.
     void addAlert(Alert alert);
-    // Called by the system on every change of the configuration.
+    // Called by the system on every change of the configuration. Switching alerts off
+    // counts every held alert as handed over.
     void setSystemConfig(SystemConfig config);
     int alertCount() const;
 
@@ -124,5 +127,6 @@ private:
     std::deque<HeldAlert> m_alerts;
     quint64 m_nextNumber = 1;
     quint64 m_lastSentNumber = 0;
+    bool m_alertsEnabled = false;
     Clock m_clock;
 };

@@ -10,6 +10,7 @@
 #include <KivTypes.h>
 #include <ORQLogging.h>
 
+#include <QDateTime>
 #include <QFile>
 
 #include <exception>
@@ -45,7 +46,31 @@ void SMTPTask::step()
         m_succeeded = true;
         m_resultMessage =
             QStringLiteral("SMTP Task[%1] successfully performed").arg(m_request.getId());
+        return;
     }
+    const QByteArray id = m_request.getId().toUtf8();
+    const QByteArray reason = m_failureReason.toUtf8();
+    if (m_request.getSmtpConfig().getHost().isEmpty()) {
+        // No attempt can go anywhere until the settings change.
+        m_failed = true;
+        m_resultMessage = QStringLiteral("SMTP Task[%1] failed: %2; the mail is given up")
+                              .arg(m_request.getId(), m_failureReason);
+        return;
+    }
+    if (m_lastAttemptEnd + m_retryInterval >= m_overallTimeout) {
+        KIV_LOG(2,
+                "SMTP Task[%s] attempt failed: %s; no time is left for another attempt within "
+                "%lld s, so the mail is given up\n",
+                id.constData(), reason.constData(),
+                static_cast<long long>(m_overallTimeout / 1000));
+        return;
+    }
+    const QString next = QDateTime::currentDateTimeUtc()
+                             .addMSecs(m_retryInterval)
+                             .toString(QStringLiteral("hh:mm:ss"));
+    KIV_LOG(2, "SMTP Task[%s] attempt failed: %s; tried again in %lld s, at %s UTC\n",
+            id.constData(), reason.constData(), static_cast<long long>(m_retryInterval / 1000),
+            qUtf8Printable(next));
 }
 
 bool SMTPTask::perform()

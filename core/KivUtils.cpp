@@ -4,14 +4,12 @@
 #include "KivConstants.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include <chrono>
 #include <cmath>
@@ -282,10 +280,19 @@ QString agDataZoomLevelTableName(int level)
     return QStringLiteral("%1%2").arg(QStringLiteral("AgDataZoomLevel")).arg(level);
 }
 
-bool openDocumentation()
+QString documentationFilePath()
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(
-        QCoreApplication::applicationDirPath() + QStringLiteral("/KIV_documentation.pdf")));
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/KIV_documentation.pdf");
+}
+
+void openDocumentation(DesktopOpened told)
+{
+    const QString path = documentationFilePath();
+    if (!QFileInfo(path).isFile()) {
+        told(false);
+        return;
+    }
+    openOnDesktop(path, std::move(told));
 }
 
 QString unescapeXml(const QString &text)

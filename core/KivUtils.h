@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopOpener.h"
 #include "KivTypes.h"
 
 #include <QColor>
@@ -66,7 +67,10 @@ QString getAgReportsFolderPath(const QString &instrumentName, const QString &agN
 QString getBackupDbFilePath(const QString &instrumentName, const QString &agName,
                             qint64 programId, qint64 programStart);
 QString agDataZoomLevelTableName(int level);
-bool openDocumentation();
+// "KIV_documentation.pdf" beside the program.
+QString documentationFilePath();
+// Opens it on the desktop; `told` as by openOnDesktop, and at once when the file is missing.
+void openDocumentation(DesktopOpened told);
 
 // Strings and files.
 QString unescapeXml(const QString &text);

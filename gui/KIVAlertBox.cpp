@@ -1,6 +1,7 @@
 #include "KIVAlertBox.h"
 
 #include "DialogStyles.h"
+#include "WrappingLabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -56,7 +57,8 @@ void KIVAlertBox::setupForm()
     f.alertIconlabel->setAlignment(Qt::AlignCenter);
     f.gridLayout->addWidget(f.alertIconlabel, 0, 0);
 
-    f.alertTextLabel = new QLabel(f.background);
+    // A long path wraps inside itself rather than being cut.
+    f.alertTextLabel = new WrappingLabel(f.background);
     f.alertTextLabel->setObjectName(QStringLiteral("alertTextLabel"));
     f.alertTextLabel->setFixedWidth(320);
     f.alertTextLabel->setFont(QFont(QStringLiteral("Verdana"), 11));

@@ -220,8 +220,11 @@ void SystemViewController::onMenuShowSettingsWindow()
 
 void SystemViewController::onMenuShowDocumentationWindow()
 {
-    if (openDocumentation())
-        return;
-    if (ASystem *system = ASystem::instance())
-        system->showAlert(tr("The documentation file has been removed or is missing"));
+    // Told from the opener's own thread when the viewer fails; the alert is queued to the
+    // window.
+    openDocumentation([missing = tr("The documentation file has been removed or is missing")](
+                          bool opened) {
+        if (ASystem *system = ASystem::instance(); system && !opened)
+            system->showAlert(missing);
+    });
 }

@@ -6,6 +6,7 @@
 #include "KivUtils.h"
 #include "ORQLogging.h"
 
+#include <cmath>
 #include <memory>
 
 ReportProgramCalculator::ReportProgramCalculator() : ProgramCalculator(1) {}
@@ -76,6 +77,24 @@ int ReportProgramCalculator::update(AAgDataModel *model, qint64 from, qint64 to)
     return 0;
 }
 
+namespace {
+
+bool sameValue(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// Everything a sample row of the report shows but its time.
+bool sameReadings(const AgData &a, const AgData &b)
+{
+    return a.getTimecode() == b.getTimecode() && a.getEvents() == b.getEvents() &&
+           sameValue(a.getTP(), b.getTP()) && sameValue(a.getM400ms(), b.getM400ms()) &&
+           sameValue(a.getS(), b.getS()) && sameValue(a.getI(), b.getI()) &&
+           sameValue(a.getLRA(), b.getLRA());
+}
+
+} // namespace
+
 void ReportProgramCalculator::collectReportSamples(const AgDataVector *samples)
 {
     if (!samples || samples->isEmpty())
@@ -99,7 +118,10 @@ void ReportProgramCalculator::collectReportSamples(const AgDataVector *samples)
         judgeHeldSample(window);
         m_heldSample = window;
     }
-    if (!m_heldSample.isEmpty() && m_heldSample.hasViolation(config))
+    // A final window whose worst sample is the last one is listed by that sample alone: it
+    // is one row of the store, not two.
+    if (!m_heldSample.isEmpty() && m_heldSample.hasViolation(config) &&
+        !sameReadings(m_heldSample, last))
         m_reportSamples.push_back(m_heldSample);
     if (m_reportSamples.empty() || m_reportSamples.back().getTimestamp() != getEnd())
         m_reportSamples.push_back(last);

@@ -8,7 +8,6 @@
 #include <ORQLogging.h>
 
 #include <QDebug>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,9 +30,9 @@ QString joined(const QString &folder, const QString &name)
     return QDir::cleanPath(folder + QDir::separator() + name);
 }
 
-bool openWithDesktop(const QUrl &folder)
+void openWithDesktop(const QUrl &folder, DesktopOpened told)
 {
-    return QDesktopServices::openUrl(folder);
+    openOnDesktop(folder.toLocalFile(), std::move(told));
 }
 
 } // namespace
@@ -250,13 +249,15 @@ void ReportTask::finishStep()
     const QString folder = getReportsFolderPath();
     // fromLocalFile: a "file:///" prefix before an absolute path would give four slashes.
     const FolderOpener open = m_folderOpener ? m_folderOpener : FolderOpener(openWithDesktop);
-    if (!open(QUrl::fromLocalFile(folder))) {
+    open(QUrl::fromLocalFile(folder), [folder](bool opened) {
+        if (opened)
+            return;
         KIV_LOG(4, "Could not open the specified folder path: [%s]\n", qUtf8Printable(folder));
-        system->showAlert(
-            QStringLiteral("Could not open the report folder on this desktop. The report is in "
-                           "%1")
-                .arg(QDir::toNativeSeparators(folder)));
-    }
+        if (ASystem *system = ASystem::instance())
+            system->showAlert(QStringLiteral("Could not open the report folder on this desktop. "
+                                             "The report is in %1")
+                                  .arg(QDir::toNativeSeparators(folder)));
+    });
 }
 
 bool ReportTask::prepareFiles()

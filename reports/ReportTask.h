@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgConfig.h"
+#include "DesktopOpener.h"
 #include "HtmlToPdf.h"
 #include "InstrumentConfig.h"
 #include "Program.h"
@@ -24,8 +25,9 @@ class ReportTask
 {
 public:
     enum State { StatePrepare = 0, StateConvert = 1, StateFinish = 2, StateDone = 3 };
-    // Opens the reports folder after a report was made; false when it could not.
-    using FolderOpener = std::function<bool(const QUrl &folder)>;
+    // Opens the reports folder after a report was made and tells, once, whether it opened
+    // (on any thread, perhaps later).
+    using FolderOpener = std::function<void(const QUrl &folder, DesktopOpened told)>;
 
     ReportTask(const QString &nameKey, bool checkIAtProgramEndOnly,
                const ReportConfig &reportConfig, const InstrumentConfig &instrumentConfig,

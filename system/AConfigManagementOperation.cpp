@@ -76,6 +76,12 @@ void AConfigManagementOperation::restart()
     m_showResult = true;
 }
 
+QString AConfigManagementOperation::timeoutMessage() const
+{
+    // The one time-out text, whatever the operation.
+    return QStringLiteral("Add device operation timed out.");
+}
+
 void AConfigManagementOperation::run()
 {
     if (!m_started) {
@@ -87,8 +93,7 @@ void AConfigManagementOperation::run()
         if (!ended) {
             abort();
             m_failed = true;
-            // The one time-out text, whatever the operation.
-            m_message = QStringLiteral("Add device operation timed out.");
+            m_message = timeoutMessage();
         }
     } else if (!ended) {
         step();

@@ -65,6 +65,8 @@ protected:
     virtual void step() = 0;
     // Undoes what a step may leave behind when the deadline passes.
     virtual void abort() = 0;
+    // The message when the deadline passes.
+    virtual QString timeoutMessage() const;
 
     void setFailed(const QString &message);
     void setCompleted(const QString &message);

@@ -9,6 +9,7 @@
 #include <ReplyText.h>
 #include <SystemConfig.h>
 
+#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -155,9 +156,29 @@ void AddInstrumentConfigManagementOperation::stepConnecting()
         return;
     }
     if (m_replyStatus == 6) {
-        setFailed(QStringLiteral("Could not add device because the password is incorrect."));
+        setFailed(QStringLiteral("Could not add device because the password is incorrect. "
+                                 "%1 refused the login.")
+                      .arg(m_address));
         m_state = StateAdding;
         return;
+    }
+    // Asking again would only bring the same answer.
+    switch (m_networkError) {
+    case QNetworkReply::ConnectionRefusedError:
+        setFailed(QStringLiteral("Could not add device at %1: the connection was refused.")
+                      .arg(m_address));
+        return;
+    case QNetworkReply::HostNotFoundError:
+        setFailed(QStringLiteral("Could not add device at %1: the address was not found.")
+                      .arg(m_address));
+        return;
+    case QNetworkReply::ContentNotFoundError:
+        setFailed(QStringLiteral("Could not add device at %1: the meter's configuration was "
+                                 "not found there.")
+                      .arg(m_address));
+        return;
+    default:
+        break;
     }
     if (!isValidAddress(m_address)) {
         setFailed(QStringLiteral("Invalid ip address or password."));
@@ -186,10 +207,12 @@ void AddInstrumentConfigManagementOperation::onNetworkReply(int networkError, in
 {
     if (m_state != StateConnecting)
         return;
+    m_networkError = networkError;
     if (networkError != 0 || !text) {
         m_replyStatus = -1;
         return;
     }
+    m_answered = true;
     GetConfigResponse reply;
     reply.parse(replyDocumentText(*text));
     m_replyStatus = reply.getCode();
@@ -298,6 +321,14 @@ void AddInstrumentConfigManagementOperation::changeSystemConfig()
     // A Name already held keeps its stored audiogroup settings.
     current.addOrUpdateInstrument(m_deviceConfig);
     publishAndSave(current);
+}
+
+QString AddInstrumentConfigManagementOperation::timeoutMessage() const
+{
+    const QString cause = m_answered
+                              ? QStringLiteral("%1 answered, but not with its configuration.")
+                              : QStringLiteral("No answer from %1 in time.");
+    return AConfigManagementOperation::timeoutMessage() + QLatin1Char(' ') + cause.arg(m_address);
 }
 
 void AddInstrumentConfigManagementOperation::abort()

@@ -47,6 +47,8 @@ protected:
     void changeSystemConfig() override;
     void step() override;
     void abort() override;
+    // The time-out text, then the address and what it answered.
+    QString timeoutMessage() const override;
 
 private:
     void stepWaiting();
@@ -68,4 +70,8 @@ private:
     qint64 m_lastSendTime = 0;
     // Why a reply's names cannot enter the configuration, or empty.
     QString m_nameProblem;
+    // The network error of the last reply (0: none, or a reply came).
+    int m_networkError = 0;
+    // A reply came, though not a usable one.
+    bool m_answered = false;
 };

@@ -832,8 +832,11 @@ void AgViewController::onMenuShowSettingsWindow()
 
 void AgViewController::onMenuShowDocumentationWindow()
 {
-    if (!openDocumentation())
-        showAlert(tr("The documentation file has been removed or is missing"));
+    openDocumentation(
+        [missing = tr("The documentation file has been removed or is missing")](bool opened) {
+            if (!opened)
+                showAlert(missing);
+        });
 }
 
 void AgViewController::onActiveScreenChanged(ActiveScreen screen)

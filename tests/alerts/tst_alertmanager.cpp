@@ -110,11 +110,12 @@ private slots:
     void initTestCase();
     void writesTheAlertsEmailDocument();
     void bodyShowsTimeTypeAndDescriptionOfEachAlert();
-    void batchCoversTenMinutesFromTheOldestUnsentAlert_data();
-    void batchCoversTenMinutesFromTheOldestUnsentAlert();
+    void batchCarriesEveryUnsentAlert_data();
+    void batchCarriesEveryUnsentAlert();
     void emailsAreTenMinutesApart();
     void holdsAlertsUntilEmailCanBeSent_data();
     void holdsAlertsUntilEmailCanBeSent();
+    void alertsRaisedWhileSwitchedOffAreNotMailed();
     void onePerValidContact();
     void fullQueueIsRetriedAndLoggedOncePerBatch();
     void keepsAtMost3000Alerts();
@@ -199,7 +200,7 @@ void TestAlertManager::bodyShowsTimeTypeAndDescriptionOfEachAlert()
     QCOMPARE(firstDescription.elementsByTagName(QStringLiteral("br")).size(), 2);
 }
 
-void TestAlertManager::batchCoversTenMinutesFromTheOldestUnsentAlert_data()
+void TestAlertManager::batchCarriesEveryUnsentAlert_data()
 {
     QTest::addColumn<QList<qint64>>("times"); // in arrival order, from kT0
     QTest::addColumn<Batches>("batches");     // alert indices of each e-mail
@@ -208,15 +209,15 @@ void TestAlertManager::batchCoversTenMinutesFromTheOldestUnsentAlert_data()
         << QList<qint64>{0, 1000, 2000} << Batches{{0, 1, 2}};
     QTest::newRow("one 599999 ms after the oldest is in")
         << QList<qint64>{0, 599999} << Batches{{0, 1}};
-    QTest::newRow("one 600000 ms after the oldest opens the next e-mail")
-        << QList<qint64>{0, 600000} << Batches{{0}, {1}};
+    QTest::newRow("more than ten minutes of alerts in one e-mail")
+        << QList<qint64>{0, 600000, 1200000} << Batches{{0, 1, 2}};
     QTest::newRow("an older alert arriving late goes with the others")
         << QList<qint64>{5000, 0, 6000} << Batches{{0, 1, 2}};
     QTest::newRow("an hour apart")
-        << QList<qint64>{0, 3600000, 3601000} << Batches{{0}, {1, 2}};
+        << QList<qint64>{0, 3600000, 3601000} << Batches{{0, 1, 2}};
 }
 
-void TestAlertManager::batchCoversTenMinutesFromTheOldestUnsentAlert()
+void TestAlertManager::batchCarriesEveryUnsentAlert()
 {
     QFETCH(QList<qint64>, times);
     QFETCH(Batches, batches);
@@ -265,10 +266,6 @@ void TestAlertManager::holdsAlertsUntilEmailCanBeSent_data()
 {
     QTest::addColumn<SystemConfig>("config");
 
-    SystemConfig off = mailConfig();
-    off.setAlertsEnabled(false);
-    QTest::newRow("alerts off") << off;
-
     const auto withSmtp = [](void (*change)(SMTPConfig &)) {
         SystemConfig config = mailConfig();
         SMTPConfig smtp = config.getSMTPConfig();
@@ -295,17 +292,55 @@ void TestAlertManager::holdsAlertsUntilEmailCanBeSent()
 {
     QFETCH(SystemConfig, config);
 
+    // Twenty minutes of alerts, one every 10 s, while no e-mail can go.
     Rig rig(config);
-    rig.manager.addAlert(alertAt(kT0, 0));
     const int logLines = m_log->lines().size();
-    for (int i = 0; i < 5; ++i)
+    QList<int> backlog;
+    for (int i = 0; i <= 120; ++i) {
+        rig.manager.addAlert(alertAt(kT0 + i * 10000, i));
+        backlog << i;
+        rig.clock += 10000;
         rig.manager.step();
+    }
     QCOMPARE(rig.fake.callCount(QStringLiteral("queueEmails")), 0);
     QCOMPARE(m_log->lines().size(), logLines);
 
+    // Then all of them go in one e-mail, and a new alert two minutes later goes with the
+    // next e-mail the pace allows, as if there had been no backlog.
+    rig.manager.setSystemConfig(mailConfig());
+    rig.manager.step();
+    QCOMPARE(rig.batches(), (Batches{backlog}));
+    rig.clock += 120000;
+    rig.manager.addAlert(alertAt(kT0 + 1320000, 121));
+    rig.clock += AlertManager::kMailSpacingMs - 120000;
+    rig.manager.step();
+    QCOMPARE(rig.batches().size(), 1);
+    rig.clock += 1;
+    rig.manager.step();
+    QCOMPARE(rig.batches(), (Batches{backlog, {121}}));
+}
+
+void TestAlertManager::alertsRaisedWhileSwitchedOffAreNotMailed()
+{
+    SystemConfig off = mailConfig();
+    off.setAlertsEnabled(false);
+    Rig rig;
+    rig.manager.addAlert(alertAt(kT0, 0));
+    rig.manager.step();
+    // One held by the pace when alerts are switched off, one raised while they are off.
+    rig.manager.addAlert(alertAt(kT0 + 1000, 1));
+    rig.manager.setSystemConfig(off);
+    rig.manager.addAlert(alertAt(kT0 + 2000, 2));
+    rig.clock += AlertManager::kMailSpacingMs + 1;
+    rig.manager.step();
+
+    // Switched on: the first e-mail holds only what was raised from then on.
     rig.manager.setSystemConfig(mailConfig());
     rig.manager.step();
     QCOMPARE(rig.batches(), (Batches{{0}}));
+    rig.manager.addAlert(alertAt(kT0 + 3000, 3));
+    rig.manager.step();
+    QCOMPARE(rig.batches(), (Batches{{0}, {3}}));
 }
 
 void TestAlertManager::onePerValidContact()
@@ -402,12 +437,12 @@ void TestAlertManager::threadHandsOverAndStops()
 {
     FakeSystem fake;
     AlertManager manager;
-    SystemConfig off = mailConfig();
-    off.setAlertsEnabled(false);
-    manager.setSystemConfig(off);
+    SystemConfig noContact = mailConfig();
+    noContact.setAlertContacts({});
+    manager.setSystemConfig(noContact);
     QCOMPARE(manager.startThread(), 0);
     QTest::qWait(50);
-    // A sleeping thread is woken by the alert and by the switch, not by its next pass.
+    // A sleeping thread is woken by the alert and by the settings, not by its next pass.
     QElapsedTimer timer;
     timer.start();
     manager.addAlert(alertAt(kT0, 0));

@@ -8,8 +8,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -331,6 +335,67 @@ private slots:
                     .match(KivConstants::buildString())
                     .hasMatch());
         QCOMPARE(KivConstants::epoch().toString(Qt::ISODate), QStringLiteral("1970-01-01T00:00:00"));
+    }
+
+    // The user's guide is laid out by the build from the README, beside the program; it is
+    // looked for beside the program and handed to the desktop's opener, whose exit status
+    // tells whether it opened.
+    void documentationIsBuiltAndFound_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("viewerStatus");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("shown") << true << 0 << true;
+        QTest::newRow("the viewer fails") << true << 3 << false;
+        QTest::newRow("missing") << false << 0 << false;
+    }
+
+    void documentationIsBuiltAndFound()
+    {
+        QFETCH(bool, present);
+        QFETCH(int, viewerStatus);
+        QFETCH(bool, opened);
+        const QString built = QStringLiteral(KIV_PROGRAM_DIR "/KIV_documentation.pdf");
+        QFile guide(built);
+        QVERIFY2(guide.open(QIODevice::ReadOnly), qPrintable(built));
+        QCOMPARE(guide.read(5), QByteArray("%PDF-"));
+        guide.close();
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (!pdftotext.isEmpty()) {
+            QProcess text;
+            text.start(pdftotext, {built, QStringLiteral("-")});
+            QVERIFY(text.waitForFinished(30000));
+            const QString words = QString::fromUtf8(text.readAllStandardOutput());
+            QVERIFY(words.contains(QStringLiteral("KIV loudness logger")));
+            QVERIFY(words.contains(QStringLiteral("What the program does not do")));
+        }
+
+        QTemporaryDir bin;
+        QFile viewer(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(viewer.open(QIODevice::WriteOnly));
+        viewer.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n")
+                         .arg(bin.filePath(QStringLiteral("asked")))
+                         .arg(viewerStatus)
+                         .toUtf8());
+        viewer.close();
+        QVERIFY(viewer.setPermissions(viewer.permissions() | QFileDevice::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        auto restore = qScopeGuard([path] {
+            qputenv("PATH", path);
+            QFile::remove(documentationFilePath());
+        });
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        QFile::remove(documentationFilePath());
+        if (present)
+            QVERIFY(QFile::copy(built, documentationFilePath()));
+
+        std::atomic<int> told{-1};
+        openDocumentation([&told](bool yes) { told = yes ? 1 : 0; });
+        QTRY_COMPARE_WITH_TIMEOUT(told.load(), opened ? 1 : 0, 10000);
+        QFile asked(bin.filePath(QStringLiteral("asked")));
+        QCOMPARE(asked.open(QIODevice::ReadOnly), present);
+        if (present)
+            QCOMPARE(asked.readAll().trimmed(), QFile::encodeName(documentationFilePath()));
     }
 };
 

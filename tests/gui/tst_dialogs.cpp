@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextLayout>
 #include <QThread>
 
 #include <cstdio>
@@ -77,6 +78,7 @@ private slots:
 
     void alertBoxTexts();
     void alertBoxDismiss();
+    void alertBoxShowsALongPathWhole();
     void pleaseWaitBox();
 
     void closeRequestLeavesBoxOpen_data();
@@ -224,6 +226,39 @@ void TestDialogs::alertBoxDismiss()
     QVERIFY(box.isVisible()); // its owner deletes it
     QTest::mouseClick(child<QPushButton>(&box, "alertDismissButton"), Qt::LeftButton);
     QCOMPARE(closes.count(), 2);
+}
+
+void TestDialogs::alertBoxShowsALongPathWhole()
+{
+    const QString text = QStringLiteral(
+        "Could not open the report folder on this desktop. The report is in /root/Documents/NUV/"
+        "KIV/reports_I___bertragungMeterZwei_A__Hauptprogramm_Abendsendung");
+    KIVAlertBox box(nullptr);
+    box.setText(text);
+    box.adjustSize();
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    KivTest::saveShot(&box, QStringLiteral("alert-long-path"));
+    auto *label = child<QLabel>(&box, "alertTextLabel");
+    QCOMPARE(label->text(), text);
+
+    // Every line fits the label once the path wraps inside itself, and the label, inside the
+    // box, is tall enough for all of them.
+    QTextLayout layout(text, label->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal height = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label->contentsRect().width());
+        height += line.height();
+    }
+    layout.endLayout();
+    QVERIFY(layout.lineCount() >= 4);
+    QVERIFY2(label->contentsRect().height() >= height,
+             qPrintable(QStringLiteral("%1 < %2").arg(label->contentsRect().height()).arg(height)));
+    QVERIFY(box.rect().contains(label->geometry().translated(label->parentWidget()->pos())));
 }
 
 void TestDialogs::pleaseWaitBox()

@@ -138,6 +138,25 @@ private slots:
         QCOMPARE(listed(task.getCalculators().value(11)), afterSlice.last());
     }
 
+    // A final window whose worst sample is the program's last one (its stop row) lists that
+    // sample once, not once as the window and once as the last sample.
+    void listsTheLastSampleOnce()
+    {
+        const AgConfig config = agConfig();
+        std::unique_ptr<AAgDataModel> model = freshStore(instrument(), config);
+        std::vector<AgData> samples = programSamples(0, 10000, 3);
+        samples.back().setM400ms(-5.0);
+        samples.back().setEvents(2); // stop
+        QCOMPARE(store(*model, samples), 0);
+
+        ReportTask task(QStringLiteral("key"), true, ReportConfig(), instrument(), config,
+                        {Program(1, 3, kT0, kT0 + 10000)}, kT0, kT0 + 10000);
+        QVERIFY(calculateAll(task, *model));
+        const ReportProgramCalculator calculator = task.getCalculators().value(3);
+        QCOMPARE(listed(calculator), TimeList{10000});
+        QCOMPARE(calculator.getReportSamples().front().getM400ms(), -5.0);
+    }
+
     // The program's loudness as the reference meter measures it: the report uses the same
     // two-stage gating as the live display.
     void agreesWithReferenceMeter_data()

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -119,7 +120,7 @@ class TestReportQueue : public QObject
     QTemporaryDir m_dir;
     FakeSystem m_system;
     QString m_converter;
-    bool m_openResult = true;
+    QString m_opener; // "opens", "cannot open" or "desktop": the desktop's opener
     QList<QUrl> m_opened;
     ReportTaskQueue *m_queue = nullptr;
 
@@ -172,9 +173,12 @@ private slots:
         factories.reportTasks = [this] {
             m_queue = new ReportTaskQueue();
             m_queue->setConverterProgram(m_converter);
-            m_queue->setFolderOpener([this](const QUrl &folder) {
+            m_queue->setFolderOpener([this](const QUrl &folder, DesktopOpened told) {
                 m_opened << folder;
-                return m_openResult;
+                if (m_opener == QLatin1String("desktop"))
+                    openOnDesktop(folder.toLocalFile(), std::move(told));
+                else
+                    told(m_opener == QLatin1String("opens"));
             });
             return m_queue;
         };
@@ -185,7 +189,7 @@ private slots:
     {
         m_system.clearCalls();
         m_system.setPostResult(0);
-        m_openResult = true;
+        m_opener = QStringLiteral("opens");
         m_opened.clear();
         QDir(reportsFolder()).removeRecursively();
         QFile::remove(reportsFolder());
@@ -196,26 +200,31 @@ private slots:
     {
         QTest::addColumn<QString>("converter");
         QTest::addColumn<QString>("blocker"); // what stands in the way of the files
-        QTest::addColumn<bool>("folderOpens");
+        QTest::addColumn<QString>("opener");
         QTest::addColumn<bool>("converted");
         QTest::addColumn<QString>("message");
 
         QTest::newRow("PDF made") << "real"
-                                  << "" << true << true << kCreated;
-        QTest::newRow("PDF made, no desktop to open its folder") << "real"
-                                                                 << "" << false << true << kCreated;
+                                  << "" << "opens" << true << kCreated;
+        QTest::newRow("PDF made, no desktop to open its folder")
+            << "real"
+            << "" << "cannot open" << true << kCreated;
+        // xdg-open starts, then finds nothing to open the folder with.
+        QTest::newRow("PDF made, the desktop's opener fails")
+            << "real"
+            << "" << "desktop" << true << kCreated;
         QTest::newRow("converter fails") << "fails"
-                                         << "" << true << false << kConversionFailed;
+                                         << "" << "opens" << false << kConversionFailed;
         QTest::newRow("converter killed") << "killed"
-                                          << "" << true << false << kConversionFailed;
+                                          << "" << "opens" << false << kConversionFailed;
         QTest::newRow("converter missing") << "missing"
-                                           << "" << true << false << kStartFailed;
+                                           << "" << "opens" << false << kStartFailed;
         QTest::newRow("reports folder cannot be made")
             << "real"
-            << "file at reports folder" << true << false << kFilesFailed;
+            << "file at reports folder" << "opens" << false << kFilesFailed;
         QTest::newRow("old PDF cannot be removed")
             << "real"
-            << "folder at PDF" << true << false << kFilesFailed;
+            << "folder at PDF" << "opens" << false << kFilesFailed;
     }
 
     // Every job ends with one outcome, its temporary files gone and no converter left.
@@ -223,11 +232,17 @@ private slots:
     {
         QFETCH(QString, converter);
         QFETCH(QString, blocker);
-        QFETCH(bool, folderOpens);
+        QFETCH(QString, opener);
         QFETCH(bool, converted);
         QFETCH(QString, message);
         m_converter = converterOf(converter);
-        m_openResult = folderOpens;
+        m_opener = opener;
+        const bool folderOpens = opener == QLatin1String("opens");
+        const QByteArray path = qgetenv("PATH");
+        auto restorePath = qScopeGuard([path] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(m_dir.path()) + ':' + path);
+        QVERIFY(writeShellScript(m_dir.filePath(QStringLiteral("xdg-open")),
+                                 "echo 'xdg-open: no method available for opening' >&2; exit 3"));
         const QString pdf = QDir(reportsFolder()).filePath(reportName(".pdf"));
         if (blocker == QLatin1String("file at reports folder")) {
             QFile file(reportsFolder());
@@ -245,6 +260,13 @@ private slots:
         QVERIFY(agc.stepUntil([this] { return !m_queue->hasTasks(); }));
 
         QCOMPARE(outcomes(), (QList<QVariantList>{{kKey, converted, !converted, message}}));
+        // The user learns it too, with the path.
+        QTRY_COMPARE(m_system.alertTexts(),
+                     converted && !folderOpens
+                         ? QStringList{"Could not open the report folder on this desktop. The "
+                                       "report is in " +
+                                       reportsFolder()}
+                         : QStringList{});
         verifyNoTemporaryFiles();
         QCOMPARE(QFileInfo(pdf).isFile(), converted);
         QCOMPARE(m_opened,
@@ -255,13 +277,6 @@ private slots:
         }
         QCOMPARE(KivTest::captureLog()->count(openFailure) - openFailuresBefore,
                  converted && !folderOpens ? 1 : 0);
-        // The user learns it too, with the path.
-        QCOMPARE(m_system.alertTexts(),
-                 converted && !folderOpens
-                     ? QStringList{"Could not open the report folder on this desktop. The "
-                                   "report is in " +
-                                   reportsFolder()}
-                     : QStringList{});
     }
 
     void cancelInEachState_data()

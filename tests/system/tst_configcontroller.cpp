@@ -24,6 +24,7 @@
 #include <SystemController.h>
 
 #include <QElapsedTimer>
+#include <QNetworkReply>
 
 #include <memory>
 
@@ -125,13 +126,15 @@ public:
             operation.run();
             while (!replies.isEmpty()) {
                 const QString reply = replies.takeFirst();
-                operation.onNetworkReply(0, ARequest::GETCONFIG, &reply);
+                operation.onNetworkReply(networkError, ARequest::GETCONFIG,
+                                         networkError == 0 ? &reply : nullptr);
             }
         }
     }
 
-    int status = -1; // replaces the reply's code when set
-    QString reqid;   // replaces the reply's reqid when set
+    int status = -1;       // replaces the reply's code when set
+    QString reqid;         // replaces the reply's reqid when set
+    int networkError = 0;  // every reply fails with it when set
     QStringList urls;
     QStringList replies;
 };
@@ -151,6 +154,8 @@ private slots:
     void requestIds();
     void addDeviceAgainstMeterReplies_data();
     void addDeviceAgainstMeterReplies();
+    void addDeviceFailureNamesAddressAndCause_data();
+    void addDeviceFailureNamesAddressAndCause();
     void refusesNamesTheFileCannotCarry_data();
     void refusesNamesTheFileCannotCarry();
     void answersWithoutAnOperationCloseTheDialogs();
@@ -300,7 +305,8 @@ void TestConfigController::addDeviceAgainstMeterReplies_data()
                            << "" << -1 << "Instrument successfully added";
     QTest::newRow("wrong password, whatever the reqid")
         << none << "Studio" << two << "x"
-        << "99:0" << -1 << "Could not add device because the password is incorrect.";
+        << "99:0" << -1
+        << "Could not add device because the password is incorrect. 10.0.0.5 refused the login.";
     QTest::newRow("reply of another operation") << none << "Studio" << two << "pw"
                                                 << "99:0" << -1 << "";
     QTest::newRow("meter busy") << none << "Studio" << two << "pw"
@@ -403,6 +409,55 @@ void TestConfigController::addDeviceAgainstMeterReplies()
         QCOMPARE(stored.getPass(), password);
         QCOMPARE(stored.getAgConfigCount(), meterGroups.size());
     }
+}
+
+void TestConfigController::addDeviceFailureNamesAddressAndCause_data()
+{
+    QTest::addColumn<int>("networkError"); // of every reply; 0: the meter's own reply
+    QTest::addColumn<int>("status");       // injected status code; -1 the meter's own
+    QTest::addColumn<bool>("deadlinePasses");
+    QTest::addColumn<QString>("message");
+
+    // A refused or unknown address is told at once, without waiting for the deadline.
+    QTest::newRow("connection refused")
+        << int(QNetworkReply::ConnectionRefusedError) << -1 << false
+        << "Could not add device at 10.0.0.5: the connection was refused.";
+    QTest::newRow("address not found") << int(QNetworkReply::HostNotFoundError) << -1 << false
+                                       << "Could not add device at 10.0.0.5: the address was not "
+                                          "found.";
+    QTest::newRow("no answer in time")
+        << int(QNetworkReply::OperationCanceledError) << -1 << true
+        << "Add device operation timed out. No answer from 10.0.0.5 in time.";
+    QTest::newRow("busy until the deadline")
+        << 0 << 7 << true
+        << "Add device operation timed out. 10.0.0.5 answered, but not with its configuration.";
+}
+
+void TestConfigController::addDeviceFailureNamesAddressAndCause()
+{
+    QFETCH(int, networkError);
+    QFETCH(int, status);
+    QFETCH(bool, deadlinePasses);
+    QFETCH(QString, message);
+
+    FakeSystem fake;
+    MeterSimulator meter;
+    meter.setInstrumentName(QStringLiteral("Studio"));
+    meter.setPassword(QStringLiteral("pw"));
+    meter.setAudioGroupNames({QStringLiteral("P1")});
+    AddInstrumentConfigManagementOperation operation(0, 7);
+    MeterLoopback loopback(operation, meter);
+    loopback.networkError = networkError;
+    loopback.status = status;
+    operation.submit(QStringLiteral("10.0.0.5"), QStringLiteral("pw"));
+    loopback.run(operation, 4);
+    QCOMPARE(operation.isFinished(), !deadlinePasses);
+    if (deadlinePasses) {
+        operation.setDeadline(0);
+        loopback.run(operation, 2);
+    }
+    QVERIFY(operation.isFinished());
+    QCOMPARE(alerts(fake), QStringList{message});
 }
 
 void TestConfigController::refusesNamesTheFileCannotCarry_data()

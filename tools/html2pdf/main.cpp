@@ -4,6 +4,10 @@
 //
 //   KivHtml2Pdf.exe --input <report.xml> <report.xsl> --output <temporary file> <report.pdf>
 //
+// The build lays the user's guide out of the README the same way:
+//
+//   KivHtml2Pdf.exe --markdown <README.md> --output <temporary file> <guide.pdf>
+//
 // Exit codes: 0 the PDF is written; 1 wrong command line; 2 the XML or the template cannot
 // be read or applied; 3 the PDF cannot be written. Every failure leaves one line on stderr.
 #include <QAbstractMessageHandler>
@@ -35,6 +39,7 @@ struct Arguments
     QString xsl;
     QString tmp;
     QString pdf;
+    QString markdown; // set instead of xml and xsl for the user's guide
 };
 
 int fail(int code, const QString &reason)
@@ -45,10 +50,15 @@ int fail(int code, const QString &reason)
 
 bool parse(const QStringList &args, Arguments *out)
 {
+    if (args.size() == 6 && args.at(1) == QLatin1String("--markdown") &&
+        args.at(3) == QLatin1String("--output")) {
+        *out = {QString(), QString(), args.at(4), args.at(5), args.at(2)};
+        return !out->markdown.isEmpty() && !out->tmp.isEmpty() && !out->pdf.isEmpty();
+    }
     if (args.size() != 7 || args.at(1) != QLatin1String("--input") ||
         args.at(4) != QLatin1String("--output"))
         return false;
-    *out = {args.at(2), args.at(3), args.at(5), args.at(6)};
+    *out = {args.at(2), args.at(3), args.at(5), args.at(6), QString()};
     return !out->xml.isEmpty() && !out->xsl.isEmpty() && !out->tmp.isEmpty() &&
            !out->pdf.isEmpty();
 }
@@ -137,15 +147,17 @@ void keepHeadingsWithTheirSections(QTextDocument &doc, qreal pageHeight)
     }
 }
 
-// Lays the HTML out on A4 pages and paints it with a page number under each page.
-bool render(const QString &html, const QString &baseFolder, QIODevice *target)
+// Lays the HTML (or the Markdown text) out on A4 pages and paints it with a page number under
+// each page.
+bool render(const QString &text, bool markdown, const QString &baseFolder, QIODevice *target)
 {
     QPdfWriter writer(target);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter);
     writer.setResolution(300);
     writer.setCreator(QStringLiteral("KIV"));
-    writer.setTitle(QStringLiteral("Loudness Report"));
+    writer.setTitle(markdown ? QStringLiteral("KIV user's guide")
+                             : QStringLiteral("Loudness Report"));
 
     const QRect paintRect = writer.pageLayout().paintRectPixels(writer.resolution());
     const int footerHeight = writer.resolution() / 4;
@@ -159,10 +171,16 @@ bool render(const QString &html, const QString &baseFolder, QIODevice *target)
     // The template's style sheet link is resolved beside the template.
     doc.setMetaInformation(QTextDocument::DocumentUrl,
                            QUrl::fromLocalFile(baseFolder + QLatin1Char('/')).toString());
-    doc.setHtml(html);
+    if (markdown)
+        doc.setMarkdown(text);
+    else
+        doc.setHtml(text);
     const QSizeF pageSize(paintRect.width(), paintRect.height() - footerHeight);
     doc.setPageSize(pageSize);
     keepHeadingsWithTheirSections(doc, pageSize.height());
+    // A page break set after the layout is laid out again only in part: what follows a
+    // table may be left out of the page count, and so of the PDF.
+    doc.markContentsDirty(0, doc.characterCount());
 
     QPainter painter;
     if (!painter.begin(&writer))
@@ -188,16 +206,25 @@ bool render(const QString &html, const QString &baseFolder, QIODevice *target)
 
 int convert(const Arguments &args)
 {
-    QString html;
+    QString content;
     QString error;
-    if (!transform(args, &html, &error))
+    if (!args.markdown.isEmpty()) {
+        QByteArray text;
+        if (!readFile(args.markdown, &text, &error))
+            return fail(BadInput, error);
+        content = QString::fromUtf8(text);
+    } else if (!transform(args, &content, &error)) {
         return fail(BadInput, error);
+    }
 
     QFile tmp(args.tmp);
     if (!tmp.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(CannotWrite,
                     QStringLiteral("cannot write %1: %2").arg(args.tmp, tmp.errorString()));
-    const bool rendered = render(html, QFileInfo(args.xsl).absolutePath(), &tmp);
+    const bool rendered = render(content, !args.markdown.isEmpty(),
+                                 QFileInfo(args.markdown.isEmpty() ? args.xsl : args.markdown)
+                                     .absolutePath(),
+                                 &tmp);
     const bool flushed = tmp.flush();
     tmp.close();
     if (!rendered || !flushed || tmp.error() != QFileDevice::NoError) {
@@ -235,6 +262,7 @@ int main(int argc, char **argv)
     if (!parse(app.arguments(), &args))
         return fail(BadCommandLine,
                     QStringLiteral("usage: KivHtml2Pdf.exe --input <xml> <xsl> --output "
+                                   "<temporary file> <pdf>, or --markdown <md> --output "
                                    "<temporary file> <pdf>"));
     return convert(args);
 }
