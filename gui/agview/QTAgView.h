@@ -9,6 +9,7 @@
 #include <memory>
 
 class QWheelEvent;
+struct AgViewForm;
 
 // The audiogroup window: a plot page (curves, scroll bar, program bar, momentary histogram,
 // numeric values, marker panel) and a table page (the stored rows), each with its own row
@@ -67,20 +68,13 @@ public slots:
     void onUpdateDateAndTime(const QString &date, const QString &time);
 
 private:
-    struct Form;
-    void setupForm();
-    void setupHeader();
-    void setupPlotPage();
-    void setupNumericPanel(QWidget *parent);
-    void setupMarkersPanel(QWidget *parent);
-    void retranslateForm();
     void connectChildren();
     void showRunPause(const AgConfig &agConfig, bool liveMode);
     // A snapshot for a page other than the one the user just chose was queued before the
     // click; it must not switch the page back.
     bool isStaleFor(ActiveScreen page);
 
-    std::unique_ptr<Form> m_form;
+    std::unique_ptr<AgViewForm> m_form;
     KivPleaseWaitBox m_pleaseWaitBox;
     Program m_currentProgram;
     ProgramCalculationData m_currentCalculation;
