@@ -21,6 +21,7 @@
 #include <SimpleButton.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QWheelEvent>
@@ -364,6 +365,16 @@ void QTAgView::onTableViewSelected()
     m_form->stackedWidget->setCurrentIndex(1);
     m_form->stackedWidgetHeaderButtons->setCurrentIndex(1);
     emit activeScreenChanged(ActiveScreenTable);
+}
+
+void QTAgView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Through the close event, so that the controller alone decides what closing means.
+        close();
+        return;
+    }
+    AAgView::keyPressEvent(event);
 }
 
 void QTAgView::onUpdateDateAndTime(const QString &date, const QString &time)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QKeyEvent;
 class QWheelEvent;
 struct AgViewForm;
 
@@ -66,6 +67,10 @@ public slots:
     void onPlotViewSelected();
     void onTableViewSelected();
     void onUpdateDateAndTime(const QString &date, const QString &time);
+
+protected:
+    // Esc hides the window as its close button does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void connectChildren();
