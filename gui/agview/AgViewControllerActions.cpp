@@ -28,7 +28,7 @@ void AgViewController::setLiveMode(bool on, qint64 bufferMs)
         m_liveMode = true;
         m_goingLive = false;
     } else {
-        // Frozen with the newest data in the middle.
+        // Frozen on the newest data, which the update keeps at the plot's right edge.
         m_scrollPosition = std::max<qint64>(0, m_newestTime - m_oldestTime);
         m_liveMode = false;
         m_goingLive = false;

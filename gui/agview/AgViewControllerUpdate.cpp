@@ -66,13 +66,21 @@ void AgViewController::advanceClock()
             m_liveClock += now - m_liveStopwatchStart;
             m_liveStopwatchStart = now;
         } else {
-            // Data stopped coming: show the newest at the centre until newer data arrive.
+            // Data stopped coming: show the newest at the right edge until newer data arrive.
             m_scrollPosition = std::max<qint64>(0, m_newestTime - span / 2 - m_oldestTime);
             m_liveMode = false;
             m_goingLive = true;
         }
+    } else if (m_scrollPosition == -1) {
+        m_liveClock = 0;
+    } else if (m_activeScreen == ActiveScreenPlot && m_newestTime > 0) {
+        // A frozen plot shows no more time after the newest sample than a live one: a span or
+        // a position that would reach past it keeps the newest sample at the right edge.
+        m_scrollPosition = std::min(m_scrollPosition,
+                                    std::max<qint64>(0, m_newestTime - m_oldestTime - span / 2));
+        m_liveClock = std::min(span / 2 + m_oldestTime + m_scrollPosition, m_newestTime);
     } else {
-        m_liveClock = m_scrollPosition != -1 ? span / 2 + m_oldestTime + m_scrollPosition : 0;
+        m_liveClock = span / 2 + m_oldestTime + m_scrollPosition;
     }
 }
 
