@@ -334,7 +334,7 @@ private slots:
     void requestsArePacedAndStopWhilePaused();
     void repliesThatAreDropped_data();
     void repliesThatAreDropped();
-    void freezeCentresTheNewestData();
+    void freezeKeepsTheNewestDataAtTheRightEdge();
     void liveModeLeftWhenTheClockRunsAhead_data();
     void liveModeLeftWhenTheClockRunsAhead();
     void pauseHoldsTheLiveClock();
@@ -391,11 +391,10 @@ void TestAgViewController::requestsFollowTheViewState_data()
 
     const qint64 newest = kNewest - kT0;
     QTest::newRow("first: only the limits") << false << Steps() << "from 0 to 0, program type 0 -..-";
-    // Frozen on the newest sample: the span centred there, clamped to the stored data; the
-    // program at the newest time.
+    // Frozen on the newest sample: the span ends there; the program at the newest time.
     QTest::newRow("frozen") << true << Steps()
                             << QStringLiteral("from %1 to %2, program type 1 0..%2")
-                                   .arg(newest - kSpan0 / 2)
+                                   .arg(newest - kSpan0)
                                    .arg(newest);
     // Live: the clock stands the buffer behind the newest sample and has run 500 ms since.
     QTest::newRow("live") << true << Steps([](Rig &rig) {
@@ -411,7 +410,7 @@ void TestAgViewController::requestsFollowTheViewState_data()
                emit rig.view->markerToggle(true);
            })
         << QStringLiteral("from %1 to %2, program type 2 10000..70000")
-               .arg(newest - kSpan0 / 2)
+               .arg(newest - kSpan0)
                .arg(newest);
     QTest::newRow("markers shown, one switched off: the program at the newest time")
         << true << Steps([](Rig &rig) {
@@ -419,7 +418,7 @@ void TestAgViewController::requestsFollowTheViewState_data()
                emit rig.view->markerToggle(false);
            })
         << QStringLiteral("from %1 to %2, program type 1 0..%2")
-               .arg(newest - kSpan0 / 2)
+               .arg(newest - kSpan0)
                .arg(newest);
 }
 
@@ -494,13 +493,15 @@ void TestAgViewController::repliesThatAreDropped()
     QCOMPARE(shot.samples, accepted ? 1 : -1);
     QCOMPARE(shot.data.getOldestTime(), accepted ? kT0 : 0);
     QCOMPARE(shot.data.getSecondTimestamp(), accepted ? kT0 + 5000 : 0);
-    QCOMPARE(shot.data.getScrollPosition(), accepted ? qint64(5000) : qint64(-1));
+    // Five seconds stored fit whole into the 30 s span, the newest at its right edge.
+    QCOMPARE(shot.data.getScrollPosition(), accepted ? qint64(0) : qint64(-1));
     QCOMPARE(gLiveBlocks.load(), 0);
     rig.controller->setDataReply(nullptr);
 }
 
-// FREEZE while live: the newest stored sample stands in the middle of the plot.
-void TestAgViewController::freezeCentresTheNewestData()
+// FREEZE while live: the newest stored sample stands at the plot's right edge, and stays there
+// through a longer span or a scroll that would reach past it.
+void TestAgViewController::freezeKeepsTheNewestDataAtTheRightEdge()
 {
     Rig rig;
     QVERIFY(rig.open());
@@ -512,10 +513,20 @@ void TestAgViewController::freezeCentresTheNewestData()
     QVERIFY(rig.snapshot().data.isLiveMode());
 
     emit rig.view->startPauseClick(false);
-    const RecordingAgView::Shot shot = rig.snapshot();
+    RecordingAgView::Shot shot = rig.snapshot();
     QVERIFY(!shot.data.isLiveMode());
-    QCOMPARE(shot.data.getScrollPosition(), kNewest + 3000 - kT0);
-    QCOMPARE(shot.data.getVisibleStart() + shot.data.getSpanMs() / 2, kNewest + 3000);
+    QCOMPARE(shot.data.getScrollPosition(), kNewest + 3000 - kT0 - kSpan0 / 2);
+    QCOMPARE(shot.data.getVisibleStart() + shot.data.getSpanMs(), kNewest + 3000);
+
+    emit rig.view->horizontalScrollbarSliderPositionChanged(kNewest + 3001 - kT0);
+    shot = rig.snapshot();
+    QCOMPARE(shot.data.getVisibleStart() + shot.data.getSpanMs(), kNewest + 3000);
+    for (ZoomLevel level : {ZoomLevel1min, ZoomLevel72h}) {
+        emit rig.view->zoomChange(level);
+        shot = rig.snapshot();
+        QCOMPARE(shot.data.getSpanMs(), zoomLevelToMs(level));
+        QCOMPARE(shot.data.getVisibleStart() + shot.data.getSpanMs(), kNewest + 3000);
+    }
 }
 
 // Live, then the clock runs on with no new data: at 15 s ahead of the newest sample the view
@@ -611,8 +622,10 @@ void TestAgViewController::goToTimeIsClampedWithAnAlert_data()
     QTest::addColumn<qint64>("position");
     QTest::addColumn<int>("alerts");
     QTest::newRow("inside") << kT0 + kMinuteMs << kMinuteMs << 0;
-    QTest::newRow("the newest sample") << kNewest << kNewest - kT0 << 0;
-    QTest::newRow("after the newest: the newest") << kNewest + 3600000 << kNewest - kT0 << 1;
+    // Centred as far as the newest sample may stand at the right edge.
+    const qint64 last = kNewest - kT0 - kSpan0 / 2;
+    QTest::newRow("the newest sample") << kNewest << last << 0;
+    QTest::newRow("after the newest: the newest") << kNewest + 3600000 << last << 1;
     QTest::newRow("before the oldest: the oldest") << kT0 - kMinuteMs << qint64(0) << 1;
 }
 
@@ -716,8 +729,11 @@ void TestAgViewController::marksShowTheCurrentProgram()
     QCOMPARE(shot.data.getMarkerA(), markerA);
     QCOMPARE(shot.data.getMarkerB(), markerB);
     QTEST(int(shot.data.getZoomLevel()), "level");
-    // Centred on the marked span, both markers in view.
-    QCOMPARE(shot.data.getScrollPosition(), markerA + (markerB - markerA) / 2 - kT0);
+    // Centred on the marked span as far as the newest sample may stand at the right edge,
+    // both markers in view.
+    const qint64 last =
+        qMax<qint64>(0, shot.data.getSecondTimestamp() - kT0 - shot.data.getSpanMs() / 2);
+    QCOMPARE(shot.data.getScrollPosition(), qMin(markerA + (markerB - markerA) / 2 - kT0, last));
     QVERIFY(shot.data.getVisibleStart() <= markerA);
     QVERIFY(markerB <= shot.data.getVisibleStart() + shot.data.getSpanMs());
 }
@@ -867,7 +883,7 @@ void TestAgViewController::liveButtonAsksBeforeStartingAcquisition()
         QCOMPARE(rig.fake.lastCall(QStringLiteral("startAcquisition")).args,
                  QVariantList({kMeter, kGroup}));
     if (imported)
-        QCOMPARE(shot.data.getScrollPosition(), kNewest - kT0);
+        QCOMPARE(shot.data.getScrollPosition(), kNewest - kT0 - kSpan0 / 2);
     else if (!shot.data.isLiveMode())
         QCOMPARE(shot.data.getScrollPosition(), qint64(1000));
 }
