@@ -10,6 +10,7 @@
 #include "SemaphoreWidget.h"
 #include "SimpleButton.h"
 #include "SystemUIData.h"
+#include "WindowPlacement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -497,7 +498,8 @@ void QTSystemView::onShowAlert(const QString &text)
     connect(box, &KIVAlertBox::onClose, this, &QTSystemView::onAlertClose, Qt::DirectConnection);
     box->adjustSize();
     m_openAlertBoxes.append(box);
-    box->show();
+    // Over the window the user works in, not where the window system puts a new window.
+    box->showOver(WindowPlacement::boxOwner(this));
 }
 
 void QTSystemView::onAlertClose(KIVAlertBox *box)

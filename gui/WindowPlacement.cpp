@@ -1,9 +1,16 @@
 #include "WindowPlacement.h"
 
-#include <QGuiApplication>
+#include "ClosingPleaseWaitDialog.h"
+#include "KIVAlertBox.h"
+#include "KivPleaseWaitBox.h"
+
+#include <QApplication>
+#include <QPointer>
 #include <QRect>
 #include <QScreen>
+#include <QSplashScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -27,4 +34,73 @@ void WindowPlacement::keepInsideScreen(QWidget *window)
     const QPoint corner = insideArea(frame, screen->availableGeometry());
     if (corner != frame.topLeft())
         window->move(corner);
+}
+
+QPoint WindowPlacement::centredOn(const QSize &box, const QRect &ownerFrame,
+                                  const QRect &available)
+{
+    const QPoint centre = ownerFrame.center();
+    const QRect centred(centre.x() - (box.width() - 1) / 2, centre.y() - (box.height() - 1) / 2,
+                        box.width(), box.height());
+    return insideArea(centred, available);
+}
+
+void WindowPlacement::placeOver(QWidget *box, QWidget *owner)
+{
+    const QScreen *screen = owner && owner->screen() ? owner->screen()
+                                                     : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = owner && owner->isVisible() ? owner->frameGeometry()
+                                                    : screen->availableGeometry();
+    // Moved before it is shown, the window system keeps the place instead of choosing one.
+    box->move(centredOn(box->frameGeometry().size(), frame, screen->availableGeometry()));
+}
+
+namespace {
+
+QPointer<QWidget> lastActiveWindow;
+
+bool canOwnBoxes(const QWidget *window)
+{
+    if (!window || !window->isWindow() || !window->isVisible())
+        return false;
+    const Qt::WindowType type = window->windowType();
+    if (type != Qt::Window && type != Qt::Dialog)
+        return false;
+    return !qobject_cast<const KIVAlertBox *>(window) &&
+           !qobject_cast<const KivPleaseWaitBox *>(window) &&
+           !qobject_cast<const ClosingPleaseWaitDialog *>(window) &&
+           !qobject_cast<const QSplashScreen *>(window);
+}
+
+} // namespace
+
+QWidget *WindowPlacement::boxOwner(QWidget *fallback)
+{
+    QWidget *active = QApplication::activeWindow();
+    if (canOwnBoxes(active))
+        return active;
+    if (canOwnBoxes(lastActiveWindow))
+        return lastActiveWindow;
+    return fallback;
+}
+
+void WindowPlacement::followActiveWindow()
+{
+    static bool following = false;
+    if (following || !qApp)
+        return;
+    following = true;
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow *focused) {
+        if (!focused)
+            return;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == focused) {
+                if (canOwnBoxes(window))
+                    lastActiveWindow = window;
+                return;
+            }
+        }
+    });
 }

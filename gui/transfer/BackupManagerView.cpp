@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpacerItem>
@@ -68,6 +69,16 @@ BackupManagerView::BackupManagerView(ViewType type, QWidget *parent)
 }
 
 BackupManagerView::~BackupManagerView() = default;
+
+void BackupManagerView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    ABackupManagerView::keyPressEvent(event);
+}
 
 void BackupManagerView::registerCreator()
 {
