@@ -1,6 +1,7 @@
 #include "AgViewController.h"
 
 #include "AAgView.h"
+#include "AgViewSystem.h"
 
 #include <AAudioGroup.h>
 #include <AConfirmationView.h>
@@ -8,13 +9,11 @@
 #include <AGoToTimeView.h>
 #include <ASystem.h>
 #include <AgDataVector.h>
-#include <AgGetDataCommandReply.h>
 #include <FileDialogs.h>
 #include <GUIFactory.h>
 #include <InstrumentManager.h>
 #include <KivUtils.h>
 #include <ORQLogging.h>
-#include <ProgramRequest.h>
 #include <SystemConfig.h>
 
 #include <QElapsedTimer>
@@ -22,22 +21,10 @@
 #include <QMutexLocker>
 #include <QThread>
 
-#include <algorithm>
 #include <exception>
-#include <memory>
 #include <utility>
 
-namespace {
-
-qint64 monotonicMs()
-{
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
+namespace AgViewSystem {
 
 SystemConfig currentSystemConfig()
 {
@@ -49,6 +36,23 @@ void showAlert(const QString &text)
 {
     if (ASystem *system = ASystem::instance())
         system->showAlert(text);
+}
+
+} // namespace AgViewSystem
+
+using AgViewSystem::currentSystemConfig;
+using AgViewSystem::showAlert;
+
+namespace {
+
+qint64 monotonicMs()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
 }
 
 ZoomLevel firstRangeLevel()
@@ -310,110 +314,6 @@ bool AgViewController::isPaused() const
     return m_paused;
 }
 
-qint64 AgViewController::spanMs() const
-{
-    return zoomLevelToMs(m_zoomLevel);
-}
-
-qint64 AgViewController::visibleStart(qint64 bufferMs) const
-{
-    return m_liveClock - spanMs() - (m_liveMode ? bufferMs : 0);
-}
-
-void AgViewController::onUpdateTimer()
-{
-    const SystemConfig config = currentSystemConfig();
-    const qint64 buffer = config.getPlotLiveModeBuffer();
-    DataRequest request{};
-    bool requesting = false;
-    {
-        QMutexLocker lock(&m_mutex);
-        if (!m_running) {
-            m_timer.stop();
-            return;
-        }
-        // While paused the clock stands still and nothing is asked, but the window still
-        // gets its snapshot.
-        if (!m_paused) {
-            advanceClock();
-            requesting = prepareRequest(buffer, &request);
-        }
-        const PlotUIData snapshot = takeSnapshot(buffer, config.getHideProgramId());
-        if (m_activeScreen == ActiveScreenPlot)
-            emit updateUi(snapshot);
-        else if (m_activeScreen == ActiveScreenTable)
-            emit updateTableView(snapshot, !m_liveMode);
-    }
-    if (requesting)
-        post(request);
-}
-
-void AgViewController::advanceClock()
-{
-    const qint64 span = spanMs();
-    if (m_liveMode) {
-        if (m_liveClock - m_newestTime < kLiveLeadLimitMs) {
-            const qint64 now = m_clock();
-            m_liveClock += now - m_liveStopwatchStart;
-            m_liveStopwatchStart = now;
-        } else {
-            // Data stopped coming: show the newest at the centre until newer data arrive.
-            m_scrollPosition = std::max<qint64>(0, m_newestTime - span / 2 - m_oldestTime);
-            m_liveMode = false;
-            m_goingLive = true;
-        }
-    } else {
-        m_liveClock = m_scrollPosition != -1 ? span / 2 + m_oldestTime + m_scrollPosition : 0;
-    }
-}
-
-bool AgViewController::prepareRequest(qint64 bufferMs, DataRequest *request)
-{
-    const qint64 now = m_clock();
-    if (now - m_requestClockStart < kRequestIntervalMs)
-        return false;
-    request->zoomLevel = m_zoomLevel;
-    request->time = -1;
-    request->markerStart = -1;
-    request->markerEnd = -1;
-    request->lastTime = -1;
-    if (m_markers.isShown() && m_markers.areBothOn()) {
-        request->programType = 2;
-        request->markerStart = m_markers.markerA();
-        request->markerEnd = m_markers.markerB();
-    } else if (m_liveMode) {
-        request->programType = 0;
-        request->time = m_liveClock;
-    } else {
-        request->programType = 1;
-        request->time = m_newestTime;
-        request->lastTime = m_newestTime;
-    }
-    if (m_scrollPosition == -1) {
-        // The first request only learns the stored limits.
-        request->from = 0;
-        request->to = 0;
-    } else if (m_liveMode) {
-        request->from = visibleStart(bufferMs);
-        request->to = m_liveClock;
-    } else {
-        request->from = std::max(visibleStart(bufferMs),
-                                 m_oldestTime - zoomLevelToSampleIntervalMs(m_zoomLevel));
-        request->to = std::min(m_liveClock, m_newestTime);
-    }
-    m_requestClockStart = now;
-    return true;
-}
-
-void AgViewController::post(const DataRequest &request) const
-{
-    if (AAudioGroup *audioGroup = findAudioGroup())
-        audioGroup->requestAgData(request.zoomLevel, request.from, request.to,
-                                  ProgramRequest(request.programType, request.time,
-                                                 request.markerStart, request.markerEnd,
-                                                 request.lastTime));
-}
-
 AAudioGroup *AgViewController::findAudioGroup() const
 {
     QString instrument;
@@ -426,279 +326,6 @@ AAudioGroup *AgViewController::findAudioGroup() const
     ASystem *system = ASystem::instance();
     InstrumentManager *manager = system ? system->getInstrumentManager() : nullptr;
     return manager ? manager->findAudioGroup(instrument, group) : nullptr;
-}
-
-PlotUIData AgViewController::takeSnapshot(qint64 bufferMs, bool hideProgramId)
-{
-    std::vector<AgEvent> events;
-    std::vector<Program> programs;
-    if (m_liveMode) {
-        events = m_events;
-        programs = m_programs;
-    } else {
-        for (const AgEvent &event : m_events) {
-            if (event.getTimestamp() >= m_oldestTime && event.getTimestamp() <= m_newestTime)
-                events.push_back(event);
-        }
-        for (const Program &program : m_programs) {
-            if (program.getStart() >= m_oldestTime && program.getEnd() <= m_newestTime)
-                programs.push_back(program);
-        }
-    }
-    AgDataVector *block = m_sampleBlock;
-    // From here on the block belongs to the snapshot and whoever takes it from there.
-    m_sampleBlock = nullptr;
-    return PlotUIData(
-        m_liveMode, m_goingLive, m_markers.isShown(), m_markers.areBothOn(), m_markers.markerA(),
-        m_markers.markerB(), m_zoomLevel, PlotValue(m_plotValues[0]), PlotValue(m_plotValues[1]),
-        PlotValue(m_plotValues[2]), PlotValue(m_plotValues[3]), visibleStart(bufferMs), spanMs(),
-        m_oldestTime, m_newestTime, m_scrollPosition, block, m_manualAcquisitionOn,
-        m_instrumentConfig, m_agConfig, m_requestedProgram, m_requestedProgramData,
-        std::move(events), std::move(programs), hideProgramId);
-}
-
-void AgViewController::setDataReply(AgGetDataCommandReply *reply)
-{
-    const std::unique_ptr<AgGetDataCommandReply> owned(reply);
-    if (!reply || reply->getStatus() != 0)
-        return;
-    const qint64 buffer = currentSystemConfig().getPlotLiveModeBuffer();
-    QMutexLocker lock(&m_mutex);
-    // An answer to a request made at a level since left.
-    if (reply->getZoomLevel() != m_zoomLevel)
-        return;
-    releaseSampleBlock();
-    m_sampleBlock = reply->takeData();
-    m_events = reply->getEvents();
-    // Also while frozen: MARKS marks the current program as it stands now.
-    m_markers.noteStoredData(reply->getCurrentProgram(), reply->getOldest(), reply->getNewest(),
-                             std::move(reply->getPrograms()));
-    m_requestedProgram = reply->getRequestedProgram();
-    m_requestedProgramData = reply->getCalculationData();
-
-    const qint64 oldest = reply->getOldest();
-    const qint64 newest = reply->getNewest();
-    const qint64 span = spanMs();
-    if (m_goingLive && newest > m_newestTime) {
-        m_liveMode = true;
-        m_goingLive = false;
-        m_liveClock = newest - buffer;
-        m_liveStopwatchStart = m_clock();
-    }
-    if (m_liveMode) {
-        const bool positionWasUnset = m_scrollPosition == -1;
-        m_programs = m_markers.latestPrograms();
-        m_oldestTime = oldest;
-        m_newestTime = newest;
-        m_scrollPosition = std::max<qint64>(0, newest - span / 2 - buffer - oldest);
-        if (positionWasUnset && oldest > 0 && newest > 0)
-            m_liveClock = newest - buffer;
-    } else if (m_scrollPosition == -1 && oldest > 0 && newest > 0) {
-        // A frozen view learns its limits once and keeps them.
-        m_oldestTime = oldest;
-        m_newestTime = newest;
-        m_programs = m_markers.latestPrograms();
-        m_scrollPosition = std::max<qint64>(0, newest - oldest);
-    }
-    if (m_liveMode) {
-        if (m_newestTime - m_liveClock >= kLiveLagLimitMs)
-            m_liveClock = m_newestTime - buffer;
-        if (m_liveClock - m_newestTime >= kLiveLeadLimitMs) {
-            m_liveClock = m_newestTime;
-            m_liveMode = false;
-            m_goingLive = true;
-        }
-    }
-}
-
-void AgViewController::releaseSampleBlock()
-{
-    delete m_sampleBlock;
-    m_sampleBlock = nullptr;
-}
-
-void AgViewController::resetViewState()
-{
-    m_programs.clear();
-    m_markers.forgetStoredData();
-    m_oldestTime = 0;
-    m_newestTime = 0;
-    m_scrollPosition = -1;
-    m_liveClock = 0;
-    m_requestClockStart = m_clock();
-    m_liveStopwatchStart = m_requestClockStart;
-    m_activeScreen = ActiveScreenPlot;
-}
-
-void AgViewController::setLiveMode(bool on, qint64 bufferMs)
-{
-    if (on) {
-        m_markers.hide();
-        if (m_scrollPosition != -1)
-            m_scrollPosition =
-                std::max<qint64>(0, m_newestTime - spanMs() / 2 - m_oldestTime - bufferMs);
-        m_liveClock = m_newestTime - bufferMs;
-        m_liveStopwatchStart = m_clock();
-        m_liveMode = true;
-        m_goingLive = false;
-    } else {
-        // Frozen with the newest data in the middle.
-        m_scrollPosition = std::max<qint64>(0, m_newestTime - m_oldestTime);
-        m_liveMode = false;
-        m_goingLive = false;
-    }
-}
-
-void AgViewController::onStartPauseClick(bool run)
-{
-    const qint64 buffer = currentSystemConfig().getPlotLiveModeBuffer();
-    {
-        QMutexLocker lock(&m_mutex);
-        if (m_agConfig.getImported()) {
-            // Nothing comes in: the button only shows the newest stored data.
-            m_scrollPosition = std::max<qint64>(0, m_newestTime - m_oldestTime);
-            m_liveMode = false;
-            m_goingLive = false;
-            return;
-        }
-        if (mayGoLive()) {
-            setLiveMode(run, buffer);
-            return;
-        }
-    }
-    emit setStartAcquisitionConfirmationText(
-        tr("Are you sure you want to start acquisition for the current device?"), tr("Yes"),
-        tr("No"));
-    emit showStartAcquisitionConfirmation();
-}
-
-void AgViewController::onPlotValueSelect(bool selected, PlotValue value)
-{
-    if (value < PlotValueTP || value > PlotValueI)
-        return;
-    QMutexLocker lock(&m_mutex);
-    m_plotValues[value - 1] = selected ? value : 0;
-}
-
-void AgViewController::onHorizontalScrollbarSliderPositionChanged(qlonglong position)
-{
-    QMutexLocker lock(&m_mutex);
-    m_scrollPosition = position;
-    m_liveMode = false;
-    m_goingLive = false;
-}
-
-void AgViewController::onZoomChange(ZoomLevel level)
-{
-    if (!isZoomLevel(level))
-        return;
-    const qint64 buffer = currentSystemConfig().getPlotLiveModeBuffer();
-    QMutexLocker lock(&m_mutex);
-    changeZoomLevel(level, buffer);
-}
-
-void AgViewController::changeZoomLevel(ZoomLevel level, qint64 bufferMs)
-{
-    m_zoomLevel = level;
-    // Samples of the old level must not reach the plot of the new one.
-    releaseSampleBlock();
-    emit resetPlot(PlotValue(m_plotValues[0]), PlotValue(m_plotValues[1]),
-                   PlotValue(m_plotValues[2]), PlotValue(m_plotValues[3]),
-                   visibleStart(bufferMs), static_cast<int>(spanMs()), m_zoomLevel);
-}
-
-void AgViewController::onMarkersOnOffClick(bool on)
-{
-    const SystemConfig config = currentSystemConfig();
-    QMutexLocker lock(&m_mutex);
-    if (!on) {
-        m_markers.hide();
-        return;
-    }
-    m_liveMode = false;
-    m_goingLive = false;
-    // A frozen view holds the limits of the moment it froze, and the current program may
-    // have run on since: the view takes the stored data as the latest answer gave them.
-    if (m_markers.knowsStoredData()) {
-        m_oldestTime = m_markers.latestOldest();
-        m_newestTime = m_markers.latestNewest();
-        m_programs = m_markers.latestPrograms();
-    }
-    const AgViewMarkers::Placement placement = m_markers.markCurrentProgram(
-        m_oldestTime, m_newestTime, m_zoomLevel, config.getRangeSettings());
-    m_scrollPosition = std::max<qint64>(0, std::min(placement.centre, m_newestTime) - m_oldestTime);
-    if (placement.level != m_zoomLevel)
-        changeZoomLevel(placement.level, config.getPlotLiveModeBuffer());
-}
-
-void AgViewController::performZoomChangeScrollPersistence(ZoomLevel oldLevel, ZoomLevel newLevel)
-{
-    if (oldLevel == newLevel || !isZoomLevel(oldLevel) || !isZoomLevel(newLevel))
-        return;
-    QMutexLocker lock(&m_mutex);
-    if (m_scrollPosition != -1)
-        m_scrollPosition += zoomLevelToMs(oldLevel) / 2 - zoomLevelToMs(newLevel) / 2;
-}
-
-ZoomLevel AgViewController::getMarkersVisibilityZoomLevel(qlonglong markerA, qlonglong markerB)
-{
-    return AgViewMarkers::zoomFitLevel(markerB - markerA);
-}
-
-void AgViewController::onMarkersPositionChanged(qlonglong markerA, qlonglong markerB)
-{
-    QMutexLocker lock(&m_mutex);
-    m_markers.move(markerA, markerB);
-}
-
-void AgViewController::onMarkerToggle(bool bothOn)
-{
-    QMutexLocker lock(&m_mutex);
-    m_markers.setBothOn(bothOn);
-}
-
-void AgViewController::onGoToMarkerA()
-{
-    qint64 marker;
-    {
-        QMutexLocker lock(&m_mutex);
-        marker = m_markers.markerA();
-    }
-    onGoToTime(marker);
-}
-
-void AgViewController::onGoToMarkerB()
-{
-    qint64 marker;
-    {
-        QMutexLocker lock(&m_mutex);
-        marker = m_markers.markerB();
-    }
-    onGoToTime(marker);
-}
-
-void AgViewController::onStartAcquisitionOk()
-{
-    const qint64 buffer = currentSystemConfig().getPlotLiveModeBuffer();
-    QString instrument;
-    QString group;
-    {
-        QMutexLocker lock(&m_mutex);
-        instrument = m_instrumentConfig.getName();
-        group = m_agConfig.getName();
-    }
-    if (ASystem *system = ASystem::instance())
-        system->startAcquisition(instrument, group);
-    {
-        QMutexLocker lock(&m_mutex);
-        setLiveMode(true, buffer);
-    }
-    emit hideStartAcquisitionConfirmation();
-}
-
-void AgViewController::onStartAcquisitionCancel()
-{
-    emit hideStartAcquisitionConfirmation();
 }
 
 void AgViewController::onExportCancelClick()
@@ -723,61 +350,6 @@ void AgViewController::onShowGoToTimeDialog()
 {
     if (m_goToTimeView)
         m_goToTimeView->showAndFocus();
-}
-
-void AgViewController::onGoToTime(qlonglong time)
-{
-    bool clamped = false;
-    {
-        QMutexLocker lock(&m_mutex);
-        if (m_activeScreen != ActiveScreenPlot && m_activeScreen != ActiveScreenTable)
-            return;
-        clamped = !goToTime(time);
-    }
-    if (clamped)
-        showAlert(tr("Could not go to time outside the acquisition limits."));
-}
-
-bool AgViewController::goToTime(qint64 time)
-{
-    bool inside = true;
-    if (time > m_newestTime) {
-        time = m_newestTime;
-        inside = false;
-    }
-    if (time < m_oldestTime) {
-        time = m_oldestTime;
-        inside = false;
-    }
-    m_scrollPosition = time - m_oldestTime;
-    m_liveMode = false;
-    m_goingLive = false;
-    if (m_goToTimeView)
-        QMetaObject::invokeMethod(m_goToTimeView, "onHide", Qt::QueuedConnection);
-    return inside;
-}
-
-void AgViewController::onEpgClickSetMarkers(qlonglong start, qlonglong end)
-{
-    QMutexLocker lock(&m_mutex);
-    m_markers.markProgram(start, end);
-    m_liveMode = false;
-    m_goingLive = false;
-}
-
-void AgViewController::onEpgDoubleClick(qlonglong start, qlonglong end)
-{
-    const SystemConfig config = currentSystemConfig();
-    {
-        QMutexLocker lock(&m_mutex);
-        m_liveMode = false;
-        m_goingLive = false;
-        const ZoomLevel level = AgViewMarkers::levelShowing(start, end, config.getRangeSettings());
-        if (level != m_zoomLevel)
-            changeZoomLevel(level, config.getPlotLiveModeBuffer());
-        m_markers.markProgram(start, end);
-    }
-    onGoToTime(start + (end - start) / 2);
 }
 
 void AgViewController::onMenuGenerateReport()
@@ -834,24 +406,4 @@ void AgViewController::onMenuShowDocumentationWindow()
 {
     if (!openDocumentation())
         showAlert(tr("The documentation file has been removed or is missing"));
-}
-
-void AgViewController::onActiveScreenChanged(ActiveScreen screen)
-{
-    QMutexLocker lock(&m_mutex);
-    ZoomLevel level = m_zoomLevel;
-    if (screen == ActiveScreenTable) {
-        // A repeated switch must not save the table's own level as the plot's.
-        if (m_activeScreen != ActiveScreenTable)
-            m_savedPlotZoomLevel = m_zoomLevel;
-        level = kTableZoomLevel;
-    } else if (screen == ActiveScreenPlot) {
-        level = m_savedPlotZoomLevel;
-    }
-    if (level != m_zoomLevel) {
-        m_zoomLevel = level;
-        releaseSampleBlock();
-    }
-    m_activeScreen = screen;
-    m_markers.hide();
 }

@@ -8,7 +8,9 @@
 
 #include <memory>
 
+class QKeyEvent;
 class QWheelEvent;
+struct AgViewForm;
 
 // The audiogroup window: a plot page (curves, scroll bar, program bar, momentary histogram,
 // numeric values, marker panel) and a table page (the stored rows), each with its own row
@@ -66,21 +68,18 @@ public slots:
     void onTableViewSelected();
     void onUpdateDateAndTime(const QString &date, const QString &time);
 
+protected:
+    // Esc hides the window as its close button does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
-    struct Form;
-    void setupForm();
-    void setupHeader();
-    void setupPlotPage();
-    void setupNumericPanel(QWidget *parent);
-    void setupMarkersPanel(QWidget *parent);
-    void retranslateForm();
     void connectChildren();
     void showRunPause(const AgConfig &agConfig, bool liveMode);
     // A snapshot for a page other than the one the user just chose was queued before the
     // click; it must not switch the page back.
     bool isStaleFor(ActiveScreen page);
 
-    std::unique_ptr<Form> m_form;
+    std::unique_ptr<AgViewForm> m_form;
     KivPleaseWaitBox m_pleaseWaitBox;
     Program m_currentProgram;
     ProgramCalculationData m_currentCalculation;

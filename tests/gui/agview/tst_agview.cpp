@@ -14,6 +14,7 @@
 #include <PlotSamples.h>
 #include <ProgramWidget.h>
 #include <QTAgView.h>
+#include <SimpleButton.h>
 #include <TabBarSelector.h>
 #include <UserInput.h>
 #include <WindowPlacement.h>
@@ -164,6 +165,7 @@ private slots:
     void pleaseWaitBoxShowsTheText();
     void plotTakesTheSampleBlock();
     void unchangedSnapshotsPaintNothing();
+    void escapeClosesAsTheFrameDoes();
 
 private:
     template <class T> T *child(const char *name) const
@@ -724,6 +726,20 @@ void TestAgView::unchangedSnapshotsPaintNothing()
     m_view->onUpdateUi(shot.make());
     settle();
     QVERIFY(recorder.painted.contains(QStringLiteral("QCustomPlot customPlot")));
+}
+
+// Esc, on the window or passed on by the widget that has the focus, asks the controller to
+// hide the window, as the frame's close button does; the window itself stays.
+void TestAgView::escapeClosesAsTheFrameDoes()
+{
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    QSignalSpy hide(m_view.get(), &AView::viewHide);
+    QTest::keyClick(m_view.get(), Qt::Key_Escape);
+    QCOMPARE(hide.count(), 1);
+    QTest::keyClick(child<SimpleButton>("goToTime"), Qt::Key_Escape);
+    QCOMPARE(hide.count(), 2);
+    QVERIFY(m_view->isVisible());
 }
 
 KIV_TEST_MAIN(TestAgView, QApplication)

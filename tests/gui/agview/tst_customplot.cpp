@@ -130,6 +130,7 @@ private slots:
     void timeLabelsStayApart();
     void blockIsAlwaysFreed_data();
     void blockIsAlwaysFreed();
+    void newestRowsNewValuesAreDrawn();
     void resetEmptiesCurves();
     void layersLineUp_data();
     void layersLineUp();
@@ -420,6 +421,25 @@ void TestCustomPlot::blockIsAlwaysFreed()
     QVERIFY(freed);
     QCOMPARE(f.plot->graph(2)->data()->size(), drawn ? 1 : 600);
     QCOMPARE(f.time()->range() == before, !drawn);
+}
+
+// A coarse level's newest row keeps its time while more samples go into its values: the
+// same window with the same times is drawn again.
+void TestCustomPlot::newestRowsNewValuesAreDrawn()
+{
+    Plot f;
+    f.update(kNoon - 60000, 60000, ZoomLevel1min, rows(kNoon - 60000, kNoon));
+    AgDataVector *again = rows(kNoon - 60000, kNoon - 100);
+    const std::unique_ptr<AgDataVector> newest(rows(kNoon - 100, kNoon));
+    AgData row = newest->at(0);
+    row.setM400ms(-5.0);
+    again->append(row);
+    f.update(kNoon - 60000, 60000, ZoomLevel1min, again);
+    const auto drawn = f.plot->graph(2)->data();
+    QCOMPARE(drawn->at(drawn->size() - 1)->key, msToSeconds(kNoon - 100));
+    QCOMPARE(drawn->at(drawn->size() - 1)->value,
+             scalePlotValue(-5.0, PlotValueM, config().getLoudnessMinDb(),
+                            config().getLoudnessMaxDb()));
 }
 
 void TestCustomPlot::resetEmptiesCurves()

@@ -140,6 +140,10 @@ private slots:
         QList<double> counts = zeroCounts();
         counts[binAt(0.0)] = 5.0;
         h.plot->onUpdateHistogram(counts, kFirstEdge, kLastEdge, kBinWidth, kReference);
+        // As many bins, one count grown.
+        counts[binAt(0.0)] = 7.0;
+        h.plot->onUpdateHistogram(counts, kFirstEdge, kLastEdge, kBinWidth, kReference);
+        QCOMPARE(barsOf(*h.plot).value(0.0), 7.0);
         h.plot->onUpdateHistogram({}, kFirstEdge, kLastEdge, kBinWidth, kReference);
         QVERIFY(barsOf(*h.plot).isEmpty());
         // A width of 0 keeps the bar width.

@@ -189,6 +189,14 @@ private slots:
         // A window of no length shows nothing.
         b.update(ZoomLevel10min, kNoon, 0, {program(1, kNoon, kNoon + kMinute)});
         QCOMPARE(b.shownButtons().size(), 0);
+        // The same program and filler in a window a minute later: only their widths change.
+        const Program clipped = program(3, kNoon - 5 * kMinute, kNoon + 5 * kMinute);
+        b.update(ZoomLevel10min, kNoon, 10 * kMinute, {clipped});
+        QCOMPARE(b.shownButtons().size(), 2);
+        QCOMPARE(b.shownButtons().at(0)->minimumWidth(), 600);
+        b.update(ZoomLevel10min, kNoon + kMinute, 10 * kMinute, {clipped});
+        QCOMPARE(b.shownButtons().at(0)->minimumWidth(), 480);
+        QCOMPARE(b.shownButtons().at(1)->minimumWidth(), int(b.entries(kNoon).at(1).width));
     }
 
     void colours_data()
