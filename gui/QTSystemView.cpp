@@ -10,6 +10,7 @@
 #include "SemaphoreWidget.h"
 #include "SimpleButton.h"
 #include "SystemUIData.h"
+#include "TextRoom.h"
 #include "WindowPlacement.h"
 
 #include <QGridLayout>
@@ -260,6 +261,7 @@ void QTSystemView::setupTopBar(QGridLayout *parentLayout)
     f.add->setObjectName(QStringLiteral("add"));
     f.add->setGeometry(76, 7, 46, 47);
     f.add->setButtonEnabled(true);
+    TextRoom::growRow(f.leftButtonsWrapper);
 
     controls->addItem(new QSpacerItem(30, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 3);
 

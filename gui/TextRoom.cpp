@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QRect>
 #include <QVariant>
 
@@ -26,6 +27,15 @@ QSize textNeed(const QWidget *child)
     }
     if (qobject_cast<const NUVCustomButton *>(child))
         return child->sizeHint();
+    if (const auto *button = qobject_cast<const QPushButton *>(child)) {
+        // The text and the rounded border of the program's button sheets; a push button's
+        // own size hint adds the style's wide margins, more than the forms give.
+        constexpr int kBorder = 6;
+        const QFontMetrics metrics(button->font());
+        const QSize text = metrics.size(Qt::TextShowMnemonic, button->text());
+        return button->text().isEmpty() ? QSize()
+                                        : QSize(text.width() + 2 * kBorder, text.height() + 4);
+    }
     return QSize();
 }
 
@@ -76,7 +86,7 @@ void fitRow(QWidget *container)
 void fitWidget(QWidget *widget)
 {
     const QSize least = widget->property(kFormMinimum).toSize();
-    const QSize size = least.expandedTo(widget->sizeHint());
+    const QSize size = least.expandedTo(textNeed(widget));
     if (widget->minimumSize() != size)
         widget->setMinimumSize(size);
     if (widget->maximumWidth() < size.width() || widget->maximumHeight() < size.height())

@@ -13,8 +13,8 @@ namespace TextRoom {
 // again whenever a child's text or font changes.
 void growRow(QWidget *container);
 
-// For a widget of a fixed size, in a layout or not: that size becomes the least one and the
-// widget grows to its size hint, also when its font changes.
+// For a label or push button of a fixed size, in a layout or not: that size becomes the
+// least one and the widget grows to its text, also when its font changes.
 void atLeast(QWidget *widget);
 
 } // namespace TextRoom
