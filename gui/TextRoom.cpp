@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRect>
 #include <QVariant>
@@ -27,6 +28,9 @@ QSize textNeed(const QWidget *child)
     }
     if (qobject_cast<const NUVCustomButton *>(child))
         return child->sizeHint();
+    // A group laid out by a layout of its own, which knows what its texts need.
+    if (child->layout() && !qobject_cast<const QPushButton *>(child))
+        return child->layout()->totalSizeHint();
     if (const auto *button = qobject_cast<const QPushButton *>(child)) {
         // The text and the rounded border of the program's button sheets; a push button's
         // own size hint adds the style's wide margins, more than the forms give.
@@ -81,6 +85,14 @@ void fitRow(QWidget *container)
     }
     if (container->minimumSize() != extent)
         container->setMinimumSize(extent);
+    // A window given a minimum size of its own does not take its layout's: it grows here
+    // when a row no longer fits, instead of laying one part over the next.
+    QWidget *window = container->window();
+    if (window != container && window->layout()) {
+        const QSize need = window->layout()->totalMinimumSize();
+        if (need.width() > window->minimumWidth() || need.height() > window->minimumHeight())
+            window->setMinimumSize(window->minimumSize().expandedTo(need));
+    }
 }
 
 void fitWidget(QWidget *widget)

@@ -5,6 +5,7 @@
 #include "KivPleaseWaitBox.h"
 
 #include <QApplication>
+#include <QList>
 #include <QPointer>
 #include <QRect>
 #include <QScreen>
@@ -59,7 +60,13 @@ void WindowPlacement::placeOver(QWidget *box, QWidget *owner)
 
 namespace {
 
-QPointer<QWidget> lastActiveWindow;
+// Newest last: the windows that had the focus, so that a box raised after a file dialog
+// or a please-wait box went away still finds the window the user worked in.
+QList<QPointer<QWidget>> &recentWindows()
+{
+    static QList<QPointer<QWidget>> windows;
+    return windows;
+}
 
 bool canOwnBoxes(const QWidget *window)
 {
@@ -81,8 +88,11 @@ QWidget *WindowPlacement::boxOwner(QWidget *fallback)
     QWidget *active = QApplication::activeWindow();
     if (canOwnBoxes(active))
         return active;
-    if (canOwnBoxes(lastActiveWindow))
-        return lastActiveWindow;
+    const QList<QPointer<QWidget>> &recent = recentWindows();
+    for (auto it = recent.crbegin(); it != recent.crend(); ++it) {
+        if (canOwnBoxes(*it))
+            return *it;
+    }
     return fallback;
 }
 
@@ -97,8 +107,16 @@ void WindowPlacement::followActiveWindow()
             return;
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->windowHandle() == focused) {
-                if (canOwnBoxes(window))
-                    lastActiveWindow = window;
+                if (!canOwnBoxes(window))
+                    return;
+                QList<QPointer<QWidget>> &recent = recentWindows();
+                recent.removeAll(QPointer<QWidget>());
+                recent.removeAll(window);
+                recent.append(window);
+                // The main window, one audiogroup window and a dialog or two are the usual.
+                constexpr int kKept = 16;
+                while (recent.size() > kKept)
+                    recent.removeFirst();
                 return;
             }
         }

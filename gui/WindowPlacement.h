@@ -22,10 +22,10 @@ public:
     static QPoint centredOn(const QSize &box, const QRect &ownerFrame, const QRect &available);
     // Moves the top-level box, not shown yet, there on the owner's screen.
     static void placeOver(QWidget *box, QWidget *owner);
-    // The window a box belongs to: the active window, or the one last active while a box or
-    // nothing has the focus; the fallback when neither is still shown. Boxes themselves
+    // The window a box belongs to: the active window, or the one last active of those still
+    // shown while a box or nothing has the focus; else the fallback. Boxes themselves
     // (message, please-wait, About) never own one.
     static QWidget *boxOwner(QWidget *fallback);
-    // From now on remembers the last active window for boxOwner; once is enough.
+    // From now on remembers the windows last active for boxOwner; once is enough.
     static void followActiveWindow();
 };

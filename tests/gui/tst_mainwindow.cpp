@@ -699,6 +699,7 @@ void TestMainWindow::alertBoxOpensOverItsWindowAndAnswersReturn_data()
     QTest::newRow("main window") << QRect() << true;
     QTest::newRow("window in use") << QRect(100, 80, 400, 300) << true;
     QTest::newRow("window at the screen's right edge") << QRect(560, 200, 240, 200) << false;
+    QTest::newRow("window in use after its file dialog") << QRect(60, 40, 500, 400) << true;
 }
 
 void TestMainWindow::alertBoxOpensOverItsWindowAndAnswersReturn()
@@ -714,6 +715,14 @@ void TestMainWindow::alertBoxOpensOverItsWindowAndAnswersReturn()
         other.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &other);
         owner = &other;
+    }
+    if (QByteArray(QTest::currentDataTag()).endsWith("file dialog")) {
+        // A dialog of the window took the focus and went away before the box came.
+        QWidget dialog;
+        dialog.setGeometry(700, 500, 100, 100);
+        dialog.show();
+        dialog.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
     }
     m_controller->showAlertMessage(QStringLiteral("Export operation completed successfully"));
     QTRY_COMPARE(m_view->getOpenAlertBoxes().size(), 1);
