@@ -85,13 +85,22 @@ void fitRow(QWidget *container)
     }
     if (container->minimumSize() != extent)
         container->setMinimumSize(extent);
-    // A window given a minimum size of its own does not take its layout's: it grows here
-    // when a row no longer fits, instead of laying one part over the next.
-    QWidget *window = container->window();
-    if (window != container && window->layout()) {
-        const QSize need = window->layout()->totalMinimumSize();
-        if (need.width() > window->minimumWidth() || need.height() > window->minimumHeight())
-            window->setMinimumSize(window->minimumSize().expandedTo(need));
+    // A parent given a minimum width of its own does not take its layout's: each one up to
+    // the window widens here when the row no longer fits, instead of laying one part over
+    // the next.
+    QWidget *child = container;
+    for (QWidget *parent = container->parentWidget(); parent; parent = parent->parentWidget()) {
+        // The layouts learn the child's new minimum now, not at their next turn.
+        child->updateGeometry();
+        child = parent;
+        if (parent->layout() && parent->minimumWidth() > 0) {
+            parent->layout()->invalidate();
+            const int need = parent->layout()->totalMinimumSize().width();
+            if (need > parent->minimumWidth())
+                parent->setMinimumWidth(need);
+        }
+        if (parent->isWindow())
+            break;
     }
 }
 
