@@ -1,5 +1,7 @@
 #include "ASplashScreen.h"
 
+#include <QKeyEvent>
+
 ASplashScreen::ASplashScreen(QWidget *parent) : QSplashScreen(QPixmap())
 {
     // The constructor taking a parent is deprecated; the splash keeps its own flags.
@@ -27,9 +29,21 @@ void ASplashScreen::onShowEvent()
 {
     show();
     raise();
+    // Shown as the About window it takes the keyboard, so that Esc reaches it.
+    activateWindow();
 }
 
 void ASplashScreen::onHideEvent()
 {
     hide();
+}
+
+void ASplashScreen::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        hide();
+        return;
+    }
+    QSplashScreen::keyPressEvent(event);
 }

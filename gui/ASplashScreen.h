@@ -23,4 +23,8 @@ signals:
 public slots:
     void onShowEvent();
     void onHideEvent();
+
+protected:
+    // Esc closes the About window as a click on it does.
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -1,6 +1,7 @@
 #include "AView.h"
 
 #include "FileDialogs.h"
+#include "WindowPlacement.h"
 
 #include <ASystem.h>
 #include <KivConstants.h>
@@ -16,6 +17,8 @@ AView::AView(ViewType type, QWidget *parent) : QWidget(parent), m_viewType(type)
 {
     initKivResources();
     setWindowIcon(QIcon(QStringLiteral(":/gui/menubar/kiv_icon.ico")));
+    // Message boxes open over the window last active.
+    WindowPlacement::followActiveWindow();
 }
 
 AView::~AView() = default;

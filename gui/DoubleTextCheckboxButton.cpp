@@ -1,6 +1,7 @@
 #include "DoubleTextCheckboxButton.h"
 
 #include <QLabel>
+#include <QResizeEvent>
 
 DoubleTextCheckboxButton::DoubleTextCheckboxButton(QWidget *parent) : NUVCustomButton(parent)
 {
@@ -36,6 +37,18 @@ void DoubleTextCheckboxButton::setTexts(const QString &uncheckedText, const QStr
     m_uncheckedText = uncheckedText;
     m_checkedText = checkedText;
     updateCheckedLook();
+    updateGeometry();
+}
+
+QSize DoubleTextCheckboxButton::sizeHint() const
+{
+    return sizeForTexts(m_label1->font(), {m_uncheckedText, m_checkedText});
+}
+
+void DoubleTextCheckboxButton::resizeEvent(QResizeEvent *event)
+{
+    NUVCustomButton::resizeEvent(event);
+    m_label1->setGeometry(0, 0, event->size().width(), event->size().height() - 1);
 }
 
 void DoubleTextCheckboxButton::setChecked(bool checked)

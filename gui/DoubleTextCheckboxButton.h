@@ -21,6 +21,8 @@ public:
     bool isChecked() const { return m_checked; }
     // The text shown now.
     QString text() const;
+    // Room for both texts, so that the button keeps its size when it flips.
+    QSize sizeHint() const override;
 
     static const QColor &uncheckedTextColour();
     static const QColor &checkedTextColour();
@@ -35,6 +37,7 @@ protected:
     void updateCheckedLook();
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QLabel *m_label1 = nullptr;

@@ -1,10 +1,12 @@
 #include "KIVAlertBox.h"
 
 #include "DialogStyles.h"
+#include "WindowPlacement.h"
 #include "WrappingLabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -15,6 +17,9 @@ KIVAlertBox::KIVAlertBox(QWidget *parent) : ADialog(parent), m_form(std::make_un
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint);
     m_form->alertDismissButton->setText(tr("OK"));
+    // OK is the box's only answer: it holds the keyboard from the moment the box is active.
+    m_form->alertDismissButton->setDefault(true);
+    m_form->alertDismissButton->setFocus();
 }
 
 KIVAlertBox::~KIVAlertBox() = default;
@@ -98,6 +103,25 @@ int KIVAlertBox::setButtonText(const QString &text)
         return -1;
     m_form->alertDismissButton->setText(text);
     return 0;
+}
+
+void KIVAlertBox::showOver(QWidget *owner)
+{
+    WindowPlacement::placeOver(this, owner);
+    show();
+    raise();
+    activateWindow();
+    m_form->alertDismissButton->setFocus();
+}
+
+void KIVAlertBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        m_form->alertDismissButton->click();
+        return;
+    }
+    ADialog::keyPressEvent(event);
 }
 
 void KIVAlertBox::on_alertDismissButton_clicked()

@@ -6,6 +6,7 @@
 
 class QGridLayout;
 class QHBoxLayout;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -21,12 +22,19 @@ public:
     // -1 and no change for an empty text, else 0.
     int setText(const QString &text);
     int setButtonText(const QString &text);
+    // Opens centred on the owner's window (the screen's middle without one), inside the
+    // screen, with the keyboard on OK.
+    void showOver(QWidget *owner);
 
 signals:
     void onClose(KIVAlertBox *box);
 
 public slots:
     void on_alertDismissButton_clicked();
+
+protected:
+    // Return and Enter answer OK wherever the focus is in the box.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Form

@@ -2,6 +2,9 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QResizeEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -108,6 +111,55 @@ bool NUVCustomButton::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QPushButton::eventFilter(watched, event);
+}
+
+QSize NUVCustomButton::sizeHint() const
+{
+    if (!m_faces.labelWrapper)
+        return QPushButton::sizeHint();
+    QSize size = sizeForTexts(font(), {});
+    for (const QLabel *label : m_faces.labelWrapper->findChildren<QLabel *>())
+        size = size.expandedTo(sizeForTexts(label->font(), {label->text()}));
+    return size;
+}
+
+QSize NUVCustomButton::sizeForTexts(const QFont &font, const QStringList &texts)
+{
+    // Clear of the rounded border on each side.
+    constexpr int kPadding = 3;
+    const QFontMetrics metrics(font);
+    QSize size(46, 47);
+    for (const QString &text : texts) {
+        const QRect need = metrics.boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignCenter, text);
+        size = size.expandedTo(QSize(need.width() + 2 * kPadding, need.height() + 2 * kPadding + 1));
+    }
+    return size;
+}
+
+void NUVCustomButton::resizeEvent(QResizeEvent *event)
+{
+    QPushButton::resizeEvent(event);
+    if (m_faces.onWrapper)
+        fitFaceLayers(m_faces, event->size());
+}
+
+void NUVCustomButton::fitFaceLayers(const Faces &f, const QSize &size)
+{
+    const int w = size.width();
+    const int h = size.height();
+    const QRect whole(0, 0, w, h);
+    const QRect strip(0, 1, w, h - 1);
+    const QRect face(0, 0, w, h - 1);
+    f.onWrapper->setGeometry(whole);
+    f.shadowOn->setGeometry(strip);
+    f.backgroundOn->setGeometry(face);
+    if (f.offWrapper) {
+        f.offWrapper->setGeometry(whole);
+        f.shadowOff->setGeometry(strip);
+        f.backgroundOff->setGeometry(face);
+        f.shadowOff2->setGeometry(0, 0, w, 5);
+    }
+    f.labelWrapper->setGeometry(face);
 }
 
 void NUVCustomButton::buildFaces(const QString &buttonSheet, bool withOffFaces)

@@ -21,6 +21,9 @@ public:
     // Enables or disables the button and shows or removes the disabled veil. Use this, not
     // setEnabled, so that the look follows.
     void setButtonEnabled(bool enabled);
+    // At least the faces' 46 x 47, wider or taller where a text of the button needs it.
+    QSize sizeHint() const override;
+
     // From now on every event this object filters becomes a click and is consumed.
     void setClickOnFilteredEvents();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -52,8 +55,14 @@ public:
     // The raised light look unchecked, the pressed dark look checked.
     static void showFacesChecked(const Faces &faces, bool checked);
     static void setBordersOfFaces(const Faces &faces, const QString &colour, bool restyle);
+    // The layers over the whole of a button of the size (at 46 x 47 their form's places).
+    static void fitFaceLayers(const Faces &faces, const QSize &size);
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
+    // The size that shows each of the texts whole in the font, at least 46 x 47.
+    static QSize sizeForTexts(const QFont &font, const QStringList &texts);
+
     // Sizes the button 46 x 47 with the given own style sheet and builds the faces and
     // the (empty) label wrapper.
     void buildFaces(const QString &buttonSheet, bool withOffFaces);

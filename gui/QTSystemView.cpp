@@ -10,6 +10,8 @@
 #include "SemaphoreWidget.h"
 #include "SimpleButton.h"
 #include "SystemUIData.h"
+#include "TextRoom.h"
+#include "WindowPlacement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -259,6 +261,7 @@ void QTSystemView::setupTopBar(QGridLayout *parentLayout)
     f.add->setObjectName(QStringLiteral("add"));
     f.add->setGeometry(76, 7, 46, 47);
     f.add->setButtonEnabled(true);
+    TextRoom::growRow(f.leftButtonsWrapper);
 
     controls->addItem(new QSpacerItem(30, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 3);
 
@@ -497,7 +500,8 @@ void QTSystemView::onShowAlert(const QString &text)
     connect(box, &KIVAlertBox::onClose, this, &QTSystemView::onAlertClose, Qt::DirectConnection);
     box->adjustSize();
     m_openAlertBoxes.append(box);
-    box->show();
+    // Over the window the user works in, not where the window system puts a new window.
+    box->showOver(WindowPlacement::boxOwner(this));
 }
 
 void QTSystemView::onAlertClose(KIVAlertBox *box)

@@ -13,6 +13,7 @@ SimpleButton::~SimpleButton() = default;
 void SimpleButton::setText(const QString &text)
 {
     m_label->setText(text);
+    updateGeometry();
 }
 
 QString SimpleButton::text() const

@@ -15,6 +15,7 @@
 #include <DoubleTextCheckboxButton.h>
 #include <NUVMenu.h>
 #include <SimpleButton.h>
+#include <TextRoom.h>
 
 #include <QFrame>
 #include <QGridLayout>
@@ -132,6 +133,7 @@ void setupHeader(AgViewForm &f)
     f.targetLabel = makeLabel(f.leftButtonsWrapper, "targetLabel", QStringLiteral("color:white;"));
     f.targetLabel->setGeometry(QRect(418, 20, 115, 21));
     f.targetLabel->setFont(verdana());
+    TextRoom::growRow(f.leftButtonsWrapper);
     f.controlsWrapper->addWidget(f.leftButtonsWrapper, 0, 2);
     f.leftButtonsWrapperSpacer2 =
         makeWidget(f.controllsWrapperWidgetPlot, "leftButtonsWrapperSpacer2");
@@ -177,6 +179,7 @@ void setupHeader(AgViewForm &f)
     f.goToTimeTableView->setGeometry(QRect(448, 7, 46, 47));
     f.goToTimeTableView->setEnabled(true);
     f.goToTimeTableView->setStyleSheet(clear);
+    TextRoom::growRow(f.leftButtonsWrapper_2);
     f.controlsWrapper1->addWidget(f.leftButtonsWrapper_2, 0, 2);
     f.rightButtonsWrapper1 = makeWidget(f.controllsWrapperWidgetTableView, "rightButtonsWrapper1");
     // Wide enough for "Loudness mode: EBU R128, Target: -23 LUFS".
@@ -191,6 +194,7 @@ void setupHeader(AgViewForm &f)
     f.dateLevel = makeLabel(f.rightButtonsWrapper1, "dateLevel", white);
     f.dateLevel->setGeometry(QRect(0, 40, 221, 16));
     f.dateLevel->setFont(verdana());
+    TextRoom::growRow(f.rightButtonsWrapper1);
     f.controlsWrapper1->addWidget(f.rightButtonsWrapper1, 0, 3);
     f.stackedWidgetHeaderButtons->addWidget(f.controllsWrapperWidgetTableView);
     f.gridLayout_3->addWidget(f.stackedWidgetHeaderButtons, 0, 0);

@@ -37,6 +37,8 @@ struct NUVHistogramPlot::Form
     NUVHistogramPlotGrid *histogramTexts = nullptr;
     QWidget *customPlotWrapper = nullptr;
     QGridLayout *plot = nullptr;
+    QSpacerItem *leftSpacer = nullptr;
+    QSpacerItem *rightSpacer = nullptr;
     QCustomPlot *customPlot = nullptr;
 };
 
@@ -71,17 +73,19 @@ void NUVHistogramPlot::setupForm()
     f.customPlotWrapper = makeWrapper(this, "customPlotWrapper");
     f.plot = makeFormGrid(f.customPlotWrapper, "plot");
     // The plot keeps 30 pixels in from both sides, as the grid's margins do.
-    f.plot->addItem(new QSpacerItem(30, 1, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 0);
+    f.leftSpacer = new QSpacerItem(30, 1, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    f.plot->addItem(f.leftSpacer, 0, 0);
     f.customPlot = new QCustomPlot(f.customPlotWrapper);
     f.customPlot->setObjectName(QStringLiteral("customPlot"));
     f.customPlot->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::MinimumExpanding);
     f.customPlot->setStyleSheet(QLatin1String(kTransparentSheet));
     f.plot->addWidget(f.customPlot, 0, 1);
-    f.plot->addItem(new QSpacerItem(30, 1, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 2);
+    f.rightSpacer = new QSpacerItem(30, 1, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    f.plot->addItem(f.rightSpacer, 0, 2);
     f.plot->setRowStretch(0, 1);
 
-    // The plot above the grid, in the same cell; the texts above the plot, so that a tall
-    // bar never hides the caption or a label.
+    // The plot above the grid, in the same cell, and the texts in a strip of their own
+    // above the bars (fitTextRoom), so that a tall bar never hides the caption or a label.
     f.histogramGrid->setParts(NUVHistogramPlotGrid::Lines);
     f.histogramTexts = new NUVHistogramPlotGrid(this);
     f.histogramTexts->setObjectName(QStringLiteral("histogramTexts"));
@@ -128,6 +132,7 @@ void NUVHistogramPlot::initPlot()
     m_upperBound = 9.0;
     m_form->histogramGrid->setValueRange(m_lowerBound, m_upperBound, 3.0);
     m_form->histogramTexts->setValueRange(m_lowerBound, m_upperBound, 3.0);
+    fitTextRoom();
 
     const QPen pen = plotValuePen(PlotValueM);
     m_bars->setData(m_barData);
@@ -174,8 +179,26 @@ void NUVHistogramPlot::onUpdateHistogram(QList<double> counts, double firstEdge,
     plot->replot();
 }
 
+void NUVHistogramPlot::fitTextRoom()
+{
+    Form &f = *m_form;
+    const NUVHistogramPlotGrid *texts = f.histogramTexts;
+    const int left = texts->leftMargin();
+    const int right = texts->rightMargin();
+    const int top = texts->textsHeight();
+    if (f.leftSpacer->sizeHint().width() == left && f.rightSpacer->sizeHint().width() == right &&
+        f.plot->contentsMargins().top() == top)
+        return;
+    // The bars stand between the same columns as the grid's lines, and under the texts.
+    f.leftSpacer->changeSize(left, 1, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    f.rightSpacer->changeSize(right, 1, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    f.plot->setContentsMargins(0, top, 0, 0);
+    f.plot->invalidate();
+}
+
 void NUVHistogramPlot::resizeEvent(QResizeEvent *event)
 {
+    fitTextRoom();
     if (m_form->histogramGrid)
         m_form->histogramGrid->resizeGrid(event->size());
     if (m_form->histogramTexts)

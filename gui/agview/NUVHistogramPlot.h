@@ -46,6 +46,8 @@ protected:
 private:
     struct Form;
     void setupForm();
+    // Room for the texts: the margins of the grid's columns and the strip at the top.
+    void fitTextRoom();
 
     std::unique_ptr<Form> m_form;
     QCPBars *m_bars = nullptr;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -35,16 +36,46 @@ void NUVHistogramPlotGrid::resizeGrid(const QSize &size)
 int NUVHistogramPlotGrid::textsHeight() const
 {
     const QFontMetrics metrics(font());
-    return metrics.height() + kCaptionLineSpacing + kLabelBaseline + metrics.descent() + 1;
+    return metrics.height() + kCaptionLineSpacing + labelBaseline() + metrics.descent() + 1;
+}
+
+int NUVHistogramPlotGrid::labelBaseline() const
+{
+    const QFontMetrics metrics(font());
+    const int inkAbove = -metrics.tightBoundingRect(QStringLiteral("-0123456789LU")).top();
+    return std::max(kLabelBaseline, inkAbove);
+}
+
+namespace {
+
+QString valueText(double value)
+{
+    return QStringLiteral("%1").arg(value, 0, 'g', -1, QLatin1Char(' '));
+}
+
+} // namespace
+
+int NUVHistogramPlotGrid::leftMargin() const
+{
+    // The first label ends kLabelGap left of the first column.
+    const QFontMetrics metrics(font());
+    return std::max(kLeftMargin, kLabelGap + metrics.horizontalAdvance(valueText(m_minimum)) + 1);
+}
+
+int NUVHistogramPlotGrid::rightMargin() const
+{
+    const QFontMetrics metrics(font());
+    return std::max(kRightMargin, kLabelGap + metrics.horizontalAdvance(QStringLiteral("LU")) + 1);
 }
 
 double NUVHistogramPlotGrid::valueToX(double value) const
 {
     if (m_maximum <= m_minimum)
         return -1.0;
+    const int left = leftMargin();
     const double x =
-        (width() - kLeftMargin - kRightMargin) * (value - m_minimum) / (m_maximum - m_minimum);
-    return std::floor(x + 0.5) + kLeftMargin;
+        (width() - left - rightMargin()) * (value - m_minimum) / (m_maximum - m_minimum);
+    return std::floor(x + 0.5) + left;
 }
 
 void NUVHistogramPlotGrid::redrawGrid()
@@ -75,18 +106,18 @@ void NUVHistogramPlotGrid::drawLabels(QPainter *painter)
     painter->setPen(QPen(QBrush(kLabelColour), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     painter->setFont(font());
     const QFontMetrics metrics(font());
+    const int baseline = labelBaseline();
     for (double v = m_minimum; v <= m_maximum; v += m_step) {
         const int x = int(valueToX(v));
-        const QString text = QStringLiteral("%1").arg(v, 0, 'g', -1, QLatin1Char(' '));
-        painter->drawText(QPoint(x - kLabelGap - metrics.horizontalAdvance(text), kLabelBaseline),
-                          text);
+        const QString text = valueText(v);
+        painter->drawText(QPoint(x - kLabelGap - metrics.horizontalAdvance(text), baseline), text);
         if (v + m_step > m_maximum) {
             const QString unit = QStringLiteral("LU");
-            painter->drawText(QPoint(x + kLabelGap, kLabelBaseline), unit);
+            painter->drawText(QPoint(x + kLabelGap, baseline), unit);
             const int end = x + kLabelGap + metrics.horizontalAdvance(unit);
             const QString caption = QStringLiteral("Momentary Statistics");
             painter->drawText(QPoint(end - metrics.horizontalAdvance(caption),
-                                     metrics.height() + kCaptionLineSpacing + kLabelBaseline),
+                                     metrics.height() + kCaptionLineSpacing + baseline),
                               caption);
             break;
         }

@@ -29,6 +29,11 @@ public:
     void resizeGrid(const QSize &size);
     // Rows from the top that the labels, the unit and the caption need.
     int textsHeight() const;
+    // The fixed values above as the least ones: larger text moves the labels' baseline down
+    // and the scale's ends inward, so that no digit and no "LU" is cut at an edge.
+    int labelBaseline() const;
+    int leftMargin() const;
+    int rightMargin() const;
     // The column of a value; -1.0 without a valid range.
     double valueToX(double value) const;
 

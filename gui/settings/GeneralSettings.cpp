@@ -2,6 +2,8 @@
 
 #include "SettingsStyles.h"
 
+#include <TextRoom.h>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -41,6 +43,7 @@ void GeneralSettings::setupForm()
     f.gridLayout->addWidget(f.IPgmEndAlertsCheckbox, 0, 1);
     f.gridLayout->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding),
                           1, 0, 1, 2);
+    TextRoom::growRow(f.background);
 }
 
 void GeneralSettings::onRetrieveGeneralSettings()

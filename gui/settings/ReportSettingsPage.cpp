@@ -2,6 +2,8 @@
 
 #include "SettingsStyles.h"
 
+#include <TextRoom.h>
+
 #include <QLabel>
 #include <QLineEdit>
 
@@ -43,6 +45,7 @@ void ReportSettingsPage::setupForm()
         f.companyAddress1, "companyAddress1", 210);
     row(f.companyAddressStaticLabel_2, "companyAddressStaticLabel_2", tr("Company address 2"),
         f.companyAddress2, "companyAddress2", 280);
+    TextRoom::growRow(f.widget);
 }
 
 void ReportSettingsPage::onRetrieveReportSettings()

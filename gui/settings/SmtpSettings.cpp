@@ -5,6 +5,7 @@
 #include <DialogStyles.h>
 #include <KivTypes.h>
 #include <NumberValidatorFactory.h>
+#include <TextRoom.h>
 
 #include <QComboBox>
 #include <QLabel>
@@ -89,6 +90,7 @@ void SmtpSettings::setupForm()
                                                   tr("trying to send test email"));
     f.testButtonInfo->setGeometry(275, 540, 300, 20);
     f.testButtonInfo->hide();
+    TextRoom::growRow(w);
 
     setTabOrder(f.connectionComboBox, f.serverAddressLineEdit);
     setTabOrder(f.serverAddressLineEdit, f.serverPortLineEdit);

@@ -3,12 +3,14 @@
 #include <DialogStyles.h>
 #include <GUIFactory.h>
 #include <ScrollBarStyles.h>
+#include <TextRoom.h>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpacerItem>
@@ -69,6 +71,16 @@ BackupManagerView::BackupManagerView(ViewType type, QWidget *parent)
 
 BackupManagerView::~BackupManagerView() = default;
 
+void BackupManagerView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    ABackupManagerView::keyPressEvent(event);
+}
+
 void BackupManagerView::registerCreator()
 {
     GUIFactory::getInstance()->registerViewCreator(
@@ -110,7 +122,9 @@ void BackupManagerView::setupForm()
     f.horizontalLayout = new QHBoxLayout(f.layoutWidget);
     f.horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
     f.horizontalLayout->setContentsMargins(0, 0, 0, 0);
-    f.horizontalLayout->addItem(new QSpacerItem(105, 17, QSizePolicy::Fixed, QSizePolicy::Minimum));
+    // The spacers give way when larger text widens the buttons.
+    f.horizontalLayout->addItem(
+        new QSpacerItem(105, 17, QSizePolicy::Maximum, QSizePolicy::Minimum));
     f.importAgButton = addButton(f.layoutWidget, QStringLiteral("importAgButton"), tr("IMPORT"));
     f.importAgButton->setFixedSize(350, 35);
     f.horizontalLayout->addWidget(f.importAgButton);
@@ -120,7 +134,10 @@ void BackupManagerView::setupForm()
     f.deleteAgButton = addButton(f.layoutWidget, QStringLiteral("deleteAgButton"), tr("DELETE"));
     f.deleteAgButton->setFixedSize(350, 35);
     f.horizontalLayout->addWidget(f.deleteAgButton);
-    f.horizontalLayout->addItem(new QSpacerItem(105, 17, QSizePolicy::Fixed, QSizePolicy::Minimum));
+    f.horizontalLayout->addItem(
+        new QSpacerItem(105, 17, QSizePolicy::Maximum, QSizePolicy::Minimum));
+    for (QPushButton *button : {f.importAgButton, f.pushButton, f.deleteAgButton})
+        TextRoom::atLeast(button);
 
     f.gridLayout->addWidget(f.widget, 0, 0, 1, 1);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QHBoxLayout;
+class QKeyEvent;
 class QGridLayout;
 class QPushButton;
 class QTableView;
@@ -46,6 +47,10 @@ public slots:
     void on_importAgButton_clicked();
     void on_deleteAgButton_clicked();
     void on_pushButton_clicked();
+
+protected:
+    // Esc closes the window as its close button does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Form

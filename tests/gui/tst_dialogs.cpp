@@ -187,6 +187,12 @@ void TestDialogs::splashShowAndHideRequests()
     QTRY_VERIFY(splash->isVisible());
     splash->hideSplash();
     QTRY_VERIFY(!splash->isVisible());
+
+    // Esc closes the About window.
+    splash->showSplash();
+    QTRY_VERIFY(splash->isVisible());
+    QTest::keyClick(splash.get(), Qt::Key_Escape);
+    QVERIFY(!splash->isVisible());
 }
 
 void TestDialogs::alertBoxTexts()

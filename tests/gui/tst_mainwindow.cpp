@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 
 #include <functional>
@@ -144,6 +145,8 @@ private slots:
     void actionsPost_data();
     void actionsPost();
     void alertBoxesStackAndCloseOnTheirOwn();
+    void alertBoxOpensOverItsWindowAndAnswersReturn_data();
+    void alertBoxOpensOverItsWindowAndAnswersReturn();
     void menuEntriesFollowTheWindowKind_data();
     void menuEntriesFollowTheWindowKind();
 
@@ -687,6 +690,60 @@ void TestMainWindow::alertBoxesStackAndCloseOnTheirOwn()
     clickCentre(second->findChild<QPushButton *>("alertDismissButton"));
     QTRY_VERIFY(second.isNull());
     QVERIFY(m_view->getOpenAlertBoxes().isEmpty());
+}
+
+void TestMainWindow::alertBoxOpensOverItsWindowAndAnswersReturn_data()
+{
+    QTest::addColumn<QRect>("usedWindow"); // the window in use; none: the main window
+    QTest::addColumn<bool>("centred");     // else moved inside the screen
+    QTest::newRow("main window") << QRect() << true;
+    QTest::newRow("window in use") << QRect(100, 80, 400, 300) << true;
+    QTest::newRow("window at the screen's right edge") << QRect(560, 200, 240, 200) << false;
+    QTest::newRow("window in use after its file dialog") << QRect(60, 40, 500, 400) << true;
+}
+
+void TestMainWindow::alertBoxOpensOverItsWindowAndAnswersReturn()
+{
+    QFETCH(QRect, usedWindow);
+    QFETCH(bool, centred);
+    m_view->move(0, 0);
+    QWidget other;
+    QWidget *owner = m_view;
+    if (!usedWindow.isNull()) {
+        other.setGeometry(usedWindow);
+        other.show();
+        other.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &other);
+        owner = &other;
+    }
+    if (QByteArray(QTest::currentDataTag()).endsWith("file dialog")) {
+        // A dialog of the window took the focus and went away before the box came.
+        QWidget dialog;
+        dialog.setGeometry(700, 500, 100, 100);
+        dialog.show();
+        dialog.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+    }
+    m_controller->showAlertMessage(QStringLiteral("Export operation completed successfully"));
+    QTRY_COMPARE(m_view->getOpenAlertBoxes().size(), 1);
+    QPointer<KIVAlertBox> box = m_view->getOpenAlertBoxes().first();
+    const QRect frame = box->frameGeometry();
+    QVERIFY(box->screen()->availableGeometry().contains(frame));
+    const QPoint offCentre = frame.center() - owner->frameGeometry().center();
+    QVERIFY2(qAbs(offCentre.y()) <= 1, qPrintable(QString::number(frame.y())));
+    if (centred)
+        QVERIFY2(qAbs(offCentre.x()) <= 1, qPrintable(QString::number(frame.x())));
+    else
+        QCOMPARE(frame.right(), box->screen()->availableGeometry().right());
+
+    // The keyboard is on OK at once, and Return answers it.
+    auto *ok = box->findChild<QPushButton *>("alertDismissButton");
+    QTRY_COMPARE(QApplication::activeWindow(), box.data());
+    QCOMPARE(QApplication::focusWidget(), ok);
+    QVERIFY(ok->isDefault());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(m_view->getOpenAlertBoxes().isEmpty());
+    QTRY_VERIFY(box.isNull());
 }
 
 void TestMainWindow::menuEntriesFollowTheWindowKind_data()

@@ -294,6 +294,12 @@ private slots:
         QVERIFY(!m_viewController->isVisible());
         QTRY_VERIFY(!m_viewController->isUpdateTimerActive());
         QVERIFY(!table()->selectionModel()->hasSelection());
+        // Esc on the table, which has the keyboard, closes the window as its close button.
+        open(2);
+        table()->setFocus();
+        QTest::keyClick(table(), Qt::Key_Escape);
+        QTRY_VERIFY(!m_view->isVisible());
+        QVERIFY(!m_viewController->isVisible());
         // The controller keeps its list; the window, opened again, shows the folder anew.
         QCOMPARE(m_controller->getModel().getItemCount(), 2);
         QVERIFY(QFile::remove(files[0]));

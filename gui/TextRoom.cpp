@@ -1,0 +1,175 @@
+#include "TextRoom.h"
+
+#include "NUVCustomButton.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QRect>
+#include <QVariant>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The form's geometry and sizes of a widget, kept on the widget itself.
+const char kFormGeometry[] = "kivFormGeometry";
+const char kFormMinimum[] = "kivFormMinimum";
+
+// What the child's text needs; an empty size for a child without text.
+QSize textNeed(const QWidget *child)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(child)) {
+        if (label->text().isEmpty() || label->wordWrap())
+            return QSize();
+        return label->sizeHint();
+    }
+    if (qobject_cast<const NUVCustomButton *>(child))
+        return child->sizeHint();
+    // A group laid out by a layout of its own, which knows what its texts need.
+    if (child->layout() && !qobject_cast<const QPushButton *>(child))
+        return child->layout()->totalSizeHint();
+    if (const auto *button = qobject_cast<const QPushButton *>(child)) {
+        // The text and the rounded border of the program's button sheets; a push button's
+        // own size hint adds the style's wide margins, more than the forms give.
+        constexpr int kBorder = 6;
+        const QFontMetrics metrics(button->font());
+        const QSize text = metrics.size(Qt::TextShowMnemonic, button->text());
+        return button->text().isEmpty() ? QSize()
+                                        : QSize(text.width() + 2 * kBorder, text.height() + 4);
+    }
+    return QSize();
+}
+
+void fitRow(QWidget *container)
+{
+    struct Placed
+    {
+        QWidget *child;
+        QRect form;
+        int grownRight;
+    };
+    std::vector<Placed> row;
+    for (QWidget *child : container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow())
+            continue;
+        QVariant form = child->property(kFormGeometry);
+        if (!form.isValid()) {
+            form = child->geometry();
+            child->setProperty(kFormGeometry, form);
+        }
+        row.push_back({child, form.toRect(), 0});
+    }
+    std::stable_sort(row.begin(), row.end(),
+                     [](const Placed &a, const Placed &b) { return a.form.x() < b.form.x(); });
+    QSize extent = container->property(kFormMinimum).toSize();
+    for (Placed &placed : row) {
+        const QRect &form = placed.form;
+        int shift = 0;
+        for (const Placed &left : row) {
+            if (&left == &placed)
+                break;
+            if (left.form.x() + left.form.width() <= form.x())
+                shift = std::max(shift, left.grownRight - (left.form.x() + left.form.width()));
+        }
+        const QSize need = textNeed(placed.child);
+        const int width = std::max(form.width(), need.width());
+        const int height = std::max(form.height(), need.height());
+        const QRect grown(form.x() + shift, form.y() - (height - form.height()) / 2, width, height);
+        placed.grownRight = grown.x() + grown.width();
+        if (placed.child->geometry() != grown)
+            placed.child->setGeometry(grown);
+        extent = extent.expandedTo(QSize(placed.grownRight, grown.y() + grown.height()));
+    }
+    if (container->minimumSize() != extent)
+        container->setMinimumSize(extent);
+    // A parent given a minimum width of its own does not take its layout's: each one up to
+    // the window widens here when the row no longer fits, instead of laying one part over
+    // the next.
+    QWidget *child = container;
+    for (QWidget *parent = container->parentWidget(); parent; parent = parent->parentWidget()) {
+        // The layouts learn the child's new minimum now, not at their next turn.
+        child->updateGeometry();
+        child = parent;
+        if (parent->layout() && parent->minimumWidth() > 0) {
+            parent->layout()->invalidate();
+            const int need = parent->layout()->totalMinimumSize().width();
+            if (need > parent->minimumWidth())
+                parent->setMinimumWidth(need);
+        }
+        if (parent->isWindow())
+            break;
+    }
+}
+
+void fitWidget(QWidget *widget)
+{
+    const QSize least = widget->property(kFormMinimum).toSize();
+    const QSize size = least.expandedTo(textNeed(widget));
+    if (widget->minimumSize() != size)
+        widget->setMinimumSize(size);
+    if (widget->maximumWidth() < size.width() || widget->maximumHeight() < size.height())
+        widget->setMaximumSize(widget->maximumSize().expandedTo(size));
+}
+
+class RowFitter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::LayoutRequest: // a child's text, font or size hint changed
+        case QEvent::Show:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            fitRow(static_cast<QWidget *>(watched));
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+class WidgetFitter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Polish:
+        case QEvent::Show:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            fitWidget(static_cast<QWidget *>(watched));
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void TextRoom::growRow(QWidget *container)
+{
+    if (!container->property(kFormMinimum).isValid()) {
+        container->setProperty(kFormMinimum, container->minimumSize());
+        container->installEventFilter(new RowFitter(container));
+    }
+    fitRow(container);
+}
+
+void TextRoom::atLeast(QWidget *widget)
+{
+    if (!widget->property(kFormMinimum).isValid()) {
+        widget->setProperty(kFormMinimum, widget->minimumSize());
+        widget->installEventFilter(new WidgetFitter(widget));
+    }
+    fitWidget(widget);
+}

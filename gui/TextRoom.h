@@ -1,0 +1,20 @@
+#pragma once
+
+class QWidget;
+
+// Room for text the desktop draws larger (150 % text, a larger font setting): the sizes of
+// the forms are the least ones, and a widget grows to what its text needs. At the forms'
+// own sizes nothing moves.
+namespace TextRoom {
+
+// For a container whose children stand at fixed places: each label with text and each
+// styled button grows to its text (taller ones about their middle), a child right of one
+// that grew moves right as far, and the container's minimum size takes them all in. Done
+// again whenever a child's text or font changes.
+void growRow(QWidget *container);
+
+// For a label or push button of a fixed size, in a layout or not: that size becomes the
+// least one and the widget grows to its text, also when its font changes.
+void atLeast(QWidget *widget);
+
+} // namespace TextRoom
