@@ -164,20 +164,39 @@ void AgListItem::setIndex(int index)
 
 void AgListItem::setStatusLightDescription(const StatusLightDescription &description)
 {
+    // The record comes twice a second and mostly says what the row shows already.
+    if (description == m_description)
+        return;
     m_description = description;
     showLights();
 }
 
+namespace {
+
+void showLight(SemaphoreWidget *light, int state, const QString &message)
+{
+    // A light that shows this text already keeps it: setting the state again would first
+    // clear the text, and each change repaints.
+    if (state == StatusLightDescription::kStateMessage) {
+        if (light->getState() == state && light->getMessage() == message)
+            return;
+        light->setState(state);
+        light->setMessage(message);
+    } else {
+        light->setState(state);
+    }
+}
+
+} // namespace
+
 void AgListItem::showLights()
 {
     Form &f = *m_form;
-    f.statusSemaphore->setState(m_description.connectionState);
-    f.statusSemaphore->setToolTip(m_description.connectionNote);
-    if (m_description.connectionState == StatusLightDescription::kStateMessage)
-        f.statusSemaphore->setMessage(m_description.connectionMessage);
-    f.logSemaphore->setState(m_description.violationState);
-    if (m_description.violationState == StatusLightDescription::kStateMessage)
-        f.logSemaphore->setMessage(m_description.violationMessage);
+    showLight(f.statusSemaphore, m_description.connectionState, m_description.connectionMessage);
+    // Each new tool tip, even an equal one, has the style sheet looked at again.
+    if (f.statusSemaphore->toolTip() != m_description.connectionNote)
+        f.statusSemaphore->setToolTip(m_description.connectionNote);
+    showLight(f.logSemaphore, m_description.violationState, m_description.violationMessage);
 }
 
 void AgListItem::updateUi()

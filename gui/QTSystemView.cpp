@@ -13,6 +13,7 @@
 #include "TextRoom.h"
 #include "WindowPlacement.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -374,21 +375,55 @@ void QTSystemView::setStatusLightsClock(StatusLightsManager::Clock clock)
 
 void QTSystemView::update(const SystemUIData &state)
 {
+    if (state.getConfigRevision() != m_keptConfigRevision || state.getConfigRevision() == 0) {
+        m_systemConfig = state.getSystemConfig();
+        m_keptConfigRevision = state.getConfigRevision();
+    }
+    // The lights' records age with time: they are kept even while nobody sees them.
+    m_statusLightsManager.update(state);
+    // A hidden or minimised window draws nothing; it catches up when it is shown again.
+    if (!isShownToUser()) {
+        m_refreshWhenShown = true;
+        return;
+    }
+    showState();
+}
+
+bool QTSystemView::isShownToUser() const
+{
+    return isVisible() && !isMinimized();
+}
+
+void QTSystemView::showState()
+{
     Form &f = *m_form;
+    m_refreshWhenShown = false;
     // Rebuilding every row's texts twice a second cost more than all the rest of the
     // window; only a new configuration changes them.
-    if (state.getConfigRevision() != m_shownConfigRevision || state.getConfigRevision() == 0) {
-        m_systemConfig = state.getSystemConfig();
+    if (m_keptConfigRevision != m_shownConfigRevision || m_keptConfigRevision == 0) {
         f.list->updateConfig(m_systemConfig);
-        m_shownConfigRevision = state.getConfigRevision();
+        m_shownConfigRevision = m_keptConfigRevision;
     } else {
         // A click the system did not take is undone, as a rebuild would.
         f.list->showLoggingChoices();
     }
     f.startStop->setChecked(m_systemConfig.getManualAcquisitionOn());
-    m_statusLightsManager.update(state);
     updateStatusLights();
     updateFooter();
+}
+
+void QTSystemView::showEvent(QShowEvent *event)
+{
+    ASystemView::showEvent(event);
+    if (m_refreshWhenShown && isShownToUser())
+        showState();
+}
+
+void QTSystemView::changeEvent(QEvent *event)
+{
+    ASystemView::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && m_refreshWhenShown && isShownToUser())
+        showState();
 }
 
 void QTSystemView::updateStatusLights()

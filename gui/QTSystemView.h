@@ -92,11 +92,20 @@ private:
     void setupTableHeader(QGridLayout *parentLayout);
     void setupFooter(QGridLayout *parentLayout);
     void updateFooter();
+    // Visible and not minimised.
+    bool isShownToUser() const;
+    // The kept state on the widgets.
+    void showState();
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
     std::unique_ptr<Form> m_form;
     SystemConfig m_systemConfig;
-    // The configuration the list was last built from.
+    // The configuration m_systemConfig is, and the one the list was last built from.
+    quint64 m_keptConfigRevision = 0;
     quint64 m_shownConfigRevision = 0;
+    // An update came while the window was not shown.
+    bool m_refreshWhenShown = false;
     StatusLightsManager m_statusLightsManager;
     QList<KIVAlertBox *> m_openAlertBoxes;
 };

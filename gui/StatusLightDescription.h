@@ -19,6 +19,9 @@ public:
     StatusLightDescription &operator=(const StatusLightDescription &other);
     virtual ~StatusLightDescription();
 
+    bool operator==(const StatusLightDescription &other) const;
+    bool operator!=(const StatusLightDescription &other) const { return !(*this == other); }
+
     bool imported = false;
     QString instrumentName;
     QString agSourceName;

@@ -124,6 +124,23 @@ QVariantList pairArgs(const Selection &selection)
     return args;
 }
 
+// Counts the events of one type that reach the objects it watches.
+class EventCounter : public QObject
+{
+public:
+    explicit EventCounter(QEvent::Type type) : m_type(type) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QEvent::Type m_type;
+};
+
 using UserInput::clickCentre;
 using UserInput::clickCheckBox;
 
@@ -379,6 +396,15 @@ void TestMainWindow::lightsFollowTheStatus()
     QCOMPARE(lights("connecting"), QStringLiteral("0 Connecting ... 0 Connecting ..."));
     QCOMPARE(lights("stopped"), QStringLiteral("4 4"));
     QCOMPARE(lights("old"), QStringLiteral("0 1"));
+
+    // The same records again set nothing on the rows: each tool tip set, even an equal one,
+    // has the style sheet looked at again.
+    EventCounter tips(QEvent::ToolTipChange);
+    for (SemaphoreWidget *light : list()->findChildren<SemaphoreWidget *>())
+        light->installEventFilter(&tips);
+    refresh(status);
+    QCOMPARE(tips.count, 0);
+    QCOMPARE(lights("connecting"), QStringLiteral("0 Connecting ... 0 Connecting ..."));
 
     // The lights age the records at every update, the configuration unchanged: late after
     // 15 s, lost after 50 s; a connection that never comes is red after 30 s.
