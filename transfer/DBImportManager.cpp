@@ -79,13 +79,29 @@ int DBImportManager::startXmlImport(int requestId, AgDataVector *data, int sourc
     return start(requestId, sourceType, QString(), data);
 }
 
+int DBImportManager::startXmlStreamImport(int requestId, const XmlSampleList &list, int sourceType)
+{
+    if (sourceType != 2) {
+        fail(QStringLiteral("Unknown source type"));
+        return -1;
+    }
+    if (m_requestId != -1)
+        return -1;
+    return startWith(requestId, new XMLZQDBImportSource(list));
+}
+
 int DBImportManager::start(int requestId, int sourceType, const QString &path,
                            AgDataVector *samples)
 {
     if (m_requestId != -1)
         return -1;
+    return startWith(requestId, createSource(sourceType, path, samples));
+}
+
+int DBImportManager::startWith(int requestId, ADBImportSource *source)
+{
     m_requestId = requestId;
-    m_source = createSource(sourceType, path, samples);
+    m_source = source;
     if (!m_source) {
         fail(QLatin1String(kCouldNotRead));
         return -1;

@@ -36,6 +36,8 @@ public:
     int startImport(int requestId, int sourceType, const QString &filePath) override;
     // Source type 2; 0 when the manager took over the samples.
     int startXmlImport(int requestId, AgDataVector *data, int sourceType) override;
+    // Source type 2, the samples read from the export file slice by slice.
+    int startXmlStreamImport(int requestId, const XmlSampleList &list, int sourceType) override;
 
     bool isImporting() const override;
     bool isCompleted() const override { return m_completed; }
@@ -47,6 +49,7 @@ public:
 
 private:
     int start(int requestId, int sourceType, const QString &path, AgDataVector *samples);
+    int startWith(int requestId, ADBImportSource *source);
     void fail(const QString &message);
     void openSource();
     void importSlice(bool checkIAtProgramEndOnly, const AgConfig &agConfig, AAgDataModel *model,
