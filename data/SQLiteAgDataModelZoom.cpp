@@ -174,16 +174,18 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
     const QString sourceName = getAgConfig().getName();
     const qint64 width = windows.width;
     std::vector<AgData> built;
+    // One computer for all windows of the level, restarted for each.
+    AgDataAverageComputer computer(getAgConfig(), 0);
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
         if (begin == end)
             return;
         // A window keeps its first sample unless one violates a threshold: the other samples
         // cannot change its representative, so only those two kinds are fed.
-        AgDataAverageComputer computer(getAgConfig(), windowStart);
-        computer.addSample(*begin);
+        computer.restart(windowStart);
+        computer.addSample(*begin, violating[size_t(begin - levelZero.begin())] != 0);
         for (Iterator row = begin + 1; row != end; ++row)
             if (violating[size_t(row - levelZero.begin())])
-                computer.addSample(*row);
+                computer.addSample(*row, true);
         if (computer.isEmpty())
             return;
         AgData kept = computer.getResult();
