@@ -57,6 +57,9 @@ public:
     void setReopenPacingMs(qint64 ms) { m_reopenPacingMs = ms; }
     // Takes new configs without opening the file.
     void updateConfig(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig);
+    // While an import copies a whole file in: the journal may grow larger between
+    // checkpoints, each of which waits for the disk. Off again, the journal is emptied.
+    virtual void setBulkWrites(bool) {}
 
     // Implementation operations. err is set to 0 on success; fromCache answers from the
     // cache instead of the file.

@@ -130,15 +130,25 @@ void DBImportManager::process(bool checkIAtProgramEndOnly, InstrumentConfig *, A
     }
     if (m_requestId == -1)
         return;
-    if (!m_opened)
+    if (!m_opened) {
         openSource();
-    else if (agConfig)
+    } else if (agConfig) {
+        if (model && !m_bulkWrites) {
+            model->setBulkWrites(true);
+            m_bulkWrites = true;
+        }
         importSlice(checkIAtProgramEndOnly, *agConfig, model, violations);
-    else
+    } else {
         fail(QStringLiteral("Source data read error"));
+    }
     // The source's connection goes at once: the next import may open one of that name.
-    if (m_completed || m_failed)
+    if (m_completed || m_failed) {
+        if (model && m_bulkWrites) {
+            model->setBulkWrites(false);
+            m_bulkWrites = false;
+        }
         dropSource();
+    }
 }
 
 void DBImportManager::openSource()

@@ -18,7 +18,7 @@ class InstrumentConfig;
 class DBImportManager : public ADBImportManager
 {
 public:
-    static constexpr qint64 kSliceMs = 30000;
+    static constexpr qint64 kSliceMs = 300000;
     static constexpr int kRetryBudget = 20;
 
     DBImportManager();
@@ -68,6 +68,8 @@ private:
     qint64 m_lastTimestamp = -1;
     qint64 m_readPosition = -1;
     bool m_opened = false;
+    // The store was told that a whole file is being copied in.
+    bool m_bulkWrites = false;
     bool m_completed = false;
     bool m_failed = false;
     QString m_message;
