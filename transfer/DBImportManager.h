@@ -18,7 +18,7 @@ class InstrumentConfig;
 class DBImportManager : public ADBImportManager
 {
 public:
-    // Five minutes (3000 samples at 100 ms) is a store transaction of some 10 ms: the
+    // Five minutes (3000 samples at 100 ms) is a store transaction of some 15 ms: the
     // controller still answers at once, and a 72-hour file costs 864 commits, not 8640,
     // each of which writes the newest page of all sixteen level tables again.
     static constexpr qint64 kSliceMs = 300000;
