@@ -154,8 +154,11 @@ private slots:
                                  {kSource}, data));
             QCOMPARE(manager.startImport(5, 1, path), 0);
         } else if (kind.startsWith(QLatin1String("xmlfile"))) {
+            // Around the end of the first slice the file holds 29.9 s, 30.0 s, then 29.8 s:
+            // a read that took the file for ordered would store 29.9 s with the first slice
+            // and then drop 29.8 s as older than the stored data.
             if (kind == QLatin1String("xmlfileshuffled"))
-                std::reverse(data.begin(), data.end());
+                std::rotate(data.begin() + 298, data.begin() + 299, data.begin() + 301);
             // Larger than the pieces the reader takes at a time.
             const QString xmlPath = file(QStringLiteral("export.xml"));
             QVERIFY(writeFile(xmlPath, exportXml(kInstrument, {kSource}, data).toUtf8()));
