@@ -16,10 +16,10 @@ inline double excess(double value, double limit)
 
 } // namespace
 
-// Limits in the sample's unit, as the threshold tests of AgData compare them.
 AgDataAverageComputer::AgDataAverageComputer(const AgConfig &config, qint64 windowStart)
     : m_config(config)
 {
+    // Limits in the sample's unit, as the threshold tests of AgData compare them.
     const double offset = config.loudnessThresholdOffset();
     m_limits = {
         std::min(config.getMUpperThreshold(), config.getMUpperSecondaryThreshold()) + offset,
