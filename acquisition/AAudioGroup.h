@@ -69,6 +69,10 @@ public:
     {
         return m_audioGroup.importXml(requestId, data, sourceType);
     }
+    int importXml(int requestId, const XmlSampleList &list, int sourceType)
+    {
+        return m_audioGroup.importXml(requestId, list, sourceType);
+    }
     int requestImportStatus(int requestId) { return m_audioGroup.requestImportStatus(requestId); }
     int saveConfigToDb(const QString &configText)
     {

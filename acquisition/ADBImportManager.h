@@ -8,6 +8,7 @@ class AgConfig;
 class AgDataVector;
 class AgViolations;
 class InstrumentConfig;
+struct XmlSampleList;
 
 // What an audiogroup controller needs of its import state machine; the import layer
 // implements it (AgServiceFactories).
@@ -22,6 +23,8 @@ public:
     virtual int startImport(int requestId, int sourceType, const QString &filePath) = 0;
     // 0 when the manager took the samples over.
     virtual int startXmlImport(int requestId, AgDataVector *data, int value) = 0;
+    // The same, reading the samples from the export file as the import goes on.
+    virtual int startXmlStreamImport(int, const XmlSampleList &, int) { return -1; }
     virtual bool isImporting() const = 0;
     virtual bool isCompleted() const = 0;
     virtual bool hasFailed() const = 0;

@@ -36,6 +36,8 @@ protected:
     void discardCurrentList();
     void deleteCurrentAgData();
     bool isInList() const { return m_inList; }
+    // The list being filled; null outside one.
+    AgDataVector *currentList() const { return m_currentList.get(); }
     // The value of a loudness field; no value (logged once per field and reply) when the
     // text is not a finite number.
     double readValue(const char *field, const QString &text);

@@ -241,8 +241,11 @@ int AgController::handleCommand(Command *command)
             result = -1;
             break;
         }
-        if (m_importManager->startXmlImport(parameter->getRequestId(), parameter->getData(),
-                                            parameter->getSourceType()) == 0)
+        if (!parameter->getData())
+            m_importManager->startXmlStreamImport(
+                parameter->getRequestId(), parameter->getSampleList(), parameter->getSourceType());
+        else if (m_importManager->startXmlImport(parameter->getRequestId(), parameter->getData(),
+                                                 parameter->getSourceType()) == 0)
             parameter->setData(nullptr);
         break;
     }

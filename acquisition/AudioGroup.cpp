@@ -181,6 +181,12 @@ int AudioGroup::importXml(int requestId, AgDataVector *data, int sourceType)
                 new DBXMLImportCommandParameter(requestId, sourceType, data));
 }
 
+int AudioGroup::importXml(int requestId, const XmlSampleList &list, int sourceType)
+{
+    return post(AgController::CmdImportXml,
+                new DBXMLImportCommandParameter(requestId, sourceType, list));
+}
+
 int AudioGroup::requestImportStatus(int requestId)
 {
     return post(AgController::CmdImportStatus,

@@ -16,6 +16,7 @@ class AAgViewController;
 class AgDataVector;
 class CommandParameter;
 class ProgramRequest;
+struct XmlSampleList;
 
 // One audiogroup of a running meter: its configurations, its controller thread and its
 // window's controller. Every operation may be called from any thread; most post one
@@ -68,6 +69,7 @@ public:
     int importDb(int requestId, int sourceType, const QString &filePath);
     // Takes the samples (freed when the command is refused).
     int importXml(int requestId, AgDataVector *data, int sourceType);
+    int importXml(int requestId, const XmlSampleList &list, int sourceType);
     int requestImportStatus(int requestId);
     int saveConfigToDb(const QString &configText);
     void exportDb(const QString &targetPath);

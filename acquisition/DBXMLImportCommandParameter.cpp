@@ -8,6 +8,12 @@ DBXMLImportCommandParameter::DBXMLImportCommandParameter(int requestId, int sour
 {
 }
 
+DBXMLImportCommandParameter::DBXMLImportCommandParameter(int requestId, int sourceType,
+                                                         const XmlSampleList &list)
+    : m_requestId(requestId), m_sourceType(sourceType), m_data(nullptr), m_list(list)
+{
+}
+
 DBXMLImportCommandParameter::~DBXMLImportCommandParameter()
 {
     delete m_data;

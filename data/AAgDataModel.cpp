@@ -53,6 +53,12 @@ AgStoreResult AAgDataModel::insertData(AgDataVector *batch, bool deriveEvents, i
     return m_model->insertData(batch, deriveEvents, err);
 }
 
+void AAgDataModel::setBulkWrites(bool bulk)
+{
+    if (m_model)
+        m_model->setBulkWrites(bulk);
+}
+
 void AAgDataModel::saveConfig(const AgDbConfig &row, int *err)
 {
     if (!m_model)

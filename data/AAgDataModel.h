@@ -39,6 +39,8 @@ public:
     AgStoreResult insertData(AgDataVector *batch, bool deriveEvents, int *err = nullptr);
     void saveConfig(const AgDbConfig &row, int *err);
     void insertEvents(const std::vector<AgEvent> &events, int *err);
+    // See AgDataModel::setBulkWrites.
+    void setBulkWrites(bool bulk);
     void backupPrograms(const std::vector<Program> &programs, int *err);
     qint64 getMaxTimestamp(int level, int *err);
     qint64 getMinTimestamp(int level, int *err);

@@ -15,31 +15,29 @@ inline double excess(double value, double limit)
     return over > 0.0 ? over : 0.0;
 }
 
-// Limits in the sample's unit, as the threshold tests of AgData compare them.
-std::array<double, 5> excesses(const AgConfig &config, const AgData &sample)
-{
-    const double offset = config.loudnessThresholdOffset();
-    const double momentary =
-        std::min(config.getMUpperThreshold(), config.getMUpperSecondaryThreshold()) + offset;
-    const double shortTerm =
-        std::min(config.getSUpperThreshold(), config.getSUpperSecondaryThreshold()) + offset;
-    const double upper =
-        std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold()) + offset;
-    const double lower =
-        std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()) + offset;
-    const double truePeak =
-        std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold());
-    return {excess(sample.getM400ms(), momentary), excess(sample.getS(), shortTerm),
-            excess(sample.getI(), upper), excess(lower, sample.getI()),
-            excess(sample.getTP(), truePeak)};
-}
-
 } // namespace
 
 AgDataAverageComputer::AgDataAverageComputer(const AgConfig &config, qint64 windowStart)
     : m_config(config)
 {
+    // Limits in the sample's unit, as the threshold tests of AgData compare them.
     const double offset = config.loudnessThresholdOffset();
+    m_limits = {
+        std::min(config.getMUpperThreshold(), config.getMUpperSecondaryThreshold()) + offset,
+        std::min(config.getSUpperThreshold(), config.getSUpperSecondaryThreshold()) + offset,
+        std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold()) + offset,
+        std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()) + offset,
+        std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold())};
+    restart(windowStart);
+}
+
+void AgDataAverageComputer::restart(qint64 windowStart)
+{
+    const AgConfig &config = m_config;
+    const double offset = config.loudnessThresholdOffset();
+    m_windowHasViolation = false;
+    m_keptValues = 0;
+    m_kept = AgData();
     m_kept.setTimestamp(windowStart);
     m_kept.setM400ms(config.getMUpperSecondaryThreshold() + offset - 1.0);
     m_kept.setS(config.getSUpperSecondaryThreshold() + offset - 1.0);
@@ -47,6 +45,13 @@ AgDataAverageComputer::AgDataAverageComputer(const AgConfig &config, qint64 wind
     m_kept.setI(offset +
                 (config.getIUpperSecondaryThreshold() + config.getILowerSecondaryThreshold()) /
                     2.0);
+}
+
+std::array<double, 5> AgDataAverageComputer::excesses(const AgData &sample) const
+{
+    return {excess(sample.getM400ms(), m_limits[0]), excess(sample.getS(), m_limits[1]),
+            excess(sample.getI(), m_limits[2]), excess(m_limits[3], sample.getI()),
+            excess(sample.getTP(), m_limits[4])};
 }
 
 AgDataAverageComputer::~AgDataAverageComputer() = default;
@@ -63,7 +68,14 @@ void AgDataAverageComputer::addSample(const AgData &sample)
 {
     if (sample.isEmpty())
         return;
-    if (sample.hasViolation(m_config)) {
+    addSample(sample, sample.hasViolation(m_config));
+}
+
+void AgDataAverageComputer::addSample(const AgData &sample, bool violates)
+{
+    if (sample.isEmpty())
+        return;
+    if (violates) {
         if (m_kept.isEmpty() || isMoreSevere(sample))
             keep(sample);
         m_windowHasViolation = true;
@@ -88,8 +100,8 @@ int AgDataAverageComputer::valueCount(const AgData &sample)
 
 bool AgDataAverageComputer::isMoreSevere(const AgData &candidate) const
 {
-    const std::array<double, 5> mine = excesses(m_config, candidate);
-    const std::array<double, 5> kept = excesses(m_config, m_kept);
+    const std::array<double, 5> mine = excesses(candidate);
+    const std::array<double, 5> &kept = m_keptExcesses;
     double largest = mine[0] - kept[0];
     for (size_t i = 1; i < mine.size(); ++i)
         largest = std::max(largest, mine[i] - kept[i]);
@@ -114,4 +126,5 @@ void AgDataAverageComputer::keep(const AgData &sample)
     m_kept.setFlags(sample.getFlags());
     m_kept.setEmpty(false);
     m_keptValues = valueCount(sample);
+    m_keptExcesses = excesses(m_kept);
 }

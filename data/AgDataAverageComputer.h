@@ -3,6 +3,8 @@
 #include "AgConfig.h"
 #include "AgData.h"
 
+#include <array>
+
 class AgDataVector;
 
 // Reduces one time window of samples to one representative: the first of the window's samples
@@ -18,7 +20,12 @@ public:
     AgDataAverageComputer(const AgConfig &config, qint64 windowStart);
     virtual ~AgDataAverageComputer();
 
+    // Begins the next window with the same configuration: one computer serves a run of
+    // windows without copying the configuration for each.
+    void restart(qint64 windowStart);
     void addSample(const AgData &sample);
+    // The same, with sample.hasViolation(config) already known.
+    void addSample(const AgData &sample, bool violates);
     void addSamples(const AgDataVector *batch);
     // The representative, stamped with the window start.
     AgData getResult() const { return m_kept; }
@@ -29,9 +36,14 @@ private:
     // least one category.
     bool isMoreSevere(const AgData &candidate) const;
     void keep(const AgData &sample);
+    std::array<double, 5> excesses(const AgData &sample) const;
 
     bool m_windowHasViolation = false;
     AgConfig m_config;
     AgData m_kept;
     int m_keptValues = 0;
+    // The stricter limits in the samples' unit, worked out once from the configuration, and
+    // the kept sample's excesses over them.
+    std::array<double, 5> m_limits{};
+    std::array<double, 5> m_keptExcesses{};
 };

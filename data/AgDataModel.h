@@ -58,6 +58,9 @@ public:
     qint64 getReopenPacingMs() const { return m_reopenPacingMs; }
     // Takes new configs without opening the file.
     void updateConfig(const InstrumentConfig &instrumentConfig, const AgConfig &agConfig);
+    // While an import copies a whole file in: the journal may grow larger between
+    // checkpoints, each of which waits for the disk. Off again, the journal is emptied.
+    virtual void setBulkWrites(bool) {}
 
     // Implementation operations. err is set to 0 on success; fromCache answers from the
     // cache instead of the file.

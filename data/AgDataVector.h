@@ -29,6 +29,9 @@ public:
     // Throws std::out_of_range for an index outside the vector.
     const AgData &at(int index) const;
     void reserve(int count);
+    // Keeps the capacity.
+    void clear() { m_samples.clear(); }
+    const AgData &back() const { return m_samples.back(); }
 
     std::vector<AgData>::const_iterator begin() const { return m_samples.begin(); }
     std::vector<AgData>::const_iterator end() const { return m_samples.end(); }

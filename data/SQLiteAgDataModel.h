@@ -64,6 +64,7 @@ public:
 
     // The file this model uses (or would use) now.
     QString getFileName() const { return m_manager.getFileName(); }
+    void setBulkWrites(bool bulk) override;
     // Time after which a backup run leaves the remaining programs for the next one.
     void setBackupBudgetMs(qint64 budgetMs) { m_backupBudgetMs = budgetMs; }
 
@@ -95,6 +96,7 @@ private:
     void releaseConnection();
     int checkSchema();
     void configureJournal();
+    void configureBulkJournal();
     void ensureVersionRow();
     void logOpenFailure(int code, const QString &what);
     // After a failed write: a failure only a new connection gets over is logged and the
@@ -177,4 +179,5 @@ private:
     bool m_movedLogged = false;
     QString m_loggedRestoreFailure;
     qint64 m_backupBudgetMs = kBackupBudgetMs;
+    bool m_bulkWrites = false;
 };

@@ -174,22 +174,24 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
     const QString sourceName = getAgConfig().getName();
     const qint64 width = windows.width;
     std::vector<AgData> built;
+    // One computer for all windows of the level, restarted for each.
+    AgDataAverageComputer computer(getAgConfig(), 0);
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
         if (begin == end)
             return;
         // A window keeps its first sample with the most values unless one violates a
         // threshold: the other samples cannot change its representative, so only those kinds
         // are fed.
-        AgDataAverageComputer computer(getAgConfig(), windowStart);
-        computer.addSample(*begin);
+        computer.restart(windowStart);
+        computer.addSample(*begin, violating[size_t(begin - levelZero.begin())] != 0);
         int values = AgDataAverageComputer::valueCount(*begin);
         for (Iterator row = begin + 1; row != end; ++row) {
             if (violating[size_t(row - levelZero.begin())]) {
-                computer.addSample(*row);
+                computer.addSample(*row, true);
             } else if (values < AgDataAverageComputer::kValueFields) {
                 const int count = AgDataAverageComputer::valueCount(*row);
                 if (count > values) {
-                    computer.addSample(*row);
+                    computer.addSample(*row, false);
                     values = count;
                 }
             }

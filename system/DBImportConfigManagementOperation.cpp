@@ -97,8 +97,7 @@ void DBImportConfigManagementOperation::removeFromConfig(SystemConfig &config) c
 
 void DBImportConfigManagementOperation::deleteXmlSamples()
 {
-    delete m_xmlSamples;
-    m_xmlSamples = nullptr;
+    m_xmlSamples = XmlSampleList();
 }
 
 void DBImportConfigManagementOperation::setImportStatus(bool completed, bool failed,
@@ -211,9 +210,8 @@ void DBImportConfigManagementOperation::importSamples()
             if (audioGroup->importDb(getId(), m_sourceType, m_filePath) == 0)
                 m_importStarted = true;
         } else if (m_sourceType == SourceMeterXml) {
-            // The command owns the samples from here on, also when it is refused.
-            AgDataVector *samples = m_xmlSamples;
-            m_xmlSamples = nullptr;
+            const XmlSampleList samples = m_xmlSamples;
+            deleteXmlSamples();
             if (audioGroup->importXml(getId(), samples, m_sourceType) == 0)
                 m_importStarted = true;
             else
@@ -462,8 +460,9 @@ bool DBImportConfigManagementOperation::readXmlExport()
     if (!file.open(QIODevice::ReadOnly))
         return refuseImportInfo(
             QStringLiteral("it could not be opened (%1)").arg(file.errorString()));
+    // Read as a stream: only where the samples lie is kept, the audiogroup reads them again.
     ZQExportParser parser;
-    parser.parse(QString::fromUtf8(file.readAll()));
+    parser.parseFile(&file);
     file.close();
     if (!parser.isValid())
         return refuseImportInfo(
@@ -482,7 +481,8 @@ bool DBImportConfigManagementOperation::readXmlExport()
     m_instrumentConfig = instrument;
     m_instrumentName = instrument.getName();
     deleteXmlSamples();
-    m_xmlSamples = parser.takeAgDataList(agConfig.getName());
+    m_xmlSamples = parser.getSampleList(agConfig.getName());
+    m_xmlSamples.filePath = m_filePath;
     m_audiogroupName = agConfig.getName() + QStringLiteral("_i");
     takeAgConfig(agConfig, true);
     m_sourceType = SourceMeterXml;

@@ -3,11 +3,11 @@
 #include "AConfigManagementOperation.h"
 
 #include <InstrumentConfig.h>
+#include <XmlSampleList.h>
 
 #include <QElapsedTimer>
 #include <QString>
 
-class AgDataVector;
 class SystemConfig;
 
 // Imports a file as a new audiogroup: reads what the file is and its configuration,
@@ -83,5 +83,6 @@ private:
     QString m_statusMessage;
     bool m_nameSuffixFlag;
     QString m_nameSuffix;
-    AgDataVector *m_xmlSamples = nullptr;
+    // Where the XML export's samples lie; the audiogroup reads them from the file.
+    XmlSampleList m_xmlSamples;
 };

@@ -79,13 +79,29 @@ int DBImportManager::startXmlImport(int requestId, AgDataVector *data, int sourc
     return start(requestId, sourceType, QString(), data);
 }
 
+int DBImportManager::startXmlStreamImport(int requestId, const XmlSampleList &list, int sourceType)
+{
+    if (sourceType != 2) {
+        fail(QStringLiteral("Unknown source type"));
+        return -1;
+    }
+    if (m_requestId != -1)
+        return -1;
+    return startWith(requestId, new XMLZQDBImportSource(list));
+}
+
 int DBImportManager::start(int requestId, int sourceType, const QString &path,
                            AgDataVector *samples)
 {
     if (m_requestId != -1)
         return -1;
+    return startWith(requestId, createSource(sourceType, path, samples));
+}
+
+int DBImportManager::startWith(int requestId, ADBImportSource *source)
+{
     m_requestId = requestId;
-    m_source = createSource(sourceType, path, samples);
+    m_source = source;
     if (!m_source) {
         fail(QLatin1String(kCouldNotRead));
         return -1;
@@ -114,15 +130,25 @@ void DBImportManager::process(bool checkIAtProgramEndOnly, InstrumentConfig *, A
     }
     if (m_requestId == -1)
         return;
-    if (!m_opened)
+    if (!m_opened) {
         openSource();
-    else if (agConfig)
+    } else if (agConfig) {
+        if (model && !m_bulkWrites) {
+            model->setBulkWrites(true);
+            m_bulkWrites = true;
+        }
         importSlice(checkIAtProgramEndOnly, *agConfig, model, violations);
-    else
+    } else {
         fail(QStringLiteral("Source data read error"));
+    }
     // The source's connection goes at once: the next import may open one of that name.
-    if (m_completed || m_failed)
+    if (m_completed || m_failed) {
+        if (model && m_bulkWrites) {
+            model->setBulkWrites(false);
+            m_bulkWrites = false;
+        }
         dropSource();
+    }
 }
 
 void DBImportManager::openSource()

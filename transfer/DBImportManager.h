@@ -18,6 +18,8 @@ class InstrumentConfig;
 class DBImportManager : public ADBImportManager
 {
 public:
+    // Not larger: the zoom levels a batch completes depend on where batches begin, so a
+    // recording with gaps would be reduced otherwise than today.
     static constexpr qint64 kSliceMs = 30000;
     static constexpr int kRetryBudget = 20;
 
@@ -36,6 +38,8 @@ public:
     int startImport(int requestId, int sourceType, const QString &filePath) override;
     // Source type 2; 0 when the manager took over the samples.
     int startXmlImport(int requestId, AgDataVector *data, int sourceType) override;
+    // Source type 2, the samples read from the export file slice by slice.
+    int startXmlStreamImport(int requestId, const XmlSampleList &list, int sourceType) override;
 
     bool isImporting() const override;
     bool isCompleted() const override { return m_completed; }
@@ -47,6 +51,7 @@ public:
 
 private:
     int start(int requestId, int sourceType, const QString &path, AgDataVector *samples);
+    int startWith(int requestId, ADBImportSource *source);
     void fail(const QString &message);
     void openSource();
     void importSlice(bool checkIAtProgramEndOnly, const AgConfig &agConfig, AAgDataModel *model,
@@ -65,6 +70,8 @@ private:
     qint64 m_lastTimestamp = -1;
     qint64 m_readPosition = -1;
     bool m_opened = false;
+    // The store was told that a whole file is being copied in.
+    bool m_bulkWrites = false;
     bool m_completed = false;
     bool m_failed = false;
     QString m_message;

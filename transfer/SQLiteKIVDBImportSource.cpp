@@ -80,9 +80,15 @@ qint64 SQLiteKIVDBImportSource::getLastTimestamp(int *error)
                      error);
 }
 
-bool SQLiteKIVDBImportSource::convertSampleColumns(const QSqlQuery &query, AgData *sample)
+bool SQLiteKIVDBImportSource::hasSampleColumns(const QSqlQuery &query)
 {
-    if (query.record().count() < 14)
+    return query.record().count() >= 14;
+}
+
+bool SQLiteKIVDBImportSource::convertSampleColumns(const QSqlQuery &query, AgData *sample,
+                                                   bool widthChecked)
+{
+    if (!widthChecked && !hasSampleColumns(query))
         return false;
     qint64 integer = 0;
     if (!toInt64(query.value(0), &integer))
@@ -128,10 +134,12 @@ AgDataVector *SQLiteKIVDBImportSource::readData(qint64 from, qint64 to, int *err
     if (!query.exec())
         return nullptr;
     auto *samples = new AgDataVector();
+    const bool wide = hasSampleColumns(query);
     while (query.next()) {
         AgData sample;
         qint64 timecode = 0;
-        if (!convertSampleColumns(query, &sample) || !toInt64(query.value(1), &timecode)) {
+        if (!wide || !convertSampleColumns(query, &sample, true) ||
+            !toInt64(query.value(1), &timecode)) {
             delete samples;
             return nullptr;
         }

@@ -17,8 +17,11 @@ public:
 
     // Columns 0 and 2 to 13 of a sample row (timestamp, programId, TP ... Flags) into the
     // sample; false at the first value that does not convert. The timecode (column 1) is
-    // left to the caller.
-    static bool convertSampleColumns(const QSqlQuery &query, AgData *sample);
+    // left to the caller. widthChecked: the caller has seen the query's record hold at
+    // least 14 columns (the same for every row: asking for the record builds it anew).
+    static bool convertSampleColumns(const QSqlQuery &query, AgData *sample,
+                                     bool widthChecked = false);
+    static bool hasSampleColumns(const QSqlQuery &query);
 
 protected:
     int open() override;

@@ -143,10 +143,11 @@ AgDataVector *SQLiteZQDBImportSource::readData(qint64 from, qint64 to, int *erro
     if (!query.exec())
         return nullptr;
     auto *samples = new AgDataVector();
+    const bool wide = SQLiteKIVDBImportSource::hasSampleColumns(query);
     while (query.next()) {
         AgData sample;
         qint64 timecode = 0;
-        if (!SQLiteKIVDBImportSource::convertSampleColumns(query, &sample) ||
+        if (!wide || !SQLiteKIVDBImportSource::convertSampleColumns(query, &sample, true) ||
             !convertTimecode(query.value(1), m_fileVersion, &timecode)) {
             delete samples;
             return nullptr;

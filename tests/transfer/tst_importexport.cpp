@@ -15,6 +15,7 @@
 #include <XMLZQDBImportSource.h>
 #include <ZQExportParser.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -123,6 +124,9 @@ private slots:
         QTest::newRow("meter database 1.1") << "zq11";
         QTest::newRow("meter XML export") << "xml";
         QTest::newRow("meter XML export out of time order") << "xmlshuffled";
+        QTest::newRow("meter XML export read from its file") << "xmlfile";
+        QTest::newRow("meter XML export out of time order, read from its file")
+            << "xmlfileshuffled";
     }
     // Every sample arrives unchanged, in slices of 30 s; the own database brings its event
     // rows as they are, a meter's samples their program events.
@@ -149,6 +153,24 @@ private slots:
             QVERIFY(writeMeterDb(path, version, version != MeterVersion::V11, kInstrument,
                                  {kSource}, data));
             QCOMPARE(manager.startImport(5, 1, path), 0);
+        } else if (kind.startsWith(QLatin1String("xmlfile"))) {
+            // Around the end of the first slice the file holds 29.9 s, 30.0 s, then 29.8 s:
+            // a read that took the file for ordered would store 29.9 s with the first slice
+            // and then drop 29.8 s as older than the stored data.
+            if (kind == QLatin1String("xmlfileshuffled"))
+                std::rotate(data.begin() + 298, data.begin() + 299, data.begin() + 301);
+            // Larger than the pieces the reader takes at a time.
+            const QString xmlPath = file(QStringLiteral("export.xml"));
+            QVERIFY(writeFile(xmlPath, exportXml(kInstrument, {kSource}, data).toUtf8()));
+            QFile xml(xmlPath);
+            QVERIFY(xml.open(QIODevice::ReadOnly));
+            ZQExportParser parser;
+            parser.parseFile(&xml);
+            QVERIFY(parser.isValid());
+            XmlSampleList list = parser.getSampleList(kSource);
+            list.filePath = xmlPath;
+            QCOMPARE(list.count, qint64(data.size()));
+            QCOMPARE(manager.startXmlStreamImport(5, list, 2), 0);
         } else {
             if (kind == QLatin1String("xmlshuffled"))
                 std::reverse(data.begin(), data.end());
@@ -198,6 +220,11 @@ private slots:
         QTest::newRow("no sample list for the audiogroup") << "xmlnull"
                                                            << "Could not read source DB";
         QTest::newRow("sample list without samples") << "xmlempty" << "Invalid import data";
+        QTest::newRow("no sample list for the audiogroup in the file")
+            << "xmlfilenull"
+            << "Could not read source DB";
+        QTest::newRow("sample list without samples in the file") << "xmlfileempty"
+                                                                 << "Invalid import data";
         QTest::newRow("unknown source type") << "type" << "Unknown source type";
     }
     void importFailures()
@@ -230,6 +257,16 @@ private slots:
             started = manager.startXmlImport(1, nullptr, 2);
         } else if (kind == QLatin1String("xmlempty")) {
             started = manager.startXmlImport(1, new AgDataVector(kSource, 0), 2);
+        } else if (kind.startsWith(QLatin1String("xmlfile"))) {
+            QVERIFY(writeFile(path, exportXml(kInstrument, {kSource}, {}).toUtf8()));
+            QFile xml(path);
+            QVERIFY(xml.open(QIODevice::ReadOnly));
+            ZQExportParser parser;
+            parser.parseFile(&xml);
+            XmlSampleList list = parser.getSampleList(
+                kind == QLatin1String("xmlfilenull") ? QStringLiteral("Other") : kSource);
+            list.filePath = path;
+            started = manager.startXmlStreamImport(1, list, 2);
         } else {
             QCOMPARE(manager.startImport(1, 2, path), -1);
             QVERIFY(manager.hasFailed());
@@ -313,6 +350,8 @@ private slots:
         const QString whole = exportXml(kInstrument, {kSource}, samples(kT0, 20));
         QTest::newRow("whole file") << whole << true << 20;
         QTest::newRow("truncated") << whole.left(whole.size() / 2) << false << -1;
+        QTest::newRow("cut inside a tag name")
+            << whole.left(whole.lastIndexOf(QStringLiteral("<TPMax>")) + 4) << false << -1;
         QTest::newRow("empty instrument name")
             << exportXml(QString(), {kSource}, samples(kT0, 3)) << false << -1;
         QTest::newRow("no audiogroup") << exportXml(kInstrument, {}, {}) << false << -1;
@@ -330,10 +369,20 @@ private slots:
         ZQExportParser parser;
         parser.parse(xml);
         QCOMPARE(parser.isValid(), valid);
+        // Read as a stream, the file gets the same verdict and the same reason.
+        QByteArray bytes = xml.toUtf8();
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        ZQExportParser streamed;
+        streamed.parseFile(&buffer);
+        QCOMPARE(streamed.isValid(), valid);
+        QCOMPARE(streamed.getErrorText(), parser.getErrorText());
         if (!valid)
             return;
         std::unique_ptr<AgDataVector> list(parser.takeAgDataList(kSource));
         QCOMPARE(list ? list->size() : -1, samples);
+        const XmlSampleList where = streamed.getSampleList(kSource);
+        QCOMPARE(where.listStart < 0 ? -1 : int(where.count), samples);
     }
 
     void exportWritesALevelZeroFileThatImportsBack_data()
