@@ -204,9 +204,11 @@ void TransportTest::failuresReportedAsNetworkErrors_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("count");
-    QTest::newRow("HTTP 500") << int(MeterSimulator::FaultHttp500) << 1;
+    // The status the meter answered, which the log names.
+    QTest::addColumn<int>("httpStatus");
+    QTest::newRow("HTTP 500") << int(MeterSimulator::FaultHttp500) << 1 << 500;
     // The network library resends once when a connection closes before any answer.
-    QTest::newRow("connection reset") << int(MeterSimulator::FaultConnectionReset) << 2;
+    QTest::newRow("connection reset") << int(MeterSimulator::FaultConnectionReset) << 2 << 0;
 }
 
 void TransportTest::failuresReportedAsNetworkErrors()
@@ -219,6 +221,7 @@ void TransportTest::failuresReportedAsNetworkErrors()
     const QVariantList reply = m_system->instrumentReply(0);
     QVERIFY(reply.at(2).toInt() != 0);
     QVERIFY(reply.at(3).toString().isNull());
+    QTEST(reply.at(4).toInt(), "httpStatus");
     // Both error() and finished() fired; still one reply, and the interface is free again.
     QCOMPARE(m_interface->pendingCount(), 0);
     QVERIFY(sendLogin(*m_interface));

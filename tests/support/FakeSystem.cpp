@@ -200,7 +200,7 @@ QVariantList FakeSystem::instrumentReply(int index) const
         return {};
     const InstrumentDeviceNetworkInterfaceReply &reply = *m_instrumentReplies[index];
     return {reply.getInstrumentId(), reply.getRequestId(), reply.getNetworkError(),
-            reply.getReplyData() ? *reply.getReplyData() : QString()};
+            reply.getReplyData() ? *reply.getReplyData() : QString(), reply.getHttpStatus()};
 }
 
 InstrumentManager *FakeSystem::instrumentManager() const

@@ -98,7 +98,8 @@ public:
     QList<QList<BackupItem>> backupDeletes() const;
     // The replies handed over by onInstrumentReply, still owned by the fake.
     int instrumentReplyCount() const;
-    // Instrument id, request id, network error and body (null string when none) of reply i.
+    // Instrument id, request id, network error, body (null string when none) and HTTP status
+    // of reply i.
     QVariantList instrumentReply(int index) const;
     InstrumentManager *instrumentManager() const;
 
