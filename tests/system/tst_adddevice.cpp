@@ -86,19 +86,21 @@ void TestAddDevice::refusals_data()
     QTest::addColumn<int>("meterStatus");      // injected into every GETCONFIG reply; -1 none
     QTest::addColumn<QString>("typedAddress"); // empty: the meter's
     QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("message"); // %1: the address
 
     const QStringList two{"Program 1", "Program 2"};
     QTest::newRow("wrong password") << QList<InstrumentConfig>() << "Studio" << two << -1 << ""
                                     << "wrong"
-                                    << "Could not add device because the password is incorrect.";
+                                    << "Could not add device because the password is incorrect. "
+                                       "%1 refused the login.";
     QTest::newRow("address out of range")
         << QList<InstrumentConfig>() << "Studio" << two << -1 << "192.168.1.300"
         << "pw"
         << "Invalid ip address or password.";
     QTest::newRow("meter never says yes") << QList<InstrumentConfig>() << "Studio" << two << 7 << ""
                                           << "pw"
-                                          << "Add device operation timed out.";
+                                          << "Add device operation timed out. %1 answered, but "
+                                             "not with its configuration.";
     QTest::newRow("20 audiogroups at most")
         << QList<InstrumentConfig>{archive("Archive", numbered("Old", 18))} << "Studio"
         << numbered("New", 3) << -1 << ""
@@ -130,6 +132,8 @@ void TestAddDevice::refusals()
     if (meterStatus >= 0)
         meter->injectStatus(QStringLiteral("/getConfiguration"), meterStatus, -1);
     QVERIFY2(meter.listen(), qPrintable(meter->errorString()));
+    if (message.contains(QLatin1String("%1")))
+        message = message.arg(meter.address());
 
     SystemConfig config;
     config.setInstruments(configured);
