@@ -1,9 +1,11 @@
-// One 50 ms update cycle of the audiogroup window at the 72 h zoom level of an audiogroup
-// with 30 days stored: the snapshot as the controller builds it (configurations, the
-// program and event lists of the month, filtered to the stored range), its two queued
-// copies, the plot-page update (curves, thresholds, events, numeric panel, histogram,
-// markers, scroll bar), the program bar's queued update and the paint of what changed.
-// The cycle reads no database; a month of data weighs in through those lists.
+// One 50 ms update cycle of a shown audiogroup window, as the user's screen gets it: the
+// snapshot as the controller builds it (configurations, the program and event lists of a
+// month, filtered to the stored range when frozen), its two queued copies, the plot-page
+// update, the program bar's queued update, and what the event loop then does for the
+// window: queued replots, layouts and the paint of what changed into the exposed window.
+// Two views: 30 s LIVE, where the window moves 50 ms a cycle and every tenth cycle brings
+// new samples (a reply every 500 ms), and 72 h frozen on a month of data, with or without
+// new samples. The cycle reads no database.
 #include <AgDataVector.h>
 #include <KivUtils.h>
 #include <PlotSamples.h>
@@ -12,7 +14,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <QThread>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +28,9 @@ constexpr qint64 kOldest = 1709251200000; // 2024-03-01 00:00:00 UTC
 constexpr qint64 kDayMs = 24 * 3600 * 1000;
 constexpr qint64 kNewest = kOldest + 30 * kDayMs;
 constexpr qint64 kProgramMs = 30 * 60 * 1000;
-constexpr ZoomLevel kZoom = ZoomLevel72h;
+constexpr qint64 kBufferMs = 2000;
+constexpr qint64 kTickMs = 50;
+constexpr int kTicksPerReply = 10;
 
 struct Month
 {
@@ -54,9 +59,9 @@ struct Month
     }
 
     // What the controller's tick does while frozen on the newest data.
-    PlotUIData snapshot(AgDataVector *block) const
+    PlotUIData frozen(ZoomLevel zoom, AgDataVector *block) const
     {
-        const qint64 span = zoomLevelToMs(kZoom);
+        const qint64 span = zoomLevelToMs(zoom);
         const qint64 scroll = kNewest - kOldest - span / 2;
         std::vector<AgEvent> shownEvents;
         for (const AgEvent &event : events) {
@@ -68,53 +73,103 @@ struct Month
             if (program.getStart() >= kOldest && program.getEnd() <= kNewest)
                 shownPrograms.push_back(program);
         }
-        const Program current = programs.back();
-        return PlotUIData(false, false, false, false, -1, -1, kZoom, PlotValueTP, PlotValueM,
+        return PlotUIData(false, false, false, false, -1, -1, zoom, PlotValueTP, PlotValueM,
                           PlotValueS, PlotValueI, kOldest + scroll - span / 2, span, kOldest,
-                          kNewest, scroll, block, true, instrument, agConfig, current, calculation,
-                          std::move(shownEvents), std::move(shownPrograms), false);
+                          kNewest, scroll, block, true, instrument, agConfig, programs.back(),
+                          calculation, std::move(shownEvents), std::move(shownPrograms), false);
+    }
+
+    // What the tick does live, its clock at liveClock: all events and programs go along.
+    PlotUIData live(ZoomLevel zoom, qint64 liveClock, AgDataVector *block) const
+    {
+        const qint64 span = zoomLevelToMs(zoom);
+        const qint64 newest = liveClock + kBufferMs;
+        return PlotUIData(true, false, false, false, -1, -1, zoom, PlotValueTP, PlotValueM,
+                          PlotValueS, PlotValueI, liveClock - span - kBufferMs, span, kOldest,
+                          newest, newest - span / 2 - kBufferMs - kOldest, block, true, instrument,
+                          agConfig, programs.back(), calculation, events, programs, false);
     }
 };
 
-AgDataVector *newBlock()
+// The samples a reply brings for the span that ends at endMs.
+AgDataVector *newBlock(ZoomLevel zoom, qint64 endMs)
 {
-    const qint64 span = zoomLevelToMs(kZoom);
-    const qint64 interval = zoomLevelToSampleIntervalMs(kZoom);
-    return PlotSamples::makeBlock(kNewest - span, int(span / interval), interval);
+    const qint64 span = zoomLevelToMs(zoom);
+    const qint64 interval = zoomLevelToSampleIntervalMs(zoom);
+    const qint64 first = (endMs - span) / interval * interval;
+    return PlotSamples::makeBlock(first, int(span / interval), interval);
 }
 
-// range(0): 1 when the cycle brings new samples (one tick in ten: replies come every
-// 500 ms), 0 when it brings none.
-void BM_UpdateCycle72h(benchmark::State &state)
+// Counts the paints of the window's widgets.
+class PaintCounter : public QObject
 {
-    static const Month month;
-    const bool withSamples = state.range(0) != 0;
-    QTAgView view(kViewTypeAg, nullptr);
-    view.initView();
-    view.resize(1024, 722);
-    view.show();
-    view.onUpdateUi(month.snapshot(newBlock()));
-    QApplication::processEvents();
-    // Where the time goes, ms per cycle.
+public:
+    explicit PaintCounter(QWidget *window) : m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+    qint64 paints = 0;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            auto *widget = qobject_cast<QWidget *>(object);
+            if (widget && (widget == m_window || m_window->isAncestorOf(widget)))
+                ++paints;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+// A window as the controller shows it, exposed on the screen (or the offscreen one).
+struct ShownView
+{
+    QTAgView view{kViewTypeAg, nullptr};
+
+    explicit ShownView(const PlotUIData &first)
+    {
+        view.initView();
+        view.resize(1024, 722);
+        view.show();
+        for (int i = 0; i < 200 && !(view.windowHandle() && view.windowHandle()->isExposed());
+             ++i) {
+            QApplication::processEvents();
+            QThread::msleep(5);
+        }
+        view.onUpdateUi(first);
+        settle();
+    }
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QApplication::processEvents();
+        }
+    }
+};
+
+struct Phases
+{
     double snapshotMs = 0.0, updateMs = 0.0, programBarMs = 0.0, paintMs = 0.0;
     QElapsedTimer clock;
-    for (auto _ : state) {
-        AgDataVector *block = nullptr;
-        if (withSamples) {
-            state.PauseTiming();
-            block = newBlock(); // the store's work on its own thread
-            state.ResumeTiming();
-        }
+
+    template <typename MakeSnapshot> void cycle(QTAgView &view, MakeSnapshot make)
+    {
         clock.start();
-        const PlotUIData sent = month.snapshot(block);
+        const PlotUIData sent = make();
         const PlotUIData queued(sent);     // into the queued event
         const PlotUIData received(queued); // into the slot's argument
         snapshotMs += clock.nsecsElapsed() / 1e6;
         clock.start();
         view.onUpdateUi(received);
         updateMs += clock.nsecsElapsed() / 1e6;
-        // The program bar's queued update, then the paint of what the cycle changed, as the
-        // event loop delivers both.
+        // The program bar's queued update, then what the event loop does for the window:
+        // queued replots, layouts and paints.
         clock.start();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         programBarMs += clock.nsecsElapsed() / 1e6;
@@ -122,14 +177,63 @@ void BM_UpdateCycle72h(benchmark::State &state)
         QApplication::processEvents();
         paintMs += clock.nsecsElapsed() / 1e6;
     }
-    const double n = double(state.iterations());
-    state.counters["snapshot_ms"] = snapshotMs / n;
-    state.counters["page_update_ms"] = updateMs / n;
-    state.counters["program_bar_ms"] = programBarMs / n;
-    state.counters["paint_ms"] = paintMs / n;
+    void report(benchmark::State &state, qint64 paints) const
+    {
+        const double n = double(state.iterations());
+        state.counters["snapshot_ms"] = snapshotMs / n;
+        state.counters["page_update_ms"] = updateMs / n;
+        state.counters["program_bar_ms"] = programBarMs / n;
+        state.counters["paint_ms"] = paintMs / n;
+        state.counters["paints"] = double(paints) / n;
+    }
+};
+
+void BM_UpdateCycle30sLive(benchmark::State &state)
+{
+    static const Month month;
+    const ZoomLevel zoom = ZoomLevel30s;
+    qint64 liveClock = kNewest - kBufferMs;
+    ShownView shown(month.live(zoom, liveClock, newBlock(zoom, liveClock + kBufferMs)));
+    PaintCounter counter(&shown.view);
+    Phases phases;
+    int tick = 0;
+    for (auto _ : state) {
+        liveClock += kTickMs;
+        AgDataVector *block = nullptr;
+        if (++tick % kTicksPerReply == 0) {
+            state.PauseTiming();
+            block = newBlock(zoom, liveClock + kBufferMs); // the store's work on its own thread
+            state.ResumeTiming();
+        }
+        phases.cycle(shown.view, [&] { return month.live(zoom, liveClock, block); });
+    }
+    phases.report(state, counter.paints);
+    state.SetLabel("moving 50 ms a cycle, new samples every tenth");
+}
+
+// range(0): 1 when the cycle brings new samples, 0 when it brings none.
+void BM_UpdateCycle72hFrozen(benchmark::State &state)
+{
+    static const Month month;
+    const ZoomLevel zoom = ZoomLevel72h;
+    const bool withSamples = state.range(0) != 0;
+    ShownView shown(month.frozen(zoom, newBlock(zoom, kNewest)));
+    PaintCounter counter(&shown.view);
+    Phases phases;
+    for (auto _ : state) {
+        AgDataVector *block = nullptr;
+        if (withSamples) {
+            state.PauseTiming();
+            block = newBlock(zoom, kNewest);
+            state.ResumeTiming();
+        }
+        phases.cycle(shown.view, [&] { return month.frozen(zoom, block); });
+    }
+    phases.report(state, counter.paints);
     state.SetLabel(withSamples ? "with a new 72 h sample block" : "without new samples");
 }
 
-BENCHMARK(BM_UpdateCycle72h)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateCycle30sLive)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateCycle72hFrozen)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -242,6 +242,12 @@ void NUVCustomPlot::setupPlotStyle()
     using namespace KivConstants;
     QCustomPlot *plot = m_form->customPlot;
     plot->setBackground(QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern));
+    // A replot redraws the plot's buffers at once but leaves the painting to the event loop,
+    // where it joins the paints of the layers that moved with it (the plot is transparent:
+    // each paint of it paints every layer under it too).
+    plot->setPlottingHint(QCP::phImmediateRefresh, false);
+    // One buffer to draw and paint instead of two: nothing is drawn on the overlay.
+    plot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 
     // The loudness scales and the horizontal grid are the threshold layer's.
     QCPAxis *values = plot->yAxis;
@@ -290,6 +296,8 @@ void NUVCustomPlot::setupPlotStyle()
 void NUVCustomPlot::createGraphs()
 {
     QCustomPlot *plot = m_form->customPlot;
+    // The legend is never shown: graphs in it would only be laid out at every replot.
+    plot->setAutoAddPlottableToLegend(false);
     for (int k = 0; k < 4; ++k) {
         QCPGraph *graph = plot->addGraph(plot->xAxis, plot->yAxis);
         graph->setAntialiasedFill(true);

@@ -3,6 +3,7 @@
 #include <KivUtils.h>
 
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 
@@ -154,7 +155,20 @@ void NUVCustomPlotThreshold::redraw()
             drawScale(painter);
     }
     painter.end();
+    m_inked.scan(pixmap);
     setPixmap(pixmap);
+}
+
+void NUVCustomPlotThreshold::paintEvent(QPaintEvent *event)
+{
+    const QPixmap picture = pixmap(Qt::ReturnByValue);
+    // A picture of another size than the widget's is placed by the label.
+    if (picture.isNull() || picture.size() / picture.devicePixelRatio() != size()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    m_inked.paint(painter, picture, event->rect());
 }
 
 QVector<NUVCustomPlotThreshold::ScaleMark> NUVCustomPlotThreshold::scaleMarks(int fontHeight) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InkedTiles.h"
 #include "NUVPlotScaleLabels.h"
 
 #include <KivTypes.h>
@@ -62,6 +63,8 @@ public:
     const QVector<NUVPlotScaleLabels::Label> &scaleLabels() const { return m_scaleLabels; }
 
 protected:
+    // Only the picture's inked tiles: the rest is transparent.
+    void paintEvent(QPaintEvent *event) override;
     virtual void drawThresholdLines(QPainter &painter) = 0;
     // A full-width line at the value's row.
     void drawValueLine(QPainter &painter, double value);
@@ -88,4 +91,5 @@ private:
     // What the shown picture was drawn from; the window sets the same values every 50 ms.
     QString m_drawnKey;
     QVector<NUVPlotScaleLabels::Label> m_scaleLabels;
+    InkedTiles m_inked;
 };

@@ -7,6 +7,7 @@
 #include <KivUtils.h>
 
 #include <QGridLayout>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 
@@ -78,7 +79,20 @@ void NUVCustomPlotThresholdLayer::drawGrid()
         painter.drawLine(0, row, width(), row);
     }
     painter.end();
+    m_inked.scan(pixmap);
     setPixmap(pixmap);
+}
+
+void NUVCustomPlotThresholdLayer::paintEvent(QPaintEvent *event)
+{
+    const QPixmap picture = pixmap(Qt::ReturnByValue);
+    // A picture of another size than the widget's is placed by the label.
+    if (picture.isNull() || picture.size() / picture.devicePixelRatio() != size()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    m_inked.paint(painter, picture, event->rect());
 }
 
 NUVCustomPlotThreshold *NUVCustomPlotThresholdLayer::createThreshold(PlotValue plotValue)

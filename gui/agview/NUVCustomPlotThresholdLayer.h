@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InkedTiles.h"
 #include "NUVPlotScaleLabels.h"
 
 #include <AgConfig.h>
@@ -42,6 +43,10 @@ signals:
 public slots:
     void resizeEvent(QResizeEvent *event) override;
 
+protected:
+    // Only the grid's inked tiles: the rest is transparent.
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void drawGrid();
     NUVCustomPlotThreshold *createThreshold(PlotValue plotValue);
@@ -52,4 +57,5 @@ private:
     const double m_gridStep = 3.0;
     std::array<PlotValue, 4> m_plotValues{};
     QVector<NUVPlotScaleLabels::Label> m_publishedLabels;
+    InkedTiles m_inked;
 };
