@@ -437,10 +437,6 @@ int SQLiteAgDataModel::openDatabase()
         return rc;
     }
     sqlite3_busy_timeout(db(), kBusyTimeoutMs);
-    // SQLite's default page cache (about 2 MB) keeps every page the file ever wrote until it
-    // is full, twenty times over while logging; a batch touches a few dozen pages, an import
-    // slice a few hundred.
-    exec(QStringLiteral("PRAGMA cache_size=-1024;"));
     if ((rc = checkSchema()) != SQLITE_OK) {
         releaseConnection();
         return rc;

@@ -1005,15 +1005,25 @@ private slots:
             child.setProcessEnvironment(env);
             child.start(QCoreApplication::applicationFilePath(), QStringList());
             QVERIFY(child.waitForStarted(10000));
+            // Killed only once it has stored a batch, so that a slow machine still kills a
+            // writer at work rather than one still starting.
+            QByteArray out;
+            QElapsedTimer waited;
+            waited.start();
+            while (!out.contains('\n') && waited.elapsed() < 60000 &&
+                   child.state() == QProcess::Running)
+                if (child.waitForReadyRead(1000))
+                    out += child.readAllStandardOutput();
             QVERIFY2(!child.waitForFinished(random.bounded(50, 500)),
                      child.readAllStandardError().constData());
             child.kill();
             QVERIFY(child.waitForFinished(10000));
+            out += child.readAllStandardOutput();
 
             DbFile file(ownFile());
             QCOMPARE(file.value(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
             const int before = acknowledged;
-            for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+            for (const QByteArray &line : out.split('\n')) {
                 const QList<QByteArray> span = line.split(' ');
                 if (span.size() != 2)
                     continue;
