@@ -1,12 +1,11 @@
 #include "DesktopOpener.h"
 
+#include "ChildSpawn.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 
 #include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -18,30 +17,12 @@ void openOnDesktop(const QString &path, DesktopOpened told)
     char opener[] = "xdg-open";
     char *argv[] = {opener, const_cast<char *>(target.constData()), nullptr};
 
-    // The opener gets neither the program's blocked signals nor its standard input.
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    const bool haveActions = posix_spawn_file_actions_init(&actions) == 0;
-    const bool haveAttributes = posix_spawnattr_init(&attributes) == 0;
-    sigset_t noSignals;
-    sigemptyset(&noSignals);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    const bool prepared =
-        haveActions && haveAttributes &&
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-        posix_spawnattr_setsigmask(&attributes, &noSignals) == 0 &&
-        posix_spawnattr_setsigdefault(&attributes, &defaults) == 0 &&
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) ==
-            0;
+    SpawnActions actions;
+    SpawnAttributes attributes;
     pid_t pid = -1;
-    const int rc =
-        prepared ? posix_spawnp(&pid, opener, &actions, &attributes, argv, environ) : ENOMEM;
-    if (haveActions)
-        posix_spawn_file_actions_destroy(&actions);
-    if (haveAttributes)
-        posix_spawnattr_destroy(&attributes);
+    const int rc = prepareQuietChild(actions, attributes)
+                       ? posix_spawnp(&pid, opener, actions.get(), attributes.get(), argv, environ)
+                       : ENOMEM;
     if (rc != 0) {
         told(false);
         return;

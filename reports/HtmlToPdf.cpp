@@ -1,5 +1,6 @@
 #include "HtmlToPdf.h"
 
+#include "ChildSpawn.h"
 #include "ORQLogging.h"
 
 #include <QCoreApplication>
@@ -22,31 +23,6 @@ namespace {
 
 // Enough for the converter's one-line reason; more is read and dropped.
 constexpr int kErrorTextCap = 4096;
-
-// A posix_spawn record, destroyed with its holder.
-template <typename T, int (*init)(T *), int (*destroy)(T *)>
-class SpawnRecord
-{
-public:
-    SpawnRecord() { m_ok = init(&m_record) == 0; }
-    ~SpawnRecord()
-    {
-        if (m_ok)
-            destroy(&m_record);
-    }
-    SpawnRecord(const SpawnRecord &) = delete;
-    SpawnRecord &operator=(const SpawnRecord &) = delete;
-    T *get() { return m_ok ? &m_record : nullptr; }
-
-private:
-    T m_record;
-    bool m_ok = false;
-};
-
-using SpawnActions = SpawnRecord<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
-                                 posix_spawn_file_actions_destroy>;
-using SpawnAttributes =
-    SpawnRecord<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 } // namespace
 
@@ -115,20 +91,10 @@ bool HtmlToPdf::start(const QString &xmlPath, const QString &xslPath, const QStr
     }
     SpawnActions actions;
     SpawnAttributes attributes;
-    sigset_t noSignals;
-    sigemptyset(&noSignals);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
     const bool prepared =
-        actions.get() && attributes.get() &&
-        posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0) == 0 &&
+        prepareQuietChild(actions, attributes) &&
         posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0) == 0 &&
-        posix_spawn_file_actions_adddup2(actions.get(), errorPipe[1], 2) == 0 &&
-        posix_spawnattr_setsigmask(attributes.get(), &noSignals) == 0 &&
-        posix_spawnattr_setsigdefault(attributes.get(), &defaults) == 0 &&
-        posix_spawnattr_setflags(attributes.get(),
-                                 POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+        posix_spawn_file_actions_adddup2(actions.get(), errorPipe[1], 2) == 0;
     pid_t pid = -1;
     const int rc = prepared ? posix_spawn(&pid, programBytes.constData(), actions.get(),
                                           attributes.get(), argv.data(), environ)
