@@ -64,6 +64,7 @@ private slots:
     void signalClosesInOrder_data();
     void signalClosesInOrder();
     void secondSignalEndsAtOnce();
+    void secondStartIsRefused_data();
     void secondStartIsRefused();
     void startAfterKillIsNotBlocked();
 
@@ -262,9 +263,23 @@ void StopSignalsTest::secondSignalEndsAtOnce()
     QVERIFY(!text.contains("SystemController loop ended"));
 }
 
+void StopSignalsTest::secondStartIsRefused_data()
+{
+    QTest::addColumn<bool>("folderRemoved");
+    QTest::newRow("folder in place") << false;
+    // The lock file goes with the folder; the first holds the lock again once it is made again.
+    QTest::newRow("folder removed while logging") << true;
+}
+
 void StopSignalsTest::secondStartIsRefused()
 {
+    QFETCH(bool, folderRemoved);
     startLogging();
+    if (folderRemoved) {
+        QVERIFY(QDir(getDataFolderPath()).removeRecursively());
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains("removed or replaced while in use, is back"),
+                                 30000);
+    }
     const QByteArray firstEntries = log();
     const int logins = m_meter->requestCount(QStringLiteral("/login"));
     std::unique_ptr<QProcess> second = startProgram();
