@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QStringList>
 
 #include <sqlite3.h>
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 // The connection, its schema and statements, the transactions, the reads and the single-row
 // writes. The insert path, the zoom levels and the program backups have files of their own.
@@ -79,6 +82,22 @@ void removeDbFiles(const QString &path)
 {
     for (const char *suffix : {"", "-journal", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
+}
+
+// Every audiogroup's file lives in the one data folder: its removal is found by the first
+// store that looks, told once and the folder made again once, not once per audiogroup.
+struct DataFolderState
+{
+    QMutex mutex;
+    // A removal was logged and the folder could not be made again since.
+    bool goneLogged = false;
+    std::function<void()> madeAgain;
+};
+
+DataFolderState &dataFolderState()
+{
+    static DataFolderState state;
+    return state;
 }
 
 } // namespace
@@ -242,20 +261,35 @@ int SQLiteAgDataModel::keepFileInPlace(bool paced)
     return db() ? 0 : -1;
 }
 
+void SQLiteAgDataModel::setFolderMadeAgainHook(std::function<void()> hook)
+{
+    DataFolderState &state = dataFolderState();
+    QMutexLocker lock(&state.mutex);
+    state.madeAgain = std::move(hook);
+}
+
 int SQLiteAgDataModel::restoreFile(const QString &path, QString *problem)
 {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
     // Made first, so that the log file, gone with the folder, is made again by the next entry.
-    const bool folderGone = !QFileInfo::exists(folder);
-    const bool folderMade = QDir().mkpath(folder);
-    if (!m_movedLogged) {
-        m_movedLogged = true;
-        if (folderGone)
+    bool folderMade = false;
+    {
+        DataFolderState &state = dataFolderState();
+        QMutexLocker lock(&state.mutex);
+        const bool folderGone = !QFileInfo::exists(folder);
+        folderMade = QDir().mkpath(folder);
+        if (folderGone && !state.goneLogged)
             KIV_LOG(2, "SQLiteAgDataModel[%s][%s] the folder %s was removed while in use%s\n",
                     qPrintable(getInstrumentConfig().getName()),
                     qPrintable(getAgConfig().getName()), qPrintable(folder),
                     folderMade ? "; it is made again" : "");
+        state.goneLogged = !folderMade && (folderGone || state.goneLogged);
+        if (folderGone && folderMade && state.madeAgain)
+            state.madeAgain();
+    }
+    if (!m_movedLogged) {
+        m_movedLogged = true;
         KIV_LOG(2,
                 "SQLiteAgDataModel[%s][%s] the database %s was removed or replaced while in use; "
                 "it is made again with everything stored in it\n",

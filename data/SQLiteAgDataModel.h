@@ -67,6 +67,10 @@ public:
     void setBulkWrites(bool bulk) override;
     // Time after which a backup run leaves the remaining programs for the next one.
     void setBackupBudgetMs(qint64 budgetMs) { m_backupBudgetMs = budgetMs; }
+    // Called by the store that makes the data folder again after it was removed while in use,
+    // on that store's thread, before any store puts its file back: what else lived in the
+    // folder is for the program to make again. An empty function removes it.
+    static void setFolderMadeAgainHook(std::function<void()> hook);
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;

@@ -24,6 +24,7 @@ QString InstanceLock::fileName()
 InstanceLock::Result InstanceLock::acquire(const QString &folder)
 {
     m_path = QDir(folder).filePath(fileName());
+    m_holderPid = 0;
     if (!QDir().mkpath(folder)) {
         m_problem = QStringLiteral("the folder cannot be created");
         return Unavailable;
@@ -60,6 +61,9 @@ InstanceLock::Result InstanceLock::acquire(const QString &folder)
         m_problem = QString::fromLocal8Bit(std::strerror(error));
         return Unavailable;
     }
+    // Taken again after the folder was removed: the old lock is on the removed file.
+    if (m_fd >= 0)
+        ::close(m_fd);
     m_fd = fd;
     if (writable) {
         // Only for the message of a refused start; the lock itself is the flock.

@@ -25,7 +25,8 @@ public:
         Unavailable
     };
 
-    // Creates the folder when missing and takes its lock without waiting.
+    // Creates the folder when missing and takes its lock without waiting. Called again
+    // after the folder was removed while held, it takes the lock on the new file.
     Result acquire(const QString &folder);
 
     // The lock file's path.

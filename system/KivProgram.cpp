@@ -11,9 +11,12 @@
 #include <GUIFactory.h>
 #include <KivUtils.h>
 #include <ORQLogging.h>
+#include <SQLiteAgDataModel.h>
+#include <SystemConfigXml.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -73,6 +76,42 @@ int refuseSecondStart(int argc, char **argv, const QString &folder, qint64 holde
     return kAlreadyRunningExitCode;
 }
 
+// The data folder was removed while in use and has just been made again: the lock file went
+// with it, and a second start would run beside this one and empty its log.
+void holdFolderAgain(InstanceLock &lock, const QString &folder)
+{
+    const InstanceLock::Result again = lock.acquire(folder);
+    if (again == InstanceLock::HeldByAnother) {
+        KIV_LOG(2, "Another program (process %lld) took the data folder %s while it was gone; "
+                   "both now log into it\n",
+                static_cast<long long>(lock.holderPid()), qUtf8Printable(folder));
+        return;
+    }
+    if (again == InstanceLock::Unavailable) {
+        KIV_LOG(2, "Cannot lock the data folder again with %s (%s); a second program on it "
+                   "would not be refused\n",
+                qUtf8Printable(lock.path()), qUtf8Printable(lock.problem()));
+        return;
+    }
+    KIV_LOG(4, "The data folder %s, made again, is locked again with %s\n",
+            qUtf8Printable(folder), qUtf8Printable(lock.path()));
+    // The configuration file went too. Written again from the one in use, once that is
+    // loaded; a change saved meanwhile by the control thread is written again after it.
+    ASystem *system = ASystem::instance();
+    if (!system || system->getSystemConfigRevision() == 0 ||
+        QFileInfo::exists(getDataFolderFilePath(systemConfigFileName())))
+        return;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const quint64 revision = system->getSystemConfigRevision();
+        if (saveSystemConfigToFile(system->getSystemConfig(), systemConfigFileName()) != 0)
+            return;
+        if (system->getSystemConfigRevision() == revision)
+            break;
+    }
+    KIV_LOG(4, "The configuration file %s is written again\n",
+            qUtf8Printable(getDataFolderFilePath(systemConfigFileName())));
+}
+
 } // namespace
 
 int runProgram(int argc, char **argv, const ProgramHooks &hooks)
@@ -83,6 +122,10 @@ int runProgram(int argc, char **argv, const ProgramHooks &hooks)
     const InstanceLock::Result locked = lock.acquire(folder);
     if (locked == InstanceLock::HeldByAnother)
         return refuseSecondStart(argc, argv, folder, lock.holderPid());
+
+    if (locked == InstanceLock::Acquired)
+        SQLiteAgDataModel::setFolderMadeAgainHook(
+            [&lock, folder] { holdFolderAgain(lock, folder); });
 
     installCrashDumpHandlers();
 
@@ -135,5 +178,6 @@ int runProgram(int argc, char **argv, const ProgramHooks &hooks)
         ASystem::setInstance(nullptr);
         system.reset();
     }
+    SQLiteAgDataModel::setFolderMadeAgainHook({});
     return status;
 }

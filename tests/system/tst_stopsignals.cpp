@@ -266,19 +266,29 @@ void StopSignalsTest::secondSignalEndsAtOnce()
 void StopSignalsTest::secondStartIsRefused_data()
 {
     QTest::addColumn<QStringList>("env");
-    QTest::newRow("no windows") << QStringList();
+    QTest::addColumn<bool>("folderRemoved");
+    QTest::newRow("no windows") << QStringList() << false;
     // A display of a number no X server serves: the box cannot show, the status holds.
     int unused = 900;
     while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unused)))
         ++unused;
-    QTest::newRow("display not reachable") << QStringList{
-        QStringLiteral("QT_QPA_PLATFORM="), QStringLiteral("DISPLAY=:%1").arg(unused)};
+    QTest::newRow("display not reachable")
+        << QStringList{QStringLiteral("QT_QPA_PLATFORM="), QStringLiteral("DISPLAY=:%1").arg(unused)}
+        << false;
+    // The lock file goes with the folder; the first holds the lock again once it is made again.
+    QTest::newRow("folder removed while logging") << QStringList() << true;
 }
 
 void StopSignalsTest::secondStartIsRefused()
 {
     QFETCH(QStringList, env);
+    QFETCH(bool, folderRemoved);
     startLogging();
+    if (folderRemoved) {
+        QVERIFY(QDir(getDataFolderPath()).removeRecursively());
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains("removed or replaced while in use, is back"),
+                                 30000);
+    }
     const QByteArray firstEntries = log();
     const int logins = m_meter->requestCount(QStringLiteral("/login"));
     std::unique_ptr<QProcess> second = startProgram(env);
