@@ -63,13 +63,17 @@ int SQLiteAgDataModel::zoomWindows(int level, qint64 from, qint64 to, ZoomWindow
         if (lastStored > 0 && lastStored < from)
             start = floorDiv(lastStored, width) * width;
     } else {
-        // Windows up to the level's newest row are never built again; the one after it is
-        // built even when the batch begins later.
+        // Windows up to the level's newest row are never built again. Every later one is
+        // built once complete, also when the batch begins windows later: the previous batch's
+        // newest sample may lie in any window after the level's newest row.
         const qint64 next = lastRow + width;
-        if (next > start)
+        if (next > start) {
             start = next;
-        else if (next < start)
+        } else if (next < start) {
             windows->next = next;
+            // Aligned windows from the one after it (a row off the grid keeps its own window).
+            start = std::min(start, floorDiv(next + 2 * width - 1, width) * width);
+        }
     }
     // Only complete windows: the one holding `to` waits for a later batch. Windows without
     // level-0 rows give no row, so only the windows that hold rows are listed.
@@ -233,7 +237,8 @@ int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
         first = std::min(first, sample.getTimestamp());
         last = std::max(last, sample.getTimestamp());
     }
-    if (first <= 0 || last <= 0 || first == last)
+    // A batch of one sample still completes the windows before it.
+    if (first <= 0 || last <= 0)
         return 0;
     std::vector<ZoomWindows> windows(kZoomLevelCount - 1);
     for (int level = 1; level < kZoomLevelCount; ++level)
