@@ -1,6 +1,7 @@
 #include "ClosingPleaseWaitDialog.h"
 
 #include "DialogStyles.h"
+#include "WindowPlacement.h"
 
 #include <KivThread.h>
 #include <ORQLogging.h>
@@ -91,6 +92,8 @@ void ClosingPleaseWaitDialog::onHideClosingPleaseWaitDialog()
 
 void ClosingPleaseWaitDialog::showClosingDialog()
 {
+    if (!isVisible())
+        WindowPlacement::placeOver(this, WindowPlacement::boxOwner(nullptr));
     show();
     if (QCoreApplication *app = QCoreApplication::instance())
         m_closeTimer.moveToThread(app->thread());

@@ -3,6 +3,7 @@
 #include "DialogKeys.h"
 #include "DialogStyles.h"
 #include "GUIFactory.h"
+#include "WindowPlacement.h"
 
 #include <QDateTime>
 #include <QDateTimeEdit>
@@ -83,6 +84,9 @@ void GoToTimeDialog::setupForm()
 
 void GoToTimeDialog::showAndFocus()
 {
+    // Over the audiogroup window that asked, not where the window system would put it.
+    if (!isVisible())
+        WindowPlacement::placeOver(this, WindowPlacement::boxOwner(nullptr));
     show();
     m_form->dateTimeEdit->setFocus(Qt::OtherFocusReason);
 }

@@ -1,9 +1,11 @@
 #include "KivPleaseWaitBox.h"
 
 #include "DialogStyles.h"
+#include "WindowPlacement.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QShowEvent>
 
 KivPleaseWaitBox::KivPleaseWaitBox(QWidget *parent)
     : ADialog(parent), m_form(std::make_unique<Form>())
@@ -35,4 +37,12 @@ void KivPleaseWaitBox::setupForm()
 void KivPleaseWaitBox::setText(const QString &text)
 {
     m_form->alertTextLabel->setText(text);
+}
+
+void KivPleaseWaitBox::showEvent(QShowEvent *event)
+{
+    // Over the window whose work it waits for; placed before the window system maps it.
+    if (!event->spontaneous())
+        WindowPlacement::placeOver(this, WindowPlacement::boxOwner(nullptr));
+    ADialog::showEvent(event);
 }

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QShowEvent;
 
 // Frameless, application-modal box with a message and a busy bar. Every window that runs
 // long operations holds one without a parent; the user cannot close it.
@@ -18,6 +19,9 @@ public:
 
     // An empty text clears the message.
     void setText(const QString &text);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     struct Form
