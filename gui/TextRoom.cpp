@@ -43,30 +43,6 @@ QSize textNeed(const QWidget *child)
     return QSize();
 }
 
-void growParents(QWidget *container)
-{
-    // A parent given a minimum size of its own does not take its layout's: each one up to
-    // the window grows here when the row no longer fits, instead of laying one part over
-    // the next.
-    QWidget *child = container;
-    for (QWidget *parent = container->parentWidget(); parent; parent = parent->parentWidget()) {
-        // The layouts learn the child's new minimum now, not at their next turn.
-        child->updateGeometry();
-        child = parent;
-        if (parent->layout() && (parent->minimumWidth() > 0 || parent->minimumHeight() > 0)) {
-            parent->layout()->invalidate();
-            const QSize need = parent->layout()->totalMinimumSize();
-            if (parent->minimumWidth() > 0 && need.width() > parent->minimumWidth())
-                parent->setMinimumWidth(need.width());
-            // Likewise taller, when lines stacked in the row grew with their text.
-            if (parent->minimumHeight() > 0 && need.height() > parent->minimumHeight())
-                parent->setMinimumHeight(need.height());
-        }
-        if (parent->isWindow())
-            break;
-    }
-}
-
 void fitRow(QWidget *container)
 {
     struct Placed
@@ -109,7 +85,23 @@ void fitRow(QWidget *container)
     }
     if (container->minimumSize() != extent)
         container->setMinimumSize(extent);
-    growParents(container);
+    // A parent given a minimum width of its own does not take its layout's: each one up to
+    // the window widens here when the row no longer fits, instead of laying one part over
+    // the next.
+    QWidget *child = container;
+    for (QWidget *parent = container->parentWidget(); parent; parent = parent->parentWidget()) {
+        // The layouts learn the child's new minimum now, not at their next turn.
+        child->updateGeometry();
+        child = parent;
+        if (parent->layout() && parent->minimumWidth() > 0) {
+            parent->layout()->invalidate();
+            const int need = parent->layout()->totalMinimumSize().width();
+            if (need > parent->minimumWidth())
+                parent->setMinimumWidth(need);
+        }
+        if (parent->isWindow())
+            break;
+    }
 }
 
 void fitWidget(QWidget *widget)
@@ -120,7 +112,6 @@ void fitWidget(QWidget *widget)
         widget->setMinimumSize(size);
     if (widget->maximumWidth() < size.width() || widget->maximumHeight() < size.height())
         widget->setMaximumSize(widget->maximumSize().expandedTo(size));
-    growParents(widget);
 }
 
 class RowFitter : public QObject

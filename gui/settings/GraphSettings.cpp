@@ -6,7 +6,6 @@
 #include <KivConstants.h>
 #include <KivTypes.h>
 #include <SystemConfig.h>
-#include <TextRoom.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +39,6 @@ void GraphSettings::setupForm()
         SettingsStyles::addWhiteLabel(this, QStringLiteral("HideProgramIdLabel"),
                                       tr("Hide program identifier in graphical view"), 14);
     f.gridLayout->addWidget(f.HideProgramIdLabel, 0, 0);
-    TextRoom::atLeast(f.HideProgramIdLabel);
     f.HideProgramIdCheckbox =
         SettingsStyles::addCheckBox(this, QStringLiteral("HideProgramIdCheckbox"));
     f.gridLayout->addWidget(f.HideProgramIdCheckbox, 0, 1);
@@ -54,7 +52,6 @@ void GraphSettings::setupForm()
             tr("%1. Range Button Value").arg(i + 1), 14);
         f.rangeButtonLabels[i] = label;
         f.gridLayout->addWidget(label, row, 0);
-        TextRoom::atLeast(label);
 
         auto *combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("rangeButtonValue%1").arg(i + 1));
