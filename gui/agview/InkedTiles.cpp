@@ -1,6 +1,7 @@
 #include "InkedTiles.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 
@@ -52,4 +53,14 @@ void InkedTiles::paint(QPainter &painter, const QPixmap &picture, const QRect &a
         if (target.intersects(area))
             painter.drawPixmap(target, picture, QRectF(tile));
     }
+}
+
+bool InkedTiles::paintLabel(QLabel *label, const QRect &area) const
+{
+    const QPixmap picture = label->pixmap(Qt::ReturnByValue);
+    if (picture.isNull() || picture.size() / picture.devicePixelRatio() != label->size())
+        return false;
+    QPainter painter(label);
+    paint(painter, picture, area);
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QVector>
 
+class QLabel;
 class QPainter;
 class QPixmap;
 
@@ -17,6 +18,9 @@ public:
     void scan(const QPixmap &picture);
     // Paints the noted tiles of the picture that meet the area, at the widget's origin.
     void paint(QPainter &painter, const QPixmap &picture, const QRect &area) const;
+    // Paints the label's own picture that way; false when the picture is not of the label's
+    // size, which the label then places itself.
+    bool paintLabel(QLabel *label, const QRect &area) const;
 
 private:
     // In the picture's pixels, runs of inked tiles merged along each tile row.

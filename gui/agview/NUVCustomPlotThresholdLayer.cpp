@@ -85,14 +85,8 @@ void NUVCustomPlotThresholdLayer::drawGrid()
 
 void NUVCustomPlotThresholdLayer::paintEvent(QPaintEvent *event)
 {
-    const QPixmap picture = pixmap(Qt::ReturnByValue);
-    // A picture of another size than the widget's is placed by the label.
-    if (picture.isNull() || picture.size() / picture.devicePixelRatio() != size()) {
+    if (!m_inked.paintLabel(this, event->rect()))
         QLabel::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    m_inked.paint(painter, picture, event->rect());
 }
 
 NUVCustomPlotThreshold *NUVCustomPlotThresholdLayer::createThreshold(PlotValue plotValue)
