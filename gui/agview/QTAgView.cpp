@@ -23,8 +23,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStackedWidget>
 #include <QWheelEvent>
+#include <QWindow>
 
 QTAgView::QTAgView(ViewType type, QWidget *parent)
     : AAgView(type, parent), m_form(std::make_unique<AgViewForm>()), m_pleaseWaitBox(nullptr)
@@ -246,7 +248,42 @@ void QTAgView::onShow()
 {
     // A page chosen before the window was last hidden waits for no snapshot any more.
     m_userChosenPage = -1;
+    // A double-click on the audiogroup's row opens the window on its first click; the second
+    // press lands on whatever control of the window lies under the pointer.
+    m_ownPressSeen = false;
     AAgView::onShow();
+    if (QWindow *handle = windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool QTAgView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != windowHandle())
+        return AAgView::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!mouse->flags().testFlag(Qt::MouseEventCreatedDoubleClick)) {
+            m_ownPressSeen = true;
+        } else if (!m_ownPressSeen) {
+            m_strayButton = mouse->button();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        return m_strayButton != Qt::NoButton;
+    case QEvent::MouseButtonRelease:
+        if (m_strayButton != Qt::NoButton &&
+            static_cast<QMouseEvent *>(event)->button() == m_strayButton) {
+            m_strayButton = Qt::NoButton;
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return AAgView::eventFilter(watched, event);
 }
 
 void QTAgView::onHide()

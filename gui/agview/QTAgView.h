@@ -71,6 +71,8 @@ public slots:
 protected:
     // Esc hides the window as its close button does.
     void keyPressEvent(QKeyEvent *event) override;
+    // Keeps the second press of a double-click begun in another window out of this one.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectChildren();
@@ -87,4 +89,8 @@ private:
     bool m_switchingForUpdate = false;
     // The page the user chose, until the first snapshot for it arrives; -1 none pending.
     int m_userChosenPage = -1;
+    // Since the window was last shown or raised: a press of its own came.
+    bool m_ownPressSeen = false;
+    // The button whose double-click, begun in another window, is being kept out.
+    Qt::MouseButton m_strayButton = Qt::NoButton;
 };

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStyleHints>
 
 #include <qcustomplot.h>
 
@@ -166,6 +167,7 @@ private slots:
     void plotTakesTheSampleBlock();
     void unchangedSnapshotsPaintNothing();
     void escapeClosesAsTheFrameDoes();
+    void doubleClickThatOpensTheWindowStaysOutOfIt();
 
 private:
     template <class T> T *child(const char *name) const
@@ -740,6 +742,51 @@ void TestAgView::escapeClosesAsTheFrameDoes()
     QTest::keyClick(child<SimpleButton>("goToTime"), Qt::Key_Escape);
     QCOMPARE(hide.count(), 2);
     QVERIFY(m_view->isVisible());
+}
+
+// A double-click on the audiogroup's row in the main window: the first click opens this
+// window under the pointer, the second press must not work the control that lies there.
+void TestAgView::doubleClickThatOpensTheWindowStaysOutOfIt()
+{
+    QWidget row;
+    row.setGeometry(0, 0, 1600, 1000);
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    const auto *goToTime = child<SimpleButton>("goToTime");
+    QSignalSpy asked(m_view.get(), &AAgView::showGoToTimeView);
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    // Later than any time stamp QTest gave before, which no earlier press can pair with.
+    int time = 1 << 30;
+    const auto press = [&](QWidget *window, QPoint global, QEvent::Type type, int after) {
+        time += after;
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        qt_handleMouseEvent(window->windowHandle(), window->mapFromGlobal(global), global, held,
+                            Qt::LeftButton, type, Qt::NoModifier, time);
+        QCoreApplication::processEvents();
+    };
+    // Where the window opens, laid out.
+    m_view->onShow();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+    const QPoint over = goToTime->mapToGlobal(goToTime->rect().center());
+    m_view->onHide();
+    for (bool first : {true, false}) {
+        // Opened, then raised while open.
+        press(&row, over, QEvent::MouseButtonPress, interval);
+        press(&row, over, QEvent::MouseButtonRelease, 10);
+        m_view->onShow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QCOMPARE(goToTime->mapToGlobal(goToTime->rect().center()), over);
+        press(m_view.get(), over, QEvent::MouseButtonPress, 10);
+        press(m_view.get(), over, QEvent::MouseButtonRelease, 10);
+        QCOMPARE(asked.count(), first ? 0 : 2);
+        // A click of the user's own, and a double-click begun in the window, count.
+        press(m_view.get(), over, QEvent::MouseButtonPress, interval);
+        press(m_view.get(), over, QEvent::MouseButtonRelease, 10);
+        press(m_view.get(), over, QEvent::MouseButtonPress, 10);
+        press(m_view.get(), over, QEvent::MouseButtonRelease, 10);
+        QCOMPARE(asked.count(), first ? 2 : 4);
+    }
 }
 
 KIV_TEST_MAIN(TestAgView, QApplication)
