@@ -14,6 +14,9 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QResizeEvent>
 #include <QSpacerItem>
 #include <QWheelEvent>
@@ -30,6 +33,113 @@ bool isPlotted(PlotValue value)
 {
     return value >= PlotValueTP && value <= PlotValueI;
 }
+
+// A widget that paints all of its area, so that Qt paints nothing under it. A style sheet
+// whose rule gives it a transparent background takes that mark away whenever it polishes
+// the widget; it is given back.
+template <class Base> class Opaque : public Base
+{
+public:
+    explicit Opaque(QWidget *parent) : Base(parent) { mark(); }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        const bool done = Base::event(event);
+        if (event->type() == QEvent::Polish || event->type() == QEvent::StyleChange)
+            mark();
+        return done;
+    }
+
+private:
+    void mark() { this->setAttribute(Qt::WA_OpaquePaintEvent); }
+};
+
+// The curve plot, opaque: each paint first lays down what the widgets under it show there
+// (the window's backgrounds, the grid and the threshold lines), kept as one picture. The
+// moving curves repaint the whole plot 20 times a second; a transparent plot would have
+// every widget under it paint that area again each time.
+class CurvePlot : public Opaque<QCustomPlot>
+{
+public:
+    explicit CurvePlot(QWidget *parent) : Opaque<QCustomPlot>(parent) {}
+    // What lies under the plot changed: the picture is taken again at the next paint. The
+    // widgets under the plot are not painted on screen, so their own updates show nothing.
+    void underlayChanged()
+    {
+        m_underlay = QPixmap();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        const QPoint place = mapTo(window(), QPoint());
+        if (m_underlay.isNull() || place != m_underlayPlace ||
+            m_underlay.devicePixelRatio() != devicePixelRatioF() ||
+            m_underlay.size() != size() * devicePixelRatioF())
+            takeUnderlay(place);
+        {
+            QPainter painter(this);
+            painter.drawPixmap(
+                event->rect(), m_underlay,
+                QRectF(QPointF(event->rect().topLeft()) * m_underlay.devicePixelRatio(),
+                       QSizeF(event->rect().size()) * m_underlay.devicePixelRatio()));
+        }
+        QCustomPlot::paintEvent(event);
+    }
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange)
+            underlayChanged();
+        Opaque<QCustomPlot>::changeEvent(event);
+    }
+
+private:
+    // Paints, as the window would, each widget from the window down to the plot's parent
+    // (its own background only) and the widgets under the plot among their children.
+    void takeUnderlay(const QPoint &place)
+    {
+        const qreal ratio = devicePixelRatioF();
+        QImage picture((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::black);
+        QPainter painter(&picture);
+        QVector<QWidget *> chain;
+        for (QWidget *widget = parentWidget(); widget; widget = widget->parentWidget()) {
+            chain.prepend(widget);
+            if (widget->isWindow())
+                break;
+        }
+        // origin: the plot's top left corner in the widget's coordinates.
+        const auto paintPart = [&](QWidget *widget, QPoint origin, QWidget::RenderFlags flags) {
+            const QRect source = QRect(origin, size()) & widget->rect();
+            if (!source.isEmpty())
+                widget->render(&painter, source.topLeft() - origin, source, flags);
+        };
+        for (int i = 0; i < chain.size(); ++i) {
+            QWidget *widget = chain[i];
+            const QWidget *above = i + 1 < chain.size() ? chain[i + 1] : this;
+            const QPoint origin = mapTo(widget, QPoint());
+            paintPart(widget, origin,
+                      widget->isWindow() ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
+            for (QObject *child : widget->children()) {
+                if (child == above)
+                    break;
+                auto *under = qobject_cast<QWidget *>(child);
+                if (under && !under->isHidden() && !under->isWindow() &&
+                    under->geometry().intersects(QRect(origin, size())))
+                    paintPart(under, origin - under->pos(), QWidget::DrawChildren);
+            }
+        }
+        painter.end();
+        m_underlay = QPixmap::fromImage(picture);
+        m_underlayPlace = place;
+    }
+
+    QPixmap m_underlay;
+    QPoint m_underlayPlace;
+};
 
 } // namespace
 
@@ -57,7 +167,7 @@ struct NUVCustomPlot::Form
     NUVCustomPlotThresholdLayer *thresholdLayer = nullptr;
     QWidget *customPlotWrapper = nullptr;
     QGridLayout *plot = nullptr;
-    QCustomPlot *customPlot = nullptr;
+    CurvePlot *customPlot = nullptr;
     NUVPlotScaleLabels *scaleLabels = nullptr;
     NUVPlotEvents *plotEvents = nullptr;
     QWidget *pleaseWait = nullptr;
@@ -110,15 +220,15 @@ void NUVCustomPlot::setupForm()
     f.plot2->setRowStretch(0, 1);
     f.gridLayout->addWidget(f.thresholdsWrapper, 0, 0);
 
-    f.customPlotWrapper = new QWidget(this);
+    // The plot fills its wrapper and paints all of it: nothing under them is painted again
+    // when the curves move.
+    f.customPlotWrapper = new Opaque<QWidget>(this);
     f.customPlotWrapper->setObjectName(QStringLiteral("customPlotWrapper"));
     f.customPlotWrapper->setSizePolicy(minimumExpanding(0));
     f.plot = makeFormGrid(f.customPlotWrapper, "plot");
-    f.customPlot = new QCustomPlot(f.customPlotWrapper);
+    f.customPlot = new CurvePlot(f.customPlotWrapper);
     f.customPlot->setObjectName(QStringLiteral("customPlot"));
     f.customPlot->setSizePolicy(minimumExpanding(0));
-    // The plot is transparent: the threshold layer under it must be painted too.
-    f.customPlot->setAttribute(Qt::WA_OpaquePaintEvent, false);
     f.plot->addWidget(f.customPlot, 0, 0);
     f.plot->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), 1, 0);
     f.plot->setRowStretch(0, 1);
@@ -241,10 +351,10 @@ void NUVCustomPlot::setupPlotStyle()
 {
     using namespace KivConstants;
     QCustomPlot *plot = m_form->customPlot;
-    plot->setBackground(QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern));
+    // The picture of what lies under the plot is its background.
+    plot->setBackground(QBrush(Qt::NoBrush));
     // A replot redraws the plot's buffers at once but leaves the painting to the event loop,
-    // where it joins the paints of the layers that moved with it (the plot is transparent:
-    // each paint of it paints every layer under it too).
+    // where it joins the paints of the layers above it that moved with it.
     plot->setPlottingHint(QCP::phImmediateRefresh, false);
     // One buffer to draw and paint instead of two: nothing is drawn on the overlay.
     plot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
@@ -338,8 +448,10 @@ void NUVCustomPlot::updatePlot(PlotValue slot1, PlotValue slot2, PlotValue slot3
     if (!setTimeRange(startMs, spanMs, zoom))
         return;
     const PlotDrawnInputs::Plotted plotted{slot1, slot2, slot3, slot4};
-    if (m_drawn.thresholdsChanged(plotted, config))
+    if (m_drawn.thresholdsChanged(plotted, config)) {
         m_form->thresholdLayer->setThresholds(slot1, slot2, slot3, slot4, config);
+        m_form->customPlot->underlayChanged();
+    }
     // Most snapshots bring neither a new span nor new samples (a reply every 500 ms carries
     // the samples drawn before, unless the level's newest sample changed): the picture
     // stands as it is.
@@ -433,6 +545,7 @@ void NUVCustomPlot::resetPlot(PlotValue slot1, PlotValue slot2, PlotValue slot3,
                               qint64 startMs, int spanMs, ZoomLevel zoom)
 {
     m_form->thresholdLayer->setPlotValues(slot1, slot2, slot3, slot4);
+    m_form->customPlot->underlayChanged();
     // New threshold widgets know no thresholds yet.
     m_drawn.forgetThresholds();
     setTimeRange(startMs, spanMs, zoom, true);
