@@ -1,5 +1,8 @@
 #include "NUVPlotScrollbar.h"
 
+#include <QStyle>
+#include <QStyleOptionSlider>
+
 #include <cmath>
 #include <limits>
 
@@ -76,6 +79,35 @@ void NUVPlotScrollbar::syncSlider()
     setSingleStep(int(std::trunc(clampToSlider(double(m_singleStep64) * kSliderSpan / range))));
     setValue(
         qRound(clampToSlider((double(m_value64) - double(m_minimum64)) * kSliderSpan / range)));
+}
+
+QRect NUVPlotScrollbar::handleRect() const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+}
+
+int NUVPlotScrollbar::valueEnds() const
+{
+    return (value() == minimum() ? 1 : 0) | (value() == maximum() ? 2 : 0);
+}
+
+void NUVPlotScrollbar::sliderChange(SliderChange change)
+{
+    // A live window moves 50 ms a tick: over days of data a few slider units, a pixel of the
+    // handle every few minutes. Nothing else drawn depends on the value.
+    if (change != SliderOrientationChange && handleRect() == m_shownHandle &&
+        valueEnds() == m_shownEnds)
+        return;
+    QScrollBar::sliderChange(change);
+}
+
+void NUVPlotScrollbar::paintEvent(QPaintEvent *event)
+{
+    m_shownHandle = handleRect();
+    m_shownEnds = valueEnds();
+    QScrollBar::paintEvent(event);
 }
 
 qint64 NUVPlotScrollbar::sliderValue64()

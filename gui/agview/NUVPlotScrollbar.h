@@ -36,13 +36,22 @@ public slots:
 
 protected:
     void syncSlider();
+    // Repaints only when the handle moves or changes on screen.
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void restoreSliderRange();
+    // Where the handle stands now, and at which ends of the range the value is.
+    QRect handleRect() const;
+    int valueEnds() const;
 
     qint64 m_minimum64 = 0;
     qint64 m_maximum64 = 0;
     qint64 m_value64 = 0;
     qint64 m_singleStep64 = 0;
     qint64 m_pageStep64 = 0;
+    // The handle as last painted, and the ends of the range its value stood at.
+    QRect m_shownHandle;
+    int m_shownEnds = -1;
 };
