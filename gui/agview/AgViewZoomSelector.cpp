@@ -48,17 +48,21 @@ void AgViewZoomSelector::updateButtons()
     if (!levels.contains(m_currentZoomLevel))
         m_currentZoomLevel = levels.first();
 
+    // The window sets the level every 50 ms: only what differs is set again.
     int totalWidth = 0;
     for (int i = 0; i < m_buttons.size(); ++i) {
         totalWidth += m_buttons[i]->width();
-        if (i < levels.size())
+        if (i < levels.size() && m_buttons[i]->getZoomLevel() != ZoomLevel(levels[i]))
             m_buttons[i]->setZoomLevel(ZoomLevel(levels[i]));
     }
     const int gap = (width() - totalWidth > 0 && m_buttons.size() > 1) ? 5 : 0;
     int x = 0;
     for (AgViewZoomButton *button : qAsConst(m_buttons)) {
-        button->move(x, 0);
+        if (button->pos() != QPoint(x, 0))
+            button->move(x, 0);
         x += button->width() + gap;
-        button->setChecked(button->getZoomLevel() == m_currentZoomLevel);
+        const bool checked = button->getZoomLevel() == m_currentZoomLevel;
+        if (button->isChecked() != checked)
+            button->setChecked(checked);
     }
 }

@@ -190,10 +190,12 @@ void QTAgView::updateMarkerDates(qint64 oldestTime, qint64 newestTime,
         (program.getType() == 0 || program.getType() == 1) && program.getStartWord() == 0;
     const QString templ = incomplete ? QStringLiteral("<font color=\"red\">%1</font>")
                                      : QStringLiteral("<font color=\"#898989\">%1</font>");
-    f.markersFromLabel->setToolTip(
-        incomplete ? QStringLiteral("The current program is incomplete; the calculation might "
-                                    "differ from KIV to the ZQ.")
-                   : QString());
+    // Only a change: each setting restyles the label, equal or not.
+    const QString tip = incomplete ? QStringLiteral("The current program is incomplete; the "
+                                                    "calculation might differ from KIV to the ZQ.")
+                                   : QString();
+    if (f.markersFromLabel->toolTip() != tip)
+        f.markersFromLabel->setToolTip(tip);
     f.markersFromLabel->setText(
         templ.arg(dateTimeText(data.getStartTime(), QStringLiteral("yyyy.MM.dd"))));
     f.markersToLabel->setText(dateTimeText(data.getEndTime(), QStringLiteral("yyyy.MM.dd")));
