@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +101,30 @@ void NUVHistogramPlotGrid::redrawGrid()
         drawLabels(&painter);
     painter.end();
     setPixmap(picture);
+}
+
+void NUVHistogramPlotGrid::paintEvent(QPaintEvent *event)
+{
+    const QPixmap picture = pixmap(Qt::ReturnByValue);
+    if (isEnabled() || picture.isNull() || hasScaledContents()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QStyle *look = style();
+    if (picture.cacheKey() != m_disabledLookOf || palette().cacheKey() != m_disabledLookPalette ||
+        look != m_disabledLookStyle) {
+        QStyleOption option;
+        option.initFrom(this);
+        m_disabledLook = look->generatedIconPixmap(QIcon::Disabled, picture, &option);
+        m_disabledLookOf = picture.cacheKey();
+        m_disabledLookPalette = palette().cacheKey();
+        m_disabledLookStyle = look;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    look->drawItemPixmap(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()),
+                         m_disabledLook);
 }
 
 void NUVHistogramPlotGrid::drawLabels(QPainter *painter)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 
 class QPainter;
 
@@ -41,6 +42,10 @@ public:
     double maximum() const { return m_maximum; }
     double step() const { return m_step; }
 
+protected:
+    // As the label paints its picture, with the disabled look of it kept.
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void redrawGrid();
     void drawLabels(QPainter *painter);
@@ -49,4 +54,10 @@ private:
     double m_maximum = -1.0;
     double m_step = -1.0;
     int m_parts = Lines | Texts;
+    // The histogram takes no input and is disabled: the label would make the disabled look
+    // of its picture again at every repaint of the bars above it.
+    QPixmap m_disabledLook;
+    qint64 m_disabledLookOf = 0;
+    qint64 m_disabledLookPalette = 0;
+    const QStyle *m_disabledLookStyle = nullptr;
 };
