@@ -117,6 +117,11 @@ void NUVHistogramPlot::initPlot()
 {
     QCustomPlot *plot = m_form->customPlot;
     plot->setBackground(QBrush(QColor(0, 0, 0, 0), Qt::SolidPattern));
+    // New bars come with a reply, twice a second while a program runs: they are painted with
+    // the rest of the window in the event loop, not at once, and from one buffer (nothing is
+    // drawn on the overlay).
+    plot->setPlottingHint(QCP::phImmediateRefresh, false);
+    plot->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     plot->xAxis->setVisible(false);
     plot->yAxis->setVisible(false);
     plot->plotLayout()->setAutoMargins(QCP::msNone);
