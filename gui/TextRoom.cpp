@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -17,6 +18,16 @@ namespace {
 // The form's geometry and sizes of a widget, kept on the widget itself.
 const char kFormGeometry[] = "kivFormGeometry";
 const char kFormMinimum[] = "kivFormMinimum";
+
+double textScale(const QWidget *widget)
+{
+    // The forms leave a little room: text up to a tenth larger (X servers that tell 100 dpi)
+    // fits them as they are.
+    constexpr double kFormDpi = 96.0;
+    constexpr double kSlack = 1.1;
+    const double scale = widget->logicalDpiY() / kFormDpi;
+    return scale < kSlack ? 1.0 : scale;
+}
 
 // What the child's text needs; an empty size for a child without text.
 QSize textNeed(const QWidget *child)
@@ -65,6 +76,11 @@ void fitRow(QWidget *container)
     std::stable_sort(row.begin(), row.end(),
                      [](const Placed &a, const Placed &b) { return a.form.x() < b.form.x(); });
     QSize extent = container->property(kFormMinimum).toSize();
+    // How tall the row stands at the form's own sizes; only growth beyond it concerns the
+    // parents, so that at those sizes nothing above the row moves.
+    int formBottom = extent.height();
+    for (const Placed &placed : row)
+        formBottom = std::max(formBottom, placed.form.y() + placed.form.height());
     for (Placed &placed : row) {
         const QRect &form = placed.form;
         int shift = 0;
@@ -85,19 +101,26 @@ void fitRow(QWidget *container)
     }
     if (container->minimumSize() != extent)
         container->setMinimumSize(extent);
+    // Within the forms' slack a line a pixel taller stays inside them as it is.
+    const bool taller = extent.height() > formBottom && textScale(container) > 1.0;
     // A parent given a minimum width of its own does not take its layout's: each one up to
     // the window widens here when the row no longer fits, instead of laying one part over
-    // the next.
+    // the next. Likewise taller, once lines stacked in the row grew taller than the form's.
     QWidget *child = container;
     for (QWidget *parent = container->parentWidget(); parent; parent = parent->parentWidget()) {
         // The layouts learn the child's new minimum now, not at their next turn.
         child->updateGeometry();
         child = parent;
-        if (parent->layout() && parent->minimumWidth() > 0) {
+        if (parent->layout() && (parent->minimumWidth() > 0 || taller)) {
             parent->layout()->invalidate();
-            const int need = parent->layout()->totalMinimumSize().width();
-            if (need > parent->minimumWidth())
-                parent->setMinimumWidth(need);
+            const QSize need = parent->layout()->totalMinimumSize();
+            if (parent->minimumWidth() > 0 && need.width() > parent->minimumWidth())
+                parent->setMinimumWidth(need.width());
+            if (taller && parent->minimumHeight() > 0 && need.height() > parent->minimumHeight()) {
+                parent->setMinimumHeight(need.height());
+                if (parent->maximumHeight() < need.height())
+                    parent->setMaximumHeight(need.height());
+            }
         }
         if (parent->isWindow())
             break;
@@ -172,4 +195,14 @@ void TextRoom::atLeast(QWidget *widget)
         widget->installEventFilter(new WidgetFitter(widget));
     }
     fitWidget(widget);
+}
+
+int TextRoom::scaled(const QWidget *widget, int formLength)
+{
+    return static_cast<int>(std::lround(formLength * textScale(widget)));
+}
+
+int TextRoom::grownBy(const QWidget *widget, int length)
+{
+    return length - static_cast<int>(std::lround(length / textScale(widget)));
 }

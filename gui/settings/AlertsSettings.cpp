@@ -5,6 +5,7 @@
 
 #include <DialogStyles.h>
 #include <NUVListWidget.h>
+#include <TextRoom.h>
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -68,6 +69,7 @@ void AlertsSettings::setupForm()
     f.okButton->setFixedHeight(45);
     f.okButton->setFont(DialogStyles::verdana(13, QFont::Bold));
     f.okButton->setStyleSheet(SettingsStyles::greyButtonSheet());
+    TextRoom::atLeast(f.okButton);
 
     f.label = SettingsStyles::addPageTitle(f.widget, tr("ALERTS"));
 
