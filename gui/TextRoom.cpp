@@ -18,6 +18,7 @@ namespace {
 // The form's geometry and sizes of a widget, kept on the widget itself.
 const char kFormGeometry[] = "kivFormGeometry";
 const char kFormMinimum[] = "kivFormMinimum";
+const char kGrowsWindow[] = "kivGrowsWindow";
 
 double textScale(const QWidget *widget)
 {
@@ -33,8 +34,14 @@ double textScale(const QWidget *widget)
 QSize textNeed(const QWidget *child)
 {
     if (const auto *label = qobject_cast<const QLabel *>(child)) {
-        if (label->text().isEmpty() || label->wordWrap())
+        if (label->text().isEmpty())
             return QSize();
+        // A wrapped text keeps its width and takes the lines it needs; within the forms'
+        // slack it stays as the form has it.
+        if (label->wordWrap()) {
+            return textScale(label) > 1.0 ? QSize(0, label->heightForWidth(label->width()))
+                                          : QSize();
+        }
         return label->sizeHint();
     }
     if (qobject_cast<const NUVCustomButton *>(child))
@@ -81,6 +88,7 @@ void fitRow(QWidget *container)
     int formBottom = extent.height();
     for (const Placed &placed : row)
         formBottom = std::max(formBottom, placed.form.y() + placed.form.height());
+    QSize growth(0, 0);
     for (Placed &placed : row) {
         const QRect &form = placed.form;
         int shift = 0;
@@ -95,12 +103,37 @@ void fitRow(QWidget *container)
         const int height = std::max(form.height(), need.height());
         const QRect grown(form.x() + shift, form.y() - (height - form.height()) / 2, width, height);
         placed.grownRight = grown.x() + grown.width();
-        if (placed.child->geometry() != grown)
-            placed.child->setGeometry(grown);
+        growth = growth.expandedTo(QSize(placed.grownRight - (form.x() + form.width()),
+                                         grown.y() + grown.height() - (form.y() + form.height())));
+        QWidget *child = placed.child;
+        if (child->maximumWidth() < width || child->maximumHeight() < height)
+            child->setMaximumSize(child->maximumSize().expandedTo(grown.size()));
+        if (child->geometry() != grown)
+            child->setGeometry(grown);
         extent = extent.expandedTo(QSize(placed.grownRight, grown.y() + grown.height()));
     }
     if (container->minimumSize() != extent)
         container->setMinimumSize(extent);
+    // A dialog drawn on one background grows with it by as much as its parts grew, keeping
+    // its margins, and the parts that span the form's width span the grown one.
+    if (container->property(kGrowsWindow).toBool()) {
+        QWidget *window = container->window();
+        const QSize form = window->property(kFormMinimum).toSize();
+        const QSize size = form + growth;
+        if (window->minimumSize() != size) {
+            window->setMinimumSize(size);
+            window->setMaximumSize(window->maximumSize().expandedTo(size));
+            container->setMaximumSize(container->maximumSize().expandedTo(size));
+            container->resize(container->size().expandedTo(size));
+            for (const Placed &placed : row) {
+                if (placed.form.x() == 0 && placed.form.width() >= form.width()) {
+                    QWidget *child = placed.child;
+                    child->setMaximumWidth(std::max(child->maximumWidth(), size.width()));
+                    child->resize(std::max(child->width(), size.width()), child->height());
+                }
+            }
+        }
+    }
     // Within the forms' slack a line a pixel taller stays inside them as it is.
     const bool taller = extent.height() > formBottom && textScale(container) > 1.0;
     // A parent given a minimum width of its own does not take its layout's: each one up to
@@ -186,6 +219,15 @@ void TextRoom::growRow(QWidget *container)
         container->installEventFilter(new RowFitter(container));
     }
     fitRow(container);
+}
+
+void TextRoom::growWindow(QWidget *background)
+{
+    QWidget *window = background->window();
+    if (!window->property(kFormMinimum).isValid())
+        window->setProperty(kFormMinimum, window->minimumSize());
+    background->setProperty(kGrowsWindow, true);
+    growRow(background);
 }
 
 void TextRoom::atLeast(QWidget *widget)

@@ -13,6 +13,10 @@ namespace TextRoom {
 // again whenever a child's text or font changes.
 void growRow(QWidget *container);
 
+// growRow for the background of a dialog that stands at fixed places on it: the dialog
+// grows with the background.
+void growWindow(QWidget *background);
+
 // For a label or push button of a fixed size, in a layout or not: that size becomes the
 // least one and the widget grows to its text, also when its font changes.
 void atLeast(QWidget *widget);
