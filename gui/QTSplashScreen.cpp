@@ -47,19 +47,19 @@ void QTSplashScreen::fitToText()
     // about its middle to its font's height, and the version number moves right as far as
     // the "v" before it grew.
     Form &f = *m_form;
-    for (QLabel *label :
-         {f.vLabel, f.versionNumberLabel, f.copyrightLabel, f.vfullVersionString}) {
+    for (QLabel *label : {f.vLabel, f.versionNumberLabel, f.copyrightLabel, f.vfullVersionString}) {
         const int taller = TextRoom::grownBy(label, label->fontMetrics().height());
         if (taller > 0) {
             label->setFixedHeight(label->height() + taller);
             label->move(label->x(), label->y() - taller / 2);
         }
     }
-    const int wider = TextRoom::grownBy(
-        f.vLabel, f.vLabel->fontMetrics().horizontalAdvance(f.vLabel->text()));
+    const int wider =
+        TextRoom::grownBy(f.vLabel, f.vLabel->fontMetrics().horizontalAdvance(f.vLabel->text()));
     if (wider > 0) {
         f.vLabel->resize(f.vLabel->width() + wider, f.vLabel->height());
-        f.versionNumberLabel->setGeometry(f.versionNumberLabel->geometry().adjusted(wider, 0, 0, 0));
+        f.versionNumberLabel->setGeometry(
+            f.versionNumberLabel->geometry().adjusted(wider, 0, 0, 0));
     }
 }
 

@@ -94,15 +94,15 @@ void AlarmThreshold::setupForm()
                                                          340, 70);
     f.loudCount2Edit =
         addEdit<IntegerNumberLineEdit>(f.widget, QStringLiteral("loudCount2Edit"), 413, 70);
-    f.columns.push_back({f.loudMaxEdit, addCaption(QStringLiteral("upperLabel"), tr("Upper"), 211, 50),
-                         addUnit(QStringLiteral("upperUnitLabel"), QStringLiteral("LU"), 211, 70),
-                         211, 70, 50});
+    f.columns.push_back(
+        {f.loudMaxEdit, addCaption(QStringLiteral("upperLabel"), tr("Upper"), 211, 50),
+         addUnit(QStringLiteral("upperUnitLabel"), QStringLiteral("LU"), 211, 70), 211, 70, 50});
     f.columns.push_back({f.loudCount1Edit,
                          addCaption(QStringLiteral("count1Label"), tr("Count"), 287, 50), nullptr,
                          287, 70, 50});
-    f.columns.push_back({f.loudMinEdit, addCaption(QStringLiteral("lowerLabel"), tr("Lower"), 340, 50),
-                         addUnit(QStringLiteral("lowerUnitLabel"), QStringLiteral("LU"), 340, 70),
-                         340, 70, 50});
+    f.columns.push_back(
+        {f.loudMinEdit, addCaption(QStringLiteral("lowerLabel"), tr("Lower"), 340, 50),
+         addUnit(QStringLiteral("lowerUnitLabel"), QStringLiteral("LU"), 340, 70), 340, 70, 50});
     f.columns.push_back({f.loudCount2Edit,
                          addCaption(QStringLiteral("count2Label"), tr("Count"), 413, 50), nullptr,
                          413, 70, 50});
@@ -120,15 +120,15 @@ void AlarmThreshold::setupForm()
         addEdit<FloatingPointNumberLineEdit>(f.widget, QStringLiteral("tpLevelEdit"), 482, 170);
     f.tpCountEdit =
         addEdit<IntegerNumberLineEdit>(f.widget, QStringLiteral("tpCountEdit"), 555, 170);
-    f.columns.push_back({f.mMaxEdit, addCaption(QStringLiteral("mLevelLabel"), tr("Level"), 211, 150),
-                         addUnit(QStringLiteral("mUnitLabel"), QStringLiteral("LU"), 211, 170),
-                         211, 170, 150});
+    f.columns.push_back(
+        {f.mMaxEdit, addCaption(QStringLiteral("mLevelLabel"), tr("Level"), 211, 150),
+         addUnit(QStringLiteral("mUnitLabel"), QStringLiteral("LU"), 211, 170), 211, 170, 150});
     f.columns.push_back({f.mCountEdit,
                          addCaption(QStringLiteral("mCountLabel"), tr("Count"), 287, 150), nullptr,
                          287, 170, 150});
-    f.columns.push_back({f.sMinEdit, addCaption(QStringLiteral("sLevelLabel"), tr("Level"), 340, 150),
-                         addUnit(QStringLiteral("sUnitLabel"), QStringLiteral("LU"), 340, 170),
-                         340, 170, 150});
+    f.columns.push_back(
+        {f.sMinEdit, addCaption(QStringLiteral("sLevelLabel"), tr("Level"), 340, 150),
+         addUnit(QStringLiteral("sUnitLabel"), QStringLiteral("LU"), 340, 170), 340, 170, 150});
     f.columns.push_back({f.sCountEdit,
                          addCaption(QStringLiteral("sCountLabel"), tr("Count"), 413, 150), nullptr,
                          413, 170, 150});
@@ -164,8 +164,8 @@ void AlarmThreshold::addGroupTitle(const QString &name, const QString &text, int
     int side = 0;
     for (const QRect &rect : ruleRects) {
         auto *rule = new QFrame(m_form->widget);
-        rule->setObjectName(name + (side == 0 ? QStringLiteral("LeftRule")
-                                              : QStringLiteral("RightRule")));
+        rule->setObjectName(name +
+                            (side == 0 ? QStringLiteral("LeftRule") : QStringLiteral("RightRule")));
         rule->setGeometry(rect);
         rule->setFrameShape(QFrame::HLine);
         rule->setFrameShadow(QFrame::Sunken);
@@ -226,14 +226,15 @@ bool AlarmThreshold::placeColumns(double spread)
 
         QLabel *caption = column.caption;
         const int captionWidth = TextRoom::scaled(caption, kCaptionWidth);
-        const int captionHeight = kCaptionHeight + TextRoom::grownBy(caption, caption->fontMetrics().height());
+        const int captionHeight =
+            kCaptionHeight + TextRoom::grownBy(caption, caption->fontMetrics().height());
         // Bottom-aligned text: a taller caption grows upwards.
         caption->setGeometry(editX + editWidth / 2 - captionWidth / 2,
                              column.captionY + kCaptionHeight - captionHeight, captionWidth,
                              captionHeight);
         const int captionText = textWidth(caption);
-        lines[column.captionY].push_back(
-            {editX + editWidth / 2 - captionText / 2, editX + editWidth / 2 + (captionText + 1) / 2});
+        lines[column.captionY].push_back({editX + editWidth / 2 - captionText / 2,
+                                          editX + editWidth / 2 + (captionText + 1) / 2});
 
         if (QLabel *unit = column.unit) {
             const int unitX = editX + editWidth + kUnitGap;

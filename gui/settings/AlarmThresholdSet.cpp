@@ -71,7 +71,8 @@ void AlarmThresholdSet::fitToText()
         return;
     const int width = need;
     setFixedWidth(width);
-    for (QWidget *part : {f.header, f.thresholdSet, static_cast<QWidget *>(f.thresholdsStackedWidget)})
+    for (QWidget *part :
+         {f.header, f.thresholdSet, static_cast<QWidget *>(f.thresholdsStackedWidget)})
         part->resize(width, part->height());
     for (QPushButton *button : {f.mainThresholdButton, f.secondaryThresholdButton})
         button->setFixedWidth(width);

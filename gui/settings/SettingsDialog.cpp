@@ -14,8 +14,8 @@
 #include <KivPleaseWaitBox.h>
 
 #include <QIcon>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 #include <QStackedWidget>
 
@@ -104,11 +104,13 @@ void SettingsDialog::fitPagesToText()
     int pageWidth = SettingsStyles::kPageWidth;
     for (int i = 0; i < f.stackedWidget->count(); ++i) {
         const QWidget *holder = f.stackedWidget->widget(i);
-        for (const QWidget *page : holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (const QWidget *page :
+             holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
             pageWidth = std::max(pageWidth, page->minimumWidth());
             if (page->layout())
                 pageWidth = std::max(pageWidth, page->layout()->totalMinimumSize().width());
-            for (const QWidget *part : page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            for (const QWidget *part :
+                 page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
                 pageWidth = std::max(pageWidth, part->x() + part->minimumWidth());
         }
     }
@@ -116,10 +118,12 @@ void SettingsDialog::fitPagesToText()
         return;
     for (int i = 0; i < f.stackedWidget->count(); ++i) {
         QWidget *holder = f.stackedWidget->widget(i);
-        for (QWidget *page : holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget *page :
+             holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
             page->setFixedWidth(pageWidth);
             // The backgrounds that span the page span it still.
-            for (QWidget *part : page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            for (QWidget *part :
+                 page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
                 if (part->x() == 0 && part->width() == SettingsStyles::kPageWidth)
                     part->resize(pageWidth, part->height());
             }
