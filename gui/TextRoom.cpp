@@ -125,12 +125,13 @@ void fitRow(QWidget *container)
             window->setMaximumSize(window->maximumSize().expandedTo(size));
             container->setMaximumSize(container->maximumSize().expandedTo(size));
             container->resize(container->size().expandedTo(size));
-            for (const Placed &placed : row) {
-                if (placed.form.x() == 0 && placed.form.width() >= form.width()) {
-                    QWidget *child = placed.child;
-                    child->setMaximumWidth(std::max(child->maximumWidth(), size.width()));
-                    child->resize(std::max(child->width(), size.width()), child->height());
-                }
+        }
+        for (const Placed &placed : row) {
+            QWidget *child = placed.child;
+            if (placed.form.x() == 0 && placed.form.width() >= form.width() &&
+                child->width() < size.width()) {
+                child->setMaximumWidth(std::max(child->maximumWidth(), size.width()));
+                child->resize(size.width(), child->height());
             }
         }
     }

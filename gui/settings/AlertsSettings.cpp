@@ -6,6 +6,7 @@
 #include <DialogStyles.h>
 #include <NUVListWidget.h>
 #include <TextRoom.h>
+#include <WindowPlacement.h>
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -118,5 +119,8 @@ void AlertsSettings::onRetrieveAlertContactConfigList()
 
 void AlertsSettings::on_okButton_clicked()
 {
+    // Over the settings window, not where the window system would put it.
+    if (!m_addContactDialog.isVisible())
+        WindowPlacement::placeOver(&m_addContactDialog, WindowPlacement::boxOwner(nullptr));
     m_addContactDialog.show();
 }
