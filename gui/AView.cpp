@@ -25,6 +25,8 @@ AView::~AView() = default;
 
 void AView::onShow()
 {
+    if (m_opensOverOwner && !isVisible())
+        WindowPlacement::placeOver(this, WindowPlacement::boxOwner(nullptr));
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     show();

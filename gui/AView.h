@@ -37,7 +37,10 @@ public slots:
 protected:
     // Closing by the frame only tells the controller, which decides what closing means.
     void closeEvent(QCloseEvent *event) override;
+    // For dialogs: each time it opens, the window opens centred on the window in use.
+    void setOpensOverOwner() { m_opensOverOwner = true; }
 
 private:
     const ViewType m_viewType;
+    bool m_opensOverOwner = false;
 };

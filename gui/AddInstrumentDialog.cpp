@@ -3,6 +3,7 @@
 #include "DialogKeys.h"
 #include "DialogStyles.h"
 #include "GUIFactory.h"
+#include "TextRoom.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,7 @@ AddInstrumentDialog::AddInstrumentDialog(ViewType type, QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint);
+    setOpensOverOwner();
 
     Form &f = *m_form;
     f.addDeviceStaticLabel->setText(tr("ADD NEW DEVICE"));
@@ -44,6 +46,7 @@ AddInstrumentDialog::AddInstrumentDialog(ViewType type, QWidget *parent)
     f.discardChanges->setText(tr("discard changes"));
     f.iPLineEdit->clear();
     f.pWDLineEdit->clear();
+    TextRoom::growWindow(f.background);
 
     // Return in the password field is not wired to OK as well: the line edit passes the key
     // on to keyPressEvent, which would post the request a second time.

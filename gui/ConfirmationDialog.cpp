@@ -3,6 +3,7 @@
 #include "DialogKeys.h"
 #include "DialogStyles.h"
 #include "GUIFactory.h"
+#include "TextRoom.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +15,8 @@ ConfirmationDialog::ConfirmationDialog(ViewType type, QWidget *parent)
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint);
+    setOpensOverOwner();
+    TextRoom::growWindow(m_form->background);
     connect(m_form->okButton, &QPushButton::clicked, this, &AConfirmationView::OkButtonClick,
             Qt::DirectConnection);
     connect(m_form->cancelButton, &QPushButton::clicked, this,

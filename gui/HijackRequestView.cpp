@@ -24,6 +24,7 @@ HijackRequestView::HijackRequestView(ViewType type, QWidget *parent)
     setupForm();
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint);
+    setOpensOverOwner();
     connect(m_okButton, &QPushButton::clicked, this, &HijackRequestView::onOkButtonClick,
             Qt::DirectConnection);
     connect(m_cancelButton, &QPushButton::clicked, this, &HijackRequestView::onCancelButtonClick,

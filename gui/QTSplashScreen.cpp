@@ -2,6 +2,7 @@
 
 #include <KivConstants.h>
 #include <KivResources.h>
+#include <TextRoom.h>
 
 #include <QLabel>
 
@@ -37,6 +38,29 @@ QTSplashScreen::QTSplashScreen(QWidget *parent)
     m_form->copyrightLabel->setText(tr("Copyright (c) NUV. All rights reserved."));
     m_form->versionNumberLabel->setText(KivConstants::versionText());
     m_form->vfullVersionString->setText(KivConstants::buildString());
+    fitToText();
+}
+
+void QTSplashScreen::fitToText()
+{
+    // The picture keeps its size; where the desktop's text is larger, each line grows
+    // about its middle to its font's height, and the version number moves right as far as
+    // the "v" before it grew.
+    Form &f = *m_form;
+    for (QLabel *label : {f.vLabel, f.versionNumberLabel, f.copyrightLabel, f.vfullVersionString}) {
+        const int taller = TextRoom::grownBy(label, label->fontMetrics().height());
+        if (taller > 0) {
+            label->setFixedHeight(label->height() + taller);
+            label->move(label->x(), label->y() - taller / 2);
+        }
+    }
+    const int wider =
+        TextRoom::grownBy(f.vLabel, f.vLabel->fontMetrics().horizontalAdvance(f.vLabel->text()));
+    if (wider > 0) {
+        f.vLabel->resize(f.vLabel->width() + wider, f.vLabel->height());
+        f.versionNumberLabel->setGeometry(
+            f.versionNumberLabel->geometry().adjusted(wider, 0, 0, 0));
+    }
 }
 
 QTSplashScreen::~QTSplashScreen() = default;

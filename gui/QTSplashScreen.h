@@ -26,6 +26,7 @@ private:
         QLabel *vfullVersionString = nullptr;
     };
     void setupForm();
+    void fitToText();
 
     std::unique_ptr<Form> m_form;
 };

@@ -19,6 +19,7 @@ GenerateReportDialog::GenerateReportDialog(ViewType type, QWidget *parent)
     setupForm();
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::FramelessWindowHint);
+    setOpensOverOwner();
     connect(m_alertDismissButton, &QPushButton::clicked, this,
             &GenerateReportDialog::CancelButtonClick);
 }

@@ -2,6 +2,7 @@
 
 #include <AgListStyles.h>
 #include <DialogStyles.h>
+#include <TextRoom.h>
 
 #include <QGridLayout>
 #include <QLabel>
@@ -16,8 +17,10 @@ QLabel *addNameLabel(QWidget *parent, const QString &name)
     label->setObjectName(name);
     label->setFont(DialogStyles::verdana(16));
     label->setStyleSheet(QStringLiteral("color:white"));
-    label->setMaximumSize(213, 24);
-    label->setFixedHeight(24);
+    // As tall as a line of its font, and wider by as much as the names may grow.
+    const int height = 24 + TextRoom::grownBy(label, label->fontMetrics().height());
+    label->setMaximumSize(213 + AgSettingsListItem::extraWidth(label), height);
+    label->setFixedHeight(height);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
     label->setIndent(0);
@@ -38,12 +41,6 @@ void AgSettingsListItem::setupForm()
 {
     setObjectName(QStringLiteral("AgSettingsListItem"));
     setWindowTitle(QStringLiteral("Form"));
-    resize(193, 58);
-    setFixedHeight(58);
-    setMinimumWidth(0);
-    setMaximumWidth(229);
-    setStyleSheet(AgListStyles::toolTipSheet());
-
     Form &f = *m_form;
     f.gridLayout = new QGridLayout(this);
     f.gridLayout->setObjectName(QStringLiteral("gridLayout"));
@@ -53,6 +50,19 @@ void AgSettingsListItem::setupForm()
     f.gridLayout->addWidget(f.labelInstrumentName, 0, 0);
     f.labelAgName = addNameLabel(this, QStringLiteral("labelAgName"));
     f.gridLayout->addWidget(f.labelAgName, 1, 0);
+
+    // The row takes two lines of its labels' font more than the form's 24 px each.
+    const int taller = 2 * (f.labelAgName->height() - 24);
+    resize(193 + extraWidth(f.labelAgName), 58 + taller);
+    setFixedHeight(58 + taller);
+    setMinimumWidth(0);
+    setMaximumWidth(229 + extraWidth(f.labelAgName));
+    setStyleSheet(AgListStyles::toolTipSheet());
+}
+
+int AgSettingsListItem::extraWidth(const QWidget *label)
+{
+    return TextRoom::scaled(label, kMaxTextWidth) - kMaxTextWidth;
 }
 
 void AgSettingsListItem::setInstrumentName(const QString &name)
@@ -77,5 +87,6 @@ QString AgSettingsListItem::getAgNameText() const
 
 void AgSettingsListItem::setElidedText(const QString &text, QLabel *label)
 {
-    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, kMaxTextWidth));
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight,
+                                                   TextRoom::scaled(label, kMaxTextWidth)));
 }

@@ -24,8 +24,10 @@ public:
     QString getAgNameText() const;
 
     // Sets the text on the label, shortened at the right to at most 190 px of the label's
-    // font.
+    // font (more where the desktop's text is larger).
     static void setElidedText(const QString &text, QLabel *label);
+    // How much wider than the form a row and its labels are for the desktop's text size.
+    static int extraWidth(const QWidget *label);
 
 private:
     struct Form

@@ -3,10 +3,13 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class FloatingPointNumberLineEdit;
 class IntegerNumberLineEdit;
 class QCheckBox;
+class QFrame;
+class QLabel;
 class QLineEdit;
 
 // One alarm threshold set of an audiogroup as the user edits it: whether it is active, the
@@ -49,9 +52,34 @@ public:
     // Shortest form with at most six significant digits (1, -3, -1.5, -23.25).
     static QString levelText(double value);
 
+    // Places the panel for the desktop's text size and returns the width it then takes.
+    int fitToText();
+
 private:
+    // An edit with its caption above and its unit, if any, on its right: form places.
+    struct Column
+    {
+        QLineEdit *edit;
+        QLabel *caption;
+        QLabel *unit;
+        int x;
+        int y;
+        int captionY;
+    };
+    struct Title
+    {
+        QLabel *label;
+        QFrame *leftRule;
+        QFrame *rightRule;
+        int x;
+        int y;
+        int ruleY;
+        int ruleWidth;
+    };
     struct Form
     {
+        std::vector<Column> columns;
+        std::vector<Title> titles;
         QWidget *widget = nullptr;
         QCheckBox *activeCheckBox = nullptr;
         FloatingPointNumberLineEdit *loudMaxEdit = nullptr;
@@ -69,8 +97,10 @@ private:
     // A group title with a rule of ruleWidth on either side, at (x, y).
     void addGroupTitle(const QString &name, const QString &text, int x, int y, int ruleY,
                        int ruleWidth);
-    void addCaption(const QString &name, const QString &text, int editX, int y);
-    void addUnit(const QString &name, const QString &text, int editX, int editY);
+    QLabel *addCaption(const QString &name, const QString &text, int editX, int y);
+    QLabel *addUnit(const QString &name, const QString &text, int editX, int editY);
+    // Places the columns spread by the factor; false when two texts then meet.
+    bool placeColumns(double spread);
 
     static double level(const QLineEdit *edit, bool *ok);
     static int count(const QLineEdit *edit, bool *ok);

@@ -5,11 +5,14 @@
 
 #include <AgConfig.h>
 #include <DialogStyles.h>
+#include <TextRoom.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,9 +50,35 @@ AlarmThresholdSet::AlarmThresholdSet(QWidget *parent)
     m_form->autoReconnectPerAgCheckBox->setEnabled(false);
     m_form->autoReconnectPerAgCheckBox->hide();
     place(m_mainShown, 0);
+    fitToText();
 }
 
 AlarmThresholdSet::~AlarmThresholdSet() = default;
+
+void AlarmThresholdSet::fitToText()
+{
+    // As wide as the widest of the pages, the accordion's captions with a margin of
+    // kButtonMargin on either side, and the header's switch.
+    constexpr int kButtonMargin = 40;
+    Form &f = *m_form;
+    TextRoom::growRow(f.header);
+    int need = std::max({width(), f.firstThresholdWidget->fitToText(),
+                         f.secondThresholdWidget->fitToText(), f.header->minimumWidth()});
+    for (const QPushButton *button : {f.mainThresholdButton, f.secondaryThresholdButton})
+        need = std::max(need, button->fontMetrics().horizontalAdvance(button->text()) +
+                                  2 * kButtonMargin);
+    if (need == width())
+        return;
+    const int width = need;
+    setFixedWidth(width);
+    for (QWidget *part :
+         {f.header, f.thresholdSet, static_cast<QWidget *>(f.thresholdsStackedWidget)})
+        part->resize(width, part->height());
+    for (QPushButton *button : {f.mainThresholdButton, f.secondaryThresholdButton})
+        button->setFixedWidth(width);
+    for (AlarmThreshold *page : {f.firstThresholdWidget, f.secondThresholdWidget})
+        page->resize(width, page->height());
+}
 
 void AlarmThresholdSet::setupForm()
 {

@@ -59,6 +59,8 @@ private:
         AlarmThreshold *secondThresholdWidget = nullptr;
     };
     void setupForm();
+    // Widens the set where its texts need more room than the form's 622 px.
+    void fitToText();
     void place(const Placement &placement, int page);
 
     Placement m_mainShown{0, 380, 51};

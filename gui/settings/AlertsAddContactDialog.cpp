@@ -4,6 +4,7 @@
 
 #include <ASystem.h>
 #include <DialogStyles.h>
+#include <TextRoom.h>
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,7 +72,8 @@ void AlertsAddContactDialog::setupForm()
     int y = 90;
     for (const Row &row : rows) {
         row.label = addWhiteLabel(f.widget, QString::fromLatin1(row.labelName), row.text, 11);
-        row.label->setGeometry(44, y, 160, 30);
+        // Up to the field, so that a caption grown with larger text moves the field.
+        row.label->setGeometry(44, y, 146, 30);
         row.edit = SettingsStyles::addLineEdit(f.widget, QString::fromLatin1(row.editName));
         row.edit->setGeometry(190, y, 274, 30);
         y += 55;
@@ -103,6 +105,7 @@ void AlertsAddContactDialog::setupForm()
     f.lastNameLineEdit_2->clear();
     f.emailAddressLineEdit_2->clear();
     f.phoneNumberLineEdit_2->clear();
+    TextRoom::growWindow(f.widget);
 
     QMetaObject::connectSlotsByName(this);
 }

@@ -5,6 +5,8 @@
 
 #include <DialogStyles.h>
 #include <NUVListWidget.h>
+#include <TextRoom.h>
+#include <WindowPlacement.h>
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -68,6 +70,7 @@ void AlertsSettings::setupForm()
     f.okButton->setFixedHeight(45);
     f.okButton->setFont(DialogStyles::verdana(13, QFont::Bold));
     f.okButton->setStyleSheet(SettingsStyles::greyButtonSheet());
+    TextRoom::atLeast(f.okButton);
 
     f.label = SettingsStyles::addPageTitle(f.widget, tr("ALERTS"));
 
@@ -116,5 +119,8 @@ void AlertsSettings::onRetrieveAlertContactConfigList()
 
 void AlertsSettings::on_okButton_clicked()
 {
+    // Over the settings window, not where the window system would put it.
+    if (!m_addContactDialog.isVisible())
+        WindowPlacement::placeOver(&m_addContactDialog, WindowPlacement::boxOwner(nullptr));
     m_addContactDialog.show();
 }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <algorithm>
+
 namespace {
 
 // One field of a threshold set: what the widget shows, the element it maps to in the main
@@ -65,6 +67,8 @@ void AudioGroupsSettings::setupForm()
 
     f.alarmThresholdSet = new AlarmThresholdSet(f.widget);
     f.alarmThresholdSet->setObjectName(QStringLiteral("alarmThresholdSet"));
+    // One pixel wider than the set's own width, as the form has it.
+    const int setWidth = f.alarmThresholdSet->width() + 1;
     f.alarmThresholdSet->setGeometry(229, 64, 623, 521);
     f.alarmThresholdSet->setFixedWidth(623);
     f.alarmThresholdSet->setMinimumHeight(521);
@@ -76,6 +80,18 @@ void AudioGroupsSettings::setupForm()
     f.agListWidget->setGeometry(0, 64, 229, 521);
     f.agListWidget->setStyleSheet(QStringLiteral("background-color:rgba(0,0,0,0);"));
     f.agListWidget->setLayoutDirection(Qt::RightToLeft);
+
+    // Where the desktop's text is larger, the list widens with its rows' names and the set
+    // with its texts, and the page with both.
+    const int listWidth = 229 + AgSettingsListItem::extraWidth(f.agListWidget);
+    const int pageWidth = std::max(SettingsStyles::kPageWidth, listWidth + setWidth - 1);
+    if (pageWidth != SettingsStyles::kPageWidth) {
+        f.agListWidget->resize(listWidth, f.agListWidget->height());
+        f.alarmThresholdSet->setFixedWidth(setWidth);
+        f.alarmThresholdSet->move(listWidth, f.alarmThresholdSet->y());
+        f.widget->setFixedSize(pageWidth, SettingsStyles::kPageHeight);
+        setFixedSize(pageWidth, SettingsStyles::kPageHeight);
+    }
 }
 
 AlarmThresholdSet *AudioGroupsSettings::getAlarmThresholdSet() const

@@ -15,8 +15,11 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 #include <QStackedWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -90,6 +93,47 @@ void SettingsDialog::setupForm()
 
     connect(f.categorySelector, &KIVSettingsCategorySelector::showSettingsScreen, this,
             &SettingsDialog::onSettingsTabSelected);
+    fitPagesToText();
+}
+
+void SettingsDialog::fitPagesToText()
+{
+    // The pages stand at fixed places; where the desktop's text is larger, a page whose texts
+    // need more than the form's width widens all pages and the window with it.
+    Form &f = *m_form;
+    int pageWidth = SettingsStyles::kPageWidth;
+    for (int i = 0; i < f.stackedWidget->count(); ++i) {
+        const QWidget *holder = f.stackedWidget->widget(i);
+        for (const QWidget *page :
+             holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            pageWidth = std::max(pageWidth, page->minimumWidth());
+            if (page->layout())
+                pageWidth = std::max(pageWidth, page->layout()->totalMinimumSize().width());
+            for (const QWidget *part :
+                 page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                pageWidth = std::max(pageWidth, part->x() + part->minimumWidth());
+        }
+    }
+    if (pageWidth == SettingsStyles::kPageWidth)
+        return;
+    for (int i = 0; i < f.stackedWidget->count(); ++i) {
+        QWidget *holder = f.stackedWidget->widget(i);
+        for (QWidget *page :
+             holder->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            page->setFixedWidth(pageWidth);
+            // The backgrounds that span the page span it still.
+            for (QWidget *part :
+                 page->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (part->x() == 0 && part->width() == SettingsStyles::kPageWidth)
+                    part->resize(pageWidth, part->height());
+            }
+        }
+    }
+    f.stackedWidget->resize(pageWidth, f.stackedWidget->height());
+    // The buttons stay centred under the pages.
+    f.cancelOKButtons->move(kSelectorWidth + (pageWidth - SettingsStyles::kPageWidth) / 2,
+                            f.cancelOKButtons->y());
+    setFixedSize(kSelectorWidth + pageWidth, kHeight);
 }
 
 void SettingsDialog::connectPages()

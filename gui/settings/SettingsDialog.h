@@ -72,6 +72,7 @@ private:
     void setupForm();
     void connectPages();
     // A page of the stack that holds the category's widget at its origin.
+    void fitPagesToText();
     template <typename Page> Page *addPage(QWidget *&holder, const char *holderName,
                                            const char *pageName);
 
