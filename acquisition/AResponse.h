@@ -54,7 +54,13 @@ protected:
     // matched against a chain of names.
     static bool isElement(const QString &name, QLatin1String tag)
     {
-        return name.size() == tag.size() && name == tag;
+        if (name.size() != tag.size())
+            return false;
+        const QChar *c = name.constData();
+        for (int i = 0; i < tag.size(); ++i)
+            if (c[i].unicode() != uchar(tag.data()[i]))
+                return false;
+        return true;
     }
     // Character data since the last start tag.
     const QString &currentText() const { return m_text; }
