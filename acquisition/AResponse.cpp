@@ -1,5 +1,6 @@
 #include "AResponse.h"
 
+#include "ReplyText.h"
 #include "SimpleXmlScanner.h"
 
 #include "code/util/src/ORQLogging.h"
@@ -38,6 +39,21 @@ bool AResponse::parse(const QString &text)
     ResponseScanSink sink(*this);
     if (!scanSimpleXml(text, kMaxDepth, sink))
         return parseWithQt(text);
+    return concludeScanned();
+}
+
+bool AResponse::parseReply(const QString &body)
+{
+    // The document is not made unless Qt's reader needs it.
+    ResponseScanSink sink(*this);
+    const int start = replyDocumentStart(body);
+    if (!scanSimpleXmlAfterDeclaration(QStringView(body).mid(start), kMaxDepth, sink))
+        return parseWithQt(replyDocumentText(body));
+    return concludeScanned();
+}
+
+bool AResponse::concludeScanned()
+{
     if (m_badCode)
         m_valid = false;
     if (m_valid)

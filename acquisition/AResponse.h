@@ -22,6 +22,8 @@ public:
     // validity: a "response" element, no fatal XML error, an integer code and the kind's
     // own content check.
     bool parse(const QString &text);
+    // The same for a meter's body, as parse(replyDocumentText(body)).
+    bool parseReply(const QString &body);
     bool isValid() const { return m_valid; }
 
     QString getReqId() const { return m_reqid; }
@@ -72,6 +74,8 @@ private:
     // Whole documents of the simple kind are read without Qt's reader (SimpleXmlScanner);
     // it sees the rest.
     bool parseWithQt(const QString &text);
+    // The verdict on a document the scanner read.
+    bool concludeScanned();
 
     bool m_valid = false;
     QString m_reqid;

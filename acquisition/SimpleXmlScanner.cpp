@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
@@ -65,24 +66,47 @@ constexpr Entity kEntities[] = {
 class Scan
 {
 public:
-    Scan(const QString &document, int maxDepth)
-        : m_p(reinterpret_cast<const ushort *>(document.constData())), m_n(document.size()),
+    // The text is read from `from` on; before it comes the declaration, checked by run().
+    Scan(QStringView text, int maxDepth)
+        : m_p(reinterpret_cast<const ushort *>(text.data())), m_n(int(text.size())),
           m_maxDepth(maxDepth)
     {
-        // About one event per eight characters in a meter's reply.
-        m_events.reserve(size_t(m_n / 8 + 16));
         m_slots.fill(-1);
+        // The thread's event buffer keeps its size from reply to reply.
+        if (!t_eventsInUse) {
+            t_eventsInUse = true;
+            m_events = &t_events;
+        } else {
+            m_events = &m_ownEvents;
+        }
     }
 
-    bool run()
+    ~Scan()
     {
-        const int declaration = int(std::strlen(kXmlDeclaration));
-        if (m_n < declaration)
-            return false;
-        for (int i = 0; i < declaration; ++i)
-            if (m_p[i] != ushort(kXmlDeclaration[i]))
+        if (m_events != &t_events)
+            return;
+        // A huge document's buffer is not kept.
+        if (t_events.size() > kKeptEvents)
+            std::vector<Event>().swap(t_events);
+        t_eventsInUse = false;
+    }
+
+    Scan(const Scan &) = delete;
+    Scan &operator=(const Scan &) = delete;
+
+    // The document is the text, which starts with the program's declaration; or, when
+    // `declared`, the declaration followed by the text.
+    bool run(bool declared)
+    {
+        if (!declared) {
+            const int declaration = int(std::strlen(kXmlDeclaration));
+            if (m_n < declaration)
                 return false;
-        m_pos = declaration;
+            for (int i = 0; i < declaration; ++i)
+                if (m_p[i] != ushort(kXmlDeclaration[i]))
+                    return false;
+            m_pos = declaration;
+        }
         skipSpace();
         if (!(m_pos + 1 < m_n && m_p[m_pos] == '<' && isNameStart(m_p[m_pos + 1])))
             return false;
@@ -109,7 +133,8 @@ public:
     void replay(SimpleXmlSink &sink) const
     {
         const QChar *text = reinterpret_cast<const QChar *>(m_p);
-        for (const Event &e : m_events) {
+        for (size_t i = 0; i < m_count; ++i) {
+            const Event &e = (*m_events)[i];
             switch (e.kind) {
             case Event::Start:
                 sink.startElement(m_names[size_t(e.a)]);
@@ -148,6 +173,13 @@ private:
     {
         while (m_pos < m_n && isSpace(m_p[m_pos]))
             ++m_pos;
+    }
+
+    void add(Event::Kind kind, int a, int b = 0)
+    {
+        if (m_count == m_events->size())
+            m_events->resize(std::max<size_t>(256, m_count * 2));
+        (*m_events)[m_count++] = Event{kind, a, b};
     }
 
     bool sameName(const Open &open, int start, int end) const
@@ -203,7 +235,7 @@ private:
             if (m_pos >= m_n || m_p[m_pos] != '>')
                 return false;
             ++m_pos;
-            m_events.push_back(Event{Event::End, m_open.back().name, 0});
+            add(Event::End, m_open.back().name);
             m_open.pop_back();
             return true;
         }
@@ -232,9 +264,9 @@ private:
         if (int(m_open.size()) + 1 > m_maxDepth)
             return false;
         const int number = name(start, end, hash);
-        m_events.push_back(Event{Event::Start, number, 0});
+        add(Event::Start, number);
         if (empty)
-            m_events.push_back(Event{Event::End, number, 0});
+            add(Event::End, number);
         else
             m_open.push_back(Open{start, end - start, number});
         return true;
@@ -250,7 +282,7 @@ private:
                 match = m_p[m_pos + 1 + i] == ushort(e.name[i]);
             if (!match)
                 continue;
-            m_events.push_back(Event{Event::Character, int(e.value), 0});
+            add(Event::Character, int(e.value));
             m_pos += 1 + e.length;
             return true;
         }
@@ -264,7 +296,7 @@ private:
             ++m_pos;
         if (m_pos < m_n && m_p[m_pos] != '<' && m_p[m_pos] != '&')
             return false;
-        m_events.push_back(Event{Event::Text, start, m_pos - start});
+        add(Event::Text, start, m_pos - start);
         return true;
     }
 
@@ -275,7 +307,13 @@ private:
     int m_maxDepth;
     int m_pos = 0;
     std::vector<Open> m_open;
-    std::vector<Event> m_events;
+    std::vector<Event> *m_events;
+    size_t m_count = 0;
+    // Used when the thread's buffer is taken (a scan within a scan).
+    std::vector<Event> m_ownEvents;
+    static constexpr size_t kKeptEvents = 1 << 16;
+    static thread_local std::vector<Event> t_events;
+    static thread_local bool t_eventsInUse;
     // Names by number; the first kSlots / 2 are found through m_slots, the rest (a document
     // of many names) through m_moreNames.
     std::vector<QString> m_names;
@@ -283,15 +321,32 @@ private:
     QHash<QStringView, int> m_moreNames;
 };
 
+thread_local std::vector<Scan::Event> Scan::t_events;
+thread_local bool Scan::t_eventsInUse = false;
+
 } // namespace
 
-bool scanSimpleXml(const QString &document, int maxDepth, SimpleXmlSink &sink)
+namespace {
+
+bool scanDocument(QStringView text, bool declared, int maxDepth, SimpleXmlSink &sink)
 {
-    Scan scan(document, maxDepth);
-    if (!scan.run())
+    Scan scan(text, maxDepth);
+    if (!scan.run(declared))
         return false;
     sink.startDocument();
     scan.replay(sink);
     sink.endDocument();
     return true;
+}
+
+} // namespace
+
+bool scanSimpleXml(const QString &document, int maxDepth, SimpleXmlSink &sink)
+{
+    return scanDocument(document, false, maxDepth, sink);
+}
+
+bool scanSimpleXmlAfterDeclaration(QStringView text, int maxDepth, SimpleXmlSink &sink)
+{
+    return scanDocument(text, true, maxDepth, sink);
 }

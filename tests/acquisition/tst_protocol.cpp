@@ -616,6 +616,10 @@ private slots:
         LoginResponse r;
         QVERIFY(r.parse(replyDocumentText(decodeReplyBody(body))));
         QCOMPARE(r.getSession(), QString::fromUtf8("Sé"));
+        // Read in place, the body gives the same.
+        LoginResponse direct;
+        QVERIFY(direct.parseReply(decodeReplyBody(body)));
+        QCOMPARE(direct.getSession(), r.getSession());
     }
 
     void secondDeclarationIsFatal()
@@ -627,6 +631,8 @@ private slots:
         QVERIFY(!plain.parse(declared(body)));
         LoginResponse helped;
         QVERIFY(helped.parse(replyDocumentText(body)));
+        LoginResponse direct;
+        QVERIFY(direct.parseReply(body));
     }
 
     void bothReadersOverOneBase()
