@@ -47,7 +47,7 @@ bool AResponse::parseReply(const QString &body)
     // The document is not made unless Qt's reader needs it.
     ResponseScanSink sink(*this);
     const int start = replyDocumentStart(body);
-    if (!scanSimpleXmlAfterDeclaration(QStringView(body).mid(start), kMaxDepth, sink))
+    if (!scanSimpleXmlAfterDeclaration(body, start, kMaxDepth, sink))
         return parseWithQt(replyDocumentText(body));
     return concludeScanned();
 }

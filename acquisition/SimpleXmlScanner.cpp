@@ -66,10 +66,11 @@ constexpr Entity kEntities[] = {
 class Scan
 {
 public:
-    // The text is read from `from` on; before it comes the declaration, checked by run().
-    Scan(QStringView text, int maxDepth)
-        : m_p(reinterpret_cast<const ushort *>(text.data())), m_n(int(text.size())),
-          m_maxDepth(maxDepth)
+    // The text is the document's from `from` on. utf16() ends in a null character (also for a
+    // string on raw data), which no loop below takes: they need not check for the end.
+    Scan(const QString &document, int from, int maxDepth)
+        : m_p(document.utf16() + from),
+          m_n(document.size() - from), m_maxDepth(maxDepth)
     {
         m_slots.fill(-1);
         // The thread's event buffer keeps its size from reply to reply.
@@ -171,7 +172,7 @@ private:
 
     void skipSpace()
     {
-        while (m_pos < m_n && isSpace(m_p[m_pos]))
+        while (isSpace(m_p[m_pos]))
             ++m_pos;
     }
 
@@ -228,7 +229,7 @@ private:
                 return false;
             const int end = start + m_open.back().length;
             if (end > m_n || !sameName(m_open.back(), start, end) ||
-                (end < m_n && isNameChar(m_p[end])))
+                isNameChar(m_p[end]))
                 return false;
             m_pos = end;
             skipSpace();
@@ -244,7 +245,7 @@ private:
             return false; // comments, CDATA, processing instructions, declarations
         int end = start;
         uint hash = 0;
-        while (end < m_n && isNameChar(m_p[end]))
+        while (isNameChar(m_p[end]))
             hash = hash * 31 + m_p[end++];
         m_pos = end;
         skipSpace();
@@ -292,7 +293,7 @@ private:
     bool text()
     {
         const int start = m_pos;
-        while (m_pos < m_n && isPlainText(m_p[m_pos]))
+        while (isPlainText(m_p[m_pos]))
             ++m_pos;
         if (m_pos < m_n && m_p[m_pos] != '<' && m_p[m_pos] != '&')
             return false;
@@ -328,9 +329,10 @@ thread_local bool Scan::t_eventsInUse = false;
 
 namespace {
 
-bool scanDocument(QStringView text, bool declared, int maxDepth, SimpleXmlSink &sink)
+bool scanDocument(const QString &document, int from, bool declared, int maxDepth,
+                  SimpleXmlSink &sink)
 {
-    Scan scan(text, maxDepth);
+    Scan scan(document, from, maxDepth);
     if (!scan.run(declared))
         return false;
     sink.startDocument();
@@ -343,10 +345,11 @@ bool scanDocument(QStringView text, bool declared, int maxDepth, SimpleXmlSink &
 
 bool scanSimpleXml(const QString &document, int maxDepth, SimpleXmlSink &sink)
 {
-    return scanDocument(document, false, maxDepth, sink);
+    return scanDocument(document, 0, false, maxDepth, sink);
 }
 
-bool scanSimpleXmlAfterDeclaration(QStringView text, int maxDepth, SimpleXmlSink &sink)
+bool scanSimpleXmlAfterDeclaration(const QString &text, int from, int maxDepth,
+                                   SimpleXmlSink &sink)
 {
-    return scanDocument(text, true, maxDepth, sink);
+    return scanDocument(text, qBound(0, from, text.size()), true, maxDepth, sink);
 }

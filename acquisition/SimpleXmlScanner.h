@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringView>
 
 // Receives what scanSimpleXml reads. A name and a text are valid during the call only.
 class SimpleXmlSink
@@ -23,6 +22,7 @@ public:
 // return, a ">" in text, non-ASCII names, nesting deeper than maxDepth) or not well-formed
 // is left to Qt's reader: nothing reaches the sink and the answer is false.
 bool scanSimpleXml(const QString &document, int maxDepth, SimpleXmlSink &sink);
-// The same for the document made of the program's declaration and the text, without
-// making it.
-bool scanSimpleXmlAfterDeclaration(QStringView text, int maxDepth, SimpleXmlSink &sink);
+// The same for the document made of the program's declaration and the text from `from` on,
+// without making it.
+bool scanSimpleXmlAfterDeclaration(const QString &text, int from, int maxDepth,
+                                   SimpleXmlSink &sink);
