@@ -20,7 +20,7 @@ public:
     {
         m_response.endElement(QString(), QString(), name);
     }
-    void characters(const QChar *text, int size) override { m_response.m_text.append(text, size); }
+    void characters(const QChar *text, int size) override { m_response.addScannedText(text, size); }
     void startDocument() override { m_response.startDocument(); }
     void endDocument() override { m_response.endDocument(); }
 
@@ -37,7 +37,10 @@ bool AResponse::parse(const QString &text)
 {
     // The scanner stops short of the depth limit, so the handlers accept all it reads.
     ResponseScanSink sink(*this);
-    if (!scanSimpleXml(text, kMaxDepth, sink))
+    const bool scanned = scanSimpleXml(text, kMaxDepth, sink);
+    // The document's pieces are not kept beyond the scan.
+    m_textPiece = nullptr;
+    if (!scanned)
         return parseWithQt(text);
     return concludeScanned();
 }
@@ -47,7 +50,9 @@ bool AResponse::parseReply(const QString &body)
     // The document is not made unless Qt's reader needs it.
     ResponseScanSink sink(*this);
     const int start = replyDocumentStart(body);
-    if (!scanSimpleXmlAfterDeclaration(body, start, kMaxDepth, sink))
+    const bool scanned = scanSimpleXmlAfterDeclaration(body, start, kMaxDepth, sink);
+    m_textPiece = nullptr;
+    if (!scanned)
         return parseWithQt(replyDocumentText(body));
     return concludeScanned();
 }
@@ -94,6 +99,7 @@ bool AResponse::startElement(const QString &, const QString &, const QString &qN
     }
     // Emptied, its buffer kept for the next element's text.
     m_text.resize(0);
+    m_textPiece = nullptr;
     return true;
 }
 
@@ -103,15 +109,15 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
     if (isElement(qName, QLatin1String("response"))) {
         m_inResponse = false;
     } else if (isElement(qName, QLatin1String("version"))) {
-        m_version = m_text;
+        m_version = currentText();
     } else if (isElement(qName, QLatin1String("reqid"))) {
-        m_reqid = m_text;
+        m_reqid = currentText();
     } else if (isElement(qName, QLatin1String("status"))) {
         m_inStatus = false;
     } else if (isElement(qName, QLatin1String("code"))) {
         if (m_inStatus) {
             bool ok = false;
-            m_code = m_text.toInt(&ok, 10);
+            m_code = currentText().toInt(&ok, 10);
             if (!ok) {
                 m_code = -1;
                 m_valid = false;
@@ -120,9 +126,9 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
         }
     } else if (isElement(qName, QLatin1String("text"))) {
         if (m_inStatus)
-            m_statusText = m_text;
+            m_statusText = currentText();
     } else if (isElement(qName, QLatin1String("confid"))) {
-        m_confid = m_text;
+        m_confid = currentText();
     } else {
         handleEndElement(qName);
     }
@@ -131,8 +137,34 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
 
 bool AResponse::characters(const QString &ch)
 {
+    takeTextPiece();
     m_text += ch;
     return true;
+}
+
+void AResponse::addScannedText(const QChar *text, int size)
+{
+    if (!m_textPiece && m_text.isEmpty()) {
+        m_textPiece = text;
+        m_textPieceSize = size;
+        return;
+    }
+    takeTextPiece();
+    m_text.append(text, size);
+}
+
+void AResponse::takeTextPiece() const
+{
+    if (!m_textPiece)
+        return;
+    m_text.append(m_textPiece, m_textPieceSize);
+    m_textPiece = nullptr;
+}
+
+const QString &AResponse::currentText() const
+{
+    takeTextPiece();
+    return m_text;
 }
 
 QString AResponse::errorString() const

@@ -65,7 +65,12 @@ protected:
         return true;
     }
     // Character data since the last start tag.
-    const QString &currentText() const { return m_text; }
+    const QString &currentText() const;
+    // The same without a copy, valid until the next element event.
+    QStringView currentTextView() const
+    {
+        return m_textPiece ? QStringView(m_textPiece, m_textPieceSize) : QStringView(m_text);
+    }
     bool isInResponse() const { return m_inResponse; }
     bool isInStatus() const { return m_inStatus; }
 
@@ -88,6 +93,13 @@ private:
     // A later "response" start tag must not make a reply with a bad code valid again.
     bool m_badCode = false;
     int m_depth = 0;
-    QString m_text;
+    // The text since the last start tag: while it is one piece of a scanned document (which
+    // stays in place for the whole scan), that piece; else m_text.
+    mutable QString m_text;
+    mutable const QChar *m_textPiece = nullptr;
+    mutable int m_textPieceSize = 0;
+    // Scanner text: kept in place while it is one piece.
+    void addScannedText(const QChar *text, int size);
+    void takeTextPiece() const;
 };
 #pragma GCC diagnostic pop

@@ -11,7 +11,7 @@
 
 namespace {
 
-qint64 toInt64(const QString &text)
+qint64 toInt64(QStringView text)
 {
     bool ok = false;
     const qint64 value = replyInt64(text, &ok);
@@ -51,7 +51,8 @@ bool AcquisitionResponse::handleStartElement(const QString &name)
 
 bool AcquisitionResponse::handleEndElement(const QString &name)
 {
-    const QString &text = currentText();
+    // Numbers are read in place; only a name is copied.
+    const QStringView text = currentTextView();
     if (isElement(name, QLatin1String("AGDataList"))) {
         m_inList = false;
         if (m_currentList) {
@@ -73,7 +74,7 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
         return true;
     }
     if (isElement(name, QLatin1String("Name"))) {
-        m_currentName = text;
+        m_currentName = currentText();
         return true;
     }
     if (isElement(name, QLatin1String("numAvail"))) {
@@ -135,7 +136,7 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     return true;
 }
 
-double AcquisitionResponse::readValue(const char *field, const QString &text)
+double AcquisitionResponse::readValue(const char *field, QStringView text)
 {
     bool ok = false;
     const double value = replyDouble(text, &ok);
@@ -146,7 +147,7 @@ double AcquisitionResponse::readValue(const char *field, const QString &text)
     if (!m_unreadableFields.contains(name))
         m_unreadableFields.append(name);
     if (!m_unreadableTexts.contains(name))
-        m_unreadableTexts.insert(name, text.left(40));
+        m_unreadableTexts.insert(name, text.toString().left(40));
     return AgData::noValue();
 }
 

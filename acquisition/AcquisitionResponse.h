@@ -41,7 +41,7 @@ protected:
     AgDataVector *currentList() const { return m_currentList.get(); }
     // The value of a loudness field; no value (logged once per field and reply) when the
     // text is not a finite number.
-    double readValue(const char *field, const QString &text);
+    double readValue(const char *field, QStringView text);
 
 private:
     QMap<QString, AgDataVector *> m_dataLists;

@@ -14,11 +14,11 @@ constexpr int kMaxExactDigits = 15;
 bool isDigit(ushort c) { return c >= '0' && c <= '9'; }
 
 // "-"? digits, at most maxDigits of them; false for any other text.
-bool plainInteger(const QString &text, bool allowMinus, int maxDigits, quint64 *magnitude,
+bool plainInteger(QStringView text, bool allowMinus, int maxDigits, quint64 *magnitude,
                   bool *negative)
 {
-    const ushort *p = reinterpret_cast<const ushort *>(text.constData());
-    const int n = text.size();
+    const ushort *p = reinterpret_cast<const ushort *>(text.data());
+    const int n = int(text.size());
     int i = 0;
     *negative = allowMinus && n > 0 && p[0] == '-';
     if (*negative)
@@ -37,10 +37,10 @@ bool plainInteger(const QString &text, bool allowMinus, int maxDigits, quint64 *
 
 } // namespace
 
-double replyDouble(const QString &text, bool *ok)
+double replyDouble(QStringView text, bool *ok)
 {
-    const ushort *p = reinterpret_cast<const ushort *>(text.constData());
-    const int n = text.size();
+    const ushort *p = reinterpret_cast<const ushort *>(text.data());
+    const int n = int(text.size());
     int i = 0;
     const bool negative = n > 0 && p[0] == '-';
     if (negative)
@@ -59,7 +59,7 @@ double replyDouble(const QString &text, bool *ok)
     }
     // The digit count is checked after the loop: a long text overflows m, and is not used.
     if (!plain || i != n || digits + fraction > kMaxExactDigits)
-        return text.toDouble(ok);
+        return text.toString().toDouble(ok);
     double value = double(m);
     if (fraction > 0)
         value /= kPowersOfTen[fraction];
@@ -68,36 +68,36 @@ double replyDouble(const QString &text, bool *ok)
     return negative ? -value : value;
 }
 
-qint64 replyInt64(const QString &text, bool *ok)
+qint64 replyInt64(QStringView text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     // 18 digits always fit.
     if (!plainInteger(text, true, 18, &m, &negative))
-        return text.toLongLong(ok, 10);
+        return text.toString().toLongLong(ok, 10);
     if (ok)
         *ok = true;
     return negative ? -qint64(m) : qint64(m);
 }
 
-quint64 replyUInt64(const QString &text, bool *ok)
+quint64 replyUInt64(QStringView text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     // 19 digits always fit; a sign goes to QString, which refuses "-0" here.
     if (!plainInteger(text, false, 19, &m, &negative))
-        return text.toULongLong(ok, 10);
+        return text.toString().toULongLong(ok, 10);
     if (ok)
         *ok = true;
     return m;
 }
 
-int replyInt(const QString &text, bool *ok)
+int replyInt(QStringView text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     if (!plainInteger(text, true, 9, &m, &negative))
-        return text.toInt(ok, 10);
+        return text.toString().toInt(ok, 10);
     if (ok)
         *ok = true;
     return negative ? -int(m) : int(m);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 // Numbers in meter replies, read as QString's own conversions read them (C locale, base 10,
@@ -9,10 +10,10 @@
 // machinery, to the same value bit for bit; every other text goes to QString's conversion.
 
 // As text.toDouble(ok).
-double replyDouble(const QString &text, bool *ok);
+double replyDouble(QStringView text, bool *ok);
 // As text.toLongLong(ok, 10).
-qint64 replyInt64(const QString &text, bool *ok);
+qint64 replyInt64(QStringView text, bool *ok);
 // As text.toULongLong(ok, 10).
-quint64 replyUInt64(const QString &text, bool *ok);
+quint64 replyUInt64(QStringView text, bool *ok);
 // As text.toInt(ok, 10).
-int replyInt(const QString &text, bool *ok);
+int replyInt(QStringView text, bool *ok);

@@ -146,11 +146,9 @@ public:
             case Event::Text:
                 sink.characters(text + e.a, e.b);
                 break;
-            case Event::Character: {
-                const QChar value(ushort(e.a));
-                sink.characters(&value, 1);
+            case Event::Character:
+                sink.characters(reinterpret_cast<const QChar *>(&kEntities[e.a].value), 1);
                 break;
-            }
             }
         }
     }
@@ -159,7 +157,7 @@ private:
     struct Event
     {
         enum Kind : int { Start, End, Text, Character } kind;
-        // Start, End: the name's number; Text: start and length; Character: its value.
+        // Start, End: the name's number; Text: start and length; Character: its entity.
         int a;
         int b;
     };
@@ -283,7 +281,7 @@ private:
                 match = m_p[m_pos + 1 + i] == ushort(e.name[i]);
             if (!match)
                 continue;
-            add(Event::Character, int(e.value));
+            add(Event::Character, int(&e - kEntities));
             m_pos += 1 + e.length;
             return true;
         }

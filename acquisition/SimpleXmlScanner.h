@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Receives what scanSimpleXml reads. A name and a text are valid during the call only.
+// Receives what scanSimpleXml reads. A name and a text stay valid until the scan returns
+// (a text lies in the document or in static storage).
 class SimpleXmlSink
 {
 public:
