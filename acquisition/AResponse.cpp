@@ -98,7 +98,8 @@ bool AResponse::startElement(const QString &, const QString &, const QString &qN
         handleStartElement(qName);
     }
     // Emptied, its buffer kept for the next element's text.
-    m_text.resize(0);
+    if (!m_text.isEmpty())
+        m_text.resize(0);
     m_textPiece = nullptr;
     return true;
 }
