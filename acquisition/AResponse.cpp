@@ -1,5 +1,6 @@
 #include "AResponse.h"
 
+#include "ReplyText.h"
 #include "SimpleXmlScanner.h"
 
 #include "code/util/src/ORQLogging.h"
@@ -19,7 +20,7 @@ public:
     {
         m_response.endElement(QString(), QString(), name);
     }
-    void characters(const QChar *text, int size) override { m_response.m_text.append(text, size); }
+    void characters(const QChar *text, int size) override { m_response.addScannedText(text, size); }
     void startDocument() override { m_response.startDocument(); }
     void endDocument() override { m_response.endDocument(); }
 
@@ -36,8 +37,28 @@ bool AResponse::parse(const QString &text)
 {
     // The scanner stops short of the depth limit, so the handlers accept all it reads.
     ResponseScanSink sink(*this);
-    if (!scanSimpleXml(text, kMaxDepth, sink))
+    const bool scanned = scanSimpleXml(text, kMaxDepth, sink);
+    // The document's pieces are not kept beyond the scan.
+    m_textPiece = nullptr;
+    if (!scanned)
         return parseWithQt(text);
+    return concludeScanned();
+}
+
+bool AResponse::parseReply(const QString &body)
+{
+    // The document is not made unless Qt's reader needs it.
+    ResponseScanSink sink(*this);
+    const int start = replyDocumentStart(body);
+    const bool scanned = scanSimpleXmlAfterDeclaration(body, start, kMaxDepth, sink);
+    m_textPiece = nullptr;
+    if (!scanned)
+        return parseWithQt(replyDocumentText(body));
+    return concludeScanned();
+}
+
+bool AResponse::concludeScanned()
+{
     if (m_badCode)
         m_valid = false;
     if (m_valid)
@@ -77,7 +98,9 @@ bool AResponse::startElement(const QString &, const QString &, const QString &qN
         handleStartElement(qName);
     }
     // Emptied, its buffer kept for the next element's text.
-    m_text.resize(0);
+    if (!m_text.isEmpty())
+        m_text.resize(0);
+    m_textPiece = nullptr;
     return true;
 }
 
@@ -87,15 +110,15 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
     if (isElement(qName, QLatin1String("response"))) {
         m_inResponse = false;
     } else if (isElement(qName, QLatin1String("version"))) {
-        m_version = m_text;
+        m_version = currentText();
     } else if (isElement(qName, QLatin1String("reqid"))) {
-        m_reqid = m_text;
+        m_reqid = currentText();
     } else if (isElement(qName, QLatin1String("status"))) {
         m_inStatus = false;
     } else if (isElement(qName, QLatin1String("code"))) {
         if (m_inStatus) {
             bool ok = false;
-            m_code = m_text.toInt(&ok, 10);
+            m_code = currentText().toInt(&ok, 10);
             if (!ok) {
                 m_code = -1;
                 m_valid = false;
@@ -104,9 +127,9 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
         }
     } else if (isElement(qName, QLatin1String("text"))) {
         if (m_inStatus)
-            m_statusText = m_text;
+            m_statusText = currentText();
     } else if (isElement(qName, QLatin1String("confid"))) {
-        m_confid = m_text;
+        m_confid = currentText();
     } else {
         handleEndElement(qName);
     }
@@ -115,8 +138,34 @@ bool AResponse::endElement(const QString &, const QString &, const QString &qNam
 
 bool AResponse::characters(const QString &ch)
 {
+    takeTextPiece();
     m_text += ch;
     return true;
+}
+
+void AResponse::addScannedText(const QChar *text, int size)
+{
+    if (!m_textPiece && m_text.isEmpty()) {
+        m_textPiece = text;
+        m_textPieceSize = size;
+        return;
+    }
+    takeTextPiece();
+    m_text.append(text, size);
+}
+
+void AResponse::takeTextPiece() const
+{
+    if (!m_textPiece)
+        return;
+    m_text.append(m_textPiece, m_textPieceSize);
+    m_textPiece = nullptr;
+}
+
+const QString &AResponse::currentText() const
+{
+    takeTextPiece();
+    return m_text;
 }
 
 QString AResponse::errorString() const

@@ -22,6 +22,8 @@ public:
     // validity: a "response" element, no fatal XML error, an integer code and the kind's
     // own content check.
     bool parse(const QString &text);
+    // The same for a meter's body, as parse(replyDocumentText(body)).
+    bool parseReply(const QString &body);
     bool isValid() const { return m_valid; }
 
     QString getReqId() const { return m_reqid; }
@@ -54,10 +56,21 @@ protected:
     // matched against a chain of names.
     static bool isElement(const QString &name, QLatin1String tag)
     {
-        return name.size() == tag.size() && name == tag;
+        if (name.size() != tag.size())
+            return false;
+        const QChar *c = name.constData();
+        for (int i = 0; i < tag.size(); ++i)
+            if (c[i].unicode() != uchar(tag.data()[i]))
+                return false;
+        return true;
     }
     // Character data since the last start tag.
-    const QString &currentText() const { return m_text; }
+    const QString &currentText() const;
+    // The same without a copy, valid until the next element event.
+    QStringView currentTextView() const
+    {
+        return m_textPiece ? QStringView(m_textPiece, m_textPieceSize) : QStringView(m_text);
+    }
     bool isInResponse() const { return m_inResponse; }
     bool isInStatus() const { return m_inStatus; }
 
@@ -66,6 +79,8 @@ private:
     // Whole documents of the simple kind are read without Qt's reader (SimpleXmlScanner);
     // it sees the rest.
     bool parseWithQt(const QString &text);
+    // The verdict on a document the scanner read.
+    bool concludeScanned();
 
     bool m_valid = false;
     QString m_reqid;
@@ -78,6 +93,13 @@ private:
     // A later "response" start tag must not make a reply with a bad code valid again.
     bool m_badCode = false;
     int m_depth = 0;
-    QString m_text;
+    // The text since the last start tag: while it is one piece of a scanned document (which
+    // stays in place for the whole scan), that piece; else m_text.
+    mutable QString m_text;
+    mutable const QChar *m_textPiece = nullptr;
+    mutable int m_textPieceSize = 0;
+    // Scanner text: kept in place while it is one piece.
+    void addScannedText(const QChar *text, int size);
+    void takeTextPiece() const;
 };
 #pragma GCC diagnostic pop

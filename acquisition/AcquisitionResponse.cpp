@@ -1,5 +1,7 @@
 #include "AcquisitionResponse.h"
 
+#include "ReplyNumbers.h"
+
 #include "data/AgData.h"
 #include "data/AgDataVector.h"
 
@@ -9,10 +11,10 @@
 
 namespace {
 
-qint64 toInt64(const QString &text)
+qint64 toInt64(QStringView text)
 {
     bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 10);
+    const qint64 value = replyInt64(text, &ok);
     return ok ? value : 0;
 }
 
@@ -29,7 +31,7 @@ AgDataVector *AcquisitionResponse::takeAgDataList(const QString &name)
 
 void AcquisitionResponse::discardCurrentList() { m_currentList.reset(); }
 
-void AcquisitionResponse::deleteCurrentAgData() { m_currentSample.reset(); }
+void AcquisitionResponse::deleteCurrentAgData() { m_inSample = false; }
 
 bool AcquisitionResponse::handleStartElement(const QString &name)
 {
@@ -40,15 +42,17 @@ bool AcquisitionResponse::handleStartElement(const QString &name)
         m_currentList.reset(new AgDataVector(0));
         m_droppedCount = 0;
     } else if (isElement(name, QLatin1String("AGData"))) {
-        m_currentSample.reset(new AgData());
-        m_currentSample->setEmpty(false);
+        m_currentSample = AgData();
+        m_currentSample.setEmpty(false);
+        m_inSample = true;
     }
     return true;
 }
 
 bool AcquisitionResponse::handleEndElement(const QString &name)
 {
-    const QString &text = currentText();
+    // Numbers are read in place; only a name is copied.
+    const QStringView text = currentTextView();
     if (isElement(name, QLatin1String("AGDataList"))) {
         m_inList = false;
         if (m_currentList) {
@@ -70,21 +74,21 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
         return true;
     }
     if (isElement(name, QLatin1String("Name"))) {
-        m_currentName = text;
+        m_currentName = currentText();
         return true;
     }
     if (isElement(name, QLatin1String("numAvail"))) {
         bool ok = false;
-        m_currentCount = text.toInt(&ok, 10);
+        m_currentCount = replyInt(text, &ok);
         if (!ok)
             m_currentCount = 0;
         return true;
     }
     if (isElement(name, QLatin1String("AGData"))) {
-        if (m_currentSample && m_currentList) {
-            const qint64 timestamp = m_currentSample->getTimestamp();
+        if (m_inSample && m_currentList) {
+            const qint64 timestamp = m_currentSample.getTimestamp();
             if (AgData::isStorableTimestamp(timestamp)) {
-                m_currentList->append(*m_currentSample);
+                m_currentList->append(m_currentSample);
             } else if (m_droppedCount++ == 0) {
                 m_firstDropped = timestamp;
             }
@@ -92,12 +96,12 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
         }
         return true;
     }
-    AgData *s = m_currentSample.get();
-    if (!s)
+    if (!m_inSample)
         return true;
+    AgData *s = &m_currentSample;
     if (isElement(name, QLatin1String("tmCode"))) {
         bool ok = false;
-        const quint64 value = text.toULongLong(&ok, 10);
+        const quint64 value = replyUInt64(text, &ok);
         // The time code is an opaque 64-bit word.
         s->setTimecode(ok ? static_cast<qint64>(value) : 0);
     } else if (isElement(name, QLatin1String("tmStamp"))) {
@@ -132,10 +136,10 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     return true;
 }
 
-double AcquisitionResponse::readValue(const char *field, const QString &text)
+double AcquisitionResponse::readValue(const char *field, QStringView text)
 {
     bool ok = false;
-    const double value = text.toDouble(&ok);
+    const double value = replyDouble(text, &ok);
     if (ok && std::isfinite(value))
         return value;
     // Never a plausible reading: 0 would read as a sample right at the target.
@@ -143,7 +147,7 @@ double AcquisitionResponse::readValue(const char *field, const QString &text)
     if (!m_unreadableFields.contains(name))
         m_unreadableFields.append(name);
     if (!m_unreadableTexts.contains(name))
-        m_unreadableTexts.insert(name, text.left(40));
+        m_unreadableTexts.insert(name, text.toString().left(40));
     return AgData::noValue();
 }
 

@@ -2,12 +2,13 @@
 
 #include "AResponse.h"
 
+#include "data/AgData.h"
+
 #include <QMap>
 #include <QStringList>
 
 #include <memory>
 
-class AgData;
 class AgDataVector;
 
 // Reply to GETDATA: one "AGDataList" of "AGData" samples per audiogroup. AResponse is a
@@ -40,7 +41,7 @@ protected:
     AgDataVector *currentList() const { return m_currentList.get(); }
     // The value of a loudness field; no value (logged once per field and reply) when the
     // text is not a finite number.
-    double readValue(const char *field, const QString &text);
+    double readValue(const char *field, QStringView text);
 
 private:
     QMap<QString, AgDataVector *> m_dataLists;
@@ -55,5 +56,7 @@ private:
     QStringList m_unreadableFields;
     QMap<QString, QString> m_unreadableTexts;
     std::unique_ptr<AgDataVector> m_currentList;
-    std::unique_ptr<AgData> m_currentSample;
+    // The sample being read, held in place: a reply brings thousands.
+    AgData m_currentSample;
+    bool m_inSample = false;
 };

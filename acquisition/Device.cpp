@@ -11,7 +11,6 @@
 #include "InstrumentManager.h"
 #include "LoginRequest.h"
 #include "LoginResponse.h"
-#include "ReplyText.h"
 
 #include "config/SystemConfig.h"
 #include "core/ASystem.h"
@@ -538,7 +537,7 @@ int effectiveCode(const AResponse &response)
 void Device::handleLoginResponse(const QString &body)
 {
     LoginResponse response;
-    response.parse(replyDocumentText(body));
+    response.parseReply(body);
     const int code = response.getCode();
     setLastCode(StageLogin, effectiveCode(response));
     switch (code) {
@@ -578,7 +577,7 @@ void Device::handleLoginResponse(const QString &body)
 void Device::handleGetConfigResponse(const QString &body)
 {
     GetConfigResponse response;
-    response.parse(replyDocumentText(body));
+    response.parseReply(body);
     setLastCode(StageConfig, effectiveCode(response));
     if (response.getCode() != 0)
         return;
@@ -607,7 +606,7 @@ void Device::handleGetConfigResponse(const QString &body)
 void Device::handleAcquisitionResponse(const QString &body)
 {
     AcquisitionResponse response;
-    response.parse(replyDocumentText(body));
+    response.parseReply(body);
     const int code = effectiveCode(response);
     setLastCode(StageData, code);
     if (response.getCode() != 0) {

@@ -191,6 +191,20 @@ QUrl HttpDeviceNetworkInterface::buildUrl(const QString &host, const QString &po
                     .arg(base, QStringLiteral(":"), port.trimmed(), requestCommandPath(type)));
 }
 
+QNetworkRequest HttpDeviceNetworkInterface::cachedRequest(const QString &host, const QString &port,
+                                                          int type)
+{
+    if (type != m_requestType || host != m_requestHost || port != m_requestPort) {
+        m_request = QNetworkRequest(buildUrl(host, port, type));
+        m_request.setHeader(QNetworkRequest::ContentTypeHeader,
+                            QByteArrayLiteral("application/x-www-form-urlencoded"));
+        m_requestHost = host;
+        m_requestPort = port;
+        m_requestType = type;
+    }
+    return m_request;
+}
+
 int HttpDeviceNetworkInterface::requestTimeoutMs()
 {
     if (m_requestTimeoutWatch.needsRead(0)) {
@@ -217,9 +231,7 @@ bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest
         NUVNetworkAccessManager *network = system ? system->getNetworkAccessManager() : nullptr;
         if (network) {
             const std::shared_ptr<NetworkLink> link = network->link();
-            QNetworkRequest networkRequest(buildUrl(host, port, type));
-            networkRequest.setHeader(QNetworkRequest::ContentTypeHeader,
-                                     QByteArrayLiteral("application/x-www-form-urlencoded"));
+            const QNetworkRequest networkRequest = cachedRequest(host, port, type);
             const int timeoutMs = requestTimeoutMs();
             const std::shared_ptr<Pending> pending = m_pending;
             const int kind = type;

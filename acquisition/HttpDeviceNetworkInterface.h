@@ -4,6 +4,7 @@
 
 #include "core/ConfigRevisionWatch.h"
 
+#include <QNetworkRequest>
 #include <QUrl>
 
 #include <memory>
@@ -42,7 +43,15 @@ private:
     // Sends come from one thread.
     int requestTimeoutMs();
 
+    // The request of the last send, kept while the address stays: building one parses the
+    // URL again.
+    QNetworkRequest cachedRequest(const QString &host, const QString &port, int type);
+
     std::shared_ptr<Pending> m_pending;
+    QString m_requestHost;
+    QString m_requestPort;
+    int m_requestType = -1;
+    QNetworkRequest m_request;
     ConfigRevisionWatch m_requestTimeoutWatch;
     int m_requestTimeoutMs = 0;
 };

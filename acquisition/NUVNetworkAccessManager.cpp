@@ -72,6 +72,14 @@ void NetworkLink::releaseReply(QNetworkReply *reply)
     QMutexLocker lock(&m_mutex);
     if (m_stopped || !m_manager)
         return;
+    if (QThread::currentThread() == m_thread && reply->isFinished()) {
+        // Collected on this thread (every reply that comes): nothing is left to abort, and
+        // no event needs to come back here for it.
+        lock.unlock();
+        stopWatching(reply);
+        reply->deleteLater();
+        return;
+    }
     QMetaObject::invokeMethod(
         m_manager,
         [reply] {

@@ -6,6 +6,11 @@ QString decodeReplyBody(const QByteArray &body) { return QString::fromUtf8(body)
 
 QString replyDocumentText(const QString &body)
 {
+    return QLatin1String(kXmlDeclaration) + body.midRef(replyDocumentStart(body));
+}
+
+int replyDocumentStart(const QString &body)
+{
     int pos = 0;
     const int n = body.size();
     if (pos < n && body.at(pos) == QChar(0xFEFF))
@@ -22,5 +27,5 @@ QString replyDocumentText(const QString &body)
         if (end >= 0)
             pos = end + 2;
     }
-    return QLatin1String(kXmlDeclaration) + body.midRef(pos);
+    return pos;
 }

@@ -13,3 +13,6 @@ QString decodeReplyBody(const QByteArray &body);
 // XML declaration of its own, behind the program's declaration. Meters may or may not
 // send a declaration; a second one would be a fatal XML error.
 QString replyDocumentText(const QString &body);
+// Where the part of the body that follows the program's declaration in replyDocumentText
+// begins.
+int replyDocumentStart(const QString &body);

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Receives what scanSimpleXml reads. A name and a text are valid during the call only.
+// Receives what scanSimpleXml reads. A name and a text stay valid until the scan returns
+// (a text lies in the document or in static storage).
 class SimpleXmlSink
 {
 public:
@@ -22,3 +23,7 @@ public:
 // return, a ">" in text, non-ASCII names, nesting deeper than maxDepth) or not well-formed
 // is left to Qt's reader: nothing reaches the sink and the answer is false.
 bool scanSimpleXml(const QString &document, int maxDepth, SimpleXmlSink &sink);
+// The same for the document made of the program's declaration and the text from `from` on,
+// without making it.
+bool scanSimpleXmlAfterDeclaration(const QString &text, int from, int maxDepth,
+                                   SimpleXmlSink &sink);

@@ -510,6 +510,47 @@ private slots:
         QCOMPARE(values.value(element), 0.0);
     }
 
+    // Every form a number may take reads as QString's conversions read it, to the bit.
+    void dataReplyNumberForms_data()
+    {
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("text");
+        for (const char *t : {"-0", "-0.0", "0.000", "007.5", "+1.5", " -23.4\t", "1.", ".5",
+                              "-2.5e1", "123456789012345", "1234567890123456", "-0.1000000000000001",
+                              "0.30000000000000004", "-23.4", "498800878.68040626"})
+            QTest::newRow(qPrintable(QString("M400ms ") + t)) << "M400ms" << t;
+        for (const char *t : {"+1700000000100", " 1700000000100", "0001700000000100", "-0"})
+            QTest::newRow(qPrintable(QString("tmStamp ") + t)) << "tmStamp" << t;
+        for (const char *t : {"+5", "-0", "18446744073709551615", "018446744073709551615"})
+            QTest::newRow(qPrintable(QString("tmCode ") + t)) << "tmCode" << t;
+    }
+
+    void dataReplyNumberForms()
+    {
+        QFETCH(QString, element);
+        QFETCH(QString, text);
+        QString sample = QString::fromLatin1(kSample);
+        sample.replace(QRegularExpression("<" + element + ">[^<]*</" + element + ">"),
+                       "<" + element + ">" + text + "</" + element + ">");
+        AcquisitionResponse r;
+        QVERIFY(r.parse(declared(reply("<AGDataList><Name>A</Name>" + sample + "</AGDataList>"))));
+        const AgDataVector *list = r.getAgDataLists().value("A");
+        QVERIFY(list);
+        if (element == QLatin1String("M400ms")) {
+            const double read = list->at(0).getM400ms();
+            const double expected = text.toDouble();
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(&read), sizeof read),
+                     QByteArray(reinterpret_cast<const char *>(&expected), sizeof expected));
+        } else if (element == QLatin1String("tmStamp")) {
+            const qint64 stamp = text.toLongLong();
+            QCOMPARE(list->size(), AgData::isStorableTimestamp(stamp) ? 1 : 0);
+            if (list->size() == 1)
+                QCOMPARE(list->at(0).getTimestamp(), stamp);
+        } else {
+            QCOMPARE(list->at(0).getTimecode(), qint64(text.toULongLong()));
+        }
+    }
+
     // A sample whose time stamp cannot be stored is dropped, with a log line per list; the
     // rest of the list is kept.
     void dataReplyDropsUnstorableStamps_data()
@@ -575,6 +616,10 @@ private slots:
         LoginResponse r;
         QVERIFY(r.parse(replyDocumentText(decodeReplyBody(body))));
         QCOMPARE(r.getSession(), QString::fromUtf8("Sé"));
+        // Read in place, the body gives the same.
+        LoginResponse direct;
+        QVERIFY(direct.parseReply(decodeReplyBody(body)));
+        QCOMPARE(direct.getSession(), r.getSession());
     }
 
     void secondDeclarationIsFatal()
@@ -586,6 +631,8 @@ private slots:
         QVERIFY(!plain.parse(declared(body)));
         LoginResponse helped;
         QVERIFY(helped.parse(replyDocumentText(body)));
+        LoginResponse direct;
+        QVERIFY(direct.parseReply(body));
     }
 
     void bothReadersOverOneBase()
