@@ -116,6 +116,12 @@ qint64 AlertManager::msUntilNextPass() const
 {
     if (m_waitingForQueue)
         return kPassMs;
+    {
+        // Nothing to hand over: the next alert wakes the thread.
+        QMutexLocker lock(&m_alertsMutex);
+        if (m_alerts.empty() || m_alerts.back().number <= m_lastSentNumber)
+            return kQuietPassMs;
+    }
     if (m_lastCheckTime < 0)
         return kIdlePassMs;
     const qint64 due = kMailSpacingMs + 1 - (now() - m_lastCheckTime);

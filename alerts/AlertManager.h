@@ -34,9 +34,11 @@ public:
     static constexpr int kMaxAlerts = 3000;
     // While a batch waits for room in the e-mail queue, a pass every kPassMs; otherwise
     // the thread sleeps until an alert, a configuration or a stop comes, or the next
-    // hand-over is due, and at most kIdlePassMs.
+    // hand-over of held alerts is due, and at most kIdlePassMs; with no alert to hand over,
+    // at most kQuietPassMs.
     static constexpr int kPassMs = 100;
     static constexpr int kIdlePassMs = 1000;
+    static constexpr int kQuietPassMs = 60000;
     // Between two hand-overs.
     static constexpr qint64 kMailSpacingMs = 600000;
     // Results of sendAlerts.

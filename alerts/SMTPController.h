@@ -18,7 +18,7 @@ class SMTPController : public KivThread
     Q_OBJECT
 public:
     static constexpr int kPassMs = 500;
-    static constexpr int kIdlePassMs = 5000;
+    static constexpr int kIdlePassMs = 60000;
 
     // The time-outs of the tasks this worker makes (ms).
     SMTPController(qint64 overallTimeout, qint64 retryInterval);

@@ -50,6 +50,11 @@ void SystemUIData::copyFrom(const SystemUIData &other)
     m_systemConfig = other.m_systemConfig;
     m_configRevision = other.m_configRevision;
     m_acquisition = other.m_acquisition;
+    m_countersOnly = true;
+    if (other.m_countersOnly) {
+        m_violations = other.m_violations;
+        return;
+    }
     // Rebuilt record by record: each AgViolations copy takes the counters and leaves the
     // pending sample behind, so no copy shares it with the writer's map.
     m_violations.clear();

@@ -50,6 +50,8 @@ private:
     quint64 m_configRevision = 0;
     QMap<QString, QMap<QString, AcquisitionAg>> m_acquisition;
     QMap<QString, QMap<QString, AgViolations>> m_violations;
+    // A copy's records hold counters only: copies of it may share them.
+    bool m_countersOnly = false;
 };
 
 Q_DECLARE_METATYPE(SystemUIData)

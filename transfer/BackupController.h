@@ -27,7 +27,7 @@ public:
     static constexpr int kCapacity = 50;
     // The longest sleep between passes while no file waits to be read; a command or the
     // stop wakes the thread at once.
-    static constexpr int kPassMs = 1000;
+    static constexpr int kPassMs = 60000;
 
     explicit BackupController(QObject *parent);
     ~BackupController() override;

@@ -394,7 +394,10 @@ void TestAlertManager::fullQueueIsRetriedAndLoggedOncePerBatch()
     rig.fake.setEmailResult(0);
     rig.manager.step();
     QCOMPARE(rig.batches(), (Batches{{0, 1}}));
-    // Then the thread sleeps, and wakes in time for the next hand-over.
+    // Then the thread sleeps until the next alert, and with one held wakes in time for
+    // the next hand-over.
+    QCOMPARE(rig.manager.msUntilNextPass(), qint64(AlertManager::kQuietPassMs));
+    rig.manager.addAlert(alertAt(kT0 + 2000, 2));
     QCOMPARE(rig.manager.msUntilNextPass(), qint64(AlertManager::kIdlePassMs));
     rig.clock += AlertManager::kMailSpacingMs - 300;
     QCOMPARE(rig.manager.msUntilNextPass(), qint64(301));
@@ -402,7 +405,6 @@ void TestAlertManager::fullQueueIsRetriedAndLoggedOncePerBatch()
     // The next batch that finds the queue full is said again.
     rig.fake.setEmailResult(-1);
     rig.clock += AlertManager::kMailSpacingMs + 1;
-    rig.manager.addAlert(alertAt(kT0 + 2000, 2));
     rig.manager.step();
     rig.manager.step();
     QCOMPARE(m_log->count(overflow), before + 2);

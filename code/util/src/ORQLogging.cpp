@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -172,6 +173,7 @@ CORQDebugWriter::CORQDebugWriter()
         m_target = Target::Socket;
     } else if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
         // A pipe or a terminal can hold a writer up for good.
+        m_pipe = S_ISFIFO(info.st_mode);
         m_fd = ::open("/proc/self/fd/2", O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         m_target = m_fd >= 0 ? Target::Own : Target::Polled;
     } else {
@@ -190,7 +192,9 @@ void CORQDebugWriter::write(int, const std::string &text)
 {
     if (m_target == Target::None)
         return;
-    SigpipeGuard guard;
+    std::optional<SigpipeGuard> guard;
+    if (m_pipe)
+        guard.emplace();
     const char *data = text.data();
     size_t left = text.size();
     while (left > 0) {
@@ -222,8 +226,8 @@ void CORQDebugWriter::write(int, const std::string &text)
             continue;
         if (written <= 0) {
             // EAGAIN: nobody reads, the rest is dropped.
-            if (written < 0 && errno == EPIPE)
-                guard.takeRaised();
+            if (written < 0 && errno == EPIPE && guard)
+                guard->takeRaised();
             return;
         }
         data += written;
@@ -388,7 +392,17 @@ void setLogLevel(int level)
 
 std::string formatStringV(const char *format, va_list args)
 {
-    std::string buffer(32768, '\0');
+    // Most entries fit on the stack: no large buffer to allocate and clear for each.
+    char small[1024];
+    va_list first;
+    va_copy(first, args);
+    const int length = std::vsnprintf(small, sizeof small, format, first);
+    va_end(first);
+    if (length < 0)
+        return std::string(format ? format : "");
+    if (static_cast<size_t>(length) < sizeof small)
+        return std::string(small, static_cast<size_t>(length));
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
     for (;;) {
         va_list attempt;
         va_copy(attempt, args);

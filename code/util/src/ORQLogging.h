@@ -84,6 +84,8 @@ private:
     // stderr opened again without blocking, so that stderr's own flags (shared with the
     // shell and other processes) stay untouched; -1 when not used.
     int m_fd = -1;
+    // Only a pipe raises SIGPIPE: the signal mask is set around writes to a pipe alone.
+    bool m_pipe = false;
 };
 
 // The process-wide logger. Created by the first CORQExeLogging and never destroyed.
