@@ -171,9 +171,6 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
 {
     if (windows.isEmpty())
         return 0;
-    sqlite3_stmt *insert = m_levelStatements[kInsert][windows.level];
-    if (!insert || sqlite3_reset(insert) != SQLITE_OK)
-        return -1;
     using Iterator = std::vector<AgData>::const_iterator;
     const QString sourceName = getAgConfig().getName();
     const qint64 width = windows.width;
@@ -223,7 +220,9 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
             row = windowEnd;
         }
     }
-    return insertSampleRows(insert, built.begin(), built.end(), windows.lastRow, out) == 0 ? 0 : -1;
+    return insertLevelRows(windows.level, built.begin(), built.end(), windows.lastRow, out) == 0
+               ? 0
+               : -1;
 }
 
 int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
