@@ -74,7 +74,8 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
-    // kInsertRows, prepared when first used, inserts kRowsPerInsert rows at once.
+    // kInsertRows, prepared when first used while bulk writes last, inserts kRowsPerInsert
+    // rows at once.
     enum LevelStatementKind {
         kInsert = 0,
         kDeleteRange,
@@ -141,6 +142,7 @@ private:
                         std::vector<AgData>::const_iterator last, qint64 bound,
                         std::vector<AgData> *written, AgDataVector *given = nullptr);
     sqlite3_stmt *rowsInsert(int level);
+    void releaseRowsInserts();
     int insertEventRow(const AgEvent &event, std::vector<AgEvent> *written);
     // Level-0 rows of [from, to] appended to rows; 0 or -1.
     int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);

@@ -107,24 +107,38 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
     sqlite3_stmt *single = m_levelStatements[kInsert][level];
     if (!single || sqlite3_reset(single) != SQLITE_OK)
         return -1;
-    // One statement for a run of rows keeps its cursor on the table's last page instead of
-    // seeking it from the root for every row.
-    sqlite3_stmt *rows = rowsInsert(level);
+    // While a file is copied in, a run of rows goes in with one statement: SQLite opens the
+    // table, checks the transaction and resets once for the run. A statement of that size
+    // takes some 40 KB, too much to keep for the few rows of a logging batch.
+    const bool inRuns = m_bulkWrites;
+    sqlite3_stmt *rows = nullptr;
     std::array<std::vector<AgData>::const_iterator, kRowsPerInsert> run;
     int held = 0;
+    auto insertHeldOneByOne = [&]() {
+        for (int i = 0; i < held; ++i) {
+            const int rc = insertSampleRows(single, run[size_t(i)], run[size_t(i)] + 1, bound,
+                                            written, given);
+            if (rc != 0)
+                return rc;
+        }
+        held = 0;
+        return 0;
+    };
     for (; first != last; ++first) {
         const qint64 timestamp = first->getTimestamp();
         if (!AgData::isStorableTimestamp(timestamp) || (bound > 0 && timestamp <= bound))
             continue;
+        run[size_t(held++)] = first;
+        if (held < (inRuns ? kRowsPerInsert : 1))
+            continue;
+        if (inRuns && !rows)
+            rows = rowsInsert(level);
         if (!rows) {
-            const int rc = insertSampleRows(single, first, first + 1, bound, written, given);
+            const int rc = insertHeldOneByOne();
             if (rc != 0)
                 return rc;
             continue;
         }
-        run[size_t(held++)] = first;
-        if (held < kRowsPerInsert)
-            continue;
         for (int i = 0; i < held; ++i)
             if (bindSample(rows, *run[size_t(i)], i * kSampleColumns + 1) != 0) {
                 sqlite3_reset(rows);
@@ -140,19 +154,24 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
         }
         held = 0;
     }
-    for (int i = 0; i < held; ++i) {
-        const int rc = insertSampleRows(single, run[size_t(i)], run[size_t(i)] + 1, bound,
-                                        written, given);
-        if (rc != 0)
-            return rc;
-    }
-    return 0;
+    return insertHeldOneByOne();
+}
+
+void SQLiteAgDataModel::releaseRowsInserts()
+{
+    for (sqlite3_stmt *&statement : m_levelStatements[kInsertRows])
+        if (statement) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        }
 }
 
 AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents)
 {
     if (!batch)
         return AgStoreResult(-1);
+    if (!m_bulkWrites)
+        releaseRowsInserts();
     // Samples written into a removed file would be stored in name only.
     if (!batch->isEmpty() && keepFileInPlace(true) != 0)
         return AgStoreResult(kStoreFailedCode);
