@@ -13,8 +13,10 @@ class AgViolations;
 class InstrumentConfig;
 
 // An audiogroup's import of a database file or of parsed meter samples into its own store:
-// 300000 ms of sample time per controller cycle, each slice retried up to 20 times. One
-// manager serves at most one import in the life of its audiogroup.
+// 300000 ms of sample time per controller cycle, each slice retried up to 20 times; after a
+// slice's samples were refused, 30000 ms at a time, so that a refused file keeps what came
+// before the refused slice as it always did. One manager serves at most one import in the
+// life of its audiogroup.
 class DBImportManager : public ADBImportManager
 {
 public:
@@ -23,6 +25,7 @@ public:
     // of which writes the newest page of all sixteen level tables again. The zoom rows do not
     // depend on where batches begin.
     static constexpr qint64 kSliceMs = 300000;
+    static constexpr qint64 kShortSliceMs = 30000;
     static constexpr int kRetryBudget = 20;
 
     DBImportManager();
@@ -65,6 +68,7 @@ private:
 
     ADBImportSource *m_source = nullptr;
     int m_retryBudget = kRetryBudget;
+    qint64 m_sliceMs = kSliceMs;
     int m_requestId = -1;
     bool m_dataSliceDone = false;
     bool m_eventsSliceDone = false;
