@@ -128,7 +128,7 @@ private slots:
         QTest::newRow("meter XML export out of time order, read from its file")
             << "xmlfileshuffled";
     }
-    // Every sample arrives unchanged, in slices of 5 minutes; the own database brings its event
+    // Every sample arrives unchanged, in slices of 2 minutes; the own database brings its event
     // rows as they are, a meter's samples their program events.
     void importCopiesEverySample()
     {
