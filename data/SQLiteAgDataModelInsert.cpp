@@ -170,8 +170,6 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
 {
     if (!batch)
         return AgStoreResult(-1);
-    if (!m_bulkWrites)
-        releaseRowsInserts();
     // Samples written into a removed file would be stored in name only.
     if (!batch->isEmpty() && keepFileInPlace(true) != 0)
         return AgStoreResult(kStoreFailedCode);
