@@ -28,23 +28,21 @@ AgDataAverageComputer::AgDataAverageComputer(const AgConfig &config, qint64 wind
         std::min(config.getIUpperThreshold(), config.getIUpperSecondaryThreshold()) + offset,
         std::max(config.getILowerThreshold(), config.getILowerSecondaryThreshold()) + offset,
         std::min(config.getTPUpperThreshold(), config.getTPUpperSecondaryThreshold())};
+    m_start.setM400ms(config.getMUpperSecondaryThreshold() + offset - 1.0);
+    m_start.setS(config.getSUpperSecondaryThreshold() + offset - 1.0);
+    m_start.setTP(config.getTPUpperSecondaryThreshold() - 1.0);
+    m_start.setI(offset +
+                 (config.getIUpperSecondaryThreshold() + config.getILowerSecondaryThreshold()) /
+                     2.0);
     restart(windowStart);
 }
 
 void AgDataAverageComputer::restart(qint64 windowStart)
 {
-    const AgConfig &config = m_config;
-    const double offset = config.loudnessThresholdOffset();
     m_windowHasViolation = false;
     m_keptValues = 0;
-    m_kept = AgData();
+    m_kept = m_start;
     m_kept.setTimestamp(windowStart);
-    m_kept.setM400ms(config.getMUpperSecondaryThreshold() + offset - 1.0);
-    m_kept.setS(config.getSUpperSecondaryThreshold() + offset - 1.0);
-    m_kept.setTP(config.getTPUpperSecondaryThreshold() - 1.0);
-    m_kept.setI(offset +
-                (config.getIUpperSecondaryThreshold() + config.getILowerSecondaryThreshold()) /
-                    2.0);
 }
 
 std::array<double, 5> AgDataAverageComputer::excesses(const AgData &sample) const

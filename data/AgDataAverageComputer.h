@@ -41,6 +41,8 @@ private:
     bool m_windowHasViolation = false;
     AgConfig m_config;
     AgData m_kept;
+    // What a window's representative is before its first sample, worked out once.
+    AgData m_start;
     int m_keptValues = 0;
     // The stricter limits in the samples' unit, worked out once from the configuration, and
     // the kept sample's excesses over them.

@@ -457,6 +457,7 @@ void SQLiteAgDataModel::setBulkWrites(bool bulk)
     if (bulk) {
         configureBulkJournal();
     } else {
+        releaseRowsInserts();
         exec(QStringLiteral("PRAGMA wal_autocheckpoint=256;"));
         exec(QStringLiteral("PRAGMA journal_size_limit=0;"));
         exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);"));

@@ -74,7 +74,18 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
-    enum LevelStatementKind { kInsert = 0, kDeleteRange, kSelectRange, kNewest, kOldest, kCount };
+    // kInsertRows, prepared when first used while bulk writes last, inserts kRowsPerInsert
+    // rows at once.
+    enum LevelStatementKind {
+        kInsert = 0,
+        kDeleteRange,
+        kSelectRange,
+        kNewest,
+        kOldest,
+        kCount,
+        kInsertRows
+    };
+    static constexpr int kRowsPerInsert = 32;
     // The table view reads the same file through its own connection.
     static constexpr int kBusyTimeoutMs = 2000;
 
@@ -126,6 +137,12 @@ private:
     int insertSampleRows(sqlite3_stmt *statement, std::vector<AgData>::const_iterator first,
                          std::vector<AgData>::const_iterator last, qint64 bound,
                          std::vector<AgData> *written, AgDataVector *given = nullptr);
+    // The same into a level's table of this file, several rows a statement.
+    int insertLevelRows(int level, std::vector<AgData>::const_iterator first,
+                        std::vector<AgData>::const_iterator last, qint64 bound,
+                        std::vector<AgData> *written, AgDataVector *given = nullptr);
+    sqlite3_stmt *rowsInsert(int level);
+    void releaseRowsInserts();
     int insertEventRow(const AgEvent &event, std::vector<AgEvent> *written);
     // Level-0 rows of [from, to] appended to rows; 0 or -1.
     int readLevelZeroRows(qint64 from, qint64 to, std::vector<AgData> *rows);
@@ -157,7 +174,7 @@ private:
     int copyLatestConfig(BackupFile &backup);
     int deleteProgramData(const Program &program);
 
-    std::array<LevelStatements, 6> m_levelStatements{};
+    std::array<LevelStatements, kInsertRows + 1> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
     sqlite3_stmt *m_deleteEvents = nullptr;
     sqlite3_stmt *m_selectAllEvents = nullptr;

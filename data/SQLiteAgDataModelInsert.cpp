@@ -2,12 +2,14 @@
 
 #include "AgDataVector.h"
 #include "AgDbStatements.h"
+#include "KivUtils.h"
 #include "ORQLogging.h"
 #include "SQLiteRows.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -30,22 +32,25 @@ int stepInsert(sqlite3_stmt *statement, bool clearBindings)
     return sqlite3_reset(statement) == SQLITE_OK ? 0 : -1;
 }
 
-int bindSample(sqlite3_stmt *statement, const AgData &sample)
+constexpr int kSampleColumns = 14;
+
+// Binds the sample's fourteen columns from parameter `first` on.
+int bindSample(sqlite3_stmt *statement, const AgData &sample, int first = 1)
 {
     const double values[] = {sample.getTP(),     sample.getTPMax(), sample.getM100ms(),
                              sample.getM400ms(), sample.getMMax(),  sample.getS(),
                              sample.getSMax(),   sample.getI(),     sample.getLRA()};
-    if (sqlite3_bind_int64(statement, 1, sample.getTimestamp()) != SQLITE_OK ||
-        sqlite3_bind_int64(statement, 2, sample.getTimecode()) != SQLITE_OK ||
-        sqlite3_bind_int64(statement, 3, sample.getProgramId()) != SQLITE_OK)
+    if (sqlite3_bind_int64(statement, first, sample.getTimestamp()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, first + 1, sample.getTimecode()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, first + 2, sample.getProgramId()) != SQLITE_OK)
         return -1;
-    int index = 4;
+    int index = first + 3;
     // SQLite would store a NaN as NULL: the file keeps the no-value marker instead.
     for (double value : values)
         if (sqlite3_bind_double(statement, index++, AgData::toStored(value)) != SQLITE_OK)
             return -1;
-    if (sqlite3_bind_int64(statement, 13, sample.getEvents()) != SQLITE_OK ||
-        sqlite3_bind_int64(statement, 14, sample.getFlags()) != SQLITE_OK)
+    if (sqlite3_bind_int64(statement, first + 12, sample.getEvents()) != SQLITE_OK ||
+        sqlite3_bind_int64(statement, first + 13, sample.getFlags()) != SQLITE_OK)
         return -1;
     return 0;
 }
@@ -75,6 +80,90 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
             given->append(row);
     }
     return 0;
+}
+
+sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int level)
+{
+    sqlite3_stmt *&statement = m_levelStatements[kInsertRows][level];
+    if (statement || !db())
+        return statement;
+    // The single-row insert with its row of parameters repeated.
+    const QString single = AgDbSql::insertLevelRow().arg(agDataZoomLevelTableName(level));
+    const int values = single.indexOf(QLatin1String("VALUES ")) + 7;
+    const QString row = single.mid(values, single.lastIndexOf(QLatin1Char(')')) + 1 - values);
+    QString sql = single.left(values) + row;
+    for (int i = 1; i < kRowsPerInsert; ++i)
+        sql += QLatin1String(", ") + row;
+    // Without it every row goes in on its own, as before: slower, never wrong.
+    if (prepare(sql + QLatin1Char(';'), &statement) != SQLITE_OK)
+        statement = nullptr;
+    return statement;
+}
+
+int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_iterator first,
+                                       std::vector<AgData>::const_iterator last, qint64 bound,
+                                       std::vector<AgData> *written, AgDataVector *given)
+{
+    sqlite3_stmt *single = m_levelStatements[kInsert][level];
+    if (!single || sqlite3_reset(single) != SQLITE_OK)
+        return -1;
+    // While a file is copied in, a run of rows goes in with one statement: SQLite opens the
+    // table, checks the transaction and resets once for the run. A statement of that size
+    // takes some 40 KB, too much to keep for the few rows of a logging batch.
+    const bool inRuns = m_bulkWrites;
+    sqlite3_stmt *rows = nullptr;
+    std::array<std::vector<AgData>::const_iterator, kRowsPerInsert> run;
+    int held = 0;
+    auto insertHeldOneByOne = [&]() {
+        for (int i = 0; i < held; ++i) {
+            const int rc = insertSampleRows(single, run[size_t(i)], run[size_t(i)] + 1, bound,
+                                            written, given);
+            if (rc != 0)
+                return rc;
+        }
+        held = 0;
+        return 0;
+    };
+    for (; first != last; ++first) {
+        const qint64 timestamp = first->getTimestamp();
+        if (!AgData::isStorableTimestamp(timestamp) || (bound > 0 && timestamp <= bound))
+            continue;
+        run[size_t(held++)] = first;
+        if (held < (inRuns ? kRowsPerInsert : 1))
+            continue;
+        if (inRuns && !rows)
+            rows = rowsInsert(level);
+        if (!rows) {
+            const int rc = insertHeldOneByOne();
+            if (rc != 0)
+                return rc;
+            continue;
+        }
+        for (int i = 0; i < held; ++i)
+            if (bindSample(rows, *run[size_t(i)], i * kSampleColumns + 1) != 0) {
+                sqlite3_reset(rows);
+                return -1;
+            }
+        const int rc = stepInsert(rows, false);
+        if (rc != 0)
+            return rc;
+        for (int i = 0; i < held; ++i) {
+            written->push_back(*run[size_t(i)]);
+            if (given)
+                given->append(*run[size_t(i)]);
+        }
+        held = 0;
+    }
+    return insertHeldOneByOne();
+}
+
+void SQLiteAgDataModel::releaseRowsInserts()
+{
+    for (sqlite3_stmt *&statement : m_levelStatements[kInsertRows])
+        if (statement) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        }
 }
 
 AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents)
@@ -132,11 +221,8 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
         };
         if (exec(AgDbSql::beginTransaction()) != SQLITE_OK)
             return failed(nullptr); // logged by exec
-        sqlite3_stmt *insert = m_levelStatements[kInsert][0];
-        if (!insert || sqlite3_reset(insert) != SQLITE_OK)
-            return failed("the sample insert");
-        if (insertSampleRows(insert, batch->begin(), batch->end(), lastStored, &accepted,
-                             &newSamples) != 0)
+        if (insertLevelRows(0, batch->begin(), batch->end(), lastStored, &accepted,
+                            &newSamples) != 0)
             return failed("the sample insert");
         if (accepted.empty())
             return failed(nullptr);

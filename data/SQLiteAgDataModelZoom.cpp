@@ -171,13 +171,15 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
 {
     if (windows.isEmpty())
         return 0;
-    sqlite3_stmt *insert = m_levelStatements[kInsert][windows.level];
-    if (!insert || sqlite3_reset(insert) != SQLITE_OK)
-        return -1;
     using Iterator = std::vector<AgData>::const_iterator;
     const QString sourceName = getAgConfig().getName();
     const qint64 width = windows.width;
     std::vector<AgData> built;
+    // At most a row per window, and only windows with rows give one.
+    if (windows.alignedEnd > windows.alignedStart)
+        built.reserve(std::min(levelZero.size(),
+                               size_t((windows.alignedEnd - windows.alignedStart) / width)) +
+                      1);
     // One computer for all windows of the level, restarted for each.
     AgDataAverageComputer computer(getAgConfig(), 0);
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
@@ -223,7 +225,10 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
             row = windowEnd;
         }
     }
-    return insertSampleRows(insert, built.begin(), built.end(), windows.lastRow, out) == 0 ? 0 : -1;
+    out->reserve(out->size() + built.size());
+    return insertLevelRows(windows.level, built.begin(), built.end(), windows.lastRow, out) == 0
+               ? 0
+               : -1;
 }
 
 int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
@@ -260,7 +265,7 @@ int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
         std::vector<AgData> rows;
         if (writeZoomLevel(level, levelZero, violating, &rows) != 0)
             return -1;
-        out->insert(level.level, rows);
+        (*out)[level.level].swap(rows);
     }
     return 0;
 }

@@ -184,7 +184,7 @@ void DBImportManager::importSlice(bool checkIAtProgramEndOnly, const AgConfig &a
         return;
     }
     const qint64 from = m_readPosition + 1;
-    const qint64 end = std::min(m_readPosition + kSliceMs, m_lastTimestamp);
+    const qint64 end = std::min(m_readPosition + m_sliceMs, m_lastTimestamp);
     if (from <= 0 || end <= 0 || from > end) {
         fail(QStringLiteral("Source data read error"));
         return;
@@ -206,6 +206,9 @@ void DBImportManager::importSlice(bool checkIAtProgramEndOnly, const AgConfig &a
         m_eventsSliceDone = false;
         m_retryBudget = kRetryBudget;
         m_readPosition = end;
+    } else if (!m_dataSliceDone && m_sliceMs > kShortSliceMs) {
+        // Nothing of the slice was stored: its short slices from the same place on.
+        m_sliceMs = kShortSliceMs;
     } else {
         --m_retryBudget;
     }

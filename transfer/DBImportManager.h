@@ -13,14 +13,20 @@ class AgViolations;
 class InstrumentConfig;
 
 // An audiogroup's import of a database file or of parsed meter samples into its own store:
-// 30000 ms of sample time per controller cycle, each slice retried up to 20 times. One
-// manager serves at most one import in the life of its audiogroup.
+// 120000 ms of sample time per controller cycle, each slice retried up to 20 times; after a
+// slice's samples were refused, 30000 ms at a time, so that a refused file keeps what came
+// before the refused slice as it always did. One manager serves at most one import in the
+// life of its audiogroup.
 class DBImportManager : public ADBImportManager
 {
 public:
-    // Not larger: the zoom levels a batch completes depend on where batches begin, so a
-    // recording with gaps would be reduced otherwise than today.
-    static constexpr qint64 kSliceMs = 30000;
+    // Two minutes (1200 samples at 100 ms) is one store transaction of a few ms: a 72-hour
+    // file costs 2160 commits, not 8640, each of which writes the newest page of all sixteen
+    // level tables again. Five minutes were no faster, and slower for a streamed XML export:
+    // a slice's samples no longer stay in the processor's cache. The zoom rows do not depend
+    // on where batches begin.
+    static constexpr qint64 kSliceMs = 120000;
+    static constexpr qint64 kShortSliceMs = 30000;
     static constexpr int kRetryBudget = 20;
 
     DBImportManager();
@@ -63,6 +69,7 @@ private:
 
     ADBImportSource *m_source = nullptr;
     int m_retryBudget = kRetryBudget;
+    qint64 m_sliceMs = kSliceMs;
     int m_requestId = -1;
     bool m_dataSliceDone = false;
     bool m_eventsSliceDone = false;

@@ -1,18 +1,20 @@
 #include "SQLiteZQDBImportSource.h"
 
-#include "SQLiteKIVDBImportSource.h"
-
 #include <AgDataVector.h>
 #include <ORQLogging.h>
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
+#include <sqlite3.h>
+
 #include <cmath>
 #include <limits>
+#include <memory>
 
 const char *const SQLiteZQDBImportSource::kConnectionName = "SQLiteZQDBImportSource";
 
@@ -38,6 +40,79 @@ DbVersion parseVersion(const QString &text)
     return DbVersion(major, minor);
 }
 
+// A column's value as Qt's SQLite driver hands it to a query.
+QVariant driverValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_NULL: return QVariant(QVariant::String);
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, column)),
+                                   sqlite3_column_bytes(statement, column)));
+    default:
+        return QVariant(QString(reinterpret_cast<const QChar *>(sqlite3_column_text16(statement, column)),
+                                sqlite3_column_bytes16(statement, column) / int(sizeof(QChar))));
+    }
+}
+
+// The conversions of a query's values, without a variant for the usual column types.
+bool toInt64(sqlite3_stmt *statement, int column, qint64 *out)
+{
+    if (sqlite3_column_type(statement, column) == SQLITE_INTEGER) {
+        *out = sqlite3_column_int64(statement, column);
+        return true;
+    }
+    bool ok = false;
+    *out = driverValue(statement, column).toLongLong(&ok);
+    return ok;
+}
+
+bool toDouble(sqlite3_stmt *statement, int column, double *out)
+{
+    const int type = sqlite3_column_type(statement, column);
+    if (type == SQLITE_FLOAT || type == SQLITE_INTEGER) {
+        *out = sqlite3_column_double(statement, column);
+        return true;
+    }
+    bool ok = false;
+    *out = driverValue(statement, column).toDouble(&ok);
+    return ok;
+}
+
+bool toSample(sqlite3_stmt *statement, const DbVersion &version, AgData *sample)
+{
+    qint64 integer = 0;
+    if (!toInt64(statement, 0, &integer))
+        return false;
+    sample->setTimestamp(integer);
+    if (!toInt64(statement, 2, &integer))
+        return false;
+    sample->setProgramId(integer);
+    using Setter = void (AgData::*)(double);
+    static const Setter setters[] = {&AgData::setTP, &AgData::setTPMax, &AgData::setM100ms,
+                                     &AgData::setM400ms, &AgData::setMMax, &AgData::setS,
+                                     &AgData::setSMax,  &AgData::setI,    &AgData::setLRA};
+    int column = 3;
+    for (Setter setter : setters) {
+        double value = 0.0;
+        if (!toDouble(statement, column++, &value))
+            return false;
+        (sample->*setter)(AgData::fromStored(value));
+    }
+    if (!toInt64(statement, 12, &integer))
+        return false;
+    sample->setEvents(integer);
+    if (!toInt64(statement, 13, &integer))
+        return false;
+    sample->setFlags(integer);
+    sample->setEmpty(false);
+    if (!SQLiteZQDBImportSource::convertTimecode(driverValue(statement, 1), version, &integer))
+        return false;
+    sample->setTimecode(integer);
+    return true;
+}
+
 } // namespace
 
 SQLiteZQDBImportSource::SQLiteZQDBImportSource(const QString &filePath)
@@ -47,6 +122,7 @@ SQLiteZQDBImportSource::SQLiteZQDBImportSource(const QString &filePath)
 
 SQLiteZQDBImportSource::~SQLiteZQDBImportSource()
 {
+    finalizeSelect();
     if (m_open)
         removeDatabase(QLatin1String(kConnectionName));
 }
@@ -128,37 +204,57 @@ bool SQLiteZQDBImportSource::convertTimecode(const QVariant &value, const DbVers
     return false;
 }
 
+int SQLiteZQDBImportSource::prepareSelect()
+{
+    if (m_select)
+        return sqlite3_reset(m_select) == SQLITE_OK ? 0 : -1;
+    const QVariant handle = connection().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return -1;
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!db)
+        return -1;
+    // Straight from the connection: a query's cached variants would cost more than the rows'
+    // own reading.
+    static const char sql[] = "SELECT timestamp, timecode, programId, TP, TPMax, M100ms, M400ms, "
+                              "MMax, S, SMax, I, LRA, Events, Flags FROM Loudness WHERE "
+                              "timestamp >= ? AND timestamp <= ? ORDER BY timestamp ASC;";
+    if (sqlite3_prepare_v2(db, sql, -1, &m_select, nullptr) != SQLITE_OK) {
+        finalizeSelect();
+        return -1;
+    }
+    return 0;
+}
+
+void SQLiteZQDBImportSource::finalizeSelect()
+{
+    sqlite3_finalize(m_select);
+    m_select = nullptr;
+}
+
 AgDataVector *SQLiteZQDBImportSource::readData(qint64 from, qint64 to, int *error)
 {
     *error = -1;
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT timestamp, timecode, programId, TP, TPMax, M100ms, "
-                                      "M400ms, MMax, S, SMax, I, LRA, Events, Flags FROM Loudness "
-                                      "WHERE timestamp >= :from AND timestamp <= :to ORDER BY "
-                                      "timestamp ASC;")))
+    if (!m_open || prepareSelect() != 0)
         return nullptr;
-    query.bindValue(QStringLiteral(":from"), from);
-    query.bindValue(QStringLiteral(":to"), to);
-    if (!query.exec())
+    sqlite3_stmt *select = m_select;
+    if (sqlite3_bind_int64(select, 1, from) != SQLITE_OK ||
+        sqlite3_bind_int64(select, 2, to) != SQLITE_OK)
         return nullptr;
-    auto *samples = new AgDataVector();
-    const bool wide = SQLiteKIVDBImportSource::hasSampleColumns(query);
-    while (query.next()) {
+    auto samples = std::make_unique<AgDataVector>();
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
         AgData sample;
-        qint64 timecode = 0;
-        if (!wide || !SQLiteKIVDBImportSource::convertSampleColumns(query, &sample, true) ||
-            !convertTimecode(query.value(1), m_fileVersion, &timecode)) {
-            delete samples;
+        if (!toSample(select, m_fileVersion, &sample)) {
+            sqlite3_reset(select);
             return nullptr;
         }
-        sample.setTimecode(timecode);
         samples->append(sample);
     }
-    if (query.lastError().isValid()) {
-        delete samples;
+    // A read that stops on a damaged page ends with an error, not with the last row.
+    sqlite3_reset(select);
+    if (rc != SQLITE_DONE)
         return nullptr;
-    }
     *error = 0;
-    return samples;
+    return samples.release();
 }

@@ -5,6 +5,7 @@
 #include <DbVersion.h>
 
 class QVariant;
+struct sqlite3_stmt;
 
 // Reads the "Loudness" table of a meter's own log database. Files below version 1.1 may
 // store the timecode as a floating-point number.
@@ -29,7 +30,11 @@ protected:
 private:
     qint64 readBound(const QString &sql, int *error);
     void readFileVersion();
+    // The slice select, prepared once on the connection's own handle: 0 or -1.
+    int prepareSelect();
+    void finalizeSelect();
 
     bool m_open = false;
+    sqlite3_stmt *m_select = nullptr;
     DbVersion m_fileVersion;
 };

@@ -666,19 +666,24 @@ private slots:
         QTest::addColumn<int>("reopenEvery");
         QTest::addColumn<int>("unreadable"); // samples i with i % 1000 below it have no values
         QTest::addColumn<int>("spacing");    // ms between samples
-        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0 << 0 << 100;
-        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0 << 0 << 100;
-        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30 << 0 << 100;
-        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101 << 0 << 100;
+        QTest::addColumn<bool>("bulk");      // as an import writes: many rows a statement
+        QTest::newRow("2 s batches") << kT0 + 50 << 20 << 0 << 0 << 100 << false;
+        QTest::newRow("one batch") << kT0 + 50 << 16000 << 0 << 0 << 100 << false;
+        QTest::newRow("reopened every 30 batches") << kT0 + 50 << 20 << 30 << 0 << 100 << false;
+        QTest::newRow("uneven batches, reopened") << kT0 + 50 << 7 << 101 << 0 << 100 << false;
         // Level 7's first window ends between the second and the third batch.
         QTest::newRow("first window ends between batches")
-            << qint64(1699999650000) << 20 << 0 << 0 << 100;
+            << qint64(1699999650000) << 20 << 0 << 0 << 100 << false;
         // A window is no value only when none of its samples has one.
-        QTest::newRow("windows beginning without values") << kT0 + 50 << 20 << 0 << 700 << 100;
+        QTest::newRow("windows beginning without values")
+            << kT0 + 50 << 20 << 0 << 700 << 100 << false;
         // Samples further apart than a level's window: the window holding a batch's newest
         // sample is complete only with the next batch, which may begin windows later.
-        QTest::newRow("1 s apart, 20 s batches") << kT0 + 50 << 20 << 0 << 0 << 1000;
-        QTest::newRow("1 s apart, one sample a batch") << kT0 + 50 << 1 << 0 << 0 << 1000;
+        QTest::newRow("1 s apart, 20 s batches") << kT0 + 50 << 20 << 0 << 0 << 1000 << false;
+        QTest::newRow("1 s apart, one sample a batch") << kT0 + 50 << 1 << 0 << 0 << 1000 << false;
+        QTest::newRow("one batch, bulk") << kT0 + 50 << 16000 << 0 << 0 << 100 << true;
+        QTest::newRow("uneven batches without values, reopened, bulk")
+            << kT0 + 50 << 45 << 101 << 700 << 100 << true;
     }
 
     void zoomLevels()
@@ -688,15 +693,18 @@ private slots:
         QFETCH(int, reopenEvery);
         QFETCH(int, unreadable);
         QFETCH(int, spacing);
+        QFETCH(bool, bulk);
         const int count = 16000;
         const int loud = 9000; // the one sample that violates a threshold
         auto m400 = [&](int i) { return i == loud ? 0.0 : -20.0 - (i % 997) / 10.0; };
         auto hasValues = [&](int i) { return i == loud || i % 1000 >= unreadable; };
         std::unique_ptr<AAgDataModel> model = openStore();
+        model->setBulkWrites(bulk);
         for (int i = 0, batches = 0; i < count; i += batchSize, ++batches) {
             if (reopenEvery && batches % reopenEvery == 0) {
                 model->close();
                 model = openStore();
+                model->setBulkWrites(bulk);
             }
             std::vector<AgData> samples;
             for (int k = i; k < std::min(count, i + batchSize); ++k) {

@@ -128,7 +128,7 @@ private slots:
         QTest::newRow("meter XML export out of time order, read from its file")
             << "xmlfileshuffled";
     }
-    // Every sample arrives unchanged, in slices of 30 s; the own database brings its event
+    // Every sample arrives unchanged, in slices of 2 minutes; the own database brings its event
     // rows as they are, a meter's samples their program events.
     void importCopiesEverySample()
     {
@@ -217,6 +217,9 @@ private slots:
         QTest::newRow("empty file") << "emptyfile" << "Could not read source DB";
         QTest::newRow("meter 1.1 with REAL timecodes") << "zq11real" << "Source data read error";
         QTest::newRow("meter database, NULL timecode") << "zqnull" << "Source data read error";
+        // What came before the refused row's 30 s stays imported.
+        QTest::newRow("meter database, NULL timecode after 100 s")
+            << "zqnulllater" << "Source data read error";
         QTest::newRow("no sample list for the audiogroup") << "xmlnull"
                                                            << "Could not read source DB";
         QTest::newRow("sample list without samples") << "xmlempty" << "Invalid import data";
@@ -253,6 +256,12 @@ private slots:
             QVERIFY(writeMeterDb(path, MeterVersion::V10, false, kInstrument, {kSource}, data));
             sqlite3Exec(path, "UPDATE Loudness SET timecode = NULL WHERE timestamp = 1700000000300;");
             started = manager.startImport(1, 1, path);
+        } else if (kind == QLatin1String("zqnulllater")) {
+            QVERIFY(writeMeterDb(path, MeterVersion::V11, false, kInstrument, {kSource},
+                                 samples(kT0, 4000)));
+            sqlite3Exec(path,
+                        "UPDATE Loudness SET timecode = NULL WHERE timestamp = 1700000100000;");
+            started = manager.startImport(1, 1, path);
         } else if (kind == QLatin1String("xmlnull")) {
             started = manager.startXmlImport(1, nullptr, 2);
         } else if (kind == QLatin1String("xmlempty")) {
@@ -281,6 +290,9 @@ private slots:
         QCOMPARE(manager.getRequestId(), 1);
         if (kind == QLatin1String("missing"))
             QVERIFY(!QFileInfo::exists(path));
+        int err = -7;
+        if (kind == QLatin1String("zqnulllater"))
+            QCOMPARE(store->getMaxTimestamp(0, &err), kT0 + 89900);
     }
 
     void meterTimecodes_data()
