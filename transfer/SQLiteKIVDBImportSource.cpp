@@ -1,4 +1,5 @@
 #include "SQLiteKIVDBImportSource.h"
+#include "SampleColumns.h"
 
 #include <AgDataVector.h>
 #include <KivUtils.h>
@@ -90,32 +91,13 @@ bool SQLiteKIVDBImportSource::convertSampleColumns(const QSqlQuery &query, AgDat
 {
     if (!widthChecked && !hasSampleColumns(query))
         return false;
-    qint64 integer = 0;
-    if (!toInt64(query.value(0), &integer))
-        return false;
-    sample->setTimestamp(integer);
-    if (!toInt64(query.value(2), &integer))
-        return false;
-    sample->setProgramId(integer);
-    using Setter = void (AgData::*)(double);
-    static const Setter setters[] = {&AgData::setTP, &AgData::setTPMax, &AgData::setM100ms,
-                                     &AgData::setM400ms, &AgData::setMMax, &AgData::setS,
-                                     &AgData::setSMax,  &AgData::setI,    &AgData::setLRA};
-    int column = 3;
-    for (Setter setter : setters) {
-        double value = 0.0;
-        if (!toDouble(query.value(column++), &value))
-            return false;
-        (sample->*setter)(AgData::fromStored(value));
-    }
-    if (!toInt64(query.value(12), &integer))
-        return false;
-    sample->setEvents(integer);
-    if (!toInt64(query.value(13), &integer))
-        return false;
-    sample->setFlags(integer);
-    sample->setEmpty(false);
-    return true;
+    const auto readInt = [&query](int column, qint64 *out) {
+        return toInt64(query.value(column), out);
+    };
+    const auto readDouble = [&query](int column, double *out) {
+        return toDouble(query.value(column), out);
+    };
+    return readSampleColumns(sample, readInt, readDouble);
 }
 
 AgDataVector *SQLiteKIVDBImportSource::readData(qint64 from, qint64 to, int *error)

@@ -1,4 +1,5 @@
 #include "SQLiteZQDBImportSource.h"
+#include "SampleColumns.h"
 
 #include <AgDataVector.h>
 #include <ORQLogging.h>
@@ -82,31 +83,15 @@ bool toDouble(sqlite3_stmt *statement, int column, double *out)
 
 bool toSample(sqlite3_stmt *statement, const DbVersion &version, AgData *sample)
 {
+    const auto readInt = [statement](int column, qint64 *out) {
+        return toInt64(statement, column, out);
+    };
+    const auto readDouble = [statement](int column, double *out) {
+        return toDouble(statement, column, out);
+    };
+    if (!readSampleColumns(sample, readInt, readDouble))
+        return false;
     qint64 integer = 0;
-    if (!toInt64(statement, 0, &integer))
-        return false;
-    sample->setTimestamp(integer);
-    if (!toInt64(statement, 2, &integer))
-        return false;
-    sample->setProgramId(integer);
-    using Setter = void (AgData::*)(double);
-    static const Setter setters[] = {&AgData::setTP, &AgData::setTPMax, &AgData::setM100ms,
-                                     &AgData::setM400ms, &AgData::setMMax, &AgData::setS,
-                                     &AgData::setSMax,  &AgData::setI,    &AgData::setLRA};
-    int column = 3;
-    for (Setter setter : setters) {
-        double value = 0.0;
-        if (!toDouble(statement, column++, &value))
-            return false;
-        (sample->*setter)(AgData::fromStored(value));
-    }
-    if (!toInt64(statement, 12, &integer))
-        return false;
-    sample->setEvents(integer);
-    if (!toInt64(statement, 13, &integer))
-        return false;
-    sample->setFlags(integer);
-    sample->setEmpty(false);
     if (!SQLiteZQDBImportSource::convertTimecode(driverValue(statement, 1), version, &integer))
         return false;
     sample->setTimecode(integer);
