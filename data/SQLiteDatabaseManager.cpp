@@ -2,7 +2,6 @@
 
 #include "KivUtils.h"
 #include "Program.h"
-#include "SQLiteWalWrites.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,7 +47,6 @@ int SQLiteDatabaseManager::open()
         return 0;
     const QString fileName = getFileName();
     alignSideFiles(fileName);
-    installSQLiteWalWrites();
     sqlite3 *connection = nullptr;
     const int rc = sqlite3_open16(fileName.utf16(), &connection);
     if (rc != SQLITE_OK) {
