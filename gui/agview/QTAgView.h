@@ -6,7 +6,9 @@
 #include <Program.h>
 #include <ProgramCalculationData.h>
 
+#include <array>
 #include <memory>
+#include <optional>
 
 class QKeyEvent;
 class QWheelEvent;
@@ -77,12 +79,33 @@ protected:
 private:
     void connectChildren();
     void showRunPause(const AgConfig &agConfig, bool liveMode);
+    void showNumericTexts(const AgConfig &agConfig, const ProgramCalculationData &data);
     // A snapshot for a page other than the one the user just chose was queued before the
     // click; it must not switch the page back.
     bool isStaleFor(ActiveScreen page);
 
+    // What the numeric panel's and the marker panel's texts were last built from. Snapshots
+    // come 20 times a second and mostly bring the same figures; building the texts again
+    // (numbers and dates formatted) cost more than the rest of the panels' update.
+    struct PanelTextInputs
+    {
+        std::array<double, 4> values{};
+        QString unit;
+        std::array<qint64, 4> times{};
+        bool operator==(const PanelTextInputs &other) const;
+    };
+    struct MarkerDateInputs
+    {
+        qint64 start = 0;
+        qint64 end = 0;
+        bool incomplete = false;
+        bool operator==(const MarkerDateInputs &other) const;
+    };
+
     std::unique_ptr<AgViewForm> m_form;
     KivPleaseWaitBox m_pleaseWaitBox;
+    std::optional<PanelTextInputs> m_panelTexts;
+    std::optional<MarkerDateInputs> m_markerDates;
     Program m_currentProgram;
     ProgramCalculationData m_currentCalculation;
     // Set while an update itself switches the page, so that only a user's click counts.

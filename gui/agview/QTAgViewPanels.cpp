@@ -36,6 +36,12 @@ void setSheet(QWidget *widget, const char *sheet)
         widget->setStyleSheet(text);
 }
 
+// Equal figures, NaN included: a missing figure shows the same text each time.
+bool sameValue(double a, double b)
+{
+    return a == b || (a != a && b != b);
+}
+
 QString dateTimeText(qint64 ms, const QString &format)
 {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(format);
@@ -55,6 +61,20 @@ QString QTAgView::formatValue(double value)
     return QString::number(qRound(value * 10) / 10.0, 'f', 1);
 }
 
+bool QTAgView::PanelTextInputs::operator==(const PanelTextInputs &other) const
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!sameValue(values[i], other.values[i]))
+            return false;
+    }
+    return unit == other.unit && times == other.times;
+}
+
+bool QTAgView::MarkerDateInputs::operator==(const MarkerDateInputs &other) const
+{
+    return start == other.start && end == other.end && incomplete == other.incomplete;
+}
+
 void QTAgView::updateNumericValues(const AgConfig &agConfig, const ProgramCalculationData &data,
                                    const Program &program)
 {
@@ -62,6 +82,48 @@ void QTAgView::updateNumericValues(const AgConfig &agConfig, const ProgramCalcul
     m_currentProgram = program;
     m_currentCalculation = data;
 
+    const PanelTextInputs inputs{
+        {data.getIntegrated(), data.getTruePeakMax(), data.getMomentaryMax(),
+         data.getShortTermMax()},
+        agConfig.getLoudnessUnit(),
+        {data.getStartTimecode(), data.getEndTimecode(), data.getStartTime(), data.getEndTime()}};
+    if (!m_panelTexts || !(*m_panelTexts == inputs)) {
+        m_panelTexts = inputs;
+        showNumericTexts(agConfig, data);
+    }
+
+    f.histogramPlot->onUpdateHistogram(data.getHistogramCounts(), data.getHistogramMin(),
+                                       data.getHistogramMax(), data.getHistogramStep(), -23.0);
+
+    const qint64 start = data.getStartTime();
+    const qint64 end = data.getEndTime();
+    if (start == -1 || end == -1 || start >= end) {
+        f.loadingText->show();
+        f.progressBar->show();
+        f.progressBar->setValue(0);
+        return;
+    }
+    qint64 span = end - start;
+    qint64 done = data.getProcessedUntil() - start;
+    if (span - done <= kProgressHiddenBelowMs) {
+        f.loadingText->hide();
+        f.progressBar->hide();
+        return;
+    }
+    // The bar counts in int: a program longer than about 24 days is shown in coarser units.
+    while (span > std::numeric_limits<int>::max()) {
+        span /= 1000;
+        done /= 1000;
+    }
+    f.loadingText->show();
+    f.progressBar->show();
+    f.progressBar->setRange(0, int(span));
+    f.progressBar->setValue(int(qBound<qint64>(0, done, span)));
+}
+
+void QTAgView::showNumericTexts(const AgConfig &agConfig, const ProgramCalculationData &data)
+{
+    AgViewForm &f = *m_form;
     f.iLabel->setText(QStringLiteral("<html><head></head><body><bold>I</bold>:</body></html>"));
     f.TPLabel->setText(
         QStringLiteral("<html><head></head><body><bold>TP</bold>max:</body></html>"));
@@ -111,34 +173,6 @@ void QTAgView::updateNumericValues(const AgConfig &agConfig, const ProgramCalcul
         f.startUnit->setText(unit.arg(clock));
         f.endUnit->setText(unit.arg(clock));
     }
-
-    f.histogramPlot->onUpdateHistogram(data.getHistogramCounts(), data.getHistogramMin(),
-                                       data.getHistogramMax(), data.getHistogramStep(), -23.0);
-
-    const qint64 start = data.getStartTime();
-    const qint64 end = data.getEndTime();
-    if (start == -1 || end == -1 || start >= end) {
-        f.loadingText->show();
-        f.progressBar->show();
-        f.progressBar->setValue(0);
-        return;
-    }
-    qint64 span = end - start;
-    qint64 done = data.getProcessedUntil() - start;
-    if (span - done <= kProgressHiddenBelowMs) {
-        f.loadingText->hide();
-        f.progressBar->hide();
-        return;
-    }
-    // The bar counts in int: a program longer than about 24 days is shown in coarser units.
-    while (span > std::numeric_limits<int>::max()) {
-        span /= 1000;
-        done /= 1000;
-    }
-    f.loadingText->show();
-    f.progressBar->show();
-    f.progressBar->setRange(0, int(span));
-    f.progressBar->setValue(int(qBound<qint64>(0, done, span)));
 }
 
 void QTAgView::updateMarkers(qint64 oldestTime, qint64 newestTime, bool markersMode, qint64 markerA,
@@ -188,6 +222,11 @@ void QTAgView::updateMarkerDates(qint64 oldestTime, qint64 newestTime,
     }
     const bool incomplete =
         (program.getType() == 0 || program.getType() == 1) && program.getStartWord() == 0;
+    f.markersValues->show();
+    const MarkerDateInputs inputs{data.getStartTime(), data.getEndTime(), incomplete};
+    if (m_markerDates && *m_markerDates == inputs)
+        return;
+    m_markerDates = inputs;
     const QString templ = incomplete ? QStringLiteral("<font color=\"red\">%1</font>")
                                      : QStringLiteral("<font color=\"#898989\">%1</font>");
     // Only a change: each setting restyles the label, equal or not.
@@ -199,5 +238,4 @@ void QTAgView::updateMarkerDates(qint64 oldestTime, qint64 newestTime,
     f.markersFromLabel->setText(
         templ.arg(dateTimeText(data.getStartTime(), QStringLiteral("yyyy.MM.dd"))));
     f.markersToLabel->setText(dateTimeText(data.getEndTime(), QStringLiteral("yyyy.MM.dd")));
-    f.markersValues->show();
 }
