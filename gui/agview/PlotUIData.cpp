@@ -35,7 +35,8 @@ PlotUIData::PlotUIData(bool liveMode, bool goingLive, bool markersMode, bool mar
       m_sampleBlock(sampleBlock ? std::make_shared<SampleBlockHandoff>(sampleBlock) : nullptr),
       m_manualAcquisitionOn(manualAcquisitionOn), m_instrumentConfig(instrumentConfig),
       m_agConfig(agConfig), m_program(program), m_programCalculationData(programCalculationData),
-      m_events(std::move(events)), m_programs(std::move(programs)),
+      m_events(std::make_shared<const std::vector<AgEvent>>(std::move(events))),
+      m_programs(std::make_shared<const std::vector<Program>>(std::move(programs))),
       m_hideProgramId(hideProgramId)
 {
 }
@@ -54,4 +55,16 @@ AgDataVector *PlotUIData::getSampleBlock() const
 AgDataVector *PlotUIData::takeSampleBlock() const
 {
     return m_sampleBlock ? m_sampleBlock->block.exchange(nullptr) : nullptr;
+}
+
+const std::vector<AgEvent> &PlotUIData::getEvents() const
+{
+    static const std::vector<AgEvent> none;
+    return m_events ? *m_events : none;
+}
+
+const std::vector<Program> &PlotUIData::getPrograms() const
+{
+    static const std::vector<Program> none;
+    return m_programs ? *m_programs : none;
 }

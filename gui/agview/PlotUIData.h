@@ -17,6 +17,10 @@ class AgDataVector;
 // One complete snapshot of an audiogroup window's state, sent by its controller every 50 ms
 // through queued connections.
 //
+// The event and program lists are shared by all copies (they are never changed after the
+// snapshot is made): each snapshot is copied into two queued events and by the program bar,
+// 20 times a second, and the lists of a live view hold every stored program.
+//
 // The sample block travels with the snapshot: every copy shares it, the receiver that draws
 // it calls takeSampleBlock() and owns it from then on. A block that no receiver takes (the
 // snapshot reached no page, or its receiver was gone) is freed with the last copy.
@@ -66,8 +70,8 @@ public:
     AgConfig getAgConfig() const { return m_agConfig; }
     Program getProgram() const { return m_program; }
     ProgramCalculationData getProgramCalculationData() const { return m_programCalculationData; }
-    const std::vector<AgEvent> &getEvents() const { return m_events; }
-    std::vector<Program> getPrograms() const { return m_programs; }
+    const std::vector<AgEvent> &getEvents() const;
+    const std::vector<Program> &getPrograms() const;
     bool isHideProgramId() const { return m_hideProgramId; }
 
 private:
@@ -95,8 +99,8 @@ private:
     AgConfig m_agConfig;
     Program m_program;
     ProgramCalculationData m_programCalculationData;
-    std::vector<AgEvent> m_events;
-    std::vector<Program> m_programs;
+    std::shared_ptr<const std::vector<AgEvent>> m_events;
+    std::shared_ptr<const std::vector<Program>> m_programs;
     bool m_hideProgramId = false;
 };
 
