@@ -107,6 +107,7 @@ SQLiteZQDBImportSource::SQLiteZQDBImportSource(const QString &filePath)
 
 SQLiteZQDBImportSource::~SQLiteZQDBImportSource()
 {
+    waitForAhead();
     finalizeSelect();
     if (m_open)
         removeDatabase(QLatin1String(kConnectionName));
@@ -217,7 +218,41 @@ void SQLiteZQDBImportSource::finalizeSelect()
     m_select = nullptr;
 }
 
+void SQLiteZQDBImportSource::waitForAhead()
+{
+    if (m_ahead.valid())
+        m_held = m_ahead.get();
+}
+
+void SQLiteZQDBImportSource::readAhead(qint64 from, qint64 to)
+{
+    waitForAhead();
+    // A slice stored again after a failed commit keeps the next one read once.
+    if (!m_open || (m_held.to > 0 && m_held.from == from && m_held.to == to))
+        return;
+    m_held = Ahead();
+    m_ahead = std::async(std::launch::async, [this, from, to]() {
+        Ahead ahead;
+        ahead.from = from;
+        ahead.to = to;
+        ahead.samples.reset(readRows(from, to, &ahead.error));
+        return ahead;
+    });
+}
+
 AgDataVector *SQLiteZQDBImportSource::readData(qint64 from, qint64 to, int *error)
+{
+    waitForAhead();
+    if (m_held.to > 0 && m_held.from == from && m_held.to == to) {
+        *error = m_held.error;
+        AgDataVector *samples = m_held.samples.release();
+        m_held = Ahead();
+        return samples;
+    }
+    return readRows(from, to, error);
+}
+
+AgDataVector *SQLiteZQDBImportSource::readRows(qint64 from, qint64 to, int *error)
 {
     *error = -1;
     if (!m_open || prepareSelect() != 0)
