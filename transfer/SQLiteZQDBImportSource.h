@@ -4,7 +4,6 @@
 
 #include <DbVersion.h>
 
-#include <future>
 #include <memory>
 
 class QVariant;
@@ -48,9 +47,11 @@ private:
         int error = -1;
         std::unique_ptr<AgDataVector> samples;
     };
-    // Ends a read still running; its slice is then held.
+    struct Reader;
+    // Waits for a slice asked for ahead; it is then held.
     void waitForAhead();
-    std::future<Ahead> m_ahead;
+    void stopReader();
+    std::unique_ptr<Reader> m_reader;
     Ahead m_held;
 
     bool m_open = false;
