@@ -9,6 +9,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <memory>
+
 struct NetworkLink::Job
 {
     QNetworkRequest request;
@@ -74,8 +76,7 @@ QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const Q
     job.request = request;
     job.body = body;
     job.onPosted = onPosted;
-    m_jobs.append(&job);
-    schedule();
+    appendJob(&job);
     while (!job.done)
         m_jobDone.wait(&m_mutex);
     return job.reply;
@@ -84,6 +85,12 @@ QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const Q
 bool NetworkLink::postQueued(const QNetworkRequest &request, const QByteArray &body,
                              const PostedHook &onPosted)
 {
+    // Made before the lock is taken: meters polled at the same moment meet here.
+    std::unique_ptr<Job> job(new Job);
+    job->request = request;
+    job->body = body;
+    job->onPosted = onPosted;
+    job->queued = true;
     QMutexLocker lock(&m_mutex);
     if (m_stopping || m_stopped || !m_manager)
         return false;
@@ -93,13 +100,7 @@ bool NetworkLink::postQueued(const QNetworkRequest &request, const QByteArray &b
         postAndTell(manager, request, body, onPosted);
         return true;
     }
-    auto *job = new Job;
-    job->request = request;
-    job->body = body;
-    job->onPosted = onPosted;
-    job->queued = true;
-    m_jobs.append(job);
-    schedule();
+    appendJob(job.release());
     return true;
 }
 
@@ -146,6 +147,16 @@ QObject *NetworkLink::watcher(QNetworkReply *reply)
 void NetworkLink::stopWatching(QNetworkReply *reply)
 {
     delete reply->findChild<QObject *>(QLatin1String(kWatcherName), Qt::FindDirectChildrenOnly);
+}
+
+void NetworkLink::appendJob(Job *job)
+{
+    // Under m_mutex. A pass that is due takes every job queued before it ends: meters
+    // polled at the same moment cost the network thread one event, not one each.
+    const bool passDue = !m_jobs.isEmpty();
+    m_jobs.append(job);
+    if (!passDue)
+        schedule();
 }
 
 void NetworkLink::schedule()

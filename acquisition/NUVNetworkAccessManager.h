@@ -61,6 +61,7 @@ private:
     void detach();
     // Any thread.
     void requestStop();
+    void appendJob(Job *job);
     void schedule();
 
     mutable QMutex m_mutex;
