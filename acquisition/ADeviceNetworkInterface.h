@@ -17,7 +17,7 @@ public:
     // The instrument's Name.
     QString getName() const { return m_name; }
 
-    // True when the request was posted; the request stays the caller's.
+    // True when the request was handed over to be posted; the request stays the caller's.
     virtual bool send(ARequest::CommandType type, const ARequest &request, const QString &host,
                       const QString &port) = 0;
     // How long send() will still refuse because a request is in flight (until its reply or

@@ -9,6 +9,7 @@
 
 #include <ORQLogging.h>
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMultiMap>
 #include <QMutex>
@@ -39,15 +40,22 @@ public:
     QString m_name;
     // Command type -> reply in flight (owned); zero or one entry.
     QMultiMap<int, TimeoutNetworkReply *> m_replies;
+    // A send handed to the network thread and not yet posted there; counts as in flight.
     bool m_sending = false;
+    QElapsedTimer m_sendClock;
+    int m_sendTimeoutMs = 0;
     bool m_closed = false;
 
     // Network thread, inside the post: from here on no signal of the reply can be missed.
+    // Null when the post was not made: the interface is free for the next send.
     void watch(const std::shared_ptr<Pending> &self, const std::shared_ptr<NetworkLink> &link,
                int type, QNetworkReply *reply, int timeoutMs)
     {
         {
             QMutexLocker lock(&m_mutex);
+            m_sending = false;
+            if (!reply)
+                return;
             if (!m_closed) {
                 m_replies.insert(type, new TimeoutNetworkReply(reply, timeoutMs, link));
             } else {
@@ -168,7 +176,7 @@ HttpDeviceNetworkInterface::~HttpDeviceNetworkInterface()
 int HttpDeviceNetworkInterface::pendingCount() const
 {
     QMutexLocker lock(&m_pending->m_mutex);
-    return m_pending->m_replies.size();
+    return m_pending->m_replies.size() + (m_pending->m_sending ? 1 : 0);
 }
 
 qint64 HttpDeviceNetworkInterface::msUntilReady() const
@@ -179,6 +187,10 @@ qint64 HttpDeviceNetworkInterface::msUntilReady() const
     qint64 ready = 0;
     for (const TimeoutNetworkReply *reply : qAsConst(m_pending->m_replies))
         ready = qMax(ready, reply->msUntilTimedOut());
+    // Its time-out starts a moment later, as it is posted; the device looks again then.
+    if (m_pending->m_sending)
+        ready = qMax(ready, qMax<qint64>(0, m_pending->m_sendTimeoutMs + 1 -
+                                                m_pending->m_sendClock.elapsed()));
     return ready;
 }
 
@@ -218,34 +230,38 @@ int HttpDeviceNetworkInterface::requestTimeoutMs()
 bool HttpDeviceNetworkInterface::send(ARequest::CommandType type, const ARequest &request,
                                       const QString &host, const QString &port)
 {
+    const int timeoutMs = requestTimeoutMs();
     {
         QMutexLocker lock(&m_pending->m_mutex);
         m_pending->sweepTimedOutReplies();
         if (!m_pending->m_replies.isEmpty() || m_pending->m_sending)
             return false;
         m_pending->m_sending = true;
+        m_pending->m_sendClock.start();
+        m_pending->m_sendTimeoutMs = timeoutMs;
     }
-    bool posted = false;
+    // Handed over without waiting for the post: the reply is watched from the moment the
+    // network thread makes it, and until then the interface counts as busy.
+    bool queued = false;
     try {
         ASystem *system = ASystem::instance();
         NUVNetworkAccessManager *network = system ? system->getNetworkAccessManager() : nullptr;
         if (network) {
             const std::shared_ptr<NetworkLink> link = network->link();
             const QNetworkRequest networkRequest = cachedRequest(host, port, type);
-            const int timeoutMs = requestTimeoutMs();
             const std::shared_ptr<Pending> pending = m_pending;
             const int kind = type;
-            QNetworkReply *reply =
-                link->postBlocking(networkRequest, request.toBody(),
-                                   [pending, link, kind, timeoutMs](QNetworkReply *posted) {
-                                       pending->watch(pending, link, kind, posted, timeoutMs);
-                                   });
-            posted = reply != nullptr;
+            queued = link->postQueued(networkRequest, request.toBody(),
+                                      [pending, link, kind, timeoutMs](QNetworkReply *posted) {
+                                          pending->watch(pending, link, kind, posted, timeoutMs);
+                                      });
         }
     } catch (const std::exception &e) {
         KIV_LOG(2, "Device[%s] send failed: %s\n", qUtf8Printable(getName()), e.what());
     }
-    QMutexLocker lock(&m_pending->m_mutex);
-    m_pending->m_sending = false;
-    return posted;
+    if (!queued) {
+        QMutexLocker lock(&m_pending->m_mutex);
+        m_pending->m_sending = false;
+    }
+    return queued;
 }

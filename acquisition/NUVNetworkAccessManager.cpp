@@ -9,6 +9,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <memory>
+
 struct NetworkLink::Job
 {
     QNetworkRequest request;
@@ -16,6 +18,8 @@ struct NetworkLink::Job
     PostedHook onPosted;
     QNetworkReply *reply = nullptr;
     bool done = false;
+    // Nobody waits: the runner owns the job and tells onPosted also of a post not made.
+    bool queued = false;
 };
 
 namespace {
@@ -27,6 +31,20 @@ QNetworkReply *postNow(QNetworkAccessManager *manager, const QNetworkRequest &re
     if (reply && onPosted)
         onPosted(reply);
     return reply;
+}
+
+// A queued job's post: onPosted hears of the reply, or of null when none was made.
+void postAndTell(QNetworkAccessManager *manager, const QNetworkRequest &request,
+                 const QByteArray &body, const NetworkLink::PostedHook &onPosted)
+{
+    QNetworkReply *reply = nullptr;
+    try {
+        reply = manager->post(request, body);
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "NUVNetworkAccessManager post failed: %s\n", e.what());
+    }
+    if (onPosted)
+        onPosted(reply);
 }
 
 } // namespace
@@ -58,11 +76,32 @@ QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const Q
     job.request = request;
     job.body = body;
     job.onPosted = onPosted;
-    m_jobs.append(&job);
-    schedule();
+    appendJob(&job);
     while (!job.done)
         m_jobDone.wait(&m_mutex);
     return job.reply;
+}
+
+bool NetworkLink::postQueued(const QNetworkRequest &request, const QByteArray &body,
+                             const PostedHook &onPosted)
+{
+    // Made before the lock is taken: meters polled at the same moment meet here.
+    std::unique_ptr<Job> job(new Job);
+    job->request = request;
+    job->body = body;
+    job->onPosted = onPosted;
+    job->queued = true;
+    QMutexLocker lock(&m_mutex);
+    if (m_stopping || m_stopped || !m_manager)
+        return false;
+    if (QThread::currentThread() == m_thread) {
+        QNetworkAccessManager *manager = m_manager;
+        lock.unlock();
+        postAndTell(manager, request, body, onPosted);
+        return true;
+    }
+    appendJob(job.release());
+    return true;
 }
 
 void NetworkLink::releaseReply(QNetworkReply *reply)
@@ -110,6 +149,16 @@ void NetworkLink::stopWatching(QNetworkReply *reply)
     delete reply->findChild<QObject *>(QLatin1String(kWatcherName), Qt::FindDirectChildrenOnly);
 }
 
+void NetworkLink::appendJob(Job *job)
+{
+    // Under m_mutex. A pass that is due takes every job queued before it ends: meters
+    // polled at the same moment cost the network thread one event, not one each.
+    const bool passDue = !m_jobs.isEmpty();
+    m_jobs.append(job);
+    if (!passDue)
+        schedule();
+}
+
 void NetworkLink::schedule()
 {
     // Under m_mutex, with the manager attached.
@@ -141,6 +190,12 @@ void NetworkLink::runJobs()
         QNetworkAccessManager *manager = m_manager;
         // The hook takes the interface's lock; never hold ours meanwhile.
         lock.unlock();
+        if (job->queued) {
+            postAndTell(manager, job->request, job->body, job->onPosted);
+            delete job;
+            lock.relock();
+            continue;
+        }
         QNetworkReply *reply = nullptr;
         try {
             reply = postNow(manager, job->request, job->body, job->onPosted);
@@ -167,16 +222,29 @@ void NetworkLink::requestStop()
 
 void NetworkLink::detach()
 {
-    QMutexLocker lock(&m_mutex);
-    m_stopped = true;
-    m_manager = nullptr;
-    // Waiters whose post never ran get null.
-    for (Job *job : qAsConst(m_jobs)) {
-        job->reply = nullptr;
-        job->done = true;
+    QList<Job *> unposted;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_stopped = true;
+        m_manager = nullptr;
+        // Waiters whose post never ran get null.
+        for (Job *job : qAsConst(m_jobs)) {
+            if (job->queued) {
+                unposted.append(job);
+                continue;
+            }
+            job->reply = nullptr;
+            job->done = true;
+        }
+        m_jobs.clear();
+        m_jobDone.wakeAll();
     }
-    m_jobs.clear();
-    m_jobDone.wakeAll();
+    // The hooks take their interface's lock; never under ours.
+    for (Job *job : qAsConst(unposted)) {
+        if (job->onPosted)
+            job->onPosted(nullptr);
+        delete job;
+    }
 }
 
 NUVNetworkAccessManager::NUVNetworkAccessManager(QObject *parent)

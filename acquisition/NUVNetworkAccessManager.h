@@ -35,6 +35,11 @@ public:
     // caller that was waiting at that moment).
     QNetworkReply *postBlocking(const QNetworkRequest &request, const QByteArray &body,
                                 const PostedHook &onPosted = PostedHook());
+    // Posts on the network thread without waiting for it: onPosted runs there with the
+    // reply, or with null when no post was made (the thread stopped first, or the post
+    // threw). False, and nothing queued, while the thread's loop does not run.
+    bool postQueued(const QNetworkRequest &request, const QByteArray &body,
+                    const PostedHook &onPosted);
     // Stops watching, aborts and deletes the reply on the network thread; any thread.
     // Nothing happens once the thread has stopped (its manager took the reply with it).
     void releaseReply(QNetworkReply *reply);
@@ -56,6 +61,7 @@ private:
     void detach();
     // Any thread.
     void requestStop();
+    void appendJob(Job *job);
     void schedule();
 
     mutable QMutex m_mutex;

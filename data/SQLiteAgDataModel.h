@@ -74,8 +74,8 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
-    // kInsertRows, prepared when first used while bulk writes last, inserts kRowsPerInsert
-    // rows at once.
+    // kInsertRows and kInsertFewRows, prepared when first used while bulk writes last, insert
+    // kRowsPerInsert and kRowsPerFewInsert rows at once.
     enum LevelStatementKind {
         kInsert = 0,
         kDeleteRange,
@@ -83,9 +83,11 @@ private:
         kNewest,
         kOldest,
         kCount,
-        kInsertRows
+        kInsertRows,
+        kInsertFewRows
     };
-    static constexpr int kRowsPerInsert = 32;
+    static constexpr int kRowsPerInsert = 64;
+    static constexpr int kRowsPerFewInsert = 8;
     // The table view reads the same file through its own connection.
     static constexpr int kBusyTimeoutMs = 2000;
 
@@ -141,7 +143,7 @@ private:
     int insertLevelRows(int level, std::vector<AgData>::const_iterator first,
                         std::vector<AgData>::const_iterator last, qint64 bound,
                         std::vector<AgData> *written, AgDataVector *given = nullptr);
-    sqlite3_stmt *rowsInsert(int level);
+    sqlite3_stmt *rowsInsert(int kind, int level);
     void releaseRowsInserts();
     int insertEventRow(const AgEvent &event, std::vector<AgEvent> *written);
     // Level-0 rows of [from, to] appended to rows; 0 or -1.
@@ -174,7 +176,7 @@ private:
     int copyLatestConfig(BackupFile &backup);
     int deleteProgramData(const Program &program);
 
-    std::array<LevelStatements, kInsertRows + 1> m_levelStatements{};
+    std::array<LevelStatements, kInsertFewRows + 1> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
     sqlite3_stmt *m_deleteEvents = nullptr;
     sqlite3_stmt *m_selectAllEvents = nullptr;

@@ -82,9 +82,9 @@ int SQLiteAgDataModel::insertSampleRows(sqlite3_stmt *statement,
     return 0;
 }
 
-sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int level)
+sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int kind, int level)
 {
-    sqlite3_stmt *&statement = m_levelStatements[kInsertRows][level];
+    sqlite3_stmt *&statement = m_levelStatements[kind][level];
     if (statement || !db())
         return statement;
     // The single-row insert with its row of parameters repeated.
@@ -92,7 +92,8 @@ sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int level)
     const int values = single.indexOf(QLatin1String("VALUES ")) + 7;
     const QString row = single.mid(values, single.lastIndexOf(QLatin1Char(')')) + 1 - values);
     QString sql = single.left(values) + row;
-    for (int i = 1; i < kRowsPerInsert; ++i)
+    const int rows = kind == kInsertRows ? kRowsPerInsert : kRowsPerFewInsert;
+    for (int i = 1; i < rows; ++i)
         sql += QLatin1String(", ") + row;
     // Without it every row goes in on its own, as before: slower, never wrong.
     if (prepare(sql + QLatin1Char(';'), &statement) != SQLITE_OK)
@@ -108,16 +109,41 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
     if (!single || sqlite3_reset(single) != SQLITE_OK)
         return -1;
     // While a file is copied in, a run of rows goes in with one statement: SQLite opens the
-    // table, checks the transaction and resets once for the run. A statement of that size
-    // takes some 40 KB, too much to keep for the few rows of a logging batch.
-    const bool inRuns = m_bulkWrites;
-    sqlite3_stmt *rows = nullptr;
+    // table, checks the transaction and resets once for the run, and the rows left over go
+    // in a few at a time. A statement of that size takes some 80 KB, too much to keep for
+    // the few rows of a logging batch.
+    const int runRows = m_bulkWrites ? kRowsPerInsert : 1;
     std::array<std::vector<AgData>::const_iterator, kRowsPerInsert> run;
     int held = 0;
-    auto insertHeldOneByOne = [&]() {
-        for (int i = 0; i < held; ++i) {
-            const int rc = insertSampleRows(single, run[size_t(i)], run[size_t(i)] + 1, bound,
-                                            written, given);
+    // Writes the held rows: runs of the largest statement that fits, the rest one by one.
+    auto insertHeld = [&]() {
+        int from = 0;
+        if (m_bulkWrites)
+            for (const auto &size : {std::make_pair(kInsertRows, kRowsPerInsert),
+                                     std::make_pair(kInsertFewRows, kRowsPerFewInsert)}) {
+                const int rows = size.second;
+                sqlite3_stmt *statement = held - from >= rows ? rowsInsert(size.first, level)
+                                                              : nullptr;
+                for (; statement && held - from >= rows; from += rows) {
+                    for (int i = 0; i < rows; ++i)
+                        if (bindSample(statement, *run[size_t(from + i)],
+                                       i * kSampleColumns + 1) != 0) {
+                            sqlite3_reset(statement);
+                            return -1;
+                        }
+                    const int rc = stepInsert(statement, false);
+                    if (rc != 0)
+                        return rc;
+                    for (int i = from; i < from + rows; ++i) {
+                        written->push_back(*run[size_t(i)]);
+                        if (given)
+                            given->append(*run[size_t(i)]);
+                    }
+                }
+            }
+        for (; from < held; ++from) {
+            const int rc = insertSampleRows(single, run[size_t(from)], run[size_t(from)] + 1,
+                                            bound, written, given);
             if (rc != 0)
                 return rc;
         }
@@ -129,41 +155,23 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
         if (!AgData::isStorableTimestamp(timestamp) || (bound > 0 && timestamp <= bound))
             continue;
         run[size_t(held++)] = first;
-        if (held < (inRuns ? kRowsPerInsert : 1))
-            continue;
-        if (inRuns && !rows)
-            rows = rowsInsert(level);
-        if (!rows) {
-            const int rc = insertHeldOneByOne();
+        if (held == runRows) {
+            const int rc = insertHeld();
             if (rc != 0)
                 return rc;
-            continue;
         }
-        for (int i = 0; i < held; ++i)
-            if (bindSample(rows, *run[size_t(i)], i * kSampleColumns + 1) != 0) {
-                sqlite3_reset(rows);
-                return -1;
-            }
-        const int rc = stepInsert(rows, false);
-        if (rc != 0)
-            return rc;
-        for (int i = 0; i < held; ++i) {
-            written->push_back(*run[size_t(i)]);
-            if (given)
-                given->append(*run[size_t(i)]);
-        }
-        held = 0;
     }
-    return insertHeldOneByOne();
+    return insertHeld();
 }
 
 void SQLiteAgDataModel::releaseRowsInserts()
 {
-    for (sqlite3_stmt *&statement : m_levelStatements[kInsertRows])
-        if (statement) {
-            sqlite3_finalize(statement);
-            statement = nullptr;
-        }
+    for (int kind : {kInsertRows, kInsertFewRows})
+        for (sqlite3_stmt *&statement : m_levelStatements[size_t(kind)])
+            if (statement) {
+                sqlite3_finalize(statement);
+                statement = nullptr;
+            }
 }
 
 AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents)

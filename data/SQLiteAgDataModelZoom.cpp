@@ -1,5 +1,6 @@
 #include "SQLiteAgDataModel.h"
 
+#include "AgConfig.h"
 #include "AgDataAverageComputer.h"
 #include "KivUtils.h"
 #include "SQLiteRows.h"
@@ -287,9 +288,34 @@ int SQLiteAgDataModel::storeZoomLevel(int level, qint64 from, qint64 to, std::ve
 
 std::vector<char> SQLiteAgDataModel::violations(const std::vector<AgData> &rows) const
 {
+    // AgData::hasViolation's tests, each limit shifted onto the samples' unit once for all
+    // rows rather than at every test (the unit is a text compared each time).
+    const AgConfig &config = getAgConfig();
+    const double offset = config.loudnessThresholdOffset();
+    struct Limits
+    {
+        bool active;
+        double m, s, iUpper, iLower, tp;
+    };
+    const Limits limits[] = {
+        {config.getMainThresholdActiveState(), config.getMUpperThreshold() + offset,
+         config.getSUpperThreshold() + offset, config.getIUpperThreshold() + offset,
+         config.getILowerThreshold() + offset, config.getTPUpperThreshold()},
+        {config.getSecondaryThresholdActiveState(), config.getMUpperSecondaryThreshold() + offset,
+         config.getSUpperSecondaryThreshold() + offset,
+         config.getIUpperSecondaryThreshold() + offset,
+         config.getILowerSecondaryThreshold() + offset, config.getTPUpperSecondaryThreshold()}};
     std::vector<char> violating;
     violating.reserve(rows.size());
-    for (const AgData &row : rows)
-        violating.push_back(row.hasViolation(getAgConfig()) ? 1 : 0);
+    for (const AgData &row : rows) {
+        bool violates = false;
+        for (const Limits &limit : limits)
+            violates = violates ||
+                       (limit.active &&
+                        (row.getM400ms() > limit.m || row.getS() > limit.s ||
+                         row.getI() > limit.iUpper || row.getI() < limit.iLower ||
+                         row.getTP() > limit.tp));
+        violating.push_back(violates ? 1 : 0);
+    }
     return violating;
 }

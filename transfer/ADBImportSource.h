@@ -36,6 +36,8 @@ public:
     // error -1 on failure or before the source is open.
     AgDataVector *read(qint64 from, qint64 to, int *error);
     std::vector<AgEvent> readEventRows(qint64 from, qint64 to, int *error);
+    // The samples of [from, to] are likely asked for next: a source may read them meanwhile.
+    virtual void readAhead(qint64, qint64) {}
     qint64 firstTimestamp(int *error);
     qint64 lastTimestamp(int *error);
 

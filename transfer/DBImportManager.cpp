@@ -226,6 +226,9 @@ bool DBImportManager::dataSlice(qint64 from, qint64 to, bool checkIAtProgramEndO
     std::unique_ptr<AgDataVector> samples(m_source->read(from, to, &error));
     if (error != 0 || !samples)
         return false;
+    // The next slice as importSlice will ask for it once this one is stored.
+    if (to < m_lastTimestamp)
+        m_source->readAhead(to + 1, std::min(to + m_sliceMs, m_lastTimestamp));
     // An own database brings its events table, copied as it is; a meter's samples carry
     // their program events in their event words, from which the store derives the rows.
     const bool deriveEvents = m_source->getSourceType() != 0;

@@ -14,8 +14,11 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 const char *const SQLiteZQDBImportSource::kConnectionName = "SQLiteZQDBImportSource";
 
@@ -107,6 +110,7 @@ SQLiteZQDBImportSource::SQLiteZQDBImportSource(const QString &filePath)
 
 SQLiteZQDBImportSource::~SQLiteZQDBImportSource()
 {
+    stopReader();
     finalizeSelect();
     if (m_open)
         removeDatabase(QLatin1String(kConnectionName));
@@ -217,7 +221,100 @@ void SQLiteZQDBImportSource::finalizeSelect()
     m_select = nullptr;
 }
 
+// One thread for the whole import: a thread started for each slice cost more than the
+// reading it saved.
+struct SQLiteZQDBImportSource::Reader
+{
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable changed;
+    qint64 from = 0;
+    qint64 to = 0;
+    bool pending = false; // asked for and not yet taken
+    bool ready = false;
+    bool stop = false;
+    Ahead result;
+};
+
+void SQLiteZQDBImportSource::waitForAhead()
+{
+    Reader *reader = m_reader.get();
+    if (!reader || !reader->pending)
+        return;
+    std::unique_lock<std::mutex> lock(reader->mutex);
+    reader->changed.wait(lock, [reader]() { return reader->ready; });
+    m_held = std::move(reader->result);
+    reader->pending = false;
+    reader->ready = false;
+}
+
+void SQLiteZQDBImportSource::stopReader()
+{
+    waitForAhead();
+    if (!m_reader)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_reader->mutex);
+        m_reader->stop = true;
+    }
+    m_reader->changed.notify_all();
+    m_reader->thread.join();
+    m_reader.reset();
+}
+
+void SQLiteZQDBImportSource::readAhead(qint64 from, qint64 to)
+{
+    waitForAhead();
+    // A slice stored again after a failed commit keeps the next one read once.
+    if (!m_open || (m_held.to > 0 && m_held.from == from && m_held.to == to))
+        return;
+    m_held = Ahead();
+    if (!m_reader) {
+        m_reader = std::make_unique<Reader>();
+        Reader *reader = m_reader.get();
+        reader->thread = std::thread([this, reader]() {
+            std::unique_lock<std::mutex> lock(reader->mutex);
+            for (;;) {
+                reader->changed.wait(lock, [reader]() {
+                    return reader->stop || (reader->pending && !reader->ready);
+                });
+                if (reader->stop)
+                    return;
+                Ahead ahead;
+                ahead.from = reader->from;
+                ahead.to = reader->to;
+                lock.unlock();
+                ahead.samples.reset(readRows(ahead.from, ahead.to, &ahead.error));
+                lock.lock();
+                reader->result = std::move(ahead);
+                reader->ready = true;
+                reader->changed.notify_all();
+            }
+        });
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_reader->mutex);
+        m_reader->from = from;
+        m_reader->to = to;
+        m_reader->pending = true;
+        m_reader->ready = false;
+    }
+    m_reader->changed.notify_all();
+}
+
 AgDataVector *SQLiteZQDBImportSource::readData(qint64 from, qint64 to, int *error)
+{
+    waitForAhead();
+    if (m_held.to > 0 && m_held.from == from && m_held.to == to) {
+        *error = m_held.error;
+        AgDataVector *samples = m_held.samples.release();
+        m_held = Ahead();
+        return samples;
+    }
+    return readRows(from, to, error);
+}
+
+AgDataVector *SQLiteZQDBImportSource::readRows(qint64 from, qint64 to, int *error)
 {
     *error = -1;
     if (!m_open || prepareSelect() != 0)
