@@ -93,8 +93,23 @@ bool AgData::hasIntegratedViolation(const AgConfig &config) const
 
 bool AgData::hasViolation(const AgConfig &config) const
 {
-    return hasMomentaryViolation(config) || hasShortTermViolation(config) ||
-           hasIntegratedViolation(config) || hasTruePeakViolation(config);
+    // The tests above, for every sample a zoom level takes in: the unit's offset (a text
+    // comparison) is looked up once instead of once for each of the eight loudness tests.
+    const bool main = config.getMainThresholdActiveState();
+    const bool secondary = config.getSecondaryThresholdActiveState();
+    if (!main && !secondary)
+        return false;
+    const double offset = config.loudnessThresholdOffset();
+    if (main && (m_M400ms > config.getMUpperThreshold() + offset ||
+                 m_S > config.getSUpperThreshold() + offset ||
+                 m_I > config.getIUpperThreshold() + offset ||
+                 m_I < config.getILowerThreshold() + offset || m_TP > config.getTPUpperThreshold()))
+        return true;
+    return secondary && (m_M400ms > config.getMUpperSecondaryThreshold() + offset ||
+                         m_S > config.getSUpperSecondaryThreshold() + offset ||
+                         m_I > config.getIUpperSecondaryThreshold() + offset ||
+                         m_I < config.getILowerSecondaryThreshold() + offset ||
+                         m_TP > config.getTPUpperSecondaryThreshold());
 }
 
 bool isIntegratedCheckDue(bool checkAtProgramEndOnly, const AgData &next, const AgData &judged)
