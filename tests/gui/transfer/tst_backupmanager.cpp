@@ -301,7 +301,7 @@ private slots:
         QTRY_VERIFY(!m_view->isVisible());
         QVERIFY(!m_viewController->isVisible());
         // The controller keeps its list; the window, opened again, shows the folder anew.
-        QCOMPARE(m_controller->getModel().getItemCount(), 2);
+        QTRY_COMPARE(m_controller->getModel().getItemCount(), 2);
         QVERIFY(QFile::remove(files[0]));
         open(1);
         QCOMPARE(programIds(), QStringList{"101"});
