@@ -20,6 +20,9 @@
 
 namespace {
 
+// How often a meter's thread looks again at a send the network thread has not yet posted.
+constexpr qint64 kUnpostedPollMs = 10;
+
 struct CollectedReply
 {
     int type = 0;
@@ -188,9 +191,11 @@ qint64 HttpDeviceNetworkInterface::msUntilReady() const
     for (const TimeoutNetworkReply *reply : qAsConst(m_pending->m_replies))
         ready = qMax(ready, reply->msUntilTimedOut());
     // Its time-out starts a moment later, as it is posted; the device looks again then.
+    // A network thread held up past that time still gets a loop step's pause between
+    // looks, so the meter's thread never spins on a send it cannot make yet.
     if (m_pending->m_sending)
-        ready = qMax(ready, qMax<qint64>(0, m_pending->m_sendTimeoutMs + 1 -
-                                                m_pending->m_sendClock.elapsed()));
+        ready = qMax(ready, qMax<qint64>(kUnpostedPollMs, m_pending->m_sendTimeoutMs + 1 -
+                                                             m_pending->m_sendClock.elapsed()));
     return ready;
 }
 

@@ -43,8 +43,13 @@ void postAndTell(QNetworkAccessManager *manager, const QNetworkRequest &request,
     } catch (const std::exception &e) {
         KIV_LOG(2, "NUVNetworkAccessManager post failed: %s\n", e.what());
     }
-    if (onPosted)
-        onPosted(reply);
+    // A hook that throws must not end the pass: the jobs behind it would never be posted.
+    try {
+        if (onPosted)
+            onPosted(reply);
+    } catch (const std::exception &e) {
+        KIV_LOG(2, "NUVNetworkAccessManager post hook failed: %s\n", e.what());
+    }
 }
 
 } // namespace

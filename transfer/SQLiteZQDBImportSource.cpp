@@ -18,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 const char *const SQLiteZQDBImportSource::kConnectionName = "SQLiteZQDBImportSource";
@@ -272,25 +273,36 @@ void SQLiteZQDBImportSource::readAhead(qint64 from, qint64 to)
     if (!m_reader) {
         m_reader = std::make_unique<Reader>();
         Reader *reader = m_reader.get();
-        reader->thread = std::thread([this, reader]() {
-            std::unique_lock<std::mutex> lock(reader->mutex);
-            for (;;) {
-                reader->changed.wait(lock, [reader]() {
-                    return reader->stop || (reader->pending && !reader->ready);
-                });
-                if (reader->stop)
-                    return;
-                Ahead ahead;
-                ahead.from = reader->from;
-                ahead.to = reader->to;
-                lock.unlock();
-                ahead.samples.reset(readRows(ahead.from, ahead.to, &ahead.error));
-                lock.lock();
-                reader->result = std::move(ahead);
-                reader->ready = true;
-                reader->changed.notify_all();
-            }
-        });
+        try {
+            reader->thread = std::thread([this, reader]() {
+                std::unique_lock<std::mutex> lock(reader->mutex);
+                for (;;) {
+                    reader->changed.wait(lock, [reader]() {
+                        return reader->stop || (reader->pending && !reader->ready);
+                    });
+                    if (reader->stop)
+                        return;
+                    Ahead ahead;
+                    ahead.from = reader->from;
+                    ahead.to = reader->to;
+                    lock.unlock();
+                    try {
+                        ahead.samples.reset(readRows(ahead.from, ahead.to, &ahead.error));
+                    } catch (...) {
+                        // Held as not read: the slice is read again where its failure is handled.
+                        ahead = Ahead();
+                    }
+                    lock.lock();
+                    reader->result = std::move(ahead);
+                    reader->ready = true;
+                    reader->changed.notify_all();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to spare: every slice is read when it is asked for, as before.
+            m_reader.reset();
+            return;
+        }
     }
     {
         std::lock_guard<std::mutex> lock(m_reader->mutex);
