@@ -142,8 +142,7 @@ void AgController::workingCycle()
     if (!m_agConfig.getImported() && !m_exportManager->isStarted())
         backupCheck();
     // Every path that counts (stores, imports, resets) has run by now.
-    if (!m_violations.sameCounts(m_publishedViolations))
-        m_violationsUnpublished = true;
+    publishChangedViolations();
 }
 
 qint64 AgController::msUntilNextDuty() const
@@ -192,6 +191,8 @@ int AgController::handleCommand(Command *command)
         break;
     case CmdSamplesReceived:
         result = onSamplesReceived(command);
+        // Each batch's counters, as they stand after it.
+        publishChangedViolations();
         break;
     case CmdShowView:
         result = onShowView();
@@ -410,6 +411,14 @@ int AgController::onGetData(Command *command)
                                   getCalculationData(), events, programs, current);
     audioGroup->getAgViewController()->setDataReply(reply);
     return failed ? -1 : 0;
+}
+
+void AgController::publishChangedViolations()
+{
+    // Published where they change: a request from the display's tick would cost this thread
+    // a wake-up each time.
+    if (m_violationsUnpublished.load() || !m_violations.sameCounts(m_publishedViolations))
+        publishViolations();
 }
 
 int AgController::publishViolations()

@@ -91,6 +91,7 @@ private:
     int onShowView();
     int onGetData(Command *command);
     int publishViolations();
+    void publishChangedViolations();
     int onGenerateReport(Command *command);
     // Tells the report screen that the report of that key will not come.
     void reportTaskNotMade(const QString &nameKey);

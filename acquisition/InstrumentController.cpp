@@ -72,9 +72,10 @@ void InstrumentController::workingCycle()
     if (m_device && !m_instrumentConfig.areAllAgConfigsImported())
         m_device->step();
     runCommands();
-    if (m_device && !m_statusUnpublished.load() &&
-        !m_device->hasAcquisitionStatus(m_publishedStatus))
-        m_statusUnpublished = true;
+    // Published by the round that changed it: waiting for the display's next request
+    // cost this thread and the system controller a wake-up each.
+    if (m_device && (m_statusUnpublished.load() || !m_device->hasAcquisitionStatus(m_publishedStatus)))
+        publishAcquisitionStatus();
 }
 
 qint64 InstrumentController::msUntilNextDuty() const

@@ -9,11 +9,9 @@
 #include <ASplashScreen.h>
 #include <AcquisitionAg.h>
 #include <AcquisitionStartCommandParameter.h>
-#include <AcquisitionStatusUpdateParameter.h>
 #include <AddInstrumentCommandParameter.h>
 #include <AgLoggingChangeParameter.h>
 #include <AgStatusResetParameter.h>
-#include <AgViolationStatusUpdateParameter.h>
 #include <AGSettingsListModelItem.h>
 #include <ActiveScreen.h>
 #include <AgViolations.h>
@@ -360,20 +358,27 @@ int System::disableAgLogging(const QString &instrumentName, const QString &agNam
 
 int System::requestStatusRefresh()
 {
-    return post(SystemCommand::RequestStatusRefresh);
+    // Nothing to ask for: every meter and audiogroup controller publishes its status at the
+    // end of the round that changed it (the publication cannot fail while this object
+    // exists). Posting the request would wake the system controller twice a second, and it
+    // would wake nobody else.
+    return 0;
 }
 
+// Straight into the display's guarded state: each meter and audiogroup publishes from its
+// own thread when its status changed, and a hop through the system controller would cost
+// that thread a wake-up each time for nothing but a copy under the same lock.
 int System::updateAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
-    return post(SystemCommand::UpdateAcquisitionStatus,
-                new AcquisitionStatusUpdateParameter(status));
+    m_systemViewController.updateAcquisitionStatus(status);
+    return 0;
 }
 
 int System::updateAgViolationStatus(const AgViolations &violations, const QString &instrumentName,
                                     const QString &agName)
 {
-    return post(SystemCommand::UpdateAgViolationStatus,
-                new AgViolationStatusUpdateParameter(instrumentName, agName, violations));
+    m_systemViewController.updateAgViolationStatus(instrumentName, agName, violations);
+    return 0;
 }
 
 int System::resetAgViolationStatus(const QString &instrumentName, const QString &agName)

@@ -160,6 +160,7 @@ private slots:
     void postingReachesTheController_data();
     void postingReachesTheController();
     void refusedPostFreesItsPayload();
+    void statusGoesStraightToTheDisplay();
     void backupPostsReachTheBackupQueue();
     void newConfigurationBeforeInstruments();
     void startupHonoursAutoStart_data();
@@ -229,21 +230,6 @@ void TestSystemFront::postingReachesTheController_data()
         << PostFn([](ASystem *s) { return s->disableAgLogging("m1", "a"); })
         << int(SystemCommand::DisableAgLogging)
         << QVariantList{"AgLoggingChangeParameter", "m1", "a"};
-    QTest::newRow("requestStatusRefresh")
-        << PostFn([](ASystem *s) { return s->requestStatusRefresh(); })
-        << int(SystemCommand::RequestStatusRefresh) << QVariantList{};
-    QTest::newRow("updateAcquisitionStatus")
-        << PostFn([](ASystem *s) {
-               return s->updateAcquisitionStatus({record("m1", "a"), record("m1", "b")});
-           })
-        << int(SystemCommand::UpdateAcquisitionStatus)
-        << QVariantList{"AcquisitionStatusUpdateParameter", "m1", "a", "m1", "b"};
-    QTest::newRow("updateAgViolationStatus")
-        << PostFn([violations](ASystem *s) {
-               return s->updateAgViolationStatus(violations, "m1", "a");
-           })
-        << int(SystemCommand::UpdateAgViolationStatus)
-        << QVariantList{"AgViolationStatusUpdateParameter", "m1", "a", 0};
     QTest::newRow("resetAgViolationStatus")
         << PostFn([](ASystem *s) { return s->resetAgViolationStatus("m1", "a"); })
         << int(SystemCommand::ResetAgViolationStatus)
@@ -318,8 +304,8 @@ void TestSystemFront::refusedPostFreesItsPayload()
 {
     System system;
     for (int i = 0; i < SystemController::kCapacity; ++i)
-        QCOMPARE(system.requestStatusRefresh(), 0);
-    QCOMPARE(system.requestStatusRefresh(), -1);
+        QCOMPARE(system.cancelSettings(), 0);
+    QCOMPARE(system.cancelSettings(), -1);
 
     bool freed = false;
     QCOMPARE(system.onInstrumentReply(new WatchedReply(&freed)), -1);
@@ -333,6 +319,19 @@ void TestSystemFront::refusedPostFreesItsPayload()
     freed = false;
     QCOMPARE(system.onInstrumentReply(new WatchedReply(&freed)), 0);
     QVERIFY(!freed);
+}
+
+void TestSystemFront::statusGoesStraightToTheDisplay()
+{
+    // Published from the meters' and audiogroups' own threads: no command, so the system
+    // controller is not woken for them.
+    System system;
+    QCOMPARE(system.updateAcquisitionStatus({record("m1", "a"), record("m1", "b")}), 0);
+    QCOMPARE(system.updateAgViolationStatus(AgViolations(), "m1", "a"), 0);
+    QCOMPARE(system.requestStatusRefresh(), 0);
+    QCOMPARE(system.getSystemController()->queuedCount(), 0);
+    const SystemUIData shown = system.getSystemViewController()->getSystemUIData();
+    QVERIFY(shown.findAcquisitionAg("m1", "b"));
 }
 
 void TestSystemFront::backupPostsReachTheBackupQueue()

@@ -1,7 +1,5 @@
 #include "ORQLogging.h"
 
-#include <QMutexLocker>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -12,6 +10,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <pthread.h>
@@ -249,23 +248,46 @@ CORQLogger::CORQLogger() = default;
 
 CORQLogger::~CORQLogger()
 {
+    m_mutex.lock();
+    writePending();
+    m_mutex.unlock();
     for (CORQWriter *writer : m_writers)
         delete writer;
 }
 
 void CORQLogger::addWriter(CORQWriter *writer)
 {
-    QMutexLocker lock(&m_mutex);
+    m_mutex.lock();
     m_writers.push_back(writer);
+    unlockAndDrain();
 }
 
 void CORQLogger::log(int lvl, const std::string &text)
 {
     if (lvl > getLevel())
         return;
-    QMutexLocker lock(&m_mutex);
     // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
+    if (m_mutex.tryLock()) {
+        writePending();
+        admit(lvl, text);
+        unlockAndDrain();
+        return;
+    }
+    // The holder writes it before it lets go (or whoever takes the lock next).
+    auto *entry = new Pending{lvl, text, m_pending.load(std::memory_order_relaxed)};
+    while (!m_pending.compare_exchange_weak(entry->next, entry)) {
+    }
+    // The holder may have looked for entries just before this one came and be letting go:
+    // either it sees this entry after its unlock or this thread sees the lock free (the
+    // fences pair with the one in unlockAndDrain).
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (m_mutex.tryLock())
+        unlockAndDrain();
+}
+
+void CORQLogger::admit(int lvl, const std::string &text)
+{
     // Failures (fatal, error, warning) that repeat are counted rather than written each
     // time; level 0 and information pass as they come.
     if (lvl == 0 || lvl > 3) {
@@ -278,11 +300,43 @@ void CORQLogger::log(int lvl, const std::string &text)
         writeEntry(entry.level, entry.text);
 }
 
+void CORQLogger::writePending()
+{
+    Pending *newest = m_pending.exchange(nullptr);
+    // Oldest first, as they came.
+    Pending *oldest = nullptr;
+    while (newest) {
+        Pending *next = newest->next;
+        newest->next = oldest;
+        oldest = newest;
+        newest = next;
+    }
+    while (oldest) {
+        std::unique_ptr<Pending> entry(oldest);
+        oldest = oldest->next;
+        admit(entry->level, entry->text);
+    }
+}
+
+void CORQLogger::unlockAndDrain()
+{
+    // An entry left after the last look, while this thread still held the lock, would
+    // otherwise wait for the next one who logs.
+    for (;;) {
+        m_mutex.unlock();
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (!m_pending.load() || !m_mutex.tryLock())
+            return;
+        writePending();
+    }
+}
+
 void CORQLogger::flushRepeats()
 {
     // Bounded: an end must not wait behind a writer that hangs.
     if (!m_mutex.tryLock(1000))
         return;
+    writePending();
     for (const CORQRepeatFilter::Entry &entry : m_repeats.takeAll())
         writeEntry(entry.level, entry.text);
     m_mutex.unlock();
@@ -290,9 +344,11 @@ void CORQLogger::flushRepeats()
 
 void CORQLogger::closeQuietRepeats()
 {
-    QMutexLocker lock(&m_mutex);
+    m_mutex.lock();
+    writePending();
     for (const CORQRepeatFilter::Entry &entry : m_repeats.takeQuiet())
         writeEntry(entry.level, entry.text);
+    unlockAndDrain();
 }
 
 void CORQLogger::writeEntry(int lvl, const std::string &text)
@@ -319,8 +375,10 @@ void CORQLogger::writeEntry(int lvl, const std::string &text)
 
 void CORQLogger::setRepeatClock(const CORQRepeatFilter::Clock &clock)
 {
-    QMutexLocker lock(&m_mutex);
+    m_mutex.lock();
+    writePending();
     m_repeats = CORQRepeatFilter(clock);
+    unlockAndDrain();
 }
 
 void CORQLogger::setLogLevel(int newLevel)

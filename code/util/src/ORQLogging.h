@@ -111,11 +111,28 @@ public:
     std::atomic<int> level{1};
 
 private:
+    struct Pending
+    {
+        int level;
+        std::string text;
+        Pending *next;
+    };
+
+    // Under m_mutex.
+    void admit(int level, const std::string &text);
     void writeEntry(int level, const std::string &text);
+    // Under m_mutex: writes what other threads left while the lock was held.
+    void writePending();
+    // Unlocks, then takes over what was left meanwhile, as long as nobody else holds it.
+    void unlockAndDrain();
 
     QMutex m_mutex;
     std::vector<CORQWriter *> m_writers;
     CORQRepeatFilter m_repeats;
+    // Entries of threads that found the lock taken, newest first: the holder writes them
+    // before it lets go, so that twenty threads logging at one moment do not each sleep
+    // and wake on the lock.
+    std::atomic<Pending *> m_pending{nullptr};
 };
 
 // The one global logger; null before the set-up.
