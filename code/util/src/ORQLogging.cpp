@@ -269,8 +269,13 @@ void CORQLogger::log(int lvl, const std::string &text)
     // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
     if (m_mutex.tryLock()) {
-        writePending();
-        admit(lvl, text);
+        try {
+            writePending();
+            admit(lvl, text);
+        } catch (...) {
+            unlockAndDrain();
+            throw;
+        }
         unlockAndDrain();
         return;
     }
@@ -314,7 +319,12 @@ void CORQLogger::writePending()
     while (oldest) {
         std::unique_ptr<Pending> entry(oldest);
         oldest = oldest->next;
-        admit(entry->level, entry->text);
+        // Another thread's entry: what fails to be written is dropped, as a writer drops
+        // what it cannot write, and the rest still go.
+        try {
+            admit(entry->level, entry->text);
+        } catch (...) {
+        }
     }
 }
 
