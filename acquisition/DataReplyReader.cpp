@@ -11,6 +11,7 @@
 #include <QtAlgorithms>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -137,6 +138,9 @@ constexpr FieldName kFields[kFieldCount] = {
     KIV_FIELD("SPL"),    KIV_FIELD("Flags"),   KIV_FIELD("EventList"),
 };
 #undef KIV_FIELD
+
+// Room made for a list's samples at most before they come.
+constexpr int kReservedSamples = 256;
 
 // A slice of the body.
 struct Text
@@ -324,8 +328,10 @@ private:
                 return true;
             }
         }
-        if (m_n - start < 9 || m_p[m_pos] != '<' ||
-            ((wordAt(start) ^ field.word) & maskOf(field.length)) != 0 || field.length > 8)
+        if (m_n - start < 9 || m_p[m_pos] != '<')
+            return false;
+        if (field.length > 8 ? !same(start, field.name, field.length)
+                             : ((wordAt(start) ^ field.word) & maskOf(field.length)) != 0)
             return false;
         if (m_p[end] == '>') {
             *empty = false;
@@ -538,6 +544,9 @@ private:
                 const int count =
                     convert(text, [&ok](auto t) { return replyInt(t, &ok); });
                 read.available = ok ? count : 0;
+                // Replies hold no more samples than are available, mostly all of them.
+                if (read.list->isEmpty())
+                    read.list->reserve(std::min(read.available, kReservedSamples));
             } else {
                 return false;
             }
