@@ -15,5 +15,7 @@ class DataReplyReader
 public:
     // True when the body is of that form; the reply then holds, and has logged, exactly what
     // parseReply(decodeReplyBody(body)) would have given it. False leaves the reply untouched.
+    // The body owns its bytes (not QByteArray::fromRawData): the reader relies on the null
+    // byte behind them.
     static bool read(const QByteArray &body, AcquisitionResponse &reply);
 };
