@@ -12,10 +12,12 @@ ADeviceNetworkInterface::ADeviceNetworkInterface(const QString &name, QObject *p
 ADeviceNetworkInterface::~ADeviceNetworkInterface() = default;
 
 void ADeviceNetworkInterface::postReply(const QString &instrumentName, int type, int networkError,
-                                        QString *body, int httpStatus)
+                                        const QByteArray *body, int httpStatus)
 {
     auto *reply =
-        new InstrumentDeviceNetworkInterfaceReply(instrumentName, type, networkError, body);
+        body ? new InstrumentDeviceNetworkInterfaceReply(instrumentName, type, networkError, *body)
+             : new InstrumentDeviceNetworkInterfaceReply(instrumentName, type, networkError,
+                                                         nullptr);
     reply->setHttpStatus(httpStatus);
     ASystem *system = ASystem::instance();
     if (system)

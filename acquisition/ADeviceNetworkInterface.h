@@ -2,6 +2,7 @@
 
 #include "ARequest.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -25,9 +26,10 @@ public:
     virtual qint64 msUntilReady() const { return 0; }
 
     // Hands a finished reply of the named instrument to the system (SystemController
-    // command 0); takes the body (null for a failed request). Any thread.
-    static void postReply(const QString &instrumentName, int type, int networkError, QString *body,
-                          int httpStatus = 0);
+    // command 0) with the body as received (null for a failed request), which the reader
+    // decodes. Any thread.
+    static void postReply(const QString &instrumentName, int type, int networkError,
+                          const QByteArray *body, int httpStatus = 0);
 
 private:
     QString m_name;

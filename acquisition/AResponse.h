@@ -76,6 +76,7 @@ protected:
 
 private:
     friend class ResponseScanSink;
+    friend class DataReplyReader;
     // Whole documents of the simple kind are read without Qt's reader (SimpleXmlScanner);
     // it sees the rest.
     bool parseWithQt(const QString &text);

@@ -1,6 +1,8 @@
 #include "AcquisitionResponse.h"
 
+#include "DataReplyReader.h"
 #include "ReplyNumbers.h"
+#include "ReplyText.h"
 
 #include "data/AgData.h"
 #include "data/AgDataVector.h"
@@ -8,6 +10,7 @@
 #include <ORQLogging.h>
 
 #include <cmath>
+#include <typeinfo>
 
 namespace {
 
@@ -33,6 +36,14 @@ void AcquisitionResponse::discardCurrentList() { m_currentList.reset(); }
 
 void AcquisitionResponse::deleteCurrentAgData() { m_inSample = false; }
 
+bool AcquisitionResponse::parseReplyBytes(const QByteArray &body)
+{
+    // A subclass would miss the elements it reads itself.
+    if (typeid(*this) == typeid(AcquisitionResponse) && DataReplyReader::read(body, *this))
+        return isValid();
+    return parseReply(decodeReplyBody(body));
+}
+
 bool AcquisitionResponse::handleStartElement(const QString &name)
 {
     if (isElement(name, QLatin1String("AGDataList"))) {
@@ -56,17 +67,8 @@ bool AcquisitionResponse::handleEndElement(const QString &name)
     if (isElement(name, QLatin1String("AGDataList"))) {
         m_inList = false;
         if (m_currentList) {
-            if (m_droppedCount > 0)
-                KIV_LOG(2,
-                        "AcquisitionResponse: %d samples of %s dropped for their time stamp "
-                        "(first %lld)\n",
-                        m_droppedCount, qUtf8Printable(m_currentName),
-                        static_cast<long long>(m_firstDropped));
-            m_currentList->setName(m_currentName);
-            // A repeated name replaces the earlier list, which nobody else owns.
-            delete m_dataLists.value(m_currentName, nullptr);
-            m_dataLists.insert(m_currentName, m_currentList.release());
-            m_availableCounts.insert(m_currentName, m_currentCount);
+            storeList(std::move(m_currentList), m_currentName, m_currentCount, m_droppedCount,
+                      m_firstDropped);
             deleteCurrentAgData();
             m_currentName.clear();
             m_currentCount = 0;
@@ -143,12 +145,32 @@ double AcquisitionResponse::readValue(const char *field, QStringView text)
     if (ok && std::isfinite(value))
         return value;
     // Never a plausible reading: 0 would read as a sample right at the target.
+    noteUnreadable(field, text);
+    return AgData::noValue();
+}
+
+void AcquisitionResponse::noteUnreadable(const char *field, QStringView text)
+{
     const QString name = QLatin1String(field);
     if (!m_unreadableFields.contains(name))
         m_unreadableFields.append(name);
     if (!m_unreadableTexts.contains(name))
         m_unreadableTexts.insert(name, text.toString().left(40));
-    return AgData::noValue();
+}
+
+void AcquisitionResponse::storeList(std::unique_ptr<AgDataVector> list, const QString &name,
+                                    int available, int dropped, qint64 firstDropped)
+{
+    if (dropped > 0)
+        KIV_LOG(2,
+                "AcquisitionResponse: %d samples of %s dropped for their time stamp "
+                "(first %lld)\n",
+                dropped, qUtf8Printable(name), static_cast<long long>(firstDropped));
+    list->setName(name);
+    // A repeated name replaces the earlier list, which nobody else owns.
+    delete m_dataLists.value(name, nullptr);
+    m_dataLists.insert(name, list.release());
+    m_availableCounts.insert(name, available);
 }
 
 bool AcquisitionResponse::endDocument()

@@ -4,6 +4,7 @@
 
 #include "data/AgData.h"
 
+#include <QByteArray>
 #include <QMap>
 #include <QStringList>
 
@@ -26,6 +27,10 @@ public:
     // Audiogroup name -> "numAvail" of its list.
     QMap<QString, int> getAvailableCounts() const { return m_availableCounts; }
 
+    // As parseReply(decodeReplyBody(body)). The common form of the reply is read straight
+    // from the bytes (DataReplyReader) unless a subclass reads elements of its own.
+    bool parseReplyBytes(const QByteArray &body);
+
     bool endDocument() override;
 
 protected:
@@ -44,6 +49,12 @@ protected:
     double readValue(const char *field, QStringView text);
 
 private:
+    friend class DataReplyReader;
+    // Stores a finished list under its name, logging the samples dropped from it.
+    void storeList(std::unique_ptr<AgDataVector> list, const QString &name, int available,
+                   int dropped, qint64 firstDropped);
+    void noteUnreadable(const char *field, QStringView text);
+
     QMap<QString, AgDataVector *> m_dataLists;
     QMap<QString, int> m_availableCounts;
     bool m_inList = false;

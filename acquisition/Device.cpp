@@ -504,16 +504,16 @@ int Device::onRawDataReceived(Command *command)
         return 0;
     }
     noteMeterAnswered();
-    const QString body = reply->getReplyData() ? *reply->getReplyData() : QString();
+    auto text = [reply] { return reply->getReplyData() ? *reply->getReplyData() : QString(); };
     switch (reply->getRequestId()) {
     case ARequest::LOGIN:
-        handleLoginResponse(body);
+        handleLoginResponse(text());
         break;
     case ARequest::GETCONFIG:
-        handleGetConfigResponse(body);
+        handleGetConfigResponse(text());
         break;
     case ARequest::GETDATA:
-        handleAcquisitionResponse(body);
+        handleAcquisitionResponse(*reply);
         break;
     default:
         KIV_LOG(1, "Device[%s]onRawDataReceived: Unknown command %d\n", qUtf8Printable(getName()),
@@ -603,10 +603,14 @@ void Device::handleGetConfigResponse(const QString &body)
         system->changeInstrumentConfig(response.getInstrumentConfig());
 }
 
-void Device::handleAcquisitionResponse(const QString &body)
+void Device::handleAcquisitionResponse(const DeviceNetworkInterfaceReply &reply)
 {
     AcquisitionResponse response;
-    response.parseReply(body);
+    // The bytes as received are read without being decoded.
+    if (const QByteArray *bytes = reply.getReplyBytes())
+        response.parseReplyBytes(*bytes);
+    else
+        response.parseReply(reply.getReplyData() ? *reply.getReplyData() : QString());
     const int code = effectiveCode(response);
     setLastCode(StageData, code);
     if (response.getCode() != 0) {

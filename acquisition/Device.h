@@ -20,6 +20,7 @@ class AgCommandReply;
 class ARequest;
 class AgDataVector;
 class Command;
+class DeviceNetworkInterfaceReply;
 
 // The protocol side of one meter: logs in, reads the meter's configuration when the meter
 // asks for it, and polls the samples of its audiogroups. Runs on its instrument
@@ -160,7 +161,7 @@ private:
 
     void handleLoginResponse(const QString &body);
     void handleGetConfigResponse(const QString &body);
-    void handleAcquisitionResponse(const QString &body);
+    void handleAcquisitionResponse(const DeviceNetworkInterfaceReply &reply);
     void dispatchData(AcquisitionResponse &response);
     // Takes the samples stamped too far ahead out of the batch; counts and logs them, the
     // samples stamped before the one asked after, those stamped ahead of this computer's

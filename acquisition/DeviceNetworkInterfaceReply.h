@@ -2,6 +2,7 @@
 
 #include <Command.h>
 
+#include <QByteArray>
 #include <QString>
 
 // A finished network reply: the request id (the instrument request kind for a meter), the
@@ -10,6 +11,8 @@ class DeviceNetworkInterfaceReply : public CommandParameter
 {
 public:
     DeviceNetworkInterfaceReply(int requestId, int networkError, QString *replyData);
+    // A body as received (UTF-8); it is decoded when it is first read as text.
+    DeviceNetworkInterfaceReply(int requestId, int networkError, const QByteArray &replyBytes);
     ~DeviceNetworkInterfaceReply() override;
     DeviceNetworkInterfaceReply(const DeviceNetworkInterfaceReply &) = delete;
     DeviceNetworkInterfaceReply &operator=(const DeviceNetworkInterfaceReply &) = delete;
@@ -22,11 +25,17 @@ public:
     int getHttpStatus() const { return m_httpStatus; }
     void setHttpStatus(int status) { m_httpStatus = status; }
     // Still owned by the payload; may be null.
-    QString *getReplyData() const { return m_replyData; }
+    QString *getReplyData() const;
+    // The body as received, when it came so; else null. Readers that take the bytes spare
+    // the decoding.
+    const QByteArray *getReplyBytes() const { return m_hasBytes ? &m_replyBytes : nullptr; }
     // Replaces the body, freeing the one held.
     void setReplyData(QString *replyData);
     // Hands the body over to the caller; the payload holds none afterwards.
     QString *takeReplyData();
+    // Hands the body over to `to` as it is held (bytes stay undecoded); this payload holds
+    // none afterwards.
+    void passReplyTo(DeviceNetworkInterfaceReply &to);
 
 protected:
     QString m_senderId;
@@ -35,5 +44,8 @@ private:
     int m_requestId;
     int m_networkError;
     int m_httpStatus = 0;
-    QString *m_replyData;
+    // Decoded from m_replyBytes on first read.
+    mutable QString *m_replyData;
+    QByteArray m_replyBytes;
+    bool m_hasBytes = false;
 };

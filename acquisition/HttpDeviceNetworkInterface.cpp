@@ -1,7 +1,6 @@
 #include "HttpDeviceNetworkInterface.h"
 
 #include "NUVNetworkAccessManager.h"
-#include "ReplyText.h"
 #include "TimeoutNetworkReply.h"
 
 #include "config/SystemConfig.h"
@@ -28,7 +27,9 @@ struct CollectedReply
     int type = 0;
     int error = 0;
     int httpStatus = 0;
-    QString *body = nullptr;
+    // As received; decoded by the meter's thread, and only when a reader needs the text.
+    QByteArray body;
+    bool hasBody = false;
 };
 
 } // namespace
@@ -118,10 +119,12 @@ public:
                     reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
                 if (collected.error == QNetworkReply::NoError) {
                     const QByteArray bytes = reply->readAll();
-                    if (bytes.size() > kMaxReplyBytes)
+                    if (bytes.size() > kMaxReplyBytes) {
                         collected.error = QNetworkReply::UnknownContentError;
-                    else
-                        collected.body = new QString(decodeReplyBody(bytes));
+                    } else {
+                        collected.body = bytes;
+                        collected.hasBody = true;
+                    }
                 }
                 NetworkLink::stopWatching(reply);
                 delete it.value();
@@ -158,7 +161,8 @@ public:
     void deliver(const QList<CollectedReply> &done) const
     {
         for (const CollectedReply &reply : done)
-            ADeviceNetworkInterface::postReply(m_name, reply.type, reply.error, reply.body,
+            ADeviceNetworkInterface::postReply(m_name, reply.type, reply.error,
+                                               reply.hasBody ? &reply.body : nullptr,
                                                reply.httpStatus);
     }
 };

@@ -7,4 +7,11 @@ InstrumentDeviceNetworkInterfaceReply::InstrumentDeviceNetworkInterfaceReply(
     m_senderId = instrumentId;
 }
 
+InstrumentDeviceNetworkInterfaceReply::InstrumentDeviceNetworkInterfaceReply(
+    const QString &instrumentId, int requestId, int networkError, const QByteArray &replyBytes)
+    : DeviceNetworkInterfaceReply(requestId, networkError, replyBytes)
+{
+    m_senderId = instrumentId;
+}
+
 InstrumentDeviceNetworkInterfaceReply::~InstrumentDeviceNetworkInterfaceReply() = default;

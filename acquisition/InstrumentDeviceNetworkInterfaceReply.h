@@ -9,6 +9,8 @@ class InstrumentDeviceNetworkInterfaceReply : public DeviceNetworkInterfaceReply
 public:
     InstrumentDeviceNetworkInterfaceReply(const QString &instrumentId, int requestId,
                                           int networkError, QString *replyData);
+    InstrumentDeviceNetworkInterfaceReply(const QString &instrumentId, int requestId,
+                                          int networkError, const QByteArray &replyBytes);
     ~InstrumentDeviceNetworkInterfaceReply() override;
 
     QString getInstrumentId() const { return m_senderId; }

@@ -1,5 +1,7 @@
 #include "ReplyNumbers.h"
 
+#include <algorithm>
+
 namespace {
 
 // Exact doubles: every power of ten up to 10^22 is one.
@@ -11,94 +13,169 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // is. So "-"? digits ("." digits)? reads here to the value QString's conversion gives.
 constexpr int kMaxExactDigits = 15;
 
-bool isDigit(ushort c) { return c >= '0' && c <= '9'; }
+template<typename Char>
+bool isDigit(Char c)
+{
+    return unsigned(c) - '0' < 10;
+}
 
-// "-"? digits, at most maxDigits of them; false for any other text.
-bool plainInteger(QStringView text, bool allowMinus, int maxDigits, quint64 *magnitude,
+// The characters of a view; uchar for Latin-1.
+const ushort *charsOf(QStringView text) { return reinterpret_cast<const ushort *>(text.data()); }
+const uchar *charsOf(QLatin1String text) { return reinterpret_cast<const uchar *>(text.data()); }
+
+// "-"? digits, at most maxDigits of them, from the start of the text up to the first other
+// character: its length, or -1 when there is none or it has more digits.
+template<typename Char>
+int integerPrefix(const Char *p, int n, bool allowMinus, int maxDigits, quint64 *magnitude,
                   bool *negative)
 {
-    const ushort *p = reinterpret_cast<const ushort *>(text.data());
-    const int n = int(text.size());
-    int i = 0;
-    *negative = allowMinus && n > 0 && p[0] == '-';
+    const Char *q = p;
+    const Char *end = p + n;
+    *negative = allowMinus && n > 0 && *q == '-';
     if (*negative)
-        ++i;
-    if (i == n || n - i > maxDigits)
-        return false;
+        ++q;
+    const Char *first = q;
+    const Char *last = first + std::min<int>(maxDigits, int(end - first));
     quint64 m = 0;
-    for (; i < n; ++i) {
-        if (!isDigit(p[i]))
-            return false;
-        m = m * 10 + (p[i] - '0');
-    }
+    for (; q < last && isDigit(*q); ++q)
+        m = m * 10 + (*q - '0');
+    if (q == first || (q < end && isDigit(*q)))
+        return -1;
     *magnitude = m;
-    return true;
+    return int(q - p);
 }
 
-} // namespace
-
-double replyDouble(QStringView text, bool *ok)
+// "-"? digits, at most maxDigits of them; false for any other text.
+template<typename Text>
+bool plainInteger(Text text, bool allowMinus, int maxDigits, quint64 *magnitude, bool *negative)
 {
-    const ushort *p = reinterpret_cast<const ushort *>(text.data());
     const int n = int(text.size());
-    int i = 0;
-    const bool negative = n > 0 && p[0] == '-';
+    return integerPrefix(charsOf(text), n, allowMinus, maxDigits, magnitude, negative) == n;
+}
+
+// "-"? digits ("." digits)? of at most kMaxExactDigits digits, from the start of the text up
+// to the first other character: its length, or -1.
+template<typename Char>
+int decimalPrefix(const Char *p, int n, double *value)
+{
+    const Char *q = p;
+    const Char *end = p + n;
+    const bool negative = n > 0 && *q == '-';
     if (negative)
-        ++i;
+        ++q;
     quint64 m = 0;
-    int digits = 0;
+    const Char *first = q;
+    for (; q < end && isDigit(*q); ++q)
+        m = m * 10 + (*q - '0');
+    const int digits = int(q - first);
     int fraction = 0;
-    bool plain = i < n && isDigit(p[i]);
-    for (; plain && i < n && isDigit(p[i]); ++i, ++digits)
-        m = m * 10 + (p[i] - '0');
-    if (plain && i < n && p[i] == '.') {
-        ++i;
-        plain = i < n && isDigit(p[i]);
-        for (; plain && i < n && isDigit(p[i]); ++i, ++fraction)
-            m = m * 10 + (p[i] - '0');
+    if (digits > 0 && q < end && *q == '.') {
+        const Char *point = ++q;
+        for (; q < end && isDigit(*q); ++q)
+            m = m * 10 + (*q - '0');
+        fraction = int(q - point);
+        if (fraction == 0)
+            return -1;
     }
     // The digit count is checked after the loop: a long text overflows m, and is not used.
-    if (!plain || i != n || digits + fraction > kMaxExactDigits)
-        return text.toString().toDouble(ok);
-    double value = double(m);
+    if (digits == 0 || digits + fraction > kMaxExactDigits)
+        return -1;
+    double v = double(m);
     if (fraction > 0)
-        value /= kPowersOfTen[fraction];
-    if (ok)
-        *ok = true;
-    return negative ? -value : value;
+        v /= kPowersOfTen[fraction];
+    *value = negative ? -v : v;
+    return int(q - p);
 }
 
-qint64 replyInt64(QStringView text, bool *ok)
+QString textOf(QStringView text) { return text.toString(); }
+QString textOf(QLatin1String text) { return QString(text); }
+
+template<typename Text>
+double readDouble(Text text, bool *ok)
+{
+    const int n = int(text.size());
+    double value = 0;
+    if (decimalPrefix(charsOf(text), n, &value) != n)
+        return textOf(text).toDouble(ok);
+    if (ok)
+        *ok = true;
+    return value;
+}
+
+template<typename Text>
+qint64 readInt64(Text text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     // 18 digits always fit.
     if (!plainInteger(text, true, 18, &m, &negative))
-        return text.toString().toLongLong(ok, 10);
+        return textOf(text).toLongLong(ok, 10);
     if (ok)
         *ok = true;
     return negative ? -qint64(m) : qint64(m);
 }
 
-quint64 replyUInt64(QStringView text, bool *ok)
+template<typename Text>
+quint64 readUInt64(Text text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     // 19 digits always fit; a sign goes to QString, which refuses "-0" here.
     if (!plainInteger(text, false, 19, &m, &negative))
-        return text.toString().toULongLong(ok, 10);
+        return textOf(text).toULongLong(ok, 10);
     if (ok)
         *ok = true;
     return m;
 }
 
-int replyInt(QStringView text, bool *ok)
+template<typename Text>
+int readInt(Text text, bool *ok)
 {
     quint64 m = 0;
     bool negative = false;
     if (!plainInteger(text, true, 9, &m, &negative))
-        return text.toString().toInt(ok, 10);
+        return textOf(text).toInt(ok, 10);
     if (ok)
         *ok = true;
     return negative ? -int(m) : int(m);
+}
+
+} // namespace
+
+double replyDouble(QStringView text, bool *ok) { return readDouble(text, ok); }
+
+double replyDouble(QLatin1String text, bool *ok) { return readDouble(text, ok); }
+
+qint64 replyInt64(QStringView text, bool *ok) { return readInt64(text, ok); }
+
+qint64 replyInt64(QLatin1String text, bool *ok) { return readInt64(text, ok); }
+
+quint64 replyUInt64(QStringView text, bool *ok) { return readUInt64(text, ok); }
+
+quint64 replyUInt64(QLatin1String text, bool *ok) { return readUInt64(text, ok); }
+
+int replyInt(QStringView text, bool *ok) { return readInt(text, ok); }
+
+int replyInt(QLatin1String text, bool *ok) { return readInt(text, ok); }
+
+int replyDoublePrefix(const char *text, int size, double *value)
+{
+    return decimalPrefix(reinterpret_cast<const uchar *>(text), size, value);
+}
+
+int replyInt64Prefix(const char *text, int size, qint64 *value)
+{
+    quint64 m = 0;
+    bool negative = false;
+    const int length =
+        integerPrefix(reinterpret_cast<const uchar *>(text), size, true, 18, &m, &negative);
+    *value = negative ? -qint64(m) : qint64(m);
+    return length;
+}
+
+int replyUInt64Prefix(const char *text, int size, quint64 *value)
+{
+    bool negative = false;
+    return integerPrefix(reinterpret_cast<const uchar *>(text), size, false, 19, value,
+                         &negative);
 }

@@ -3,7 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Every meter reply goes through these two before a reader parses it.
+// Every meter reply goes through these two before a reader parses its text; the data
+// reply of the usual form is read from its bytes instead (DataReplyReader).
 
 // A reply body as received: UTF-8 (a byte-order mark is kept as U+FEFF for
 // replyDocumentText to drop).

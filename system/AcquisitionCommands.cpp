@@ -35,7 +35,8 @@ int routeInstrumentReply(Command *command)
         return -1; // the body is freed with the command
     // The forwarded payload takes the body over, so it is freed exactly once.
     auto *forwarded = new DeviceNetworkInterfaceReply(
-        reply->getRequestId(), reply->getNetworkError(), reply->takeReplyData());
+        reply->getRequestId(), reply->getNetworkError(), nullptr);
+    reply->passReplyTo(*forwarded);
     forwarded->setHttpStatus(reply->getHttpStatus());
     instrument->postDeviceReply(forwarded);
     return 0;

@@ -517,11 +517,15 @@ private slots:
         QTest::addColumn<QString>("text");
         for (const char *t : {"-0", "-0.0", "0.000", "007.5", "+1.5", " -23.4\t", "1.", ".5",
                               "-2.5e1", "123456789012345", "1234567890123456", "-0.1000000000000001",
-                              "0.30000000000000004", "-23.4", "498800878.68040626"})
+                              "0.30000000000000004", "-23.4", "498800878.68040626", "12-3",
+                              "1.2.3", "--1", "1e5", "-.5", "-", "123456789012.345",
+                              "1234567890123.456", "5.0 ", "-23.40"})
             QTest::newRow(qPrintable(QString("M400ms ") + t)) << "M400ms" << t;
-        for (const char *t : {"+1700000000100", " 1700000000100", "0001700000000100", "-0"})
+        for (const char *t : {"+1700000000100", " 1700000000100", "0001700000000100", "-0",
+                              "1700000000100-", "000000000001700000000100"})
             QTest::newRow(qPrintable(QString("tmStamp ") + t)) << "tmStamp" << t;
-        for (const char *t : {"+5", "-0", "18446744073709551615", "018446744073709551615"})
+        for (const char *t : {"+5", "-0", "18446744073709551615", "018446744073709551615",
+                              "-5", "1844674407370955161", "18446744073709551616"})
             QTest::newRow(qPrintable(QString("tmCode ") + t)) << "tmCode" << t;
     }
 
@@ -532,22 +536,38 @@ private slots:
         QString sample = QString::fromLatin1(kSample);
         sample.replace(QRegularExpression("<" + element + ">[^<]*</" + element + ">"),
                        "<" + element + ">" + text + "</" + element + ">");
+        const QString body = reply("<AGDataList><Name>A</Name>" + sample + "</AGDataList>");
         AcquisitionResponse r;
-        QVERIFY(r.parse(declared(reply("<AGDataList><Name>A</Name>" + sample + "</AGDataList>"))));
+        QVERIFY(r.parse(declared(body)));
         const AgDataVector *list = r.getAgDataLists().value("A");
         QVERIFY(list);
+        // Read from the bytes, the same.
+        AcquisitionResponse fromBytes;
+        QVERIFY(fromBytes.parseReplyBytes(body.toUtf8()));
+        const AgDataVector *same = fromBytes.getAgDataLists().value("A");
+        QVERIFY(same);
+        QCOMPARE(same->size(), list->size());
         if (element == QLatin1String("M400ms")) {
             const double read = list->at(0).getM400ms();
-            const double expected = text.toDouble();
+            bool ok = false;
+            double expected = text.toDouble(&ok);
+            if (!ok || !std::isfinite(expected))
+                expected = AgData::noValue();
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(&read), sizeof read),
                      QByteArray(reinterpret_cast<const char *>(&expected), sizeof expected));
+            const double again = same->at(0).getM400ms();
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(&again), sizeof again),
+                     QByteArray(reinterpret_cast<const char *>(&read), sizeof read));
         } else if (element == QLatin1String("tmStamp")) {
             const qint64 stamp = text.toLongLong();
             QCOMPARE(list->size(), AgData::isStorableTimestamp(stamp) ? 1 : 0);
-            if (list->size() == 1)
+            if (list->size() == 1) {
                 QCOMPARE(list->at(0).getTimestamp(), stamp);
+                QCOMPARE(same->at(0).getTimestamp(), stamp);
+            }
         } else {
             QCOMPARE(list->at(0).getTimecode(), qint64(text.toULongLong()));
+            QCOMPARE(same->at(0).getTimecode(), list->at(0).getTimecode());
         }
     }
 
