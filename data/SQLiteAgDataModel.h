@@ -76,8 +76,9 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
-    // kInsertRows and kInsertFewRows, prepared when first used, insert kRowsPerInsert and
-    // kRowsPerFewInsert rows at once; kInsertRows only while bulk writes last.
+    // kInsertRows, kInsertFewRows, kInsertFourRows and kInsertTwoRows, prepared when first
+    // used, insert 64, 8, 4 and 2 rows at once (rowsPerInsert); kInsertRows only while bulk
+    // writes last.
     enum LevelStatementKind {
         kInsert = 0,
         kDeleteRange,
@@ -86,10 +87,19 @@ private:
         kOldest,
         kCount,
         kInsertRows,
-        kInsertFewRows
+        kInsertFewRows,
+        kInsertFourRows,
+        kInsertTwoRows
     };
     static constexpr int kRowsPerInsert = 64;
     static constexpr int kRowsPerFewInsert = 8;
+    static constexpr int rowsPerInsert(int kind)
+    {
+        return kind == kInsertRows       ? kRowsPerInsert
+               : kind == kInsertFewRows  ? kRowsPerFewInsert
+               : kind == kInsertFourRows ? 4
+                                         : 2;
+    }
     // The table view reads the same file through its own connection.
     static constexpr int kBusyTimeoutMs = 2000;
 
@@ -183,7 +193,7 @@ private:
     int copyLatestConfig(BackupFile &backup);
     int deleteProgramData(const Program &program);
 
-    std::array<LevelStatements, kInsertFewRows + 1> m_levelStatements{};
+    std::array<LevelStatements, kInsertTwoRows + 1> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
     sqlite3_stmt *m_deleteEvents = nullptr;
     sqlite3_stmt *m_selectAllEvents = nullptr;

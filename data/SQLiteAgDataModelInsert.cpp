@@ -92,7 +92,7 @@ sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int kind, int level)
     const int values = single.indexOf(QLatin1String("VALUES ")) + 7;
     const QString row = single.mid(values, single.lastIndexOf(QLatin1Char(')')) + 1 - values);
     QString sql = single.left(values) + row;
-    const int rows = kind == kInsertRows ? kRowsPerInsert : kRowsPerFewInsert;
+    const int rows = rowsPerInsert(kind);
     for (int i = 1; i < rows; ++i)
         sql += QLatin1String(", ") + row;
     // Without it every row goes in on its own, as before: slower, never wrong.
@@ -111,19 +111,18 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
     // A run of rows goes in with one statement: SQLite opens the table, checks the
     // transaction and resets once for the run. While a file is copied in, runs of 64 rows, the
     // rows left over a few at a time; a statement of 64 rows takes some 80 KB, too much to
-    // keep for the twenty rows of a logging batch, which go in eight at a time.
+    // keep for the twenty rows of a logging batch, which go in eight at a time. The rest go
+    // in four, two and one at a time.
     const int runRows = m_bulkWrites ? kRowsPerInsert : kRowsPerFewInsert;
     std::array<std::vector<AgData>::const_iterator, kRowsPerInsert> run;
     int held = 0;
     // Writes the held rows: runs of the largest statement that fits, the rest one by one.
     auto insertHeld = [&]() {
         int from = 0;
-        for (const auto &size : {std::make_pair(kInsertRows, kRowsPerInsert),
-                                 std::make_pair(kInsertFewRows, kRowsPerFewInsert)}) {
-            const int rows = size.second;
+        for (int kind : {kInsertRows, kInsertFewRows, kInsertFourRows, kInsertTwoRows}) {
+            const int rows = rowsPerInsert(kind);
             // Held rows come in runs of at most kRowsPerFewInsert unless bulk writes last.
-            sqlite3_stmt *statement = held - from >= rows ? rowsInsert(size.first, level)
-                                                          : nullptr;
+            sqlite3_stmt *statement = held - from >= rows ? rowsInsert(kind, level) : nullptr;
             for (; statement && held - from >= rows; from += rows) {
                 for (int i = 0; i < rows; ++i)
                     if (bindSample(statement, *run[size_t(from + i)], i * kSampleColumns + 1) !=
@@ -166,8 +165,8 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
 
 void SQLiteAgDataModel::releaseRowsInserts()
 {
-    // The statements of eight rows (some 12 KB each, for the levels that take eight rows in
-    // a batch) serve logging too.
+    // The smaller statements (together some 24 KB a level that takes their rows in a batch)
+    // serve logging too.
     for (sqlite3_stmt *&statement : m_levelStatements[kInsertRows])
         if (statement) {
             sqlite3_finalize(statement);
