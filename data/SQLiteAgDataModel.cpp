@@ -143,9 +143,9 @@ int SQLiteAgDataModel::execPrepared(sqlite3_stmt *statement, const QString &sql)
     const int step = sqlite3_step(statement);
     // As sqlite3_exec ends its statement: the reset leaves the step's code and message.
     const int reset = sqlite3_reset(statement);
-    const int rc = reset != SQLITE_OK                               ? reset
+    const int rc = reset != SQLITE_OK                          ? reset
                    : step == SQLITE_DONE || step == SQLITE_ROW ? SQLITE_OK
-                                                                    : step;
+                                                               : step;
     if (rc != SQLITE_OK) {
         m_lastExecFailure = sqlite3_extended_errcode(db());
         KIV_LOG(2, "SQLiteAgDataModel[%s][%s] \"%s\" failed: %s (%d)\n",
@@ -206,8 +206,8 @@ void SQLiteAgDataModel::finalizeStatements()
         }
     for (sqlite3_stmt **statement :
          {&m_insertEvent, &m_deleteEvents, &m_selectAllEvents, &m_selectEventsRange,
-          &m_insertConfig, &m_selectLatestConfig, &m_insertVersion, &m_selectVersionCount,
-          &m_begin, &m_commit}) {
+          &m_insertConfig, &m_selectLatestConfig, &m_insertVersion, &m_selectVersionCount, &m_begin,
+          &m_commit}) {
         sqlite3_finalize(*statement);
         *statement = nullptr;
     }
