@@ -136,6 +136,25 @@ int SQLiteAgDataModel::exec(const QString &sql)
     return rc;
 }
 
+int SQLiteAgDataModel::execPrepared(sqlite3_stmt *statement, const QString &sql)
+{
+    if (!statement || !db())
+        return exec(sql);
+    const int step = sqlite3_step(statement);
+    // As sqlite3_exec ends its statement: the reset leaves the step's code and message.
+    const int reset = sqlite3_reset(statement);
+    const int rc = reset != SQLITE_OK                          ? reset
+                   : step == SQLITE_DONE || step == SQLITE_ROW ? SQLITE_OK
+                                                               : step;
+    if (rc != SQLITE_OK) {
+        m_lastExecFailure = sqlite3_extended_errcode(db());
+        KIV_LOG(2, "SQLiteAgDataModel[%s][%s] \"%s\" failed: %s (%d)\n",
+                qPrintable(getInstrumentConfig().getName()), qPrintable(getAgConfig().getName()),
+                qPrintable(sql.left(60)), sqlite3_errmsg(db()), rc);
+    }
+    return rc;
+}
+
 int SQLiteAgDataModel::prepare(const QString &sql, sqlite3_stmt **statement)
 {
     *statement = nullptr;
@@ -173,6 +192,9 @@ void SQLiteAgDataModel::prepareStatements()
     prepareOne(AgDbSql::selectLatestConfig(), &m_selectLatestConfig);
     prepareOne(AgDbSql::insertVersion(), &m_insertVersion);
     prepareOne(AgDbSql::selectVersionCount(), &m_selectVersionCount);
+    // Parsed once, not at every batch.
+    prepareOne(AgDbSql::beginTransaction(), &m_begin);
+    prepareOne(AgDbSql::commitTransaction(), &m_commit);
 }
 
 void SQLiteAgDataModel::finalizeStatements()
@@ -184,7 +206,8 @@ void SQLiteAgDataModel::finalizeStatements()
         }
     for (sqlite3_stmt **statement :
          {&m_insertEvent, &m_deleteEvents, &m_selectAllEvents, &m_selectEventsRange,
-          &m_insertConfig, &m_selectLatestConfig, &m_insertVersion, &m_selectVersionCount}) {
+          &m_insertConfig, &m_selectLatestConfig, &m_insertVersion, &m_selectVersionCount, &m_begin,
+          &m_commit}) {
         sqlite3_finalize(*statement);
         *statement = nullptr;
     }
@@ -554,7 +577,7 @@ void SQLiteAgDataModel::rollback()
 
 bool SQLiteAgDataModel::commit()
 {
-    if (exec(AgDbSql::commitTransaction()) == SQLITE_OK)
+    if (execPrepared(m_commit, AgDbSql::commitTransaction()) == SQLITE_OK)
         return true;
     // A failed commit (a busy reader, a full disk) would otherwise leave the connection inside
     // the transaction and every later batch would fail to begin its own.

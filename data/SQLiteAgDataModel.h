@@ -7,7 +7,9 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 
+class AgDataAverageComputer;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -74,8 +76,9 @@ public:
 
 private:
     using LevelStatements = std::array<sqlite3_stmt *, kZoomLevelCount>;
-    // kInsertRows and kInsertFewRows, prepared when first used while bulk writes last, insert
-    // kRowsPerInsert and kRowsPerFewInsert rows at once.
+    // kInsertRows, kInsertFewRows, kInsertFourRows and kInsertTwoRows, prepared when first
+    // used, insert 64, 8, 4 and 2 rows at once (rowsPerInsert); kInsertRows only while bulk
+    // writes last.
     enum LevelStatementKind {
         kInsert = 0,
         kDeleteRange,
@@ -84,10 +87,19 @@ private:
         kOldest,
         kCount,
         kInsertRows,
-        kInsertFewRows
+        kInsertFewRows,
+        kInsertFourRows,
+        kInsertTwoRows
     };
     static constexpr int kRowsPerInsert = 64;
     static constexpr int kRowsPerFewInsert = 8;
+    static constexpr int rowsPerInsert(int kind)
+    {
+        return kind == kInsertRows       ? kRowsPerInsert
+               : kind == kInsertFewRows  ? kRowsPerFewInsert
+               : kind == kInsertFourRows ? 4
+                                         : 2;
+    }
     // The table view reads the same file through its own connection.
     static constexpr int kBusyTimeoutMs = 2000;
 
@@ -107,6 +119,9 @@ private:
 
     sqlite3 *db() const { return m_manager.getHandle(); }
     int exec(const QString &sql);
+    // Runs a statement kept prepared as exec would run its text (the same failure log); the
+    // text itself when the statement could not be prepared.
+    int execPrepared(sqlite3_stmt *statement, const QString &sql);
     int prepare(const QString &sql, sqlite3_stmt **statement);
     void prepareStatements();
     void finalizeStatements();
@@ -164,8 +179,10 @@ private:
     void forgetRows();
     // Whether each row violates a threshold, judged once for all levels.
     std::vector<char> violations(const std::vector<AgData> &rows) const;
+    // shared, made on first use when null, serves every level of a batch.
     int writeZoomLevel(const ZoomWindows &windows, const std::vector<AgData> &levelZero,
-                       const std::vector<char> &violating, std::vector<AgData> *out);
+                       const std::vector<char> &violating, std::vector<AgData> *out,
+                       std::unique_ptr<AgDataAverageComputer> *shared);
 
     // Program backups: the copy into the program's own file, then the delete from this one.
     class BackupFile;
@@ -176,7 +193,7 @@ private:
     int copyLatestConfig(BackupFile &backup);
     int deleteProgramData(const Program &program);
 
-    std::array<LevelStatements, kInsertFewRows + 1> m_levelStatements{};
+    std::array<LevelStatements, kInsertTwoRows + 1> m_levelStatements{};
     sqlite3_stmt *m_insertEvent = nullptr;
     sqlite3_stmt *m_deleteEvents = nullptr;
     sqlite3_stmt *m_selectAllEvents = nullptr;
@@ -185,6 +202,8 @@ private:
     sqlite3_stmt *m_selectLatestConfig = nullptr;
     sqlite3_stmt *m_insertVersion = nullptr;
     sqlite3_stmt *m_selectVersionCount = nullptr;
+    sqlite3_stmt *m_begin = nullptr;
+    sqlite3_stmt *m_commit = nullptr;
     SQLiteDatabaseManager m_manager;
     // Committed level-0 rows of the newest stretch: every row of the file with a timestamp from
     // m_recentRowsFrom up to the newest, so a completing zoom window (up to 506 s) does not read

@@ -92,7 +92,7 @@ sqlite3_stmt *SQLiteAgDataModel::rowsInsert(int kind, int level)
     const int values = single.indexOf(QLatin1String("VALUES ")) + 7;
     const QString row = single.mid(values, single.lastIndexOf(QLatin1Char(')')) + 1 - values);
     QString sql = single.left(values) + row;
-    const int rows = kind == kInsertRows ? kRowsPerInsert : kRowsPerFewInsert;
+    const int rows = rowsPerInsert(kind);
     for (int i = 1; i < rows; ++i)
         sql += QLatin1String(", ") + row;
     // Without it every row goes in on its own, as before: slower, never wrong.
@@ -108,39 +108,38 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
     sqlite3_stmt *single = m_levelStatements[kInsert][level];
     if (!single || sqlite3_reset(single) != SQLITE_OK)
         return -1;
-    // While a file is copied in, a run of rows goes in with one statement: SQLite opens the
-    // table, checks the transaction and resets once for the run, and the rows left over go
-    // in a few at a time. A statement of that size takes some 80 KB, too much to keep for
-    // the few rows of a logging batch.
-    const int runRows = m_bulkWrites ? kRowsPerInsert : 1;
+    // A run of rows goes in with one statement: SQLite opens the table, checks the
+    // transaction and resets once for the run. While a file is copied in, runs of 64 rows, the
+    // rows left over a few at a time; a statement of 64 rows takes some 80 KB, too much to
+    // keep for the twenty rows of a logging batch, which go in eight at a time. The rest go
+    // in four, two and one at a time.
+    const int runRows = m_bulkWrites ? kRowsPerInsert : kRowsPerFewInsert;
     std::array<std::vector<AgData>::const_iterator, kRowsPerInsert> run;
     int held = 0;
     // Writes the held rows: runs of the largest statement that fits, the rest one by one.
     auto insertHeld = [&]() {
         int from = 0;
-        if (m_bulkWrites)
-            for (const auto &size : {std::make_pair(kInsertRows, kRowsPerInsert),
-                                     std::make_pair(kInsertFewRows, kRowsPerFewInsert)}) {
-                const int rows = size.second;
-                sqlite3_stmt *statement = held - from >= rows ? rowsInsert(size.first, level)
-                                                              : nullptr;
-                for (; statement && held - from >= rows; from += rows) {
-                    for (int i = 0; i < rows; ++i)
-                        if (bindSample(statement, *run[size_t(from + i)],
-                                       i * kSampleColumns + 1) != 0) {
-                            sqlite3_reset(statement);
-                            return -1;
-                        }
-                    const int rc = stepInsert(statement, false);
-                    if (rc != 0)
-                        return rc;
-                    for (int i = from; i < from + rows; ++i) {
-                        written->push_back(*run[size_t(i)]);
-                        if (given)
-                            given->append(*run[size_t(i)]);
+        for (int kind : {kInsertRows, kInsertFewRows, kInsertFourRows, kInsertTwoRows}) {
+            const int rows = rowsPerInsert(kind);
+            // Held rows come in runs of at most kRowsPerFewInsert unless bulk writes last.
+            sqlite3_stmt *statement = held - from >= rows ? rowsInsert(kind, level) : nullptr;
+            for (; statement && held - from >= rows; from += rows) {
+                for (int i = 0; i < rows; ++i)
+                    if (bindSample(statement, *run[size_t(from + i)], i * kSampleColumns + 1) !=
+                        0) {
+                        sqlite3_reset(statement);
+                        return -1;
                     }
+                const int rc = stepInsert(statement, false);
+                if (rc != 0)
+                    return rc;
+                for (int i = from; i < from + rows; ++i) {
+                    written->push_back(*run[size_t(i)]);
+                    if (given)
+                        given->append(*run[size_t(i)]);
                 }
             }
+        }
         for (; from < held; ++from) {
             const int rc = insertSampleRows(single, run[size_t(from)], run[size_t(from)] + 1,
                                             bound, written, given);
@@ -166,12 +165,13 @@ int SQLiteAgDataModel::insertLevelRows(int level, std::vector<AgData>::const_ite
 
 void SQLiteAgDataModel::releaseRowsInserts()
 {
-    for (int kind : {kInsertRows, kInsertFewRows})
-        for (sqlite3_stmt *&statement : m_levelStatements[size_t(kind)])
-            if (statement) {
-                sqlite3_finalize(statement);
-                statement = nullptr;
-            }
+    // The smaller statements (together some 24 KB a level that takes their rows in a batch)
+    // serve logging too.
+    for (sqlite3_stmt *&statement : m_levelStatements[kInsertRows])
+        if (statement) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        }
 }
 
 AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvents)
@@ -227,8 +227,8 @@ AgStoreResult SQLiteAgDataModel::storeData(AgDataVector *batch, bool deriveEvent
             noteWriteFailure(step ? code : m_lastExecFailure);
             return AgStoreResult(kStoreFailedCode);
         };
-        if (exec(AgDbSql::beginTransaction()) != SQLITE_OK)
-            return failed(nullptr); // logged by exec
+        if (execPrepared(m_begin, AgDbSql::beginTransaction()) != SQLITE_OK)
+            return failed(nullptr); // logged by execPrepared
         if (insertLevelRows(0, batch->begin(), batch->end(), lastStored, &accepted,
                             &newSamples) != 0)
             return failed("the sample insert");

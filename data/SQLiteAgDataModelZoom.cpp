@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 // The zoom levels: each level's complete windows reduced from the level-0 rows, and the stretch
 // of recent level-0 rows kept so a completing window does not read its rows back.
@@ -168,7 +169,8 @@ void SQLiteAgDataModel::forgetRows()
 
 int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
                                       const std::vector<AgData> &levelZero,
-                                      const std::vector<char> &violating, std::vector<AgData> *out)
+                                      const std::vector<char> &violating, std::vector<AgData> *out,
+                                      std::unique_ptr<AgDataAverageComputer> *shared)
 {
     if (windows.isEmpty())
         return 0;
@@ -181,8 +183,11 @@ int SQLiteAgDataModel::writeZoomLevel(const ZoomWindows &windows,
         built.reserve(std::min(levelZero.size(),
                                size_t((windows.alignedEnd - windows.alignedStart) / width)) +
                       1);
-    // One computer for all windows of the level, restarted for each.
-    AgDataAverageComputer computer(getAgConfig(), 0);
+    // One computer for all windows of all levels, restarted for each: making one copies the
+    // configuration.
+    if (!*shared)
+        *shared = std::make_unique<AgDataAverageComputer>(getAgConfig(), 0);
+    AgDataAverageComputer &computer = **shared;
     auto reduce = [&](qint64 windowStart, Iterator begin, Iterator end) {
         if (begin == end)
             return;
@@ -262,9 +267,10 @@ int SQLiteAgDataModel::buildZoomLevels(const std::vector<AgData> &samples,
     if (readWindowRows(windows, inOrder ? samples : reordered, lastStored, &levelZero) != 0)
         return -1;
     const std::vector<char> violating = violations(levelZero);
+    std::unique_ptr<AgDataAverageComputer> computer;
     for (const ZoomWindows &level : windows) {
         std::vector<AgData> rows;
-        if (writeZoomLevel(level, levelZero, violating, &rows) != 0)
+        if (writeZoomLevel(level, levelZero, violating, &rows, &computer) != 0)
             return -1;
         (*out)[level.level].swap(rows);
     }
@@ -283,7 +289,8 @@ int SQLiteAgDataModel::storeZoomLevel(int level, qint64 from, qint64 to, std::ve
     std::vector<AgData> levelZero;
     if (readWindowRows({windows}, {}, std::numeric_limits<qint64>::max(), &levelZero) != 0)
         return -1;
-    return writeZoomLevel(windows, levelZero, violations(levelZero), out);
+    std::unique_ptr<AgDataAverageComputer> computer;
+    return writeZoomLevel(windows, levelZero, violations(levelZero), out, &computer);
 }
 
 std::vector<char> SQLiteAgDataModel::violations(const std::vector<AgData> &rows) const

@@ -376,6 +376,16 @@ private slots:
             << L{} << L{300, 100, 200} << 0 << L{100, 200, 300} << L{300, 100, 200};
         QTest::newRow("same batch is no bound")
             << L{0} << L{300, 200} << 0 << L{0, 200, 300} << L{300, 200};
+        // Runs of 8, 4, 2 and 1 rows a statement: the bound and a repeat hold in each.
+        L many{100};
+        for (qint64 t = 200; t <= 2100; t += 100)
+            many << t;
+        many << 700 << 2200 << 2300;
+        L manyAfter{0};
+        for (qint64 t = 100; t <= 2300; t += 100)
+            manyAfter << t;
+        QTest::newRow("23 new rows, one again")
+            << L{0, 100} << many << 0 << manyAfter << many.mid(1);
         QTest::newRow("not after the epoch") << L{} << L{-kT0, -kT0 - 5} << kFailed << L{} << L{};
         QTest::newRow("empty batch") << L{0} << L{} << 0 << L{0} << L{};
         // A damaged far-future stamp would make every later sample look old.
