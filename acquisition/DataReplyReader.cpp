@@ -333,18 +333,7 @@ private:
         if (field.length > 8 ? !same(start, field.name, field.length)
                              : ((wordAt(start) ^ field.word) & maskOf(field.length)) != 0)
             return false;
-        if (m_p[end] == '>') {
-            *empty = false;
-            m_pos = end + 1;
-        } else if (m_p[end] == '/' && m_p[end + 1] == '>') {
-            *empty = true;
-            m_pos = end + 2;
-        } else {
-            return false;
-        }
-        name->start = start;
-        name->length = field.length;
-        return true;
+        return closeStartTag(start, end, name, empty);
     }
 
     bool isEndTag() const { return m_pos + 1 < m_n && m_p[m_pos] == '<' && m_p[m_pos + 1] == '/'; }
@@ -361,6 +350,12 @@ private:
         if (end == start || (m_p[start] >= '0' && m_p[start] <= '9') || m_p[start] == '.' ||
             m_p[start] == '-')
             return false;
+        return closeStartTag(start, end, name, empty);
+    }
+
+    // The ">" or "/>" after a start tag's name, which runs from start to end.
+    bool closeStartTag(int start, int end, Text *name, bool *empty)
+    {
         if (m_p[end] == '>') {
             *empty = false;
             m_pos = end + 1;
