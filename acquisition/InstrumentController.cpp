@@ -74,7 +74,8 @@ void InstrumentController::workingCycle()
     runCommands();
     // Published by the round that changed it: waiting for the display's next request
     // cost this thread and the system controller a wake-up each.
-    if (m_device && (m_statusUnpublished.load() || !m_device->hasAcquisitionStatus(m_publishedStatus)))
+    if (m_device &&
+        (m_statusUnpublished.load() || !m_device->hasAcquisitionStatus(m_publishedStatus)))
         publishAcquisitionStatus();
 }
 

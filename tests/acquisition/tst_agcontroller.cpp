@@ -317,7 +317,8 @@ void TestAgController::commandTable_data()
         << QStringList{stored.arg(3), stored.arg(2)};
     QTest::newRow("1: stored, meter gone")
         << false << Script([] { return QList<Command *>{batchOf(0, 3, "M9")}; }) << QStringList()
-        << QStringList{"violations, true peak 2"} << "timestamp none, store code 0" << QStringList{stored.arg(3)};
+        << QStringList{"violations, true peak 2"} << "timestamp none, store code 0"
+        << QStringList{stored.arg(3)};
     QTest::newRow("1: no payload")
         << false
         << Script([] { return QList<Command *>{command(AgController::CmdSamplesReceived)}; })
@@ -333,7 +334,8 @@ void TestAgController::commandTable_data()
             command(AgController::CmdGetData,
                     new AgGetDataCommandParam(ZoomLevel30s, kT0, kT0 + 30000, ProgramRequest()))};
     }) << QStringList{"view reply 0 3 samples"}
-                                        << QStringList{"violations, true peak 2"} << QString() << QStringList{stored.arg(3)};
+                                        << QStringList{"violations, true peak 2"} << QString()
+                                        << QStringList{stored.arg(3)};
     QTest::newRow("3: no payload, no answer")
         << false << Script([] { return QList<Command *>{command(AgController::CmdGetData)}; })
         << QStringList() << QStringList() << QString() << QStringList{failed.arg(3)};
@@ -351,8 +353,8 @@ void TestAgController::commandTable_data()
             command(AgController::CmdUpdateConfig,
                     new UpdateAgConfigCommandParameter(false, meter(kMeter, {quiet}), quiet)),
             batchOf(0, 3), command(AgController::CmdPublishViolations)};
-    }) << QStringList() << QStringList()
-                                              << QString() << QStringList{stored.arg(3)};
+    }) << QStringList() << QStringList() << QString()
+                                              << QStringList{stored.arg(3)};
     QTest::newRow("5: no payload")
         << false << Script([] { return QList<Command *>{command(AgController::CmdUpdateConfig)}; })
         << QStringList() << QStringList() << QString() << QStringList{failed.arg(5)};
@@ -364,8 +366,8 @@ void TestAgController::commandTable_data()
                     new GenerateManualReportCommandParameter("R1", 1000)),
             command(AgController::CmdCancelReport, new CancelManualReportCommandParameter("R1"))};
     }) << QStringList{"report R1 from -800 to 200, programs: 1", "report cancel R1"}
-                                                       << QStringList{"violations, true peak 2"} << QString()
-                                                       << QStringList{stored.arg(3)};
+                                                       << QStringList{"violations, true peak 2"}
+                                                       << QString() << QStringList{stored.arg(3)};
     QTest::newRow("7: no length") << false << Script([] {
         return QList<Command *>{command(AgController::CmdGenerateReport,
                                         new GenerateManualReportCommandParameter("R1", 0))};
@@ -416,7 +418,8 @@ void TestAgController::commandTable_data()
             command(AgController::CmdExportDb, new DBExportCommandParameter("/out.db")),
             command(AgController::CmdCancelExport)};
     }) << QStringList{"export from 0 to 200 into /out.db", "export cancel"}
-                                                          << QStringList{"violations, true peak 2"} << QString()
+                                                          << QStringList{"violations, true peak 2"}
+                                                          << QString()
                                                           << QStringList{stored.arg(3)};
     QTest::newRow("13: refused while importing")
         << false << Script([] {

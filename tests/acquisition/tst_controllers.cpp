@@ -311,9 +311,9 @@ void ControllersTest::storeCodeReachesDeviceAndGapBatchCounts()
 
     // The store's code went back to the device unchanged.
     QTRY_VERIFY(!m_system->acquisitionStatusUpdates().isEmpty());
-    QTRY_COMPARE(statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A"))
-                     .getStoreError(),
-                 kStoreGapCode);
+    QTRY_COMPARE(
+        statusOf(m_system->acquisitionStatusUpdates().last(), QStringLiteral("A")).getStoreError(),
+        kStoreGapCode);
 }
 
 // A folder where the audiogroup's file belongs: nothing is stored, so its light ages as

@@ -243,8 +243,7 @@ private slots:
         for (auto &thread : threads)
             QVERIFY(thread->wait(30000));
         const QString text = QString::fromLocal8Bit(KivTest::readLog().mid(before));
-        const QRegularExpression line(
-            QStringLiteral("\\n: thread (\\d) entry (\\d+) ([a-h]+)\\n"));
+        const QRegularExpression line(QStringLiteral("\\n: thread (\\d) entry (\\d+) ([a-h]+)\\n"));
         int count = 0;
         std::vector<int> next(threads.size(), 0);
         auto it = line.globalMatch(text);
