@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 const QString &connectingMessage()
@@ -150,6 +152,34 @@ QString StatusLight::acquisitionNote() const
                      .arg(ag.getLastGapMissing())
                      .arg(stampText(ag.getLastGapFrom()), stampText(ag.getLastGapTo()));
     return lines.join(QLatin1Char('\n'));
+}
+
+qint64 StatusLight::nextChangeAfter(qint64 nowMs) const
+{
+    // The branches of getDescription: only the ages below decide anything there.
+    if (m_agConfig.getImported())
+        return kNever;
+    qint64 next = kNever;
+    const auto bound = [nowMs, &next](qint64 timeMs, qint64 ageMs) {
+        // An age reaches the bound at timeMs + ageMs; one passed already changes nothing.
+        if (timeMs <= kNever - ageMs && timeMs + ageMs > nowMs)
+            next = std::min(next, timeMs + ageMs);
+    };
+    const AcquisitionAg &ag = m_acquisitionAg;
+    // Not connected: both lights, or the violation light of a meter refused at load.
+    if (!ag.isConnected()) {
+        bound(ag.getConnectionStartTime(), kConnectingMs);
+        return next;
+    }
+    if (!isLogging() || !m_instrumentConfig.getRefusedAtLoad().isEmpty())
+        return kNever;
+    if (ag.getUnreachableSince() != 0)
+        bound(ag.getUnreachableSince(), kConnectingMs);
+    for (const qint64 ageMs : {kFreshMs, kLateMs}) {
+        bound(ag.getLastReplyTime(), ageMs);
+        bound(ag.getLastDataTime(), ageMs);
+    }
+    return next;
 }
 
 int StatusLight::connectionState(qint64 nowMs) const

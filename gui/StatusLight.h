@@ -7,6 +7,8 @@
 #include <AgViolations.h>
 #include <InstrumentConfig.h>
 
+#include <limits>
+
 // The two lights of one audiogroup: the connection light (is the meter answering and
 // delivering data?) and the violation light (was any threshold violated?), computed from
 // the latest status record and counters against the current time.
@@ -35,6 +37,10 @@ public:
     // nowMs: now on monotonicMSecs(), the clock of the record's times, against which they
     // are aged.
     StatusLightDescription getDescription(qint64 nowMs) const;
+    // The first time after nowMs at which getDescription would tell otherwise with the same
+    // record, counters and configuration: when an age passes a bound. kNever when none does.
+    qint64 nextChangeAfter(qint64 nowMs) const;
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
 private:
     bool isLogging() const;

@@ -4,6 +4,8 @@
 
 #include <KivUtils.h>
 
+#include <algorithm>
+
 StatusLightsManager::StatusLightsManager() : StatusLightsManager(&monotonicMSecs) {}
 
 StatusLightsManager::StatusLightsManager(Clock clock) : m_clock(std::move(clock))
@@ -70,11 +72,25 @@ void StatusLightsManager::applyConfig(const SystemConfig &config)
 
 QList<StatusLightDescription> StatusLightsManager::getStatusLightDescriptions() const
 {
-    const qint64 now = m_clock();
+    return getStatusLightDescriptions(m_clock());
+}
+
+QList<StatusLightDescription> StatusLightsManager::getStatusLightDescriptions(qint64 now) const
+{
     QList<StatusLightDescription> descriptions;
     for (const QMap<QString, StatusLight> &lights : m_lights) {
         for (const StatusLight &light : lights)
             descriptions.append(light.getDescription(now));
     }
     return descriptions;
+}
+
+qint64 StatusLightsManager::nextChangeAfter(qint64 nowMs) const
+{
+    qint64 next = StatusLight::kNever;
+    for (const QMap<QString, StatusLight> &lights : m_lights) {
+        for (const StatusLight &light : lights)
+            next = std::min(next, light.nextChangeAfter(nowMs));
+    }
+    return next;
 }

@@ -14,7 +14,8 @@
 class SystemUIData;
 
 // Keeps one StatusLight per configured audiogroup, in step with the main window's state,
-// and turns them into the descriptions the window draws. GUI thread only.
+// and turns them into the descriptions the window draws. One thread at a time: the
+// window's on the GUI thread, the display's watcher under the state's lock.
 class StatusLightsManager
 {
 public:
@@ -31,6 +32,10 @@ public:
 
     // One per light, by instrument name and then audiogroup name, computed now.
     QList<StatusLightDescription> getStatusLightDescriptions() const;
+    QList<StatusLightDescription> getStatusLightDescriptions(qint64 nowMs) const;
+    // The first time after nowMs at which a description changes by age alone;
+    // StatusLight::kNever when none does.
+    qint64 nextChangeAfter(qint64 nowMs) const;
 
 private:
     void applyConfig(const SystemConfig &config);

@@ -1,12 +1,19 @@
 #pragma once
 
+#include "StatusLightDescription.h"
+#include "StatusLightsManager.h"
 #include "SystemUIData.h"
 
+#include <QList>
 #include <QMutex>
 
-// The main window's state behind one mutex: the system control thread writes status
-// answers into it, the GUI thread takes whole copies. Every operation holds the lock for
+// The main window's state behind one mutex: the control side writes status into it from
+// its own threads, the GUI thread takes whole copies. Every operation holds the lock for
 // its whole duration, so a copy never shows half of an update.
+//
+// Between changes it would show, the display sleeps: a GUI thread woken twice a second to
+// draw the same lights cost more than the loggers' own work. Each setter says whether it
+// woke a sleeping display, and the caller then has the GUI thread show the state.
 class SyncSystemUIData
 {
 public:
@@ -15,14 +22,26 @@ public:
     SyncSystemUIData &operator=(const SyncSystemUIData &) = delete;
     virtual ~SyncSystemUIData();
 
-    void setSystemConfig(SystemConfig config);
-    void setAgViolations(const QString &instrumentName, const QString &agName,
+    bool setSystemConfig(SystemConfig config);
+    bool setAgViolations(const QString &instrumentName, const QString &agName,
                          const AgViolations &violations);
-    void setAcquisitionStatus(const QList<AcquisitionAg> &status);
+    bool setAcquisitionStatus(const QList<AcquisitionAg> &status);
 
     SystemUIData getSystemUIData() const;
+    // The copy to show. The display then sleeps until a setter changes what it would show,
+    // or until *wakeAtMs (on monotonicMSecs(); StatusLight::kNever: no such time), when a
+    // light's record has aged past a bound.
+    SystemUIData takeForSleepingDisplay(qint64 *wakeAtMs);
 
 private:
+    // Under the lock, after a change: whether the sleeping display must show it.
+    bool wakesDisplay();
+
     mutable QMutex m_mutex;
     SystemUIData m_data;
+    bool m_displaySleeps = false;
+    // The same lights as the window's, fed with the same state, to tell what it would show.
+    StatusLightsManager m_watch;
+    QList<StatusLightDescription> m_shown;
+    qint64 m_wakeAtMs = StatusLight::kNever;
 };

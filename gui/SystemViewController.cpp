@@ -10,9 +10,14 @@
 #include <KivUtils.h>
 #include <ORQLogging.h>
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 
-SystemViewController::SystemViewController() = default;
+SystemViewController::SystemViewController()
+    : m_lastRefreshMs(std::numeric_limits<qint64>::min() / 2)
+{
+}
 
 SystemViewController::~SystemViewController()
 {
@@ -69,36 +74,61 @@ void SystemViewController::connectView()
 
 void SystemViewController::start()
 {
-    m_timer.start();
+    m_displayOn = true;
+    m_timer.post([this] { scheduleRefresh(monotonicMSecs()); });
     emit show();
 }
 
 void SystemViewController::stop()
 {
+    m_displayOn = false;
     m_timer.stop();
     emit hide();
 }
 
 void SystemViewController::stopUpdateTimer()
 {
+    m_displayOn = false;
     m_timer.stopAndWait();
 }
 
 void SystemViewController::updateSystemConfig(SystemConfig config)
 {
-    m_data.setSystemConfig(std::move(config));
+    if (m_data.setSystemConfig(std::move(config)))
+        wakeDisplay();
 }
 
 void SystemViewController::updateAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
-    m_data.setAcquisitionStatus(status);
+    if (m_data.setAcquisitionStatus(status))
+        wakeDisplay();
 }
 
 void SystemViewController::updateAgViolationStatus(const QString &instrumentName,
                                                    const QString &agName,
                                                    const AgViolations &violations)
 {
-    m_data.setAgViolations(instrumentName, agName, violations);
+    if (m_data.setAgViolations(instrumentName, agName, violations))
+        wakeDisplay();
+}
+
+void SystemViewController::wakeDisplay()
+{
+    m_timer.post([this] { scheduleRefresh(monotonicMSecs()); });
+}
+
+void SystemViewController::scheduleRefresh(qint64 atMs)
+{
+    if (!m_displayOn.load() || atMs == StatusLight::kNever)
+        return;
+    const qint64 now = monotonicMSecs();
+    const qint64 at = std::max(atMs, m_lastRefreshMs + kUpdateIntervalMs);
+    const int armed = m_timer.remainingTime();
+    if (armed >= 0 && now + armed <= at)
+        return;
+    // A day at most: a clock so far ahead only needs a look now and then.
+    constexpr qint64 kLongestWaitMs = 24 * 3600 * 1000;
+    m_timer.startOnce(int(std::clamp<qint64>(at - now, 0, kLongestWaitMs)));
 }
 
 void SystemViewController::showAlertMessage(const QString &text)
@@ -113,9 +143,13 @@ SystemUIData SystemViewController::getSystemUIData() const
 
 void SystemViewController::onUpdateTimer()
 {
-    emit update(m_data.getSystemUIData());
+    qint64 wakeAt = StatusLight::kNever;
+    const SystemUIData state = m_data.takeForSleepingDisplay(&wakeAt);
+    m_lastRefreshMs = monotonicMSecs();
+    emit update(state);
     if (ASystem *system = ASystem::instance())
         system->requestStatusRefresh();
+    scheduleRefresh(wakeAt);
 }
 
 void SystemViewController::onShowAgView(const QString &instrumentName, const QString &agName)
@@ -134,6 +168,7 @@ void SystemViewController::onMenuShowManageBackupsWindow()
 
 void SystemViewController::onViewHide()
 {
+    m_displayOn = false;
     m_timer.stop();
     if (ASystem *system = ASystem::instance())
         system->close();

@@ -7,12 +7,15 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+
 class ASystemView;
 
 // Stands between the system and the main window. The control side fills the guarded
-// state from any thread; every 500 ms the GUI thread hands a copy to the window and asks
-// for fresh status. Every action of the window and its menu becomes one call of ASystem,
-// and any part of the program shows its alerts through it.
+// state from any thread; the GUI thread hands a copy to the window at most every 500 ms,
+// when something it shows has changed or a light has aged past a bound, and sleeps in
+// between. Every action of the window and its menu becomes one call of ASystem, and any
+// part of the program shows its alerts through it.
 class SystemViewController : public QObject
 {
     Q_OBJECT
@@ -27,7 +30,7 @@ public:
     // GUI thread: prepares the timer, obtains the main window and wires it; the timer is not
     // started and the window stays hidden. -1 when the factory gives no main window.
     int init();
-    // Any thread: the timer starts on the GUI thread's next turn and the window shows.
+    // Any thread: the window shows, and is kept up to date from the GUI thread's next turn.
     void start();
     // Any thread: the timer stops and the window hides.
     void stop();
@@ -43,7 +46,9 @@ public:
 
     SystemUIData getSystemUIData() const;
     ASystemView *getView() const { return m_view; }
-    bool isUpdateTimerActive() const { return m_timer.isActive(); }
+    // Between start and stop: the window is kept up to date, though the timer sleeps while
+    // nothing it shows changes.
+    bool isUpdateTimerActive() const { return m_displayOn.load(); }
 
 signals:
     void show();
@@ -67,12 +72,19 @@ public slots:
     void onMenuShowAboutWindow();
     void onMenuShowSettingsWindow();
     void onMenuShowDocumentationWindow();
+    // One refresh of the window; the next follows a change or the next light's bound.
     void onUpdateTimer();
 
 private:
     void connectView();
+    void wakeDisplay();
+    // GUI thread: a refresh at atMs (monotonicMSecs()), not sooner than 500 ms after the
+    // last one, unless one is due sooner already.
+    void scheduleRefresh(qint64 atMs);
 
     ASystemView *m_view = nullptr;
     SyncSystemUIData m_data;
     ViewUpdateTimer m_timer;
+    std::atomic<bool> m_displayOn{false};
+    qint64 m_lastRefreshMs; // GUI thread
 };

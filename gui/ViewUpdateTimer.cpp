@@ -26,6 +26,14 @@ void ViewUpdateTimer::stop()
     QMetaObject::invokeMethod(&m_timer, "stop", Qt::QueuedConnection);
 }
 
+void ViewUpdateTimer::startOnce(int ms)
+{
+    // A light turns when its bound passes, not a twentieth of the wait later.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    m_timer.start(ms);
+}
+
 void ViewUpdateTimer::stopAndWait()
 {
     // A blocking-queued emission from the timer's own thread would wait for itself.

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <utility>
+
 // The refresh timer of a view controller. The timer lives on the GUI thread and runs the
 // controller's update slot there (direct connection), whatever thread the controller
 // object belongs to; start and stop may be called from any thread.
@@ -29,6 +31,17 @@ public:
     // Returns once the timer has stopped: directly on the GUI thread, else through a
     // blocking-queued signal, which needs the GUI thread to run its event loop.
     void stopAndWait();
+
+    // Timer thread only: one timeout after ms, in place of any armed before.
+    void startOnce(int ms);
+    // Timer thread only: ms until the armed timeout; -1 when none is armed.
+    int remainingTime() const { return m_timer.remainingTime(); }
+    // Any thread: fn runs on the timer's thread, queued.
+    template <typename Fn>
+    void post(Fn fn)
+    {
+        QMetaObject::invokeMethod(&m_timer, std::move(fn), Qt::QueuedConnection);
+    }
 
     bool isActive() const { return m_timer.isActive(); }
     int interval() const { return m_timer.interval(); }

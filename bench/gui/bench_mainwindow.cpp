@@ -1,7 +1,8 @@
 // One refresh of the main window with 20 audiogroups (the most the system allows), as it
-// runs twice a second on the GUI thread for as long as the program runs. Run it with
-// QT_QPA_PLATFORM=offscreen.
+// runs on the GUI thread whenever something it shows changes; and what a meter's thread pays
+// to publish its status while the display sleeps. Run it with QT_QPA_PLATFORM=offscreen.
 #include <QTSystemView.h>
+#include <SyncSystemUIData.h>
 #include <SystemUIData.h>
 
 #include <QApplication>
@@ -48,6 +49,33 @@ void BM_MainWindowUpdate(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MainWindowUpdate)->Unit(benchmark::kMillisecond);
+
+// One meter's round: its five records, fresher but shown alike, into the sleeping display's
+// state, which then tells whether the window must be woken.
+void BM_StatusPublishWhileDisplaySleeps(benchmark::State &state)
+{
+    const SystemUIData data = twentyAudioGroups();
+    SyncSystemUIData sync;
+    sync.setSystemConfig(data.getSystemConfig());
+    QList<AcquisitionAg> round;
+    for (const AgConfig &ag : data.getSystemConfig().getInstrument("Meter 0").getAgConfigs())
+        round.append(*data.findAcquisitionAg(QStringLiteral("Meter 0"), ag.getName()));
+    for (const InstrumentConfig &meter : data.getSystemConfig().getInstruments()) {
+        for (const AgConfig &ag : meter.getAgConfigs())
+            sync.setAcquisitionStatus({*data.findAcquisitionAg(meter.getName(), ag.getName())});
+    }
+    qint64 wakeAt = 0;
+    sync.takeForSleepingDisplay(&wakeAt);
+    for (auto _ : state) {
+        for (AcquisitionAg &record : round) {
+            record.setReplyResult(0);
+            record.setStoreResult(0, 20);
+        }
+        if (sync.setAcquisitionStatus(round))
+            state.SkipWithError("a round shown alike woke the display");
+    }
+}
+BENCHMARK(BM_StatusPublishWhileDisplaySleeps)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

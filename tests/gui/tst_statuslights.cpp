@@ -237,6 +237,13 @@ private slots:
         QTEST(light.connectionMessage, "connectionMessage");
         QTEST(light.violationState, "violationState");
         QTEST(light.violationMessage, "violationMessage");
+
+        // The display sleeps until the next change by age: nothing may change before it.
+        const qint64 now = since + age;
+        const qint64 next = manager.nextChangeAfter(now);
+        QVERIFY(next > now);
+        const qint64 before = next == StatusLight::kNever ? now + 1000000000 : next - 1;
+        QCOMPARE(describeAll(manager.getStatusLightDescriptions(before)), describeAll(lights));
     }
 
     // The connection light's tool tip says why no samples come, what was not stored, the

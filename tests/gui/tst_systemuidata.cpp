@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 namespace {
 
@@ -67,7 +68,23 @@ int truePeakCountAfterQuietSample(AgViolations violations)
     return violations.getTruePeakMainCount();
 }
 
+using Change = std::function<bool(SyncSystemUIData &, AcquisitionAg)>;
+
+SystemConfig oneLoggedAudiogroup()
+{
+    InstrumentConfig meter(QStringLiteral("m1"));
+    AgConfig ag(QStringLiteral("a"));
+    ag.setHasLoggingEnabled(true);
+    meter.setAgConfig(ag);
+    SystemConfig config;
+    config.setManualAcquisitionOn(true);
+    config.setInstruments({meter});
+    return config;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Change)
 
 class TestSystemUIData : public QObject
 {
@@ -138,6 +155,64 @@ private slots:
         SystemUIData &self = data;
         data = self;
         QCOMPARE(data.getAgViolations("m1", "a").getTruePeakMainCount(), 1);
+    }
+
+    // The display sleeps after it took a copy; a change wakes it only when the window would
+    // show it, or when a light would age past a bound sooner than the display would look.
+    void sleepingDisplayWakesForWhatItShows_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<bool>("wakes");
+        const auto status = [](AcquisitionAg r) {
+            return Change([r](SyncSystemUIData &sync, AcquisitionAg) {
+                return sync.setAcquisitionStatus({r});
+            });
+        };
+        const auto edit = [](std::function<void(AcquisitionAg &)> fn) {
+            return Change([fn](SyncSystemUIData &sync, AcquisitionAg r) {
+                fn(r);
+                return sync.setAcquisitionStatus({r});
+            });
+        };
+        QTest::newRow("the same record") << edit([](AcquisitionAg &) {}) << false;
+        QTest::newRow("a fresher reply") << edit([](AcquisitionAg &r) { r.setReplyResult(0); })
+                                         << false;
+        QTest::newRow("meter not reached yet") << edit([](AcquisitionAg &r) {
+            r.setUnreachable(true);
+        }) << false;
+        QTest::newRow("connection lost")
+            << status(AcquisitionAg(InstrumentConfig("m1"), AgConfig("a"))) << true;
+        QTest::newRow("a gap for the tool tip")
+            << edit([](AcquisitionAg &r) { r.setLastGap(kT0, kT0 + 500, 4); }) << true;
+        QTest::newRow("an audiogroup not shown") << status(record("m2", "b")) << false;
+        QTest::newRow("first violation") << Change([](SyncSystemUIData &sync, AcquisitionAg) {
+            return sync.setAgViolations("m1", "a", violationsWithPendingSample());
+        }) << true;
+        QTest::newRow("no violation still") << Change([](SyncSystemUIData &sync, AcquisitionAg) {
+            return sync.setAgViolations("m1", "a", AgViolations());
+        }) << false;
+        QTest::newRow("a new configuration") << Change([](SyncSystemUIData &sync, AcquisitionAg) {
+            return sync.setSystemConfig(oneLoggedAudiogroup());
+        }) << true;
+    }
+
+    void sleepingDisplayWakesForWhatItShows()
+    {
+        QFETCH(Change, change);
+        SyncSystemUIData sync;
+        QVERIFY(!sync.setSystemConfig(oneLoggedAudiogroup()));
+        const AcquisitionAg fresh = record("m1", "a");
+        QVERIFY(!sync.setAcquisitionStatus({fresh}));
+        qint64 wakeAt = 0;
+        sync.takeForSleepingDisplay(&wakeAt);
+        QCOMPARE(wakeAt, fresh.getLastReplyTime() + StatusLight::kFreshMs);
+
+        const bool woke = change(sync, fresh);
+        QTEST(woke, "wakes");
+        // Woken, it looks anyway and is not woken again before its next copy; asleep, a lost
+        // connection wakes it.
+        const AcquisitionAg lost(InstrumentConfig("m1"), AgConfig("a"));
+        QCOMPARE(sync.setAcquisitionStatus({lost}), !woke);
     }
 
     // A writer thread replaces the status of every audiogroup in one call per generation;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -255,6 +256,40 @@ private slots:
             ++count;
         }
         QCOMPARE(count, 1600);
+    }
+
+    // An entry that comes while the end of the process writes the counted repeats is written
+    // by that end, not left for a next entry that never comes.
+    void entryDuringTheFinalFlushIsWritten()
+    {
+        struct Gate : CORQWriter
+        {
+            QSemaphore entered;
+            QSemaphore release;
+            std::atomic<bool> armed{false};
+            void write(int, const std::string &text) override
+            {
+                if (armed.load() && text.find("held repeat") != std::string::npos) {
+                    armed = false;
+                    entered.release();
+                    release.acquire();
+                }
+            }
+        };
+        CORQLogger *logger = gLogger.load();
+        auto *gate = new Gate; // the logger's from now on
+        logger->addWriter(gate);
+        const int before = KivTest::readLog().size();
+        log(2, "held repeat\n");
+        log(2, "held repeat\n");
+        gate->armed = true;
+        std::unique_ptr<QThread> ending(QThread::create([logger] { logger->flushRepeats(); }));
+        ending->start();
+        QVERIFY(gate->entered.tryAcquire(1, 30000));
+        log(4, "while the end writes\n");
+        gate->release.release();
+        QVERIFY(ending->wait(30000));
+        QVERIFY(KivTest::readLog().mid(before).contains("while the end writes"));
     }
 
     // A failure logged ten times a second for ten minutes, then no more: its first entry,

@@ -268,7 +268,12 @@ void CORQLogger::log(int lvl, const std::string &text)
         return;
     // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
-    if (m_mutex.tryLock()) {
+    // Errors and fatal lines are written before this returns, as the last words of a thread
+    // that may be about to end the process.
+    const bool waits = lvl <= 2 || m_pendingCount.load(std::memory_order_relaxed) >= kMaxPending;
+    if (waits)
+        m_mutex.lock();
+    if (waits || m_mutex.tryLock()) {
         try {
             writePending();
             admit(lvl, text);
@@ -281,6 +286,7 @@ void CORQLogger::log(int lvl, const std::string &text)
     }
     // The holder writes it before it lets go (or whoever takes the lock next).
     auto *entry = new Pending{lvl, text, m_pending.load(std::memory_order_relaxed)};
+    m_pendingCount.fetch_add(1, std::memory_order_relaxed);
     while (!m_pending.compare_exchange_weak(entry->next, entry)) {
     }
     // The holder may have looked for entries just before this one came and be letting go:
@@ -311,6 +317,7 @@ void CORQLogger::writePending()
     // Oldest first, as they came.
     Pending *oldest = nullptr;
     while (newest) {
+        m_pendingCount.fetch_sub(1, std::memory_order_relaxed);
         Pending *next = newest->next;
         newest->next = oldest;
         oldest = newest;
@@ -349,7 +356,8 @@ void CORQLogger::flushRepeats()
     writePending();
     for (const CORQRepeatFilter::Entry &entry : m_repeats.takeAll())
         writeEntry(entry.level, entry.text);
-    m_mutex.unlock();
+    // The process may end right after: what came meanwhile is written now.
+    unlockAndDrain();
 }
 
 void CORQLogger::closeQuietRepeats()

@@ -133,6 +133,10 @@ private:
     // before it lets go, so that twenty threads logging at one moment do not each sleep
     // and wake on the lock.
     std::atomic<Pending *> m_pending{nullptr};
+    // Bounds the list: behind a write that hangs, threads wait on the lock as they did,
+    // rather than piling their entries up in memory.
+    static constexpr int kMaxPending = 10000;
+    std::atomic<int> m_pendingCount{0};
 };
 
 // The one global logger; null before the set-up.
