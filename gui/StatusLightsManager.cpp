@@ -94,3 +94,12 @@ qint64 StatusLightsManager::nextChangeAfter(qint64 nowMs) const
     }
     return next;
 }
+
+StatusLight *StatusLightsManager::findLight(const QString &instrumentName, const QString &agName)
+{
+    auto instrument = m_lights.find(instrumentName);
+    if (instrument == m_lights.end())
+        return nullptr;
+    auto light = instrument->find(agName);
+    return light == instrument->end() ? nullptr : &*light;
+}

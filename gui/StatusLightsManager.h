@@ -36,6 +36,8 @@ public:
     // The first time after nowMs at which a description changes by age alone;
     // StatusLight::kNever when none does.
     qint64 nextChangeAfter(qint64 nowMs) const;
+    // The light of one audiogroup of the last update's configuration; null when it has none.
+    StatusLight *findLight(const QString &instrumentName, const QString &agName);
 
 private:
     void applyConfig(const SystemConfig &config);

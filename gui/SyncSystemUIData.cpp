@@ -23,29 +23,43 @@ bool SyncSystemUIData::setAgViolations(const QString &instrumentName, const QStr
 {
     QMutexLocker lock(&m_mutex);
     m_data.setAgViolations(instrumentName, agName, violations);
-    return wakesDisplay();
+    return wakesDisplay({{instrumentName, agName}});
 }
 
 bool SyncSystemUIData::setAcquisitionStatus(const QList<AcquisitionAg> &status)
 {
     QMutexLocker lock(&m_mutex);
     m_data.setAcquisitionStatus(status);
-    return wakesDisplay();
+    if (!m_displaySleeps)
+        return false;
+    QList<QPair<QString, QString>> changed;
+    changed.reserve(status.size());
+    for (const AcquisitionAg &record : status)
+        changed.append({record.getInstrumentName(), record.getSourceName()});
+    return wakesDisplay(changed);
 }
 
-bool SyncSystemUIData::wakesDisplay()
+bool SyncSystemUIData::wakesDisplay(const QList<QPair<QString, QString>> &changed)
 {
     if (!m_displaySleeps)
         return false;
-    // The window shows m_shown until m_wakeAtMs; a record that shows alike now and does
-    // not age past a bound before then needs no drawing.
-    m_watch.update(m_data);
+    // The window shows m_shown until m_wakeAtMs; a light that shows alike now and does not
+    // age past a bound before then needs no drawing.
     const qint64 now = monotonicMSecs();
-    if (m_watch.getStatusLightDescriptions(now) == m_shown &&
-        m_watch.nextChangeAfter(now) >= m_wakeAtMs)
-        return false;
-    m_displaySleeps = false;
-    return true;
+    for (const QPair<QString, QString> &pair : changed) {
+        StatusLight *light = m_watch.findLight(pair.first, pair.second);
+        if (!light)
+            continue; // not in the configuration the window shows
+        if (const AcquisitionAg *record = m_data.findAcquisitionAg(pair.first, pair.second))
+            light->setAcquisitionAg(*record);
+        light->setAgViolations(m_data.getAgViolations(pair.first, pair.second));
+        if (light->getDescription(now) != m_shown.value(pair.first).value(pair.second) ||
+            light->nextChangeAfter(now) < m_wakeAtMs) {
+            m_displaySleeps = false;
+            return true;
+        }
+    }
+    return false;
 }
 
 SystemUIData SyncSystemUIData::getSystemUIData() const
@@ -59,7 +73,9 @@ SystemUIData SyncSystemUIData::takeForSleepingDisplay(qint64 *wakeAtMs)
     QMutexLocker lock(&m_mutex);
     m_watch.update(m_data);
     const qint64 now = monotonicMSecs();
-    m_shown = m_watch.getStatusLightDescriptions(now);
+    m_shown.clear();
+    for (const StatusLightDescription &shown : m_watch.getStatusLightDescriptions(now))
+        m_shown[shown.instrumentName][shown.agSourceName] = shown;
     m_wakeAtMs = m_watch.nextChangeAfter(now);
     m_displaySleeps = true;
     if (wakeAtMs)

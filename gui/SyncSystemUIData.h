@@ -5,7 +5,10 @@
 #include "SystemUIData.h"
 
 #include <QList>
+#include <QMap>
 #include <QMutex>
+#include <QPair>
+#include <QString>
 
 // The main window's state behind one mutex: the control side writes status into it from
 // its own threads, the GUI thread takes whole copies. Every operation holds the lock for
@@ -34,14 +37,17 @@ public:
     SystemUIData takeForSleepingDisplay(qint64 *wakeAtMs);
 
 private:
-    // Under the lock, after a change: whether the sleeping display must show it.
-    bool wakesDisplay();
+    // Under the lock, after a change of these audiogroups: whether the sleeping display
+    // must show it. Only their lights are looked at: all twenty at every publish cost the
+    // publishing threads more than the display's ticks had.
+    bool wakesDisplay(const QList<QPair<QString, QString>> &changed);
 
     mutable QMutex m_mutex;
     SystemUIData m_data;
     bool m_displaySleeps = false;
     // The same lights as the window's, fed with the same state, to tell what it would show.
     StatusLightsManager m_watch;
-    QList<StatusLightDescription> m_shown;
+    // What the window shows, by instrument and audiogroup name.
+    QMap<QString, QMap<QString, StatusLightDescription>> m_shown;
     qint64 m_wakeAtMs = StatusLight::kNever;
 };
