@@ -37,8 +37,7 @@ public:
     // Timer thread only: ms until the armed timeout; -1 when none is armed.
     int remainingTime() const { return m_timer.remainingTime(); }
     // Any thread: fn runs on the timer's thread, queued.
-    template <typename Fn>
-    void post(Fn fn)
+    template <typename Fn> void post(Fn fn)
     {
         QMetaObject::invokeMethod(&m_timer, std::move(fn), Qt::QueuedConnection);
     }

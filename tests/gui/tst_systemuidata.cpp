@@ -175,11 +175,10 @@ private slots:
             });
         };
         QTest::newRow("the same record") << edit([](AcquisitionAg &) {}) << false;
-        QTest::newRow("a fresher reply") << edit([](AcquisitionAg &r) { r.setReplyResult(0); })
-                                         << false;
-        QTest::newRow("meter not reached yet") << edit([](AcquisitionAg &r) {
-            r.setUnreachable(true);
-        }) << false;
+        QTest::newRow("a fresher reply")
+            << edit([](AcquisitionAg &r) { r.setReplyResult(0); }) << false;
+        QTest::newRow("meter not reached yet")
+            << edit([](AcquisitionAg &r) { r.setUnreachable(true); }) << false;
         QTest::newRow("connection lost")
             << status(AcquisitionAg(InstrumentConfig("m1"), AgConfig("a"))) << true;
         QTest::newRow("a gap for the tool tip")
