@@ -269,11 +269,10 @@ void CORQLogger::log(int lvl, const std::string &text)
     // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
     // Errors and fatal lines are written before this returns, as the last words of a thread
-    // that may be about to end the process.
+    // that may be about to end the process. The wait is bounded: the holder may be this very
+    // thread, or a write that hangs.
     const bool waits = lvl <= 2 || m_pendingCount.load(std::memory_order_relaxed) >= kMaxPending;
-    if (waits)
-        m_mutex.lock();
-    if (waits || m_mutex.tryLock()) {
+    if (waits ? m_mutex.tryLock(kWaitMs) : m_mutex.tryLock()) {
         try {
             writePending();
             admit(lvl, text);

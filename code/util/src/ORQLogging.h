@@ -133,9 +133,10 @@ private:
     // before it lets go, so that twenty threads logging at one moment do not each sleep
     // and wake on the lock.
     std::atomic<Pending *> m_pending{nullptr};
-    // Bounds the list: behind a write that hangs, threads wait on the lock as they did,
-    // rather than piling their entries up in memory.
+    // Behind a write that hangs, threads wait for the lock (a second at most each time)
+    // rather than pile their entries up in memory at full speed.
     static constexpr int kMaxPending = 10000;
+    static constexpr int kWaitMs = 1000;
     std::atomic<int> m_pendingCount{0};
 };
 
