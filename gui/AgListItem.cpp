@@ -164,7 +164,7 @@ void AgListItem::setIndex(int index)
 
 void AgListItem::setStatusLightDescription(const StatusLightDescription &description)
 {
-    // The record comes twice a second and mostly says what the row shows already.
+    // The record comes with every refresh and mostly says what the row shows already.
     if (description == m_description)
         return;
     m_description = description;

@@ -398,7 +398,7 @@ void QTSystemView::showState()
 {
     Form &f = *m_form;
     m_refreshWhenShown = false;
-    // Rebuilding every row's texts twice a second cost more than all the rest of the
+    // Rebuilding every row's texts at every refresh cost more than all the rest of the
     // window; only a new configuration changes them.
     if (m_keptConfigRevision != m_shownConfigRevision || m_keptConfigRevision == 0) {
         f.list->updateConfig(m_systemConfig);

@@ -126,7 +126,6 @@ private:
     QStringList rowTexts() const;
     void closeAlertBoxes();
     void addThroughTheDialog(const QString &address, const QString &password, int added);
-    // Waits until the window has shown this many more states.
 
     SystemHarness m_harness;
     std::unique_ptr<SimulatedMeter> m_studio;

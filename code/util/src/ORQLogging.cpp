@@ -268,9 +268,9 @@ void CORQLogger::log(int lvl, const std::string &text)
         return;
     // Checks the level before anything is counted: a bad level must fail as it did.
     levelPrefix(lvl);
-    // Errors and fatal lines are written before this returns, as the last words of a thread
-    // that may be about to end the process. The wait is bounded: the holder may be this very
-    // thread, or a write that hangs.
+    // Errors, fatal lines and the level-0 markers are written before this returns, as the
+    // last words of a thread that may be about to end the process. The wait is bounded: the
+    // holder may be this very thread, or a write that hangs.
     const bool waits = lvl <= 2 || m_pendingCount.load(std::memory_order_relaxed) >= kMaxPending;
     if (waits ? m_mutex.tryLock(kWaitMs) : m_mutex.tryLock()) {
         try {
@@ -352,11 +352,15 @@ void CORQLogger::flushRepeats()
     // Bounded: an end must not wait behind a writer that hangs.
     if (!m_mutex.tryLock(1000))
         return;
-    writePending();
-    for (const CORQRepeatFilter::Entry &entry : m_repeats.takeAll())
-        writeEntry(entry.level, entry.text);
-    // The process may end right after: what came meanwhile is written now.
-    unlockAndDrain();
+    // The process may end right after: what other threads left meanwhile is written now,
+    // and a repeat among it is not kept back for a count that never comes.
+    do {
+        writePending();
+        for (const CORQRepeatFilter::Entry &entry : m_repeats.takeAll())
+            writeEntry(entry.level, entry.text);
+        m_mutex.unlock();
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+    } while (m_pending.load() && m_mutex.tryLock());
 }
 
 void CORQLogger::closeQuietRepeats()
