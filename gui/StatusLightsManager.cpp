@@ -24,16 +24,9 @@ void StatusLightsManager::update(const SystemUIData &state)
         applyConfig(state.getSystemConfig());
     }
 
-    // Feed. A record copy is deep; an unchanged one is not copied again.
     for (auto instrument = m_lights.begin(); instrument != m_lights.end(); ++instrument) {
-        for (auto light = instrument->begin(); light != instrument->end(); ++light) {
-            const AcquisitionAg *record = state.findAcquisitionAg(instrument.key(), light.key());
-            if (!record)
-                light->setAcquisitionAg(AcquisitionAg());
-            else if (!record->sameStatus(light->getAcquisitionAg()))
-                light->setAcquisitionAg(*record);
-            light->setAgViolations(state.getAgViolations(instrument.key(), light.key()));
-        }
+        for (auto light = instrument->begin(); light != instrument->end(); ++light)
+            feed(*light, state, instrument.key(), light.key());
     }
 }
 
@@ -95,11 +88,27 @@ qint64 StatusLightsManager::nextChangeAfter(qint64 nowMs) const
     return next;
 }
 
-StatusLight *StatusLightsManager::findLight(const QString &instrumentName, const QString &agName)
+StatusLight *StatusLightsManager::updateLight(const SystemUIData &state,
+                                              const QString &instrumentName, const QString &agName)
 {
     auto instrument = m_lights.find(instrumentName);
     if (instrument == m_lights.end())
         return nullptr;
     auto light = instrument->find(agName);
-    return light == instrument->end() ? nullptr : &*light;
+    if (light == instrument->end())
+        return nullptr;
+    feed(*light, state, instrumentName, agName);
+    return &*light;
+}
+
+void StatusLightsManager::feed(StatusLight &light, const SystemUIData &state,
+                               const QString &instrumentName, const QString &agName)
+{
+    // A record copy is deep; an unchanged one is not copied again.
+    const AcquisitionAg *record = state.findAcquisitionAg(instrumentName, agName);
+    if (!record)
+        light.setAcquisitionAg(AcquisitionAg());
+    else if (!record->sameStatus(light.getAcquisitionAg()))
+        light.setAcquisitionAg(*record);
+    light.setAgViolations(state.getAgViolations(instrumentName, agName));
 }

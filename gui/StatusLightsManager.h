@@ -36,11 +36,15 @@ public:
     // The first time after nowMs at which a description changes by age alone;
     // StatusLight::kNever when none does.
     qint64 nextChangeAfter(qint64 nowMs) const;
-    // The light of one audiogroup of the last update's configuration; null when it has none.
-    StatusLight *findLight(const QString &instrumentName, const QString &agName);
+    // Gives one light its latest status, as update does for all; the light, or null when
+    // the last update's configuration has none for the audiogroup.
+    StatusLight *updateLight(const SystemUIData &state, const QString &instrumentName,
+                             const QString &agName);
 
 private:
     void applyConfig(const SystemConfig &config);
+    static void feed(StatusLight &light, const SystemUIData &state, const QString &instrumentName,
+                     const QString &agName);
 
     SystemConfig m_systemConfig;
     quint64 m_configRevision = 0;

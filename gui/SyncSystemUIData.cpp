@@ -47,12 +47,9 @@ bool SyncSystemUIData::wakesDisplay(const QList<QPair<QString, QString>> &change
     // age past a bound before then needs no drawing.
     const qint64 now = monotonicMSecs();
     for (const QPair<QString, QString> &pair : changed) {
-        StatusLight *light = m_watch.findLight(pair.first, pair.second);
+        const StatusLight *light = m_watch.updateLight(m_data, pair.first, pair.second);
         if (!light)
             continue; // not in the configuration the window shows
-        if (const AcquisitionAg *record = m_data.findAcquisitionAg(pair.first, pair.second))
-            light->setAcquisitionAg(*record);
-        light->setAgViolations(m_data.getAgViolations(pair.first, pair.second));
         if (light->getDescription(now) != m_shown.value(pair.first).value(pair.second) ||
             light->nextChangeAfter(now) < m_wakeAtMs) {
             m_displaySleeps = false;
