@@ -1,10 +1,11 @@
 #include "NUVNetworkAccessManager.h"
 
+#include "MeterHttpClient.h"
+
 #include <ORQLogging.h>
 
 #include <QByteArray>
 #include <QMetaObject>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -24,7 +25,7 @@ struct NetworkLink::Job
 
 namespace {
 
-QNetworkReply *postNow(QNetworkAccessManager *manager, const QNetworkRequest &request,
+QNetworkReply *postNow(MeterHttpClient *manager, const QNetworkRequest &request,
                        const QByteArray &body, const NetworkLink::PostedHook &onPosted)
 {
     QNetworkReply *reply = manager->post(request, body);
@@ -34,7 +35,7 @@ QNetworkReply *postNow(QNetworkAccessManager *manager, const QNetworkRequest &re
 }
 
 // A queued job's post: onPosted hears of the reply, or of null when none was made.
-void postAndTell(QNetworkAccessManager *manager, const QNetworkRequest &request,
+void postAndTell(MeterHttpClient *manager, const QNetworkRequest &request,
                  const QByteArray &body, const NetworkLink::PostedHook &onPosted)
 {
     QNetworkReply *reply = nullptr;
@@ -73,7 +74,7 @@ QNetworkReply *NetworkLink::postBlocking(const QNetworkRequest &request, const Q
         return nullptr;
     if (QThread::currentThread() == m_thread) {
         // A blocking hand-over to one's own thread would never return.
-        QNetworkAccessManager *manager = m_manager;
+        MeterHttpClient *manager = m_manager;
         lock.unlock();
         return postNow(manager, request, body, onPosted);
     }
@@ -100,7 +101,7 @@ bool NetworkLink::postQueued(const QNetworkRequest &request, const QByteArray &b
     if (m_stopping || m_stopped || !m_manager)
         return false;
     if (QThread::currentThread() == m_thread) {
-        QNetworkAccessManager *manager = m_manager;
+        MeterHttpClient *manager = m_manager;
         lock.unlock();
         postAndTell(manager, request, body, onPosted);
         return true;
@@ -177,7 +178,7 @@ void NetworkLink::schedule()
         Qt::QueuedConnection);
 }
 
-bool NetworkLink::attach(QNetworkAccessManager *manager, QThread *thread)
+bool NetworkLink::attach(MeterHttpClient *manager, QThread *thread)
 {
     QMutexLocker lock(&m_mutex);
     if (m_stopping)
@@ -192,7 +193,7 @@ void NetworkLink::runJobs()
     QMutexLocker lock(&m_mutex);
     while (!m_jobs.isEmpty()) {
         Job *job = m_jobs.takeFirst();
-        QNetworkAccessManager *manager = m_manager;
+        MeterHttpClient *manager = m_manager;
         // The hook takes the interface's lock; never hold ours meanwhile.
         lock.unlock();
         if (job->queued) {
@@ -279,14 +280,14 @@ void NUVNetworkAccessManager::stop()
 
 void NUVNetworkAccessManager::loop()
 {
-    // The manager and every reply it makes belong to this thread from birth to deletion.
-    auto *manager = new QNetworkAccessManager();
+    // The client and every reply it makes belong to this thread from birth to deletion.
+    auto *manager = new MeterHttpClient();
     if (m_link->attach(manager, this)) {
         QTimer::singleShot(5, manager, [this] { m_started = true; });
         exec();
     }
     m_started = false;
     m_link->detach();
-    // Replies still running are the manager's children and go with it.
+    // Replies still running are the client's children and go with it.
     delete manager;
 }

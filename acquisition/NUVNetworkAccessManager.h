@@ -11,7 +11,7 @@
 #include <memory>
 
 class QByteArray;
-class QNetworkAccessManager;
+class MeterHttpClient;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -56,7 +56,7 @@ private:
     struct Job;
 
     // Network thread.
-    bool attach(QNetworkAccessManager *manager, QThread *thread);
+    bool attach(MeterHttpClient *manager, QThread *thread);
     void runJobs();
     void detach();
     // Any thread.
@@ -67,14 +67,14 @@ private:
     mutable QMutex m_mutex;
     QWaitCondition m_jobDone;
     QList<Job *> m_jobs;
-    QNetworkAccessManager *m_manager = nullptr;
+    MeterHttpClient *m_manager = nullptr;
     QThread *m_thread = nullptr;
     bool m_stopping = false;
     bool m_stopped = false;
 };
 
-// The one thread that talks HTTP to the meters. Its event loop owns the process's network
-// access manager; controller threads post through postBlocking.
+// The one thread that talks HTTP to the meters. Its event loop owns the process's HTTP
+// client and every socket to a meter; controller threads post through the link.
 class NUVNetworkAccessManager : public KivThread
 {
     Q_OBJECT

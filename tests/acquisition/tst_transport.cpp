@@ -31,6 +31,8 @@ private slots:
     void failuresReportedAsNetworkErrors_data();
     void failuresReportedAsNetworkErrors();
     void refusedConnectionReported();
+    void answersFramedAsServersSendThem_data();
+    void answersFramedAsServersSendThem();
     void oversizedReplyReportedAsError();
     void interfaceDeletedMidRequest();
     void stoppedThreadRefusesPosts();
@@ -238,6 +240,72 @@ void TransportTest::refusedConnectionReported()
     QTRY_COMPARE(m_system->instrumentReplyCount(), 1);
     QCOMPARE(m_system->instrumentReply(0).at(2).toInt(),
              int(QNetworkReply::ConnectionRefusedError));
+}
+
+void TransportTest::answersFramedAsServersSendThem_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("body");
+    // Connections the server saw for two requests in a row: a kept one is used again.
+    QTest::addColumn<int>("connections");
+    const int ok = int(QNetworkReply::NoError);
+    QTest::newRow("length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
+                            << false << ok << "ok" << 1;
+    QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                           "1;x=y\r\no\r\n1\r\nk\r\n0\r\nTrailer: 1\r\n\r\n")
+                             << false << ok << "ok" << 1;
+    QTest::newRow("until close") << QByteArray("HTTP/1.0 200 OK\r\n\r\nok") << true << ok << "ok"
+                                 << 2;
+    QTest::newRow("connection close")
+        << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok")
+        << true << ok << "ok" << 2;
+    QTest::newRow("interim answer first")
+        << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
+        << false << ok << "ok" << 1;
+    QTest::newRow("bare line feeds") << QByteArray("HTTP/1.1 200 OK\nContent-Length: 2\n\nok")
+                                     << false << ok << "ok" << 1;
+    QTest::newRow("not HTTP") << QByteArray("SSH-2.0-Other\r\n\r\n") << false
+                              << int(QNetworkReply::ProtocolFailure) << QString() << 2;
+    QTest::newRow("two lengths")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\nok")
+        << false << int(QNetworkReply::ProtocolFailure) << QString() << 2;
+    QTest::newRow("bad chunk size")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nok\r\n")
+        << false << int(QNetworkReply::ProtocolFailure) << QString() << 2;
+    QTest::newRow("cut body") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nok")
+                              << true << int(QNetworkReply::RemoteHostClosedError) << QString()
+                              << 2;
+}
+
+void TransportTest::answersFramedAsServersSendThem()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, closes);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    int connections = 0;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        ++connections;
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, answer, closes] {
+            socket->readAll();
+            socket->write(answer);
+            if (closes)
+                socket->disconnectFromHost();
+        });
+    });
+    LoginRequest request(QStringLiteral("1"));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(m_interface->send(ARequest::LOGIN, request, QStringLiteral("127.0.0.1"),
+                                  QString::number(server.serverPort())));
+        QTRY_COMPARE(m_system->instrumentReplyCount(), i + 1);
+        const QVariantList reply = m_system->instrumentReply(i);
+        QTEST(reply.at(2).toInt(), "error");
+        QTEST(reply.at(3).toString(), "body");
+    }
+    QTEST(connections, "connections");
 }
 
 void TransportTest::oversizedReplyReportedAsError()
