@@ -41,12 +41,10 @@ public:
     bool postQueued(const QNetworkRequest &request, const QByteArray &body,
                     const PostedHook &onPosted);
     // Stops watching, aborts and deletes the reply on the network thread; any thread.
-    // Nothing happens once the thread has stopped (its manager took the reply with it).
+    // Nothing happens once the thread has stopped (its client took the reply with it).
     void releaseReply(QNetworkReply *reply);
     // Network thread. The context of every connection made to a reply's signals: ending it
-    // ends them all and nothing else. A plain disconnect of the reply would also cut the
-    // network library's own connections, and its abort would then never reach the socket:
-    // the connection of a request given up stayed open.
+    // ends them all and nothing else.
     static QObject *watcher(QNetworkReply *reply);
     static void stopWatching(QNetworkReply *reply);
     bool isStopped() const;

@@ -152,8 +152,8 @@ void TransportTest::timedOutRequestSweptSilently()
     QCOMPARE(m_meter->requestCount(), 2);
 }
 
-// A meter that accepts connections and never answers for longer than six time-outs (the
-// network library's connections per host), then answers new connections: every request
+// A meter that accepts connections and never answers for longer than six time-outs, then
+// answers new connections: every request
 // given up closes its connection, and the next request after the hang is answered.
 void TransportTest::hangingMeterKeepsNoConnectionOpen()
 {
@@ -209,7 +209,7 @@ void TransportTest::failuresReportedAsNetworkErrors_data()
     // The status the meter answered, which the log names.
     QTest::addColumn<int>("httpStatus");
     QTest::newRow("HTTP 500") << int(MeterSimulator::FaultHttp500) << 1 << 500;
-    // The network library resends once when a connection closes before any answer.
+    // Sent once more when a connection closes before any answer.
     QTest::newRow("connection reset") << int(MeterSimulator::FaultConnectionReset) << 2 << 0;
 }
 
